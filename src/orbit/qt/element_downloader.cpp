@@ -1,0 +1,99 @@
+#include "orbit/qt/element_downloader.h"
+
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QUrl>
+
+#include "orbit/element_text_check.h"
+
+namespace sorae {
+
+const QString ElementDownloader::kDownloading = QStringLiteral("軌道要素をダウンロード中...");
+const QString ElementDownloader::kSucceeded = QStringLiteral("正常に軌道要素をダウンロードしました");
+const QString ElementDownloader::kFailed = QStringLiteral("軌道要素のダウンロードに失敗しました");
+const QString ElementDownloader::kNoFile = QStringLiteral("軌道要素ファイルがありません");
+
+ElementDownloader::ElementDownloader(QObject* parent)
+    : QObject(parent), network_(new QNetworkAccessManager(this)) {
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, &ElementDownloader::onTimeout);
+}
+
+ElementDownloader::~ElementDownloader() {
+    if (reply_) {
+        reply_->disconnect(this);
+        reply_->abort();
+    }
+}
+
+bool ElementDownloader::busy() const { return !reply_.isNull(); }
+
+bool ElementDownloader::start(const QString& address, const QString& elementFile) {
+    if (busy()) return false;
+    elementFile_ = elementFile;
+    timedOut_ = false;
+    emit statusText(kDownloading);
+
+    const QUrl url(address.trimmed());
+    if (address.trimmed().isEmpty() || !url.isValid() || url.scheme().isEmpty()) {
+        // Nothing to open: report as a failed download, the old file stays.
+        QTimer::singleShot(0, this, [this] { finish(false); });
+        return true;
+    }
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("WININET Sample Program"));
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    reply_ = network_->get(request);
+    connect(reply_.data(), &QNetworkReply::finished, this, &ElementDownloader::onFinished);
+    timer_.start(timeoutMs_);
+    return true;
+}
+
+void ElementDownloader::onTimeout() {
+    if (!reply_) return;
+    timedOut_ = true;
+    reply_->abort();  // finished() follows with OperationCanceledError
+}
+
+void ElementDownloader::onFinished() {
+    timer_.stop();
+    QNetworkReply* reply = reply_.data();
+    if (!reply) return;
+    reply->deleteLater();
+    reply_ = nullptr;
+
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const bool isHttp = reply->url().scheme().startsWith(QLatin1String("http"));
+    if (timedOut_ || reply->error() != QNetworkReply::NoError || (isHttp && status != 200)) {
+        finish(false);
+        return;
+    }
+    const QByteArray body = reply->readAll();
+    const auto lines = splitElementLines(body.toStdString());
+    if (!containsCompleteElementSet(lines)) {
+        finish(false);
+        return;
+    }
+    const std::string text = joinWithCrLf(lines);
+    QSaveFile file(elementFile_);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), qint64(text.size())) != qint64(text.size()) || !file.commit()) {
+        finish(false);
+        return;
+    }
+    finish(true);
+}
+
+void ElementDownloader::finish(bool ok) {
+    emit statusText(ok ? kSucceeded : kFailed);
+    if (!QFile::exists(elementFile_)) emit statusText(kNoFile);
+    emit finished(ok);
+}
+
+}  // namespace sorae

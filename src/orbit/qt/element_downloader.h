@@ -1,0 +1,55 @@
+// Fetches the two-line element file over HTTP and, when the answer holds at
+// least one complete element set, replaces the element file with it. The
+// transfer is asynchronous: the window keeps working and whatever has to
+// follow the download runs when finished() arrives.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+namespace sorae {
+
+class ElementDownloader : public QObject {
+    Q_OBJECT
+public:
+    explicit ElementDownloader(QObject* parent = nullptr);
+    ~ElementDownloader() override;
+
+    // Status texts shown in panel 0 of the status bar.
+    static const QString kDownloading;  // "軌道要素をダウンロード中..."
+    static const QString kSucceeded;    // "正常に軌道要素をダウンロードしました"
+    static const QString kFailed;       // "軌道要素のダウンロードに失敗しました"
+    static const QString kNoFile;       // "軌道要素ファイルがありません"
+
+    // Starts fetching address into elementFile. Returns false, and starts
+    // nothing, while a download is still running.
+    bool start(const QString& address, const QString& elementFile);
+    bool busy() const;
+
+    // How long a transfer may take as a whole before it is abandoned.
+    void setTimeoutMs(int ms) { timeoutMs_ = ms; }
+
+signals:
+    void statusText(const QString& text);
+    // ok: the element file was replaced by the fetched one.
+    void finished(bool ok);
+
+private:
+    void onFinished();
+    void onTimeout();
+    void finish(bool ok);
+
+    QNetworkAccessManager* network_;
+    QPointer<QNetworkReply> reply_;
+    QTimer timer_;
+    QString elementFile_;
+    int timeoutMs_ = 30000;
+    bool timedOut_ = false;
+};
+
+}  // namespace sorae
