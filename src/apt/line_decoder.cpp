@@ -1,0 +1,104 @@
+#include "apt/line_decoder.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "apt/line_assembly.h"
+
+namespace sorae {
+namespace {
+constexpr int kAgreeSamples = 10;   // positions within this many samples agree
+}
+
+LineDecoder::LineDecoder(LineStore& store) : store_(store) {}
+
+void LineDecoder::resetForNewPass() {
+    store_.lineCount = 0;
+    store_.firstSyncLine = kNoSyncLine;
+    store_.lastSyncLine = 0;
+    agreeCount_ = 0;
+    telemetry_.resetForNewPass();
+}
+
+void LineDecoder::confirm(int position) {
+    if (std::abs(position - lastRawPosition_) <= kAgreeSamples) {
+        if (agreeCount_ >= 1) {
+            syncLocked_ = true;
+            lineOffset_ = position;
+            // the line of this block is not stored yet: these name the one before
+            if (store_.firstSyncLine == kNoSyncLine) store_.firstSyncLine = store_.lineCount - 1;
+            store_.lastSyncLine = store_.lineCount - 1;
+        } else {
+            ++agreeCount_;
+        }
+    } else {
+        agreeCount_ = 0;
+    }
+    lastRawPosition_ = position;
+}
+
+DecodeResult LineDecoder::decodeBlock(const double* envelope, const DecodeContext& context,
+                                      DecodeHooks* hooks) {
+    DecodeResult result;
+    // The pass ends with the 2400th line; a block that still arrives must not
+    // write past the store.
+    if (store_.lineCount >= kMaxLines) {
+        result.storeFull = true;
+        return result;
+    }
+
+    // 1-2. Hard-limit behind the previous block's last 225 bits.
+    std::uint8_t* bits = joined_.data() + kSyncPatternLength;
+    hardLimitBlock(envelope, bits);
+
+    // 3-5. Correlate and turn the best step into a position.
+    syncLocked_ = false;
+    const SyncPeak peak = correlator_.findPeak(joined_.data());
+    // A window scoring above 0 needs only 113 of 225 matching bits, and the
+    // register's leading zeros already score that, so a block without one
+    // does not really happen; should it, the step of the last block is used
+    // again rather than a made-up one.
+    if (peak.found) bestStep_ = peak.step;
+    const int position = positionFromPeak(bestStep_);
+    result.rawPosition = position;
+    std::copy(bits + kEnvelopeBlockSamples - kSyncPatternLength, bits + kEnvelopeBlockSamples,
+              joined_.begin());   // PreviousBits for the next block
+
+    // 6. Confirmation over consecutive blocks.
+    confirm(position);
+
+    // 7. Cut the line at the last confirmed offset.
+    assembleLine(previousBlock_.data(), envelope, lineOffset_, lineBuffer_.data());
+    std::copy(envelope, envelope + kEnvelopeBlockSamples, previousBlock_.begin());
+
+    // 8. Telemetry on the line before averaging.
+    if (telemetry_.update(lineBuffer_.data(), syncLocked_) && hooks)
+        hooks->sensorStatusChanged(telemetry_.statusText(context.showChannelB));
+
+    // 9-10. Average to words and store the two halves.
+    averageToWords(lineBuffer_.data());
+    const int column = store_.lineCount;
+    for (int w = 0; w < kWordsPerChannel; ++w) {
+        store_.at(0, w, column) = lineBuffer_[w];
+        store_.at(1, w, column) = lineBuffer_[kWordsPerChannel + w];
+    }
+
+    // 11-12. Live views and screen.
+    if (hooks) {
+        hooks->liveLine(lineBuffer_.data(), lineBuffer_.data() + kWordsPerChannel,
+                        context.passDirection);
+        hooks->composeScreen(context.showChannelB);
+    }
+
+    // 13. The store ends the pass when full.
+    store_.lineCount += 1;
+    result.decoded = true;
+    result.syncLocked = syncLocked_;
+    if (store_.lineCount >= kMaxLines) {
+        result.storeFull = true;
+        if (hooks) hooks->storeFull();
+    }
+    return result;
+}
+
+}  // namespace sorae

@@ -1,0 +1,78 @@
+// Line synchronisation and assembly for one pass: each 12000-sample envelope
+// block (24 kHz, one line period) is hard-limited and correlated with the
+// channel-A sync word; a position confirmed over three blocks becomes the
+// line start. One full line is cut from the previous and the current block,
+// given to the telemetry, averaged to 2080 words and stored as the two
+// 1040-word halves in the LineStore. The decoded line lags the audio by one
+// block. Everything is allocated at construction; DecodeBlock allocates nothing.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "apt/decode_hooks.h"
+#include "apt/line_store.h"
+#include "apt/sync_correlator.h"
+#include "apt/sync_pattern.h"
+#include "apt/telemetry.h"
+
+namespace sorae {
+
+// What the block handler knows about the reception when a block arrives.
+struct DecodeContext {
+    int passDirection = 0;      // CurrentPassDirection: 0 = N>S, 1 = S>N
+    bool showChannelB = false;  // ShowChannelB
+};
+
+struct DecodeResult {
+    bool decoded = false;     // a line was stored (false once the store is full)
+    bool syncLocked = false;  // this block confirmed the sync ("SYNC" on the status bar)
+    int rawPosition = 0;      // the position this block's correlation gave
+    bool storeFull = false;   // the store has reached 2400 lines: the pass ends
+};
+
+class LineDecoder {
+public:
+    explicit LineDecoder(LineStore& store);
+
+    // DecodeBlock: envelope holds kEnvelopeBlockSamples samples. hooks may be null.
+    DecodeResult decodeBlock(const double* envelope, const DecodeContext& context,
+                             DecodeHooks* hooks);
+
+    // The decoder's share of the pass reset: LineCount 0, AgreeCount 0,
+    // FirstSyncLine -999, LastSyncLine 0, sensors unidentified, gain 1,
+    // offset 0. LineOffset, LastRawPosition, PreviousBits and PreviousBlock
+    // carry over from the last pass, as do the telemetry histories.
+    void resetForNewPass();
+
+    Telemetry& telemetry() { return telemetry_; }
+    const Telemetry& telemetry() const { return telemetry_; }
+    const LineStore& store() const { return store_; }
+
+    bool syncLocked() const { return syncLocked_; }
+    int agreeCount() const { return agreeCount_; }
+    int lineOffset() const { return lineOffset_; }
+    int lastRawPosition() const { return lastRawPosition_; }
+    int lineCount() const { return store_.lineCount; }
+    // The last assembled line as 2080 averaged words (valid after a decoded block).
+    const double* lineWords() const { return lineBuffer_.data(); }
+
+private:
+    void confirm(int position);
+
+    LineStore& store_;
+    Telemetry telemetry_;
+    SyncCorrelator correlator_;
+
+    std::array<std::uint8_t, kJoinedBits> joined_{};   // PreviousBits, then this block's bits
+    std::array<double, kEnvelopeBlockSamples> previousBlock_{};   // PreviousBlock
+    std::array<double, kEnvelopeBlockSamples> lineBuffer_{};      // LineBuffer
+
+    int bestStep_ = 0;          // kept when no window scores above 0
+    int lastRawPosition_ = 0;   // LastRawPosition
+    int agreeCount_ = 0;        // AgreeCount
+    int lineOffset_ = 0;        // LineOffset
+    bool syncLocked_ = false;   // SyncLocked
+};
+
+}  // namespace sorae
