@@ -1,0 +1,204 @@
+#include "settings/ini_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sorae {
+
+namespace {
+
+std::string_view trim(std::string_view s) {
+    const char* blanks = " \t";
+    const auto first = s.find_first_not_of(blanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = s.find_last_not_of(blanks);
+    return s.substr(first, last - first + 1);
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'a' && x <= 'z') x = char(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = char(y - 'a' + 'A');
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void IniFile::parse(std::string_view text) {
+    lines_.clear();
+    crlf_ = false;
+    std::string current;
+    bool firstLine = true;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        auto end = text.find('\n', pos);
+        std::string_view raw = text.substr(pos, end == std::string_view::npos ? text.size() - pos : end - pos);
+        pos = end == std::string_view::npos ? text.size() : end + 1;
+        if (!raw.empty() && raw.back() == '\r') {
+            raw.remove_suffix(1);
+            if (firstLine) crlf_ = true;
+        }
+        firstLine = false;
+
+        Line line;
+        line.raw = std::string(raw);
+        const auto t = trim(raw);
+        if (t.size() >= 2 && t.front() == '[' && t.find(']') != std::string_view::npos) {
+            line.kind = Kind::Section;
+            current = std::string(trim(t.substr(1, t.find(']') - 1)));
+            line.name = current;
+        } else if (!t.empty() && t.front() != ';' && t.front() != '#' &&
+                   t.find('=') != std::string_view::npos) {
+            line.kind = Kind::Key;
+            const auto eq = t.find('=');
+            line.name = std::string(trim(t.substr(0, eq)));
+            line.value = std::string(trim(t.substr(eq + 1)));
+        }
+        line.section = current;
+        lines_.push_back(std::move(line));
+    }
+}
+
+std::string IniFile::toText() const {
+    const char* eol = crlf_ ? "\r\n" : "\n";
+    std::string out;
+    for (const auto& line : lines_) {
+        out += line.raw;
+        out += eol;
+    }
+    return out;
+}
+
+bool IniFile::load(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0 && errno == ENOENT) {
+            lines_.clear();
+            return true;
+        }
+        return false;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) {
+        return false;
+    }
+    parse(text.str());
+    return true;
+}
+
+bool IniFile::save(const std::string& path) const {
+    return writeFileReplacing(path, toText());
+}
+
+int IniFile::findKey(std::string_view section, std::string_view key) const {
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const auto& line = lines_[i];
+        if (line.kind == Kind::Key && sameName(line.section, section) && sameName(line.name, key)) {
+            return int(i);
+        }
+    }
+    return -1;
+}
+
+std::optional<std::string> IniFile::value(std::string_view section, std::string_view key) const {
+    const int i = findKey(section, key);
+    if (i < 0) {
+        return std::nullopt;
+    }
+    return lines_[i].value;
+}
+
+void IniFile::setValue(std::string_view section, std::string_view key, std::string_view value) {
+    const int i = findKey(section, key);
+    if (i >= 0) {
+        auto& line = lines_[i];
+        if (line.value != value) {
+            line.value = std::string(value);
+            line.raw = line.name + "=" + line.value;
+        }
+        return;
+    }
+    Line line;
+    line.kind = Kind::Key;
+    line.name = std::string(key);
+    line.value = std::string(value);
+    line.raw = line.name + "=" + line.value;
+
+    // After the last key line of the section, or the header when it has none.
+    int insertAt = -1;
+    std::string sectionName;
+    for (std::size_t j = 0; j < lines_.size(); ++j) {
+        const auto& l = lines_[j];
+        if (l.kind == Kind::Section && sameName(l.name, section)) {
+            insertAt = int(j) + 1;
+            sectionName = l.name;
+        } else if (l.kind == Kind::Key && sameName(l.section, section)) {
+            insertAt = int(j) + 1;
+        }
+    }
+    if (insertAt < 0) {
+        Line header;
+        header.kind = Kind::Section;
+        header.name = std::string(section);
+        header.raw = "[" + header.name + "]";
+        header.section = header.name;
+        lines_.push_back(header);
+        line.section = header.name;
+        lines_.push_back(std::move(line));
+        return;
+    }
+    line.section = sectionName;
+    lines_.insert(lines_.begin() + insertAt, std::move(line));
+}
+
+bool writeFileReplacing(const std::string& path, std::string_view contents) {
+    const std::string temp = path + ".tmp";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < contents.size()) {
+        const ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+        } else {
+            done += std::size_t(n);
+        }
+    }
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+    }
+    if (::close(fd) != 0) {
+        ok = false;
+    }
+    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
+        ok = false;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+    }
+    return ok;
+}
+
+}  // namespace sorae

@@ -1,0 +1,310 @@
+// Settings file: defaults, encodings, save order, geometry rule and the
+// preservation of what the program does not know.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "settings/settings_file.h"
+
+namespace fs = std::filesystem;
+using namespace sorae;
+
+namespace {
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("sorae-settings-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        path_ = (dir_ / "sorae-apt.ini").string();
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    void writeText(const std::string& text) {
+        std::ofstream out(path_, std::ios::binary);
+        out << text;
+    }
+    std::string readText() const {
+        std::ifstream in(path_, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    fs::path dir_;
+    std::string path_;
+};
+
+WindowPlacement restoredAt(int top, int left, int width, int height) {
+    return WindowPlacement{top, left, width, height, false};
+}
+
+}  // namespace
+
+TEST_F(SettingsFileTest, FreshStartGivesTheDocumentedDefaults) {
+    const AppSettings s = loadSettingsFile(path_);
+    EXPECT_EQ(s.mainTop, 0);
+    EXPECT_EQ(s.mainLeft, 0);
+    EXPECT_EQ(s.mainWidth, 1062);
+    EXPECT_EQ(s.mainHeight, 726);
+    EXPECT_FALSE(s.mainMaximised);
+    EXPECT_DOUBLE_EQ(s.locateN, 35.6894875);
+    EXPECT_DOUBLE_EQ(s.locateE, 139.6917064);
+    EXPECT_EQ(s.preset, 13);
+    const std::array<bool, 8> sats{false, false, false, true, false, true, true, true};
+    EXPECT_EQ(s.recvSat, sats);
+    EXPECT_EQ(s.updateDay, 14);
+    EXPECT_TRUE(s.autoUpdate);
+    EXPECT_EQ(s.minScanLine, 360);
+    EXPECT_EQ(s.mapBackColor, 0x200000u);
+    EXPECT_EQ(s.satMark[0], 0x0080FFu);
+    EXPECT_EQ(s.satTrack[7], 0x808040u);
+    EXPECT_NE(s.address.find("/NORAD/elements/noaa.txt"), std::string::npos);
+    EXPECT_FALSE(fs::exists(path_)) << "loading must not create the file";
+}
+
+TEST_F(SettingsFileTest, FreshSaveWritesSectionsAndKeysInSaveOrder) {
+    ASSERT_TRUE(saveSettingsFile(path_, AppSettings{}, restoredAt(10, 20, 1100, 800)));
+    const std::string text = readText();
+    std::vector<std::string> keys;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        keys.push_back(line.substr(0, line.find('=')));
+    }
+    const std::vector<std::string> expected{
+        "[Wave]", "SignalGain", "Input", "DemodType",
+        "[Form]", "AutoScan", "PicStrech", "MainTop", "MainLeft", "MainWidth", "MainHeight", "MainMaxmum",
+        "[Sat]", "RecvSat0", "RecvSat1", "RecvSat2", "RecvSat3", "RecvSat4", "RecvSat5", "RecvSat6",
+        "RecvSat7", "LocateN", "LocateE", "Preset", "Address", "AutoUpdate", "UpdateDay", "MaxElev",
+        "MinElev", "SortElev", "SortNext",
+        "[Pic]", "MinScanLine", "PicCut", "AddText", "PicSave", "SaveAudio",
+        "[Radio]", "AutoCont", "PortList", "Type", "AntNum", "VolPCR", "PortName",
+        "[Color]", "MapBackColor", "MapCoastColor", "Grid", "GridNum", "Boundaries",
+        "Sat00", "Sat10", "Sat01", "Sat11", "Sat02", "Sat12", "Sat03", "Sat13", "Sat04", "Sat14",
+        "Sat05", "Sat15", "Sat06", "Sat16", "Sat07", "Sat17", "SatN0", "SatN1"};
+    EXPECT_EQ(keys, expected);
+    EXPECT_NE(text.find("MainTop=10\nMainLeft=20\nMainWidth=1100\nMainHeight=800\nMainMaxmum=0\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("LocateN=35.6894875\nLocateE=139.6917064\n"), std::string::npos);
+    EXPECT_NE(text.find("MaxElev=3\nMinElev=1\n"), std::string::npos);
+    EXPECT_NE(text.find("MapBackColor=200000\n"), std::string::npos);
+    EXPECT_NE(text.find("Sat00=0080FF\nSat10=004080\n"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, EveryValueSurvivesARoundTrip) {
+    AppSettings s;
+    s.signalGain = -17;
+    s.input = 3;
+    s.demodType = true;
+    s.autoScan = true;
+    s.picStretch = true;
+    s.recvSat = {true, false, true, false, true, false, true, false};
+    s.locateN = -33.868820123456;
+    s.locateE = 151.20929;
+    s.preset = 2;
+    s.address = "http://127.0.0.1:8080/NORAD/elements/noaa.txt";
+    s.autoUpdate = false;
+    s.updateDay = 3;
+    s.maxElev = 12.5;
+    s.minElev = 0.25;
+    s.sortElev = false;
+    s.sortNext = true;
+    s.minScanLine = 100;
+    s.picCut = false;
+    s.addText = false;
+    s.picSave = false;
+    s.saveAudio = false;
+    s.portList = 4;
+    s.autoCont = true;
+    s.type = 2;
+    s.antNum = 3;
+    s.volPcr = 99;
+    s.portName = "/dev/ttyUSB0";
+    s.mapBackColor = 0xABCDEF;
+    s.satMark[3] = 0x010203;
+    s.satTrack[5] = 0xFEDCBA;
+    s.satNextMark = 0x123456;
+    s.satNextTrack = 0x00000A;
+
+    ASSERT_TRUE(saveSettingsFile(path_, s, restoredAt(-5, 7, 1200, 900)));
+    AppSettings back = loadSettingsFile(path_);
+    EXPECT_EQ(back.mainTop, -5);
+    EXPECT_EQ(back.mainLeft, 7);
+    EXPECT_EQ(back.mainWidth, 1200);
+    EXPECT_EQ(back.mainHeight, 900);
+    // With the geometry taken over, the records must agree field by field.
+    s.mainTop = -5;
+    s.mainLeft = 7;
+    s.mainWidth = 1200;
+    s.mainHeight = 900;
+    EXPECT_EQ(back.signalGain, s.signalGain);
+    EXPECT_EQ(back.input, s.input);
+    EXPECT_EQ(back.demodType, s.demodType);
+    EXPECT_EQ(back.autoScan, s.autoScan);
+    EXPECT_EQ(back.picStretch, s.picStretch);
+    EXPECT_EQ(back.recvSat, s.recvSat);
+    EXPECT_EQ(back.locateN, s.locateN);
+    EXPECT_EQ(back.locateE, s.locateE);
+    EXPECT_EQ(back.preset, s.preset);
+    EXPECT_EQ(back.address, s.address);
+    EXPECT_EQ(back.autoUpdate, s.autoUpdate);
+    EXPECT_EQ(back.updateDay, s.updateDay);
+    EXPECT_EQ(back.maxElev, s.maxElev);
+    EXPECT_EQ(back.minElev, s.minElev);
+    EXPECT_EQ(back.sortElev, s.sortElev);
+    EXPECT_EQ(back.sortNext, s.sortNext);
+    EXPECT_EQ(back.minScanLine, s.minScanLine);
+    EXPECT_EQ(back.picCut, s.picCut);
+    EXPECT_EQ(back.addText, s.addText);
+    EXPECT_EQ(back.picSave, s.picSave);
+    EXPECT_EQ(back.saveAudio, s.saveAudio);
+    EXPECT_EQ(back.portList, s.portList);
+    EXPECT_EQ(back.autoCont, s.autoCont);
+    EXPECT_EQ(back.type, s.type);
+    EXPECT_EQ(back.antNum, s.antNum);
+    EXPECT_EQ(back.volPcr, s.volPcr);
+    EXPECT_EQ(back.portName, s.portName);
+    EXPECT_EQ(back.mapBackColor, s.mapBackColor);
+    EXPECT_EQ(back.satMark, s.satMark);
+    EXPECT_EQ(back.satTrack, s.satTrack);
+    EXPECT_EQ(back.satNextMark, s.satNextMark);
+    EXPECT_EQ(back.satNextTrack, s.satNextTrack);
+
+    // A second save of what was loaded changes no byte.
+    const std::string first = readText();
+    ASSERT_TRUE(saveSettingsFile(path_, back, restoredAt(-5, 7, 1200, 900)));
+    EXPECT_EQ(readText(), first);
+}
+
+TEST_F(SettingsFileTest, DemodTypeTwoIsTheIqFlagAndIsWrittenAsOne) {
+    writeText("[Wave]\nDemodType=2\n");
+    const AppSettings s = loadSettingsFile(path_);
+    EXPECT_TRUE(s.demodType);
+    ASSERT_TRUE(saveSettingsFile(path_, s, restoredAt(0, 0, 1062, 726)));
+    EXPECT_NE(readText().find("DemodType=1\n"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, ColourTextsAreReadAsBlueGreenRedPairs) {
+    writeText("[Color]\nMapBackColor=0080FF\nGrid=A0B0C0\nSat05=ff8000\nSat15=12345\nSatN0=GGGGGG\n");
+    const AppSettings s = loadSettingsFile(path_);
+    EXPECT_EQ(s.mapBackColor, 0x0080FFu);  // red FF, green 80, blue 00
+    EXPECT_EQ(s.grid, 0xA0B0C0u);
+    EXPECT_EQ(s.satMark[5], 0xFF8000u);    // lower case is read the way a user means it
+    EXPECT_EQ(s.satTrack[5], AppSettings{}.satTrack[5]);  // too short: default
+    EXPECT_EQ(s.satNextMark, AppSettings{}.satNextMark);  // not hexadecimal: default
+    ASSERT_TRUE(saveSettingsFile(path_, s, restoredAt(0, 0, 1062, 726)));
+    const std::string text = readText();
+    EXPECT_NE(text.find("MapBackColor=0080FF\n"), std::string::npos);  // upper case kept
+    EXPECT_NE(text.find("Grid=A0B0C0\n"), std::string::npos);
+    EXPECT_NE(text.find("Sat05=FF8000\n"), std::string::npos);
+    EXPECT_NE(text.find("Sat15=008000\n"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, UnreadableValuesFallBackToTheirDefaults) {
+    writeText(
+        "[Form]\nMainWidth=wide\nMainHeight=12x\nMainTop= 40 \nAutoScan=yes\n"
+        "[Wave]\nSignalGain=\nInput=2.5\n"
+        "[Sat]\nLocateN=north\nLocateE=1e3\nUpdateDay=99999999999\nRecvSat0=7\nRecvSat3=0\n"
+        "[Pic]\nMinScanLine=-\n");
+    const AppSettings s = loadSettingsFile(path_);
+    const AppSettings d;
+    EXPECT_EQ(s.mainWidth, d.mainWidth);
+    EXPECT_EQ(s.mainHeight, d.mainHeight);
+    EXPECT_EQ(s.mainTop, 40);
+    EXPECT_EQ(s.autoScan, d.autoScan);
+    EXPECT_EQ(s.signalGain, d.signalGain);
+    EXPECT_EQ(s.input, d.input);
+    EXPECT_EQ(s.locateN, d.locateN);
+    EXPECT_EQ(s.locateE, 1000.0);
+    EXPECT_EQ(s.updateDay, d.updateDay);  // out of the integer range
+    EXPECT_TRUE(s.recvSat[0]);            // any non-zero value is true
+    EXPECT_FALSE(s.recvSat[3]);
+    EXPECT_EQ(s.minScanLine, d.minScanLine);
+}
+
+TEST_F(SettingsFileTest, MaximisedSaveKeepsTheLoadedRestoredGeometry) {
+    writeText("[Form]\nMainTop=50\nMainLeft=60\nMainWidth=1300\nMainHeight=900\nMainMaxmum=0\n");
+    const AppSettings s = loadSettingsFile(path_);
+    ASSERT_TRUE(saveSettingsFile(path_, s, WindowPlacement{0, 0, 1920, 1080, true}));
+    const AppSettings back = loadSettingsFile(path_);
+    EXPECT_TRUE(back.mainMaximised);
+    EXPECT_EQ(back.mainTop, 50);
+    EXPECT_EQ(back.mainLeft, 60);
+    EXPECT_EQ(back.mainWidth, 1300);
+    EXPECT_EQ(back.mainHeight, 900);
+    // Leaving the maximised state again writes the current window.
+    ASSERT_TRUE(saveSettingsFile(path_, back, restoredAt(1, 2, 1100, 750)));
+    const AppSettings again = loadSettingsFile(path_);
+    EXPECT_FALSE(again.mainMaximised);
+    EXPECT_EQ(again.mainTop, 1);
+    EXPECT_EQ(again.mainLeft, 2);
+}
+
+TEST_F(SettingsFileTest, UnknownSectionsKeysAndCommentsSurviveASave) {
+    writeText(
+        "; station notes\r\n"
+        "[Station]\r\nCallSign=JA1XYZ\r\n\r\n"
+        "[sat]\r\nlocaten=43.06\r\nFavourite=NOAA-19\r\n"
+        "[Form]\r\nToolbarHidden=1\r\n");
+    AppSettings s = loadSettingsFile(path_);
+    EXPECT_DOUBLE_EQ(s.locateN, 43.06);  // names compare without case
+    s.locateN = 44.5;
+    ASSERT_TRUE(saveSettingsFile(path_, s, restoredAt(0, 0, 1062, 726)));
+    const std::string text = readText();
+    EXPECT_EQ(text.rfind("; station notes\r\n[Station]\r\nCallSign=JA1XYZ\r\n\r\n[sat]\r\nlocaten=44.5\r\n"
+                         "Favourite=NOAA-19\r\n",
+                         0),
+              0u)
+        << text;
+    EXPECT_NE(text.find("ToolbarHidden=1\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("\nLocateN="), std::string::npos) << "the existing key is updated, not duplicated";
+    EXPECT_EQ(text.find('\n', 0), text.find("\r\n", 0) + 1) << "line endings of the old file are kept";
+    const AppSettings back = loadSettingsFile(path_);
+    EXPECT_DOUBLE_EQ(back.locateN, 44.5);
+}
+
+TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileIntact) {
+    ASSERT_TRUE(saveSettingsFile(path_, AppSettings{}, restoredAt(0, 0, 1062, 726)));
+    const std::string before = readText();
+    // The temporary file cannot be created: the save must fail and leave the
+    // old file as it was rather than truncating it.
+    fs::create_directory(path_ + ".tmp");
+    AppSettings changed;
+    changed.signalGain = 9;
+    EXPECT_FALSE(saveSettingsFile(path_, changed, restoredAt(0, 0, 1062, 726)));
+    EXPECT_EQ(readText(), before);
+    fs::remove(path_ + ".tmp");
+    // A temporary file left by a crash does not disturb the next load or save.
+    std::ofstream(path_ + ".tmp") << "[Wave]\nSignalGain=";
+    EXPECT_EQ(loadSettingsFile(path_).signalGain, 0);
+    EXPECT_TRUE(saveSettingsFile(path_, changed, restoredAt(0, 0, 1062, 726)));
+    EXPECT_EQ(loadSettingsFile(path_).signalGain, 9);
+    EXPECT_FALSE(fs::exists(path_ + ".tmp"));
+}
+
+TEST_F(SettingsFileTest, AnUnreadableFileIsNotOverwritten) {
+    // A directory where the file should be cannot be read: the save must
+    // report failure instead of replacing it with a file of defaults.
+    fs::create_directory(path_);
+    EXPECT_FALSE(saveSettingsFile(path_, AppSettings{}, restoredAt(0, 0, 1062, 726)));
+    EXPECT_TRUE(fs::is_directory(path_));
+    EXPECT_EQ(loadSettingsFile(path_).minScanLine, 360);
+}
+
+TEST(IniEncodings, FloatsUseFifteenSignificantDigitsAndAPoint) {
+    EXPECT_EQ(formatIniFloat(35.6894875), "35.6894875");
+    EXPECT_EQ(formatIniFloat(3.0), "3");
+    EXPECT_EQ(formatIniFloat(0.1 + 0.2), "0.3");
+    EXPECT_EQ(formatIniFloat(-139.6917064), "-139.6917064");
+    EXPECT_EQ(parseIniFloat(" 1.5 "), 1.5);
+    EXPECT_FALSE(parseIniFloat("1,5").has_value());
+    EXPECT_EQ(formatIniColour(0xFF0080FFu), "0080FF") << "only the RGB bytes are written";
+    EXPECT_EQ(parseIniInt("+12"), 12);
+    EXPECT_EQ(parseIniInt("-20"), -20);
+    EXPECT_FALSE(parseIniInt("0x10").has_value());
+}
