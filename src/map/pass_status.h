@@ -1,0 +1,37 @@
+// The current-pass line of the status bar: the satellite's azimuth and
+// elevation as seen from the station, and the one-line pass summary.
+#pragma once
+
+#include <string>
+
+namespace sorae {
+
+struct LookAngles {
+    double azimuthDeg = 0.0;    // from north through east, 0 <= az < 360
+    double elevationDeg = 0.0;  // 0 when below the horizon
+};
+
+// Sub-satellite latitude/longitude in radians and height in km; the station
+// in degrees. The Earth is taken as a sphere of radius 6367.4445 km and the
+// station 0.36 km above it.
+LookAngles ComputeLookAngles(double satLatitudeRad, double satLongitudeRad, double heightKm,
+                             double stationLatitudeDeg, double stationLongitudeDeg);
+
+// What the line shows of the pass being received (pass table slot 0).
+struct PassSummary {
+    std::string satelliteName;
+    double startTime = 0.0;  // day-count date-time (days since 1899-12-30)
+    double endTime = 0.0;
+    double maxElevationDeg = 0.0;
+    bool southToNorth = false;
+    double frequencyMHz = 0.0;
+};
+
+// "hh:nn:ss" of a day-count date-time, to the nearest millisecond as the
+// date-time type keeps it.
+std::string FormatClockTime(double dayCountDateTime);
+
+// 現在通過中: NAME 137.1000MHz 12:00:05>12:15:40 S>N AZA:200.5 ELV:31.2/62.0
+std::string PassStatusLine(const PassSummary& pass, const LookAngles& angles);
+
+}  // namespace sorae
