@@ -1,0 +1,129 @@
+#include "imaging/pass_pictures.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "imaging/jpeg_file.h"
+#include "imaging/picture_naming.h"
+
+namespace sorae {
+
+void ResetPassPictures(PictureBuffer& pictureA, PictureBuffer& pictureB, int areaHeight) {
+    pictureA.resize(kWordsPerChannel, areaHeight);
+    pictureB.resize(kWordsPerChannel, areaHeight);
+}
+
+void FillChannelPicture(const LineStore& store, int channel, int firstLine, int rows,
+                        int direction, double gain, double offset, PictureBuffer& picture,
+                        const std::function<void(int row)>& beforeRow) {
+    picture.resize(kWordsPerChannel, rows);
+    for (int r = 0; r < rows; ++r) {
+        if (beforeRow) beforeRow(r);
+        if (direction == 0) {
+            const int line = firstLine + r;
+            for (int x = 0; x < kWordsPerChannel; ++x)
+                SetPicturePixel(x, r, picture,
+                                LevelToGrey(store.at(channel, x, line) * gain - offset));
+        } else {
+            // a south-to-north pass: the same lines turned through 180 degrees
+            const int line = firstLine + rows - 1 - r;
+            for (int x = 0; x < kWordsPerChannel; ++x)
+                SetPicturePixel(kWordsPerChannel - 1 - x, r, picture,
+                                LevelToGrey(store.at(channel, x, line) * gain - offset));
+        }
+    }
+}
+
+PassPictureResult BuildPassPictures(const PassPictureInputs& in, const ProgressCallback& progress,
+                                    const TitleDrawer& drawTitle) {
+    PassPictureResult result;
+    std::string lastText = "\x01";  // no text shown yet
+    auto show = [&](const std::string& text) {
+        if (text == lastText) return;
+        lastText = text;
+        if (progress) progress(text);
+    };
+
+    const LineStore& store = *in.store;
+    if (store.firstSyncLine == kNoSyncLine) return result;  // nothing synchronised
+    result.built = true;
+
+    const int lineCount = std::clamp(store.lineCount, 0, kMaxLines);
+    const int firstSync = std::clamp(store.firstSyncLine, 0, kMaxLines);
+    const int lastSync = std::clamp(store.lastSyncLine, 0, kMaxLines);
+    int first = 0;
+    int rows = lineCount;
+    if (in.rules.picCut) {
+        first = firstSync;
+        rows = std::max(0, lastSync - firstSync);
+    }
+    // never read beyond the stored lines
+    rows = std::max(0, std::min(rows, lineCount - first));
+    result.firstLine = first;
+    result.rows = rows;
+
+    show("");
+    const std::string directionWord = in.direction == 1 ? "S>N 画像処理中 " : "N>S 画像処理中 ";
+    for (int channel = 0; channel < 2; ++channel) {
+        PictureBuffer& picture = channel == 0 ? result.pictureA : result.pictureB;
+        FillChannelPicture(store, channel, first, rows, in.direction, in.calibrationGain,
+                           in.calibrationOffset, picture, [&](int r) {
+                               if ((r * 100 / rows) % 10 == 0) return;
+                               const int percent = r * 50 / rows + (channel == 0 ? 0 : 50);
+                               show(directionWord + std::to_string(percent) + "%");
+                           });
+    }
+
+    if (rows > in.rules.minScanLine) {
+        const PassDescription& pass = in.pass;
+        const std::string directionText = pass.direction == 1 ? "S>N" : "N>S";
+        const CivilMinute maxTime = CivilMinuteFromDayCount(pass.maxElevationTime);
+        result.fileStamp = FormatFileStamp(
+            in.manual ? CivilMinuteFromDayCount(in.processingTime) : maxTime);
+        result.satellitePart = SatellitePart(pass.satelliteName, in.manual);
+
+        bool folderReady = false;
+        std::string folderError;
+        if (in.rules.picSave) {
+            std::error_code ec;
+            std::filesystem::create_directories(in.picsFolder, ec);
+            folderReady = std::filesystem::is_directory(in.picsFolder, ec);
+            if (!folderReady)
+                folderError = "cannot create folder " + in.picsFolder +
+                              (ec ? ": " + ec.message() : std::string());
+        }
+
+        for (int channel = 0; channel < 2; ++channel) {
+            PictureBuffer& picture = channel == 0 ? result.pictureA : result.pictureB;
+            show(channel == 0 ? "ChA 画像処理中..." : "ChB 画像処理中...");
+            if (!in.manual && in.rules.addText) {
+                const std::string& sensor = channel == 0 ? in.sensorNameA : in.sensorNameB;
+                const std::string line = FormatTitleLine(maxTime, pass.frequencyMHz,
+                                                         directionText, pass.maxElevationDeg,
+                                                         sensor);
+                if (drawTitle) drawTitle(picture, pass.satelliteName, line);
+                result.titled = true;
+            }
+            if (in.rules.picSave) {
+                show(channel == 0 ? "ChA Jpeg画像処理中..." : "ChB Jpeg画像処理中...");
+                const std::string path = PictureFilePath(in.picsFolder, result.fileStamp,
+                                                         result.satellitePart, channel);
+                if (!folderReady) {
+                    result.errors.push_back(path + ": " + folderError);
+                    continue;
+                }
+                const JpegWriteResult written = SavePictureJpeg(picture, path);
+                if (written.ok)
+                    result.filesWritten.push_back(path);
+                else
+                    result.errors.push_back(path + ": " + written.error);
+            }
+        }
+        result.refreshBrowser = !result.filesWritten.empty();
+    }
+    show("");
+    return result;
+}
+
+}  // namespace sorae

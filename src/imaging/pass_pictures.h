@@ -1,0 +1,82 @@
+// Turns the decoded lines of a pass into the two finished channel pictures:
+// the span to use, north-up orientation, calibration to grey levels, the
+// title, the file stamp and names, and the JPEG files. Everything comes in
+// as arguments; drawing the title text is handed to the caller's drawer
+// (it needs a font renderer), and progress texts go to a callback.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "apt/line_store.h"
+#include "imaging/picture_buffer.h"
+
+namespace sorae {
+
+// The [Pic] settings that govern picture building.
+struct PictureRules {
+    int minScanLine = 360;  // Pic/MinScanLine: no title, no file at or below this height
+    bool picCut = true;     // Pic/PicCut: only the synchronised span
+    bool addText = true;    // Pic/AddText: draw the title
+    bool picSave = true;    // Pic/PicSave: write the JPEG files
+};
+
+// The pass the pictures belong to (the first record of the current pass).
+struct PassDescription {
+    std::string satelliteName;       // "NOAA-18", "NOAA-9"
+    double frequencyMHz = 0.0;
+    int direction = 0;               // 1 = S>N
+    double maxElevationDeg = 0.0;
+    double maxElevationTime = 0.0;   // day count, station time
+};
+
+struct PassPictureInputs {
+    const LineStore* store = nullptr;
+    int direction = 0;  // CurrentPassDirection: 1 turns the pictures through 180 degrees
+    PictureRules rules;
+    std::string sensorNameA = "Senser Type";
+    std::string sensorNameB = "Senser Type";
+    double calibrationGain = 1.0;
+    double calibrationOffset = 0.0;
+    PassDescription pass;
+    bool manual = false;              // ManualReception
+    double processingTime = 0.0;      // day count of "now"; the stamp of a manual reception
+    std::string picsFolder;           // created when missing
+};
+
+struct PassPictureResult {
+    bool built = false;       // false: nothing was ever synchronised, no pictures made
+    int firstLine = 0;        // first store line used
+    int rows = 0;             // N
+    PictureBuffer pictureA;
+    PictureBuffer pictureB;
+    bool titled = false;
+    std::string fileStamp;    // set when the pictures were large enough to keep
+    std::string satellitePart;
+    std::vector<std::string> filesWritten;
+    std::vector<std::string> errors;  // one text per file that could not be written
+    bool refreshBrowser = false;      // a pair was saved: the past-picture list is stale
+    // height the display uses: picture A's, or B's when A has none
+    int displayHeight() const { return pictureA.height > 0 ? pictureA.height : pictureB.height; }
+};
+
+// Status texts for panel 0, in order of appearance.
+using ProgressCallback = std::function<void(const std::string& text)>;
+// Draws the satellite name and the title line onto one picture.
+using TitleDrawer = std::function<void(PictureBuffer& picture, const std::string& satelliteName,
+                                       const std::string& titleLine)>;
+
+PassPictureResult BuildPassPictures(const PassPictureInputs& in, const ProgressCallback& progress,
+                                    const TitleDrawer& drawTitle);
+
+// Fills one channel picture of N rows from the store (no titles, no files).
+void FillChannelPicture(const LineStore& store, int channel, int firstLine, int rows,
+                        int direction, double gain, double offset, PictureBuffer& picture,
+                        const std::function<void(int row)>& beforeRow = {});
+
+// The picture part of the reset before a pass: both pictures black,
+// 1040 wide and as high as the image area.
+void ResetPassPictures(PictureBuffer& pictureA, PictureBuffer& pictureB, int areaHeight);
+
+}  // namespace sorae

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "imaging/past_picture_list.h"
+
+using namespace sorae;
+
+TEST(PastPictureListTest, PairsMergeWhicheverFileComesFirst) {
+    const std::vector<std::string> expected{"12:34 NOAA-18 CH-A CH-B"};
+    EXPECT_EQ(BuildDayEntries({"20240309123418A.jpg", "20240309123418B.jpg"}, 2024, 3, 9), expected);
+    EXPECT_EQ(BuildDayEntries({"20240309123418B.jpg", "20240309123418A.jpg"}, 2024, 3, 9), expected);
+}
+
+TEST(PastPictureListTest, ManualLoneChannelShortNamesAndOtherDays) {
+    const std::vector<std::string> names{
+        "202403092301MNB.jpg", "202403090805MNA.jpg",  // manual pair
+        "202403092301MNA.jpg", "20240309065919B.jpg",  // lone B
+        "202403091010A.jpg",                           // no satellite part: 17 characters
+        "20240310123418A.jpg",                         // another day
+        "20240309123418A.png", "notes.txt"};
+    const std::vector<std::string> expected{"06:59 NOAA-19 CH-B", "08:05 MANUAL  CH-A",
+                                            "23:01 MANUAL  CH-A CH-B"};
+    EXPECT_EQ(BuildDayEntries(names, 2024, 3, 9), expected);
+}
+
+TEST(PastPictureListTest, EntriesLeadBackToTheirFiles) {
+    auto pair = FilesOfEntry("12:34 NOAA-18 CH-A CH-B", 2024, 3, 9);
+    ASSERT_TRUE(pair);
+    EXPECT_EQ(pair->stamp, "20240309123418");
+    EXPECT_TRUE(pair->loadA);
+    EXPECT_TRUE(pair->loadB);
+    auto manual = FilesOfEntry("23:01 MANUAL  CH-A CH-B", 2024, 3, 9);
+    ASSERT_TRUE(manual);
+    EXPECT_EQ(manual->stamp, "202403092301MN");
+    auto loneB = FilesOfEntry("06:59 NOAA-09 CH-B", 2024, 12, 1);
+    ASSERT_TRUE(loneB);
+    EXPECT_EQ(loneB->stamp, "20241201065909");
+    EXPECT_FALSE(loneB->loadA);
+    EXPECT_TRUE(loneB->loadB);
+    auto loneA = FilesOfEntry("06:59 NOAA-09 CH-A", 2024, 12, 1);
+    EXPECT_TRUE(loneA->loadA);
+    EXPECT_FALSE(loneA->loadB);
+    EXPECT_FALSE(FilesOfEntry("06:59", 2024, 12, 1));
+}
+
+TEST(PastPictureListTest, MissingFolderLeavesTheListAlone) {
+    const auto dir = std::filesystem::temp_directory_path() / "sorae-list-missing";
+    std::filesystem::remove_all(dir);
+    EXPECT_FALSE(ListDayEntries(dir.string(), 2024, 3, 9));
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "20240309123418B.jpg") << "x";
+    const auto entries = ListDayEntries(dir.string(), 2024, 3, 9);
+    ASSERT_TRUE(entries);
+    EXPECT_EQ(*entries, std::vector<std::string>{"12:34 NOAA-18 CH-B"});
+    std::filesystem::remove_all(dir);
+}
