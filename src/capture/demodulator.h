@@ -13,10 +13,12 @@
 // consecutive blocks are filtered as one stream. Only clearQuadratureLowPass()
 // (called when the capture device is opened) resets anything.
 //
-// The object holds about 2 KiB of state and allocates nothing per block.
+// Buffers are allocated once, in the constructor; nothing is allocated per
+// block.
 #pragma once
 
 #include <array>
+#include <vector>
 
 namespace sorae {
 
@@ -62,25 +64,28 @@ private:
         double w2 = 0.0;
     };
     using Cascade = std::array<BiquadState, kSections>;
+    static constexpr int kFirHistory = kFirTaps - 1;
 
-    // Quadrature stage
-    Cascade quadLowPass_[2];        // [0] = I, [1] = Q
-    int mixerStep_ = 0;             // phase = -mixerStep_ * pi/2, 0..3
-    double previousTheta_ = 0.0;
+    // Quadrature stage. The mixer phase steps by -pi/2 per frame and so
+    // takes only four values; sin and cos of them are tabled once, by the
+    // same stepping and the same library calls, so they are bit-identical.
+    std::array<double, 4> mixerSin_{};
+    std::array<double, 4> mixerCos_{};
+    int mixerStep_ = 0;               // frames mixed so far, modulo 4
+    Cascade quadLowPass_[2];          // [0] = I, [1] = Q
+    double previousTheta_ = 0.0;      // last theta of the previous block
     BiquadState dcHighPass_;
+    std::vector<double> decimatedI_;  // kFramesPerBlock48k each
+    std::vector<double> decimatedQ_;
 
-    // Envelope stage
+    // Envelope stage. The FIR inputs are kept as the last kFirHistory
+    // samples of the previous block followed by the current block, so
+    // d[k] of the delay line is buffer[kFirHistory + n - k].
     Cascade audioLowPass_;
     Cascade interpolationLowPass_;
-    // FIR histories kept twice over (ring of kFirTaps written at i and
-    // i + kFirTaps) so every output reads kFirTaps contiguous values.
-    std::array<double, 2 * kFirTaps> bandPassHistory_{};
-    std::array<double, 2 * kFirTaps> hilbertHistory_{};
-    int bandPassPos_ = 0;
-    int hilbertPos_ = 0;
-    std::array<double, kDecimatedSamples> envelope_{};
-    std::array<double, kFramesPerBlock96k> mixedI_{};
-    std::array<double, kFramesPerBlock96k> mixedQ_{};
+    std::vector<double> bandPassInput_;   // kFirHistory + kDecimatedSamples
+    std::vector<double> hilbertInput_;    // kFirHistory + kDecimatedSamples
+    std::vector<double> envelope_;        // kDecimatedSamples
 };
 
 }  // namespace sorae
