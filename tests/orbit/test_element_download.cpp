@@ -11,18 +11,11 @@
 
 #include "orbit/element_text_check.h"
 #include "orbit/qt/element_downloader.h"
+#include "qt_app.h"
 
 using sorae::ElementDownloader;
 
 namespace {
-
-QCoreApplication* ensureApp() {
-    static int argc = 1;
-    static char name[] = "test_orbit";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-    return QCoreApplication::instance();
-}
 
 const char* kTwoSetsLf =
     "NOAA 15                 \n"
@@ -67,7 +60,7 @@ private:
 class ElementDownloadTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ensureApp();
+        sorae::test::ensureApp();
         ASSERT_TRUE(served_.isValid() && work_.isValid());
         elementFile_ = work_.filePath("SatTle.txt");
     }

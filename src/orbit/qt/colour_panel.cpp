@@ -1,0 +1,1 @@
+#include "orbit/qt/colour_panel.h"

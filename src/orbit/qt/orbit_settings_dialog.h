@@ -1,0 +1,84 @@
+// The orbit settings dialog: satellites to receive, elevation thresholds and
+// overlap rules, the station position with its presets, the element download
+// address and automatic update, and the map and satellite colours. Most
+// controls change the settings at once; the coordinate and address fields
+// are taken over when the dialog closes, and the closing asks the main window
+// (through signals, in this order) for whatever the changes need.
+#pragma once
+
+#include <QDialog>
+#include <array>
+
+#include "settings/app_settings.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace sorae {
+
+class ColourPanel;
+class UpDown;
+
+class OrbitSettingsDialog : public QDialog {
+    Q_OBJECT
+public:
+    OrbitSettingsDialog(AppSettings& settings, QWidget* parent = nullptr);
+
+    static QString floatText(double v);  // the float-to-text form of coordinates
+
+    bool passSettingsChanged() const { return passMark_; }
+    bool locationChanged() const { return locationMark_; }
+
+    // Runs the closing sequence (also run by closing the window).
+    void applyClose();
+
+signals:
+    void downloadRequested();           // the address changed: fetch, nothing else
+    void updateRequested();             // "更新": fetch, then compute the passes
+    void receptionListChanged();        // rebuild the reception list, clear the skip time
+    void stationChanged();              // set up the projection, redraw the base map
+    void computePassesRequested();
+    void baseMapColoursChanged();       // redraw the base map
+    void invalidCoordinate(const QString& message);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+
+private:
+    QWidget* buildSatelliteGroup();
+    QWidget* buildPassGroup();
+    QWidget* buildStationGroup();
+    QWidget* buildElementGroup();
+    QWidget* buildMapColourGroup();
+    QWidget* buildSatelliteColourGroup();
+    void choosePreset(int index);
+    void updateElevationLabels();
+    void chooseColour(ColourPanel* panel, ColourValue* target, bool redrawsBaseMap);
+    bool takeCoordinate(QLineEdit* edit, double* stored, int presetColumn);
+
+    AppSettings& settings_;
+    bool passMark_ = false;
+    bool locationMark_ = false;
+    double ownLatitude_;
+    double ownLongitude_;
+
+    std::array<QCheckBox*, 8> satelliteBoxes_{};
+    UpDown* maxElevUpDown_ = nullptr;  // UpDown1
+    UpDown* minElevUpDown_ = nullptr;  // UpDown2
+    UpDown* updateDayUpDown_ = nullptr;  // UpDown3
+    QLabel* maxElevLabel_ = nullptr;   // Label7
+    QLabel* minElevLabel_ = nullptr;   // Label10
+    QLabel* updateDayLabel_ = nullptr;
+    QLabel* updateDayCaption_ = nullptr;
+    QLabel* updateDayUnit_ = nullptr;
+    QLineEdit* latitudeEdit_ = nullptr;   // Edit2
+    QLineEdit* longitudeEdit_ = nullptr;  // Edit3
+    QComboBox* presetBox_ = nullptr;      // ComboBox1
+    QLineEdit* addressEdit_ = nullptr;    // Edit1
+};
+
+}  // namespace sorae

@@ -1,0 +1,1 @@
+#include "orbit/qt/up_down.h"
