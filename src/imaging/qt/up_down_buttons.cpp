@@ -1,0 +1,38 @@
+#include "imaging/qt/up_down_buttons.h"
+
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace sorae {
+
+UpDownButtons::UpDownButtons(int minimum, int maximum, int position, QWidget* parent)
+    : QWidget(parent), minimum_(minimum), maximum_(maximum),
+      position_(std::clamp(position, minimum, maximum)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    up_ = new QToolButton(this);
+    up_->setObjectName("up");
+    up_->setArrowType(Qt::UpArrow);
+    up_->setAutoRepeat(true);
+    down_ = new QToolButton(this);
+    down_->setObjectName("down");
+    down_->setArrowType(Qt::DownArrow);
+    down_->setAutoRepeat(true);
+    for (QToolButton* b : {up_, down_}) {
+        b->setFixedSize(18, 11);
+        layout->addWidget(b);
+    }
+    connect(up_, &QToolButton::clicked, this, [this] { setPosition(position_ + 1); });
+    connect(down_, &QToolButton::clicked, this, [this] { setPosition(position_ - 1); });
+}
+
+void UpDownButtons::setPosition(int position) {
+    position = std::clamp(position, minimum_, maximum_);
+    if (position == position_) return;
+    position_ = position;
+    emit positionChanged(position_);
+}
+
+}  // namespace sorae
