@@ -1,0 +1,94 @@
+// What the test transmitter sends on each APT line: the word layout (sync,
+// space, image, telemetry for channel A, then the same for channel B), the
+// sync words, the space with its minute markers and the telemetry frame of
+// 16 wedges x 8 lines. Values are 8-bit words, 0 black .. 255 white.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "testsignal/grey_picture.h"
+
+namespace sorae::testsignal {
+
+struct AptLayout {
+    static constexpr int kWordsPerSecond = 4160;
+    static constexpr int kLinesPerSecond = 2;
+    static constexpr int kWordsPerLine = 2080;
+    static constexpr int kWordsPerHalf = 1040;
+    static constexpr int kSyncWords = 39;
+    static constexpr int kSpaceWords = 47;
+    static constexpr int kImageWords = 909;
+    static constexpr int kTelemetryWords = 45;
+    // Word offsets within a half line (add kWordsPerHalf for channel B).
+    static constexpr int kSyncStart = 0;
+    static constexpr int kSpaceStart = 39;
+    static constexpr int kImageStart = 86;
+    static constexpr int kTelemetryStart = 995;
+    static constexpr int kLinesPerWedge = 8;
+    static constexpr int kWedgesPerFrame = 16;
+    static constexpr int kLinesPerFrame = 128;
+    static constexpr int kLinesPerMinute = 120;
+    static constexpr int kMinuteMarkerLines = 2;
+};
+
+using AptLine = std::array<std::uint8_t, AptLayout::kWordsPerLine>;
+using AptHalfLine = std::array<std::uint8_t, AptLayout::kWordsPerHalf>;
+using SyncWord = std::array<std::uint8_t, AptLayout::kSyncWords>;
+
+constexpr std::uint8_t kWordLow = 0;
+constexpr std::uint8_t kWordHigh = 255;
+
+// Sync A: 3 low words, seven 1040 Hz pulses (2 words high, 2 low), 8 low.
+// Sync B: 4 low words, seven 832 Hz pulses (3 words high, 2 low).
+// As 0/1 per word.
+const SyncWord& syncWordA();
+const SyncWord& syncWordB();
+
+// Sensor numbers: the wedge (1..6) that wedge 16 repeats. 1 = CH 1 (VIS),
+// 2 = CH 2 (VIS), 3 = CH 3A (mIR), 4 = CH 4 (IR), 5 = CH 5 (IR),
+// 6 = CH 3B (mIR); 0 = no sensor (wedge 16 at the zero-modulation level,
+// which matches none of wedges 1..6).
+constexpr int kNoSensor = 0;
+constexpr int kMaxSensor = 6;
+
+// The word value of telemetry wedge 1..16 for a channel carrying `sensor`:
+// wedges 1..8 rise by eighths of full scale, 9 is zero modulation, 10..13
+// are four nearly equal thermistor readings, 14 the patch temperature,
+// 15 the back scan (warm for the thermal sensors 4, 5, 6, dark otherwise),
+// 16 the level of wedge `sensor`. A sensor outside 0..6 counts as 0.
+int telemetryWedgeValue(int wedge, int sensor);
+
+// Wedge 1..16 carried by a line; line 0 starts a frame.
+int wedgeOfLine(long lineNumber);
+
+// Whether the space words of a line are inverted as a minute marker.
+bool isMinuteMarkerLine(long lineNumber);
+
+class AptLineSource {
+public:
+    // Line n shows row n modulo the picture's height. A picture whose width
+    // is not 909 is sampled at the nearest column; an empty picture is black.
+    AptLineSource(GreyPicture pictureA, GreyPicture pictureB, int sensorA, int sensorB);
+
+    void composeLine(long lineNumber, AptLine& out) const;
+    AptLine line(long lineNumber) const;
+    // channel 0 = A, 1 = B: the 1040 words the decoder stores for the half.
+    AptHalfLine half(long lineNumber, int channel) const;
+
+    // The 1040-word halves of `lines` lines from `firstLine` as a picture.
+    GreyPicture truthPicture(int channel, long firstLine, int lines) const;
+
+    const GreyPicture& picture(int channel) const { return channel == 0 ? pictureA_ : pictureB_; }
+    int sensor(int channel) const { return channel == 0 ? sensorA_ : sensorB_; }
+
+private:
+    void composeHalf(long lineNumber, int channel, std::uint8_t* out) const;
+
+    GreyPicture pictureA_;
+    GreyPicture pictureB_;
+    int sensorA_;
+    int sensorB_;
+};
+
+}  // namespace sorae::testsignal

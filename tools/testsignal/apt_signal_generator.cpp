@@ -1,0 +1,142 @@
+#include "testsignal/apt_signal_generator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace sorae::testsignal {
+namespace {
+
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+// The subcarrier phasor is turned by a fixed step each sample and set from
+// the exact phase every this many samples (by sample index, so the output
+// does not depend on block sizes).
+constexpr std::int64_t kReanchorMask = 1023;
+
+double fraction(double x) { return x - std::floor(x); }
+
+}  // namespace
+
+std::string validateGeneratorOptions(const GeneratorOptions& o) {
+    if (o.sampleRate < 8000 || o.sampleRate > 768000)
+        return "sample rate must lie between 8000 and 768000 Hz";
+    if (o.lines < 1 || o.lines > 100000) return "number of lines must lie between 1 and 100000";
+    if (o.firstLineNumber < 0) return "first line number must not be negative";
+    if (!(o.startFraction >= 0.0 && o.startFraction < 1.0))
+        return "start fraction must lie in [0, 1)";
+    if (!(std::abs(o.clockErrorPpm) <= 10000.0)) return "clock error must lie within +-10000 ppm";
+    if (o.snrDb && !(*o.snrDb >= -40.0 && *o.snrDb <= 200.0))
+        return "SNR must lie between -40 and 200 dB";
+    if (!(o.whiteAmplitude > 0.0 && o.whiteAmplitude < 1e6)) return "white amplitude must be positive";
+    if (!(o.modulationIndex > 0.0 && o.modulationIndex <= 1.0))
+        return "modulation index must lie in (0, 1]";
+    if (o.kind == SignalKind::IQ) {
+        if (!(o.carrierAmplitude > 0.0 && o.carrierAmplitude < 1e6))
+            return "carrier amplitude must be positive";
+        if (!(o.deviationHz >= 0.0)) return "deviation must not be negative";
+        const double highest = std::abs(o.carrierHz) + o.deviationHz + kSubcarrierHz + 2080.0;
+        if (!(highest < o.sampleRate / 2.0))
+            return "carrier, deviation and subcarrier do not fit below half the sample rate";
+    } else if (kSubcarrierHz + 2080.0 >= o.sampleRate / 2.0) {
+        return "the subcarrier does not fit below half the sample rate";
+    }
+    return {};
+}
+
+double noiseSigma(const GeneratorOptions& o) {
+    if (!o.snrDb) return 0.0;
+    const double ratio = std::pow(10.0, *o.snrDb / 10.0);
+    if (o.kind == SignalKind::IQ)  // per component: complex power 2 sigma^2
+        return o.carrierAmplitude / std::sqrt(2.0 * ratio);
+    return o.whiteAmplitude / std::sqrt(2.0 * ratio);
+}
+
+double wordAmplitude(const GeneratorOptions& o, int wordValue) {
+    const double m = o.modulationIndex;
+    const double v = std::clamp(wordValue, 0, 255) / 255.0;
+    return o.whiteAmplitude * ((1.0 - m) + 2.0 * m * v) / (1.0 + m);
+}
+
+std::int16_t toInt16(double counts) {
+    const double r = std::nearbyint(counts);
+    if (!(r > -32768.0)) return -32768;  // also NaN
+    if (r > 32767.0) return 32767;
+    return std::int16_t(r);
+}
+
+AptSignalGenerator::AptSignalGenerator(AptLineSource source, GeneratorOptions options)
+    : source_(std::move(source)), options_(options), noise_(options.seed) {
+    effectiveRate_ = options_.sampleRate * (1.0 + options_.clockErrorPpm * 1e-6);
+    const double seconds = (double(options_.lines) - options_.startFraction) / AptLayout::kLinesPerSecond;
+    totalFrames_ = std::max<std::int64_t>(0, std::llround(seconds * effectiveRate_));
+    firstWord_ = options_.startFraction * AptLayout::kWordsPerLine;
+    wordsPerSample_ = AptLayout::kWordsPerSecond / effectiveRate_;
+    // The subcarrier is locked to the word clock: 2400 Hz is 15/26 of 4160.
+    firstCycle_ = fraction(firstWord_ * (kSubcarrierHz / AptLayout::kWordsPerSecond));
+    cyclesPerSample_ = kSubcarrierHz / effectiveRate_;
+    stepCos_ = std::cos(kTwoPi * cyclesPerSample_);
+    stepSin_ = std::sin(kTwoPi * cyclesPerSample_);
+    sigma_ = noiseSigma(options_);
+    for (int v = 0; v < 256; ++v) amplitudeOfValue_[v] = wordAmplitude(options_, v);
+    rewind();
+}
+
+void AptSignalGenerator::rewind() {
+    n_ = 0;
+    noise_ = GaussianNoise(options_.seed);
+    fmCycles_ = 0.0;
+    cachedLine_ = -1;
+}
+
+void AptSignalGenerator::loadLine(long lineNumber) {
+    AptLine words;
+    source_.composeLine(lineNumber, words);
+    for (int i = 0; i < AptLayout::kWordsPerLine; ++i) amplitudes_[i] = amplitudeOfValue_[words[i]];
+    cachedLine_ = lineNumber;
+}
+
+std::size_t AptSignalGenerator::generate(std::span<double> out) {
+    const int ch = channels();
+    const std::size_t frames =
+        std::size_t(std::min<std::int64_t>(std::int64_t(out.size() / ch), totalFrames_ - n_));
+    const bool iq = options_.kind == SignalKind::IQ;
+    const double fmPerCount = options_.deviationHz / options_.whiteAmplitude / effectiveRate_;
+    const double carrierCycles = options_.carrierHz / effectiveRate_;
+
+    for (std::size_t i = 0; i < frames; ++i, ++n_) {
+        const double u = firstWord_ + double(n_) * wordsPerSample_;
+        const std::int64_t w = std::int64_t(u);
+        const long line = options_.firstLineNumber + long(w / AptLayout::kWordsPerLine);
+        if (line != cachedLine_) loadLine(line);
+        const int word = int(w % AptLayout::kWordsPerLine);
+
+        if ((n_ & kReanchorMask) == 0) {
+            const double phase = kTwoPi * fraction(firstCycle_ + double(n_) * cyclesPerSample_);
+            phasorCos_ = std::cos(phase);
+            phasorSin_ = std::sin(phase);
+        } else {
+            const double c = phasorCos_ * stepCos_ - phasorSin_ * stepSin_;
+            phasorSin_ = phasorSin_ * stepCos_ + phasorCos_ * stepSin_;
+            phasorCos_ = c;
+        }
+        const double audio = amplitudes_[word] * phasorSin_;
+
+        if (!iq) {
+            out[i] = sigma_ > 0.0 ? audio + sigma_ * noise_.next() : audio;
+            continue;
+        }
+        const double phase = kTwoPi * fmCycles_;
+        double inPhase = options_.carrierAmplitude * std::cos(phase);
+        double quadrature = options_.carrierAmplitude * std::sin(phase);
+        if (sigma_ > 0.0) {
+            inPhase += sigma_ * noise_.next();
+            quadrature += sigma_ * noise_.next();
+        }
+        out[2 * i] = inPhase;
+        out[2 * i + 1] = quadrature;
+        fmCycles_ = fraction(fmCycles_ + carrierCycles + audio * fmPerCount);
+    }
+    return frames;
+}
+
+}  // namespace sorae::testsignal

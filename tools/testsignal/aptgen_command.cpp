@@ -1,0 +1,166 @@
+#include "testsignal/aptgen_command.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <map>
+
+#include "testsignal/picture_files.h"
+#include "testsignal/test_patterns.h"
+
+namespace sorae::testsignal {
+namespace {
+
+bool parseDouble(const std::string& text, double& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return end == text.c_str() + text.size() && std::isfinite(value);
+}
+
+template <typename T>
+bool parseInteger(const std::string& text, T& value) {
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (first != last && *first == '+') ++first;
+    auto [ptr, ec] = std::from_chars(first, last, value);
+    return ec == std::errc() && ptr == last && first != last;
+}
+
+}  // namespace
+
+std::string aptGenUsage() {
+    return "usage: sorae-aptgen --out FILE.wav|flac|ogg [options]\n"
+           "  --rate HZ            sample rate (audio 48000, I/Q 96000)\n"
+           "  --iq                 96 kHz stereo I/Q: FM carrier at -24 kHz in I + jQ\n"
+           "  --deviation HZ       I/Q frequency deviation of white (17000)\n"
+           "  --float              32-bit float samples (WAV, OGG)\n"
+           "  --snr DB             add white noise (none by default)\n"
+           "  --ppm X              sample-clock error of the recorder\n"
+           "  --lines N            number of lines, 2 a second (240)\n"
+           "  --start-fraction F   start this far into the first line, 0 <= F < 1\n"
+           "  --first-line N       number of the first line (telemetry phase)\n"
+           "  --seed N             noise seed (1)\n"
+           "  --picture-a PNG      channel A picture (909 columns)\n"
+           "  --picture-b PNG      channel B picture\n"
+           "  --pattern-a NAME     built-in channel A picture: card, gradient, bars\n"
+           "  --pattern-b NAME     built-in channel B picture\n"
+           "  --sensor-a N         sensor of channel A, 1..6, 0 for none (2)\n"
+           "  --sensor-b N         sensor of channel B (4)\n"
+           "  --truth-prefix P     also write the true line halves as P_A.png, P_B.png\n";
+}
+
+AptGenParse parseAptGenArguments(const std::vector<std::string>& args) {
+    AptGenCommand c;
+    bool rateGiven = false;
+    using Setter = std::function<bool(const std::string&)>;
+    const std::map<std::string, Setter> withValue = {
+        {"--out", [&](const std::string& v) { c.outPath = v; return !v.empty(); }},
+        {"--rate", [&](const std::string& v) { rateGiven = true; return parseInteger(v, c.generator.sampleRate); }},
+        {"--deviation", [&](const std::string& v) { return parseDouble(v, c.generator.deviationHz); }},
+        {"--snr", [&](const std::string& v) {
+             double d;
+             if (!parseDouble(v, d)) return false;
+             c.generator.snrDb = d;
+             return true;
+         }},
+        {"--ppm", [&](const std::string& v) { return parseDouble(v, c.generator.clockErrorPpm); }},
+        {"--lines", [&](const std::string& v) { return parseInteger(v, c.generator.lines); }},
+        {"--start-fraction", [&](const std::string& v) { return parseDouble(v, c.generator.startFraction); }},
+        {"--first-line", [&](const std::string& v) { return parseInteger(v, c.generator.firstLineNumber); }},
+        {"--seed", [&](const std::string& v) { return parseInteger(v, c.generator.seed); }},
+        {"--picture-a", [&](const std::string& v) { c.pictureA = v; return !v.empty(); }},
+        {"--picture-b", [&](const std::string& v) { c.pictureB = v; return !v.empty(); }},
+        {"--pattern-a", [&](const std::string& v) { c.patternA = v; return makePattern(v, 1, 'A').has_value(); }},
+        {"--pattern-b", [&](const std::string& v) { c.patternB = v; return makePattern(v, 1, 'B').has_value(); }},
+        {"--sensor-a", [&](const std::string& v) { return parseInteger(v, c.sensorA) && c.sensorA >= 0 && c.sensorA <= kMaxSensor; }},
+        {"--sensor-b", [&](const std::string& v) { return parseInteger(v, c.sensorB) && c.sensorB >= 0 && c.sensorB <= kMaxSensor; }},
+        {"--truth-prefix", [&](const std::string& v) { c.truthPrefix = v; return !v.empty(); }},
+    };
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i], value;
+        bool inlineValue = false;
+        if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name = name.substr(0, eq);
+            inlineValue = true;
+        }
+        if (name == "--help" || name == "-h") {
+            c.help = true;
+            return {c, {}};
+        }
+        if (name == "--iq" || name == "--float") {
+            if (inlineValue) return {std::nullopt, "option " + name + " takes no value"};
+            if (name == "--iq") c.generator.kind = SignalKind::IQ;
+            else c.format = SampleFormat::Float;
+            continue;
+        }
+        const auto it = withValue.find(name);
+        if (it == withValue.end()) return {std::nullopt, "unknown option " + args[i]};
+        if (!inlineValue) {
+            if (i + 1 >= args.size()) return {std::nullopt, "option " + name + " needs a value"};
+            value = args[++i];
+        }
+        if (!it->second(value)) return {std::nullopt, "bad value for " + name + ": '" + value + "'"};
+    }
+
+    if (c.outPath.empty()) return {std::nullopt, "--out FILE is required"};
+    if (c.generator.kind == SignalKind::IQ && !rateGiven) c.generator.sampleRate = 96000;
+    if (const std::string problem = validateGeneratorOptions(c.generator); !problem.empty())
+        return {std::nullopt, problem};
+    return {c, {}};
+}
+
+int runAptGen(const AptGenCommand& c, std::ostream& out, std::ostream& err) {
+    if (c.help) {
+        out << aptGenUsage();
+        return 0;
+    }
+    const int height = int(c.generator.lines);
+    GreyPicture pictures[2];
+    const std::string* files[2] = {&c.pictureA, &c.pictureB};
+    const std::string* patterns[2] = {&c.patternA, &c.patternB};
+    for (int ch = 0; ch < 2; ++ch) {
+        if (!files[ch]->empty()) {
+            PictureLoad load = loadSourcePicture(*files[ch]);
+            if (!load.picture) {
+                err << "sorae-aptgen: " << load.error << "\n";
+                return 1;
+            }
+            pictures[ch] = std::move(*load.picture);
+        } else {
+            pictures[ch] = *makePattern(*patterns[ch], height, ch == 0 ? 'A' : 'B');
+        }
+    }
+
+    AptSignalGenerator generator(AptLineSource(std::move(pictures[0]), std::move(pictures[1]),
+                                               c.sensorA, c.sensorB),
+                                 c.generator);
+    const RecordingResult written = writeRecording(c.outPath, generator, c.format);
+    if (!written.ok) {
+        err << "sorae-aptgen: " << written.error << "\n";
+        return 1;
+    }
+    out << "wrote " << c.outPath << ": " << written.frames << " frames, "
+        << generator.channels() << " channel(s) at " << c.generator.sampleRate << " Hz, "
+        << c.generator.lines << " lines\n";
+
+    if (!c.truthPrefix.empty()) {
+        const char* suffix[2] = {"_A.png", "_B.png"};
+        for (int ch = 0; ch < 2; ++ch) {
+            const std::string path = c.truthPrefix + suffix[ch];
+            const GreyPicture truth = generator.source().truthPicture(ch, c.generator.firstLineNumber,
+                                                                      int(c.generator.lines));
+            if (const std::string problem = saveGreyPng(truth, path); !problem.empty()) {
+                err << "sorae-aptgen: " << problem << "\n";
+                return 1;
+            }
+            out << "wrote " << path << "\n";
+        }
+    }
+    return 0;
+}
+
+}  // namespace sorae::testsignal
