@@ -1,7 +1,8 @@
 #include "map/pass_status.h"
 
+#include "orbit/day_time.h"
+
 #include <cmath>
-#include <cstdio>
 
 namespace sorae {
 
@@ -59,34 +60,24 @@ LookAngles ComputeLookAngles(double satLatitudeRad, double satLongitudeRad, doub
     return out;
 }
 
-std::string FormatClockTime(double dayCountDateTime) {
-    double frac = dayCountDateTime - std::floor(dayCountDateTime);
-    long long ms = std::llround(frac * 86400000.0);
-    if (ms >= 86400000LL) ms -= 86400000LL;
-    if (ms < 0) ms = 0;
-    const long long secs = ms / 1000;
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", static_cast<int>(secs / 3600),
-                  static_cast<int>(secs / 60 % 60), static_cast<int>(secs % 60));
-    return text;
-}
-
-std::string PassStatusLine(const PassSummary& pass, const LookAngles& angles) {
-    char frequency[64];
-    std::snprintf(frequency, sizeof frequency, " %0.4fMHz ", pass.frequencyMHz);
-    char position[96];
-    std::snprintf(position, sizeof position, "AZA:%0.1lf ELV:%0.1lf/%0.1lf", angles.azimuthDeg,
-                  angles.elevationDeg, pass.maxElevationDeg);
+std::string PassStatusLine(const PassInfo& pass, const LookAngles& angles) {
+    // Fixed-point texts that do not depend on the process locale.
     std::string line = "現在通過中: ";
-    line += pass.satelliteName;
-    line += frequency;
-    line += FormatClockTime(pass.startTime);
+    line += pass.satellite;
+    line += " ";
+    line += FormatFixed(pass.frequencyMHz, 4);
+    line += "MHz ";
+    line += FormatTimeOfDay(pass.start);
     line += ">";
-    line += FormatClockTime(pass.endTime);
+    line += FormatTimeOfDay(pass.end);
     line += " ";
-    line += pass.southToNorth ? "S>N" : "N>S";
-    line += " ";
-    line += position;
+    line += DirectionText(pass.direction);
+    line += " AZA:";
+    line += FormatFixed(angles.azimuthDeg, 1);
+    line += " ELV:";
+    line += FormatFixed(angles.elevationDeg, 1);
+    line += "/";
+    line += FormatFixed(pass.maximumElevationDeg, 1);
     return line;
 }
 

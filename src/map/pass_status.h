@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "orbit/pass_table.h"
+
 namespace sorae {
 
 struct LookAngles {
@@ -17,21 +19,8 @@ struct LookAngles {
 LookAngles ComputeLookAngles(double satLatitudeRad, double satLongitudeRad, double heightKm,
                              double stationLatitudeDeg, double stationLongitudeDeg);
 
-// What the line shows of the pass being received (pass table slot 0).
-struct PassSummary {
-    std::string satelliteName;
-    double startTime = 0.0;  // day-count date-time (days since 1899-12-30)
-    double endTime = 0.0;
-    double maxElevationDeg = 0.0;
-    bool southToNorth = false;
-    double frequencyMHz = 0.0;
-};
-
-// "hh:nn:ss" of a day-count date-time, to the nearest millisecond as the
-// date-time type keeps it.
-std::string FormatClockTime(double dayCountDateTime);
-
 // 現在通過中: NAME 137.1000MHz 12:00:05>12:15:40 S>N AZA:200.5 ELV:31.2/62.0
-std::string PassStatusLine(const PassSummary& pass, const LookAngles& angles);
+// built from pass table slot 0 and the satellite's present look angles.
+std::string PassStatusLine(const PassInfo& pass, const LookAngles& angles);
 
 }  // namespace sorae

@@ -1,7 +1,9 @@
 // One satellite's track as the map draws it: the sub-satellite points from
-// now on, the colour slot it was given and whether it flies the next pass.
+// now on, the colour slot it was given and whether it flies the next pass;
+// and the interface through which the map view asks for tracks.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,9 +16,21 @@ struct TrackPoint {
 
 struct SatelliteTrack {
     std::string name;      // normalised satellite name, the label text
-    int colourSlot = 0;    // 0..7 pick the Sat0N/Sat1N colours; others fall back to slot 7
+    int colourSlot = 0;    // 0..7 pick the Sat0N/Sat1N colours; higher ones use slot 7
     bool nextPass = false; // the satellite of pass table slot 0
     std::vector<TrackPoint> points;  // points[0] is the present position
+};
+
+// Where the map view gets its tracks from.
+class MapTrackSource {
+public:
+    virtual ~MapTrackSource() = default;
+    // Tracks of the selected satellites for the flat map; nullopt when the
+    // element file could not be read or the pass computation is running.
+    virtual std::optional<std::vector<SatelliteTrack>> groundTracks() = 0;
+    // Track of the next pass's satellite up to the pass end; nullopt when
+    // there is nothing to draw.
+    virtual std::optional<SatelliteTrack> passTrack() = 0;
 };
 
 }  // namespace sorae

@@ -32,6 +32,8 @@ void DrawSatelliteGlyph(int x, int y, ColourValue colour, QImage& bitmap) {
 QFont MapFont(int pointSize) {
     QFont font;
     font.setPointSize(pointSize);
+    // Plain pixels in exactly the chosen colours, as on the rest of the map.
+    font.setStyleStrategy(QFont::NoAntialias);
     return font;
 }
 

@@ -6,28 +6,13 @@
 
 #include <QImage>
 
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "map/map_projection.h"
 #include "map/satellite_track.h"
 #include "settings/app_settings.h"
 
 namespace sorae {
-
-// Where RedrawMap gets the tracks from (the element file and the orbit
-// model live elsewhere).
-class MapTrackSource {
-public:
-    virtual ~MapTrackSource() = default;
-    // Tracks of the selected satellites for the flat map; nullopt when the
-    // element file could not be read or the pass computation is running.
-    virtual std::optional<std::vector<SatelliteTrack>> groundTracks() = 0;
-    // Track of the next pass's satellite up to the pass end; nullopt when
-    // there is nothing to draw.
-    virtual std::optional<SatelliteTrack> passTrack() = 0;
-};
 
 class MapRenderer {
 public:
