@@ -13,7 +13,10 @@ std::string withoutLineEnd(std::string text)
 
 }  // namespace
 
-SequenceRunner::SequenceRunner(SerialLink& link) : link_(link) {}
+SequenceRunner::SequenceRunner(SerialLink& link, MonotonicClock clock)
+    : link_(link), clock_(std::move(clock))
+{
+}
 
 SequenceRunner::Time SequenceRunner::sendTimeLimit(std::size_t bytes)
 {
@@ -69,8 +72,9 @@ void SequenceRunner::nextStep()
     byteIndex_ = 0;
 }
 
-std::optional<SequenceRunner::Time> SequenceRunner::runSend(const SequenceStep& step, Time now)
+std::optional<SequenceRunner::Time> SequenceRunner::runSend(const SequenceStep& step)
 {
+    const Time now = clock_();
     if (!stepStarted_) {
         stepStarted_ = true;
         stepDeadline_ = now + sendTimeLimit(step.text.size());
@@ -94,8 +98,9 @@ std::optional<SequenceRunner::Time> SequenceRunner::runSend(const SequenceStep& 
     return std::nullopt;
 }
 
-std::optional<SequenceRunner::Time> SequenceRunner::runClose(Time now)
+std::optional<SequenceRunner::Time> SequenceRunner::runClose()
 {
+    const Time now = clock_();
     // What is still queued would be lost by closing, so let it drain first,
     // within the same limit as a command of that length.
     if (link_.isOpen()) {
@@ -116,7 +121,7 @@ std::optional<SequenceRunner::Time> SequenceRunner::runClose(Time now)
     return std::nullopt;
 }
 
-std::optional<SequenceRunner::Time> SequenceRunner::advance(Time now)
+std::optional<SequenceRunner::Time> SequenceRunner::advance()
 {
     for (;;) {
         if (!running_ || stepIndex_ >= current_.size()) {
@@ -135,10 +140,11 @@ std::optional<SequenceRunner::Time> SequenceRunner::advance(Time now)
         }
         case SequenceStep::Kind::Send:
             if (!skipping_)
-                wake = runSend(step, now);
+                wake = runSend(step);
             break;
         case SequenceStep::Kind::Wait:
             if (!skipping_) {
+                const Time now = clock_();
                 if (!stepStarted_) {
                     stepStarted_ = true;
                     stepDeadline_ = now + std::chrono::milliseconds(step.value);
@@ -152,7 +158,7 @@ std::optional<SequenceRunner::Time> SequenceRunner::advance(Time now)
                 report(RunnerEvent::Kind::BaudFailed, std::to_string(step.value));
             break;
         case SequenceStep::Kind::Close:
-            wake = runClose(now);
+            wake = runClose();
             break;
         }
         if (wake)

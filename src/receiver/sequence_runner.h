@@ -1,7 +1,9 @@
 // Plays receiver command sequences on a SerialLink, one job at a time and
 // in the order they were asked for, so that the bytes of two jobs never mix.
-// It sleeps nowhere: the owner calls advance() with the current time and is
-// told when to call again (a timer on the GUI thread in the program).
+// It sleeps nowhere: the owner calls advance() and is told when to call
+// again (a timer on the GUI thread in the program). Time comes from the
+// clock handed in, read afresh before each timed step, so a wait counts from
+// the moment the bytes before it were written.
 //
 // A job is built only when it starts, from the state of the port at that
 // moment, so "power on unless already on" is decided after everything asked
@@ -36,13 +38,14 @@ public:
     using Time = std::chrono::microseconds;  // any monotonic origin
     using JobBuilder = std::function<CommandSequence(bool portOpen)>;
     using EventSink = std::function<void(const RunnerEvent&)>;
+    using MonotonicClock = std::function<Time()>;
 
     // A byte goes out while fewer than this many bytes are queued.
     static constexpr std::size_t kQueueLimit = 259;
     // How often a full queue is looked at again.
     static constexpr Time kPollInterval = std::chrono::milliseconds(10);
 
-    explicit SequenceRunner(SerialLink& link);
+    SequenceRunner(SerialLink& link, MonotonicClock clock);
 
     void setEventSink(EventSink sink) { sink_ = std::move(sink); }
 
@@ -55,9 +58,9 @@ public:
 
     bool busy() const { return running_ || !pending_.empty(); }
 
-    // Does all the work that is due at `now`. Returns the time at which it
+    // Does all the work that is due now. Returns the clock time at which it
     // wants to be called again, or nothing once every job is done.
-    std::optional<Time> advance(Time now);
+    std::optional<Time> advance();
 
     // Longest a command may wait for room in the output queue: 200 ms a
     // byte plus 10 s, the port's write time-out.
@@ -68,10 +71,11 @@ private:
     void nextStep();
     void report(RunnerEvent::Kind kind, std::string detail);
     // Returns a wake-up time when the step must wait, nothing when done.
-    std::optional<Time> runSend(const SequenceStep& step, Time now);
-    std::optional<Time> runClose(Time now);
+    std::optional<Time> runSend(const SequenceStep& step);
+    std::optional<Time> runClose();
 
     SerialLink& link_;
+    MonotonicClock clock_;
     EventSink sink_;
     std::deque<JobBuilder> pending_;
     CommandSequence current_;

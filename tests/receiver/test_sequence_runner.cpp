@@ -19,6 +19,13 @@ protected:
         runner.setEventSink([this](const RunnerEvent& e) { events.push_back(e); });
     }
 
+    // Lets the runner work with the clock at t.
+    std::optional<Time> at(Time t)
+    {
+        clock = t;
+        return runner.advance();
+    }
+
     void enqueue(CommandSequence steps)
     {
         runner.enqueue([steps](bool) { return steps; });
@@ -29,7 +36,7 @@ protected:
     Time runToEnd(Time start = 0us)
     {
         Time now = start;
-        while (auto wake = runner.advance(now)) {
+        while (auto wake = at(now)) {
             EXPECT_GE(*wake, now);
             now = *wake;
         }
@@ -37,7 +44,8 @@ protected:
     }
 
     FakeSerialLink link;
-    SequenceRunner runner{link};
+    Time clock{};
+    SequenceRunner runner{link, [this] { return clock; }};
     std::vector<RunnerEvent> events;
 };
 
@@ -46,17 +54,17 @@ TEST_F(SequenceRunnerTest, WaitsHoldBackTheNextCommandUntilDue)
     enqueue({SequenceStep::open("p", ReceiverModel::Ar5000), SequenceStep::send("A\r\n"),
              SequenceStep::wait(500), SequenceStep::send("B\r\n"), SequenceStep::wait(100),
              SequenceStep::send("C\r\n")});
-    auto wake = runner.advance(1000us);
+    auto wake = at(1000us);
     ASSERT_TRUE(wake);
     EXPECT_EQ(*wake, 1000us + 500ms);
     EXPECT_EQ(link.written(), "A\r\n");
     // Called early (a timer that fires before its time): nothing more goes.
-    EXPECT_EQ(runner.advance(1000us + 499ms), 1000us + 500ms);
+    EXPECT_EQ(at(1000us + 499ms), 1000us + 500ms);
     EXPECT_EQ(link.written(), "A\r\n");
     // The second wait counts from when it starts, not from the first one.
-    EXPECT_EQ(runner.advance(1000us + 520ms), 1000us + 620ms);
+    EXPECT_EQ(at(1000us + 520ms), 1000us + 620ms);
     EXPECT_EQ(link.written(), "A\r\nB\r\n");
-    EXPECT_FALSE(runner.advance(1000us + 620ms));
+    EXPECT_FALSE(at(1000us + 620ms));
     EXPECT_EQ(link.written(), "A\r\nB\r\nC\r\n");
     EXPECT_FALSE(runner.busy());
     EXPECT_TRUE(link.open);
@@ -83,13 +91,13 @@ TEST_F(SequenceRunnerTest, ByteGoesOutBelow259QueuedAndWaitsFrom259)
     enqueue({SequenceStep::send("QP")});
     // 258 queued: the first byte goes, which fills the queue to 259.
     link.queueGrows = true;
-    auto wake = runner.advance(0us);
+    auto wake = at(0us);
     EXPECT_EQ(link.written(), "Q");
     ASSERT_TRUE(wake);
     EXPECT_EQ(*wake, SequenceRunner::kPollInterval);
     // The line drains one byte: the next one follows.
     link.queued = 258;
-    EXPECT_FALSE(runner.advance(*wake));
+    EXPECT_FALSE(at(*wake));
     EXPECT_EQ(link.written(), "QP");
     EXPECT_TRUE(events.empty());
 }
@@ -103,10 +111,10 @@ TEST_F(SequenceRunnerTest, FullQueueGivesUpAfterWriteTimeOutAndClosesAnyway)
     const Time limit = SequenceRunner::sendTimeLimit(4);
     EXPECT_EQ(limit, 10800ms);
     Time now = 0us;
-    auto wake = runner.advance(now);
+    auto wake = at(now);
     while (wake && now < limit - SequenceRunner::kPollInterval) {
         now = *wake;
-        wake = runner.advance(now);
+        wake = at(now);
     }
     EXPECT_TRUE(link.written().empty());
     EXPECT_TRUE(events.empty());
@@ -127,7 +135,7 @@ TEST_F(SequenceRunnerTest, FailedOpenDropsTheSequenceWithoutWaiting)
 {
     link.failOpen = true;
     enqueue(powerOnSequence(2, PowerOnParameters{"/dev/none", 137.1, 0, 0}));
-    EXPECT_FALSE(runner.advance(0us));  // no 100 ms wait for nothing
+    EXPECT_FALSE(at(0us));  // no 100 ms wait for nothing
     EXPECT_TRUE(link.writes.empty());
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].kind, RunnerEvent::Kind::OpenFailed);
@@ -144,7 +152,7 @@ TEST_F(SequenceRunnerTest, JobsRunOneAfterAnotherAndSeeThePortAsTheEarlierOnesLe
                     : powerOnSequence(0, PowerOnParameters{"p", 137.1, 0, 0});
     };
     runner.enqueue(guardedOn);
-    EXPECT_TRUE(runner.advance(0us));  // in the 500 ms wait after X
+    EXPECT_TRUE(at(0us));  // in the 500 ms wait after X
     // A request made now must not slip its bytes into the running job.
     runner.enqueue([](bool open) {
         return open ? CommandSequence{SequenceStep::send("AN3\r\n")} : CommandSequence{};
@@ -165,11 +173,11 @@ TEST_F(SequenceRunnerTest, CloseLetsQueuedBytesDrainFirst)
     link.open = true;
     link.queued = 3;
     enqueue({SequenceStep::close()});
-    auto wake = runner.advance(0us);
+    auto wake = at(0us);
     ASSERT_TRUE(wake);
     EXPECT_TRUE(link.open);
     link.queued = 0;
-    EXPECT_FALSE(runner.advance(*wake));
+    EXPECT_FALSE(at(*wake));
     EXPECT_FALSE(link.open);
     EXPECT_EQ(link.discards, 0);
 }
@@ -178,11 +186,11 @@ TEST_F(SequenceRunnerTest, AbortAllClosesAndForgets)
 {
     enqueue(powerOnSequence(0, PowerOnParameters{"p", 137.1, 0, 0}));
     enqueue(powerOffSequence(0));
-    ASSERT_TRUE(runner.advance(0us));
+    ASSERT_TRUE(at(0us));
     runner.abortAll();
     EXPECT_FALSE(runner.busy());
     EXPECT_FALSE(link.open);
-    EXPECT_FALSE(runner.advance(1s));
+    EXPECT_FALSE(at(1s));
     EXPECT_EQ(link.written(), "X\r\n");
 }
 

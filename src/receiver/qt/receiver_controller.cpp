@@ -12,7 +12,7 @@ ReceiverController::ReceiverController(AppSettings& settings, std::unique_ptr<Se
     : QObject(parent),
       settings_(settings),
       link_(link ? std::move(link) : std::make_unique<QtSerialLink>()),
-      runner_(*link_)
+      runner_(*link_, [this] { return now(); })
 {
     clock_.start();
     timer_.setSingleShot(true);
@@ -128,7 +128,7 @@ void ReceiverController::pump()
         return;
     pumping_ = true;
     timer_.stop();
-    const auto wake = runner_.advance(now());
+    const auto wake = runner_.advance();
     pumping_ = false;
     if (wake) {
         const auto delay = std::chrono::ceil<std::chrono::milliseconds>(*wake - now());
@@ -149,8 +149,8 @@ void ReceiverController::powerOffForShutdown(std::chrono::milliseconds limit)
     runner_.enqueue([model](bool open) { return open ? powerOffSequence(model) : CommandSequence{}; });
     const auto deadline = now() + limit;
     for (;;) {
+        const auto wake = runner_.advance();
         const auto current = now();
-        const auto wake = runner_.advance(current);
         if (!wake)
             break;
         if (current >= deadline) {
