@@ -19,6 +19,8 @@ QString ResolveFontFamily(const QString& wanted) {
 QFont TextFont(const QString& family, int points) {
     QFont font(ResolveFontFamily(family));
     font.setPixelSize(points * 96 / 72);
+    // crisp strokes: the outline stays pure black around pure white
+    font.setStyleStrategy(QFont::NoAntialias);
     return font;
 }
 

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "imaging/past_picture_list.h"
 #include "imaging/qt/image_display.h"
@@ -59,6 +60,17 @@ PastImageBrowser::PastImageBrowser(const QString& picsFolder, ImageDisplay* disp
     connect(yearUpDown_, &UpDownButtons::positionChanged, this, &PastImageBrowser::setYear);
     connect(monthUpDown_, &UpDownButtons::positionChanged, this, &PastImageBrowser::setMonth);
     connect(calendar_, &QCalendarWidget::activated, this, [this] { RefreshList(); });
+    // a click on a day of a neighbouring month moves the year and month too
+    connect(calendar_, &QCalendarWidget::selectionChanged, this, [this] {
+        const QDate d = calendar_->selectedDate();
+        for (auto [upDown, value] : {std::pair{yearUpDown_, d.year()}, {monthUpDown_, d.month()}}) {
+            const bool blocked = upDown->blockSignals(true);
+            upDown->setPosition(value);
+            upDown->blockSignals(blocked);
+        }
+        yearLabel_->setText(QString::number(d.year()) + "年");
+        monthLabel_->setText(QString::number(d.month()) + "月");
+    });
     connect(list_, &QListWidget::itemDoubleClicked, this, [this] { loadSelected(); });
 
     hooks_.showError = [this](const QString& text) {
