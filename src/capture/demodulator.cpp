@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 // Speed notes. Every result here is bit-identical to filtering one section
@@ -77,6 +78,75 @@ struct LocalCascade {
     }
 };
 
+// Two channels filtered together, lane by lane. Vector lanes do exactly the
+// IEEE operations of the scalar code, so the results are the same bits; the
+// pair just halves the instruction count and keeps the state in registers.
+typedef double Pair __attribute__((vector_size(16)));
+
+struct PairedCoefficients {
+    Pair a1[4], a2[4], b0[4], b1[4], b2[4];
+    explicit PairedCoefficients(const CascadeCoefficients& c) {
+        for (int s = 0; s < 4; ++s) {
+            a1[s] = Pair{c[s].a1, c[s].a1};
+            a2[s] = Pair{c[s].a2, c[s].a2};
+            b0[s] = Pair{c[s].b0, c[s].b0};
+            b1[s] = Pair{c[s].b1, c[s].b1};
+            b2[s] = Pair{c[s].b2, c[s].b2};
+        }
+    }
+};
+
+struct PairedCascade {
+    Pair w1[4];
+    Pair w2[4];
+
+    template <typename Cascade>
+    PairedCascade(const Cascade& lane0, const Cascade& lane1) {
+        for (int s = 0; s < 4; ++s) {
+            w1[s] = Pair{lane0[s].w1, lane1[s].w1};
+            w2[s] = Pair{lane0[s].w2, lane1[s].w2};
+        }
+    }
+    template <typename Cascade>
+    void storeTo(Cascade& lane0, Cascade& lane1) const {
+        for (int s = 0; s < 4; ++s) {
+            lane0[s].w1 = w1[s][0];
+            lane0[s].w2 = w2[s][0];
+            lane1[s].w1 = w1[s][1];
+            lane1[s].w2 = w2[s][1];
+        }
+    }
+    Pair section(const PairedCoefficients& k, int s, Pair x) {
+        const Pair w = x + k.a1[s] * w1[s] + k.a2[s] * w2[s];
+        const Pair y = k.b0[s] * w + k.b1[s] * w1[s] + k.b2[s] * w2[s];
+        w2[s] = w1[s];
+        w1[s] = w;
+        return y;
+    }
+    Pair step(const PairedCoefficients& k, Pair x) {
+        x = section(k, 0, x);
+        x = section(k, 1, x);
+        x = section(k, 2, x);
+        return section(k, 3, x);
+    }
+    void advance(const PairedCoefficients& k, Pair x) {
+        x = section(k, 0, x);
+        x = section(k, 1, x);
+        x = section(k, 2, x);
+        const Pair w = x + k.a1[3] * w1[3] + k.a2[3] * w2[3];
+        w2[3] = w1[3];
+        w1[3] = w;
+    }
+};
+
+inline Pair loadPair(const double* p) {
+    Pair v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline void storePair(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
+
 inline double wrapPhaseStep(double x) {
     constexpr double pi = std::numbers::pi;
     if (x < -pi) return x + 2.0 * pi;
@@ -113,35 +183,37 @@ void Demodulator::clearQuadratureLowPass() {
 void Demodulator::demodulateQuadrature(const double* left, const double* right, int frames,
                                        double gainLinear, double* demodOutput) {
     frames = std::clamp(frames, 0, kFramesPerBlock96k);
-    const CascadeCoefficients& lp = demod::kQuadratureLowPass96k;
 
     // Mixer (x j e^(-j phase): +24 kHz), 20 kHz low-pass on both channels,
     // and decimation by 2 keeping the even frames of the block.
-    LocalCascade fi(quadLowPass_[0]);
-    LocalCascade fq(quadLowPass_[1]);
+    Pair sinCos[4], cosSin[4];
+    for (int n = 0; n < 4; ++n) {
+        sinCos[n] = Pair{mixerSin_[n], mixerCos_[n]};
+        cosSin[n] = Pair{mixerCos_[n], mixerSin_[n]};
+    }
+    PairedCascade f(quadLowPass_[0], quadLowPass_[1]);
+    const PairedCoefficients k(demod::kQuadratureLowPass96k);
     int step = mixerStep_;
     double* decI = decimatedI_.data();
     double* decQ = decimatedQ_.data();
     int kept = 0;
     for (int i = 0; i < frames; ++i) {
         step = (step + 1) & 3;
-        const double s = mixerSin_[step];
-        const double c = mixerCos_[step];
         const double inI = left[i];
         const double inQ = right[i];
-        const double mixedI = inI * s - inQ * c;
-        const double mixedQ = inI * c + inQ * s;
+        // lane 0: I*s - Q*c (written as I*s + (-Q)*c, the same operation),
+        // lane 1: I*c + Q*s
+        const Pair mixed = Pair{inI, inI} * sinCos[step] + Pair{-inQ, inQ} * cosSin[step];
         if ((i & 1) == 0) {
-            decI[kept] = fi.step(lp, mixedI);
-            decQ[kept] = fq.step(lp, mixedQ);
+            const Pair y = f.step(k, mixed);
+            decI[kept] = y[0];
+            decQ[kept] = y[1];
             ++kept;
         } else {
-            fi.advance(lp, mixedI);
-            fq.advance(lp, mixedQ);
+            f.advance(k, mixed);
         }
     }
-    fi.storeTo(quadLowPass_[0]);
-    fq.storeTo(quadLowPass_[1]);
+    f.storeTo(quadLowPass_[0], quadLowPass_[1]);
     mixerStep_ = step;
 
     // FM discriminator: theta = atan2(I, Q); the step from the previous
@@ -165,7 +237,7 @@ void Demodulator::demodulateQuadrature(const double* left, const double* right, 
 }
 
 void Demodulator::demodulateEnvelope(double* demodOutput) {
-    static_assert(kDecimatedSamples % 4 == 0, "the FIR loops work four outputs at a time");
+    static_assert(kDecimatedSamples % 8 == 0, "the FIR loops work eight outputs at a time");
     // 5 kHz low-pass at 48 kHz and decimation by 4 into the band-pass input.
     {
         const CascadeCoefficients& lp = demod::kAudioLowPass48k;
@@ -181,25 +253,26 @@ void Demodulator::demodulateEnvelope(double* demodOutput) {
         f.storeTo(audioLowPass_);
     }
 
-    // Subcarrier band-pass (all 51 taps), four outputs at a time with
-    // independent sums.
+    // Subcarrier band-pass (all 51 taps), eight outputs at a time as four
+    // lane pairs, each lane its own sum in the order k = 0 .. 50.
     {
         const demod::FirTaps& h = demod::kSubcarrierBandPass;
         const double* x = bandPassInput_.data() + kFirHistory;
         double* v = hilbertInput_.data() + kFirHistory;
-        for (int n = 0; n < kDecimatedSamples; n += 4) {
-            double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+        for (int n = 0; n < kDecimatedSamples; n += 8) {
+            Pair s0{0.0, 0.0}, s1{0.0, 0.0}, s2{0.0, 0.0}, s3{0.0, 0.0};
             for (int k = 0; k < kFirTaps; ++k) {
-                const double hk = h[k];
-                s0 += hk * x[n - k];
-                s1 += hk * x[n + 1 - k];
-                s2 += hk * x[n + 2 - k];
-                s3 += hk * x[n + 3 - k];
+                const Pair hk{h[k], h[k]};
+                const double* d = x + n - k;
+                s0 += hk * loadPair(d);
+                s1 += hk * loadPair(d + 2);
+                s2 += hk * loadPair(d + 4);
+                s3 += hk * loadPair(d + 6);
             }
-            v[n] = s0;
-            v[n + 1] = s1;
-            v[n + 2] = s2;
-            v[n + 3] = s3;
+            storePair(v + n, s0);
+            storePair(v + n + 2, s1);
+            storePair(v + n + 4, s2);
+            storePair(v + n + 6, s3);
         }
     }
 
@@ -210,20 +283,23 @@ void Demodulator::demodulateEnvelope(double* demodOutput) {
         const demod::FirTaps& h = demod::kEnvelopeHilbert;
         const double* v = hilbertInput_.data() + kFirHistory;
         double* e = envelope_.data();
-        for (int n = 0; n < kDecimatedSamples; n += 4) {
-            double q0 = 0.0, q1 = 0.0, q2 = 0.0, q3 = 0.0;
+        for (int n = 0; n < kDecimatedSamples; n += 8) {
+            Pair q[4] = {{0.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}};
             for (int k = 0; k < kFirTaps; k += 2) {
-                const double hk = h[k];
-                q0 += hk * v[n - k];
-                q1 += hk * v[n + 1 - k];
-                q2 += hk * v[n + 2 - k];
-                q3 += hk * v[n + 3 - k];
+                const Pair hk{h[k], h[k]};
+                const double* d = v + n - k;
+                q[0] += hk * loadPair(d);
+                q[1] += hk * loadPair(d + 2);
+                q[2] += hk * loadPair(d + 4);
+                q[3] += hk * loadPair(d + 6);
             }
-            const double* p = v + n - kFirCentre;
-            e[n] = std::sqrt(p[0] * p[0] + q0 * q0);
-            e[n + 1] = std::sqrt(p[1] * p[1] + q1 * q1);
-            e[n + 2] = std::sqrt(p[2] * p[2] + q2 * q2);
-            e[n + 3] = std::sqrt(p[3] * p[3] + q3 * q3);
+            const double* centre = v + n - kFirCentre;
+            for (int j = 0; j < 4; ++j) {
+                const Pair p = loadPair(centre + 2 * j);
+                const Pair power = p * p + q[j] * q[j];
+                e[n + 2 * j] = std::sqrt(power[0]);
+                e[n + 2 * j + 1] = std::sqrt(power[1]);
+            }
         }
     }
 
