@@ -1,0 +1,44 @@
+// One NORAD element set as read from the element file, and the steps that
+// make it ready for the propagator: unit conversion, the short satellite
+// name used in the satellite lists, and the near-earth check.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace sorae {
+
+struct OrbitalElements {
+    std::string name;  // at most 24 characters; normalised by NormaliseSatelliteName
+    double epoch = 0.0;              // YYDDD.DDDDDDDD, UTC
+    double eccentricity = 0.0;
+    double meanMotion = 0.0;         // rev/day as read, rad/min when prepared
+    double meanMotionFirstTerm = 0.0;   // ndot/2: rev/day^2 as read, rad/min^2 when prepared
+    double meanMotionSecondTerm = 0.0;  // nddot/6: rev/day^3 as read, rad/min^3 when prepared
+    double meanAnomaly = 0.0;        // degrees as read, radians when prepared
+    double inclination = 0.0;
+    double rightAscensionOfNode = 0.0;
+    double argumentOfPerigee = 0.0;
+    double dragTerm = 0.0;           // B*, per earth radius; not used by SGP
+};
+
+inline constexpr int kMaxElementSets = 32;
+using ElementSetArray = std::array<OrbitalElements, kMaxElementSets>;
+
+// Reads up to 32 sets, three lines each. Returns 0 on success, -1 on failure.
+// `count` is left alone when the file cannot be opened; otherwise it holds the
+// number of complete sets stored, also after a failure.
+int ReadElementFile(ElementSetArray& sets, int& count, const std::string& path);
+
+// Parses one set from its three lines (used by the reader; handy for tests).
+void ParseElementLines(OrbitalElements& out, const std::string& nameLine,
+                       const std::string& line1, const std::string& line2);
+
+void PrepareElements(OrbitalElements& elements);
+void NormaliseSatelliteName(OrbitalElements& elements);
+std::string NormalisedSatelliteName(const std::string& name);
+
+// Period below 225 minutes: the simplified model holds.
+bool IsNearEarth(const OrbitalElements& prepared);
+
+}  // namespace sorae

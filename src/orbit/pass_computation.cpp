@@ -1,0 +1,152 @@
+#include "orbit/pass_computation.h"
+
+#include "orbit/look_angles.h"
+#include "orbit/orbital_elements.h"
+#include "orbit/reach_bound.h"
+#include "orbit/sgp_propagator.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace sorae {
+
+namespace {
+
+constexpr double kStepMinutes = 1.0 / 60.0;
+constexpr double kSearchMinutes = 1440.0;
+
+bool isSelected(const std::string& name, const ReceptionList& list)
+{
+    bool found = false;
+    for (const std::string& candidate : list) {
+        if (!candidate.empty() && candidate == name)
+            found = true;
+    }
+    return found;
+}
+
+// Steps one satellite through the window. The time t and the UT clock move by
+// the same additions whether a second is evaluated or left out.
+void searchSatellite(const OrbitalElements& prepared, int slotPair, const PassRequest& request,
+                     const StationSite& station, PassTable& table, PassStepDetector& detector)
+{
+    const SgpEpochTerms terms = SgpEpochTerms::from(prepared);
+    const double t0 = MinutesSinceEpoch(prepared.epoch, request.now);
+    const double tEnd = t0 + kSearchMinutes;
+    UtClock clock = UtClock::start(request.now);
+    const double stepHours = kStepMinutes / 60.0;
+
+    const ReachBound bound(terms, t0, request.settings.minElevDeg, station);
+    const bool skipping = request.skipUnreachableSeconds && bound.usable();
+
+    long leaveOut = 0;
+    for (double t = t0; t <= tEnd; t += kStepMinutes) {
+        if (leaveOut > 0) {
+            --leaveOut;
+            clock.advanceHours(stepHours);
+            continue;
+        }
+        const OrbitState state = terms.propagate(t);
+        const Vector3 positionKm{state.positionEarthRadii.x * kKmPerEarthRadius,
+                                 state.positionEarthRadii.y * kKmPerEarthRadius,
+                                 state.positionEarthRadii.z * kKmPerEarthRadius};
+        const CalendarDate date = CalendarFromDayNumber(clock.dayNumber);
+        const double gst = GreenwichSiderealTime(date.year, date.month, date.day, clock.hours);
+        const Vector3 earthFixed = Multiply(EarthRotationMatrix(gst), positionKm);
+        const GeodeticPoint point = EciToGeodetic(earthFixed);
+        const double elevation = StationElevation(point, station);
+        if (detector.step(table, slotPair, prepared.name, point, elevation, date.year, date.month, date.day,
+                          clock.hours))
+            return;
+        if (skipping && elevation < detector.minElevationDeg())
+            leaveOut = bound.secondsSurelyBelow(point);
+        clock.advanceHours(stepHours);
+    }
+}
+
+}  // namespace
+
+ReceptionList MakeReceptionList(const std::array<bool, 8>& selected)
+{
+    ReceptionList list;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        list[i] = selected[i] ? kSelectableSatellites[i] : "";
+    return list;
+}
+
+PassComputation ComputePasses(const PassRequest& request, PassMemory& memory)
+{
+    PassComputation result;
+    ElementSetArray sets;
+    int count = 0;
+    if (ReadElementFile(sets, count, request.elementFilePath) != 0) {
+        result.table = memory.table;
+        result.satelliteCount = memory.satelliteCount;
+        return result;
+    }
+
+    PassStepDetector& detector = memory.detector;
+    detector.setThresholds(request.settings.minElevDeg, request.settings.maxElevDeg);
+    detector.resetForComputation();
+    const StationSite station = StationSite::at(request.settings.stationLatDeg, request.settings.stationLonDeg);
+    const long today = JulianDayNumber(request.now.year, request.now.month, request.now.day);
+
+    int taken = 0;
+    for (int i = 0; i < count; ++i) {
+        OrbitalElements& el = sets[static_cast<std::size_t>(i)];
+        detector.resetForSatellite();
+        PrepareElements(el);
+        if (!IsNearEarth(el))
+            continue;
+        NormaliseSatelliteName(el);
+        if (!isSelected(el.name, request.receptionList))
+            continue;
+        // Only the first eight matching sets in file order have slots.
+        if (taken == kMaxPassSatellites)
+            break;
+        const int slotPair = taken++;
+
+        result.progressTexts.push_back(std::string(kComputingPassesText) + std::to_string(i * 100 / count) +
+                                       "%");
+        const EpochDate epoch = EpochToCalendar(el.epoch);
+        const long epochDay = JulianDayNumber(epoch.date.year, epoch.date.month, epoch.date.day);
+        if (std::labs(today - epochDay) >= request.settings.updateDays)
+            result.elementsOld = true;
+
+        searchSatellite(el, slotPair, request, station, memory.table, detector);
+    }
+    const int n = taken;
+    PassTable& table = memory.table;
+    SortPassesByStart(table, n);
+    ApplyOverlapRule(table, memory.skippedPassEnd, request.settings.sortElev, request.settings.sortNext);
+    AssignFrequencies(table, n);
+    if (n > 0)
+        memory.satelliteCount = n;
+
+    result.ok = true;
+    result.satelliteCount = n;
+    result.table = table;
+    result.nextPassText = NextPassText(table[0]);
+    if (request.globeCentreLongitudeDeg) {
+        const double lonDeg = table[0].longitudeAtMaximumRad * 180.0 * (1.0 / 3.141592653589793);
+        result.globeRedrawNeeded = lonDeg != *request.globeCentreLongitudeDeg;
+    }
+    return result;
+}
+
+PassComputation ComputePasses(const PassRequest& request)
+{
+    PassMemory memory;
+    return ComputePasses(request, memory);
+}
+
+OldElementsAction DecideOldElements(bool elementsOld, int startupCountdown, bool autoUpdate)
+{
+    if (!elementsOld)
+        return OldElementsAction::None;
+    if (startupCountdown == -1)
+        return OldElementsAction::AskToDownload;
+    return autoUpdate ? OldElementsAction::DownloadAndRecompute : OldElementsAction::ShowNotNew;
+}
+
+}  // namespace sorae

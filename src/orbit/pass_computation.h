@@ -1,0 +1,89 @@
+// The pass search of the coming 24 hours for the satellites selected for
+// reception: reads the element file, steps every selected satellite through
+// the day second by second, and orders the resulting pass table.
+//
+// It never reads the clock or touches the screen: "now" comes in, the table,
+// the status texts and the decisions for the caller come out.
+#pragma once
+
+#include "orbit/day_time.h"
+#include "orbit/pass_step_detector.h"
+#include "orbit/pass_table.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sorae {
+
+// The selectable satellites, in the order of the reception checkboxes.
+inline constexpr std::array<const char*, 8> kSelectableSatellites = {
+    "NOAA-11", "NOAA-12", "NOAA-14", "NOAA-15", "NOAA-16", "NOAA-17", "NOAA-18", "NOAA-19"};
+
+using ReceptionList = std::array<std::string, 8>;
+// Selected slots carry the satellite's name, unselected ones an empty name.
+ReceptionList MakeReceptionList(const std::array<bool, 8>& selected);
+
+struct PassSettings {
+    double minElevDeg = 1.0;  // detection elevation
+    double maxElevDeg = 3.0;  // lowest culmination of a pass that counts
+    bool sortElev = true;
+    bool sortNext = false;
+    int updateDays = 14;      // element age limit
+    double stationLatDeg = 35.6894875;
+    double stationLonDeg = 139.6917064;
+};
+
+struct PassRequest {
+    std::string elementFilePath;
+    ReceptionList receptionList;
+    PassSettings settings;
+    UtcInstant now;
+    // Set when the map shows the globe: its centre longitude in degrees.
+    std::optional<double> globeCentreLongitudeDeg;
+    // Leave out seconds in which no satellite can reach the detection
+    // elevation. The table is the same either way; only the time differs.
+    bool skipUnreachableSeconds = true;
+};
+
+// What survives from one computation to the next: the table (never cleared),
+// the end of the pass set aside by the overlap rule, and the search state the
+// detector carries over.
+struct PassMemory {
+    PassTable table{};
+    int satelliteCount = 0;
+    DayTime skippedPassEnd = kNoSkippedPass;
+    PassStepDetector detector;
+};
+
+struct PassComputation {
+    bool ok = false;             // false: element file missing or unreadable
+    PassTable table{};
+    int satelliteCount = 0;      // slots 0 .. 2n-1 are meaningful
+    bool elementsOld = false;    // some selected set is UpdateDay days or more from now
+    std::vector<std::string> progressTexts;  // "衛星通過データを計算中 N%", one per satellite
+    std::string nextPassText;    // "次回通過: ..."
+    bool globeRedrawNeeded = false;
+};
+
+PassComputation ComputePasses(const PassRequest& request, PassMemory& memory);
+// A computation with nothing remembered from earlier ones.
+PassComputation ComputePasses(const PassRequest& request);
+
+// What to do about old elements after a computation.
+enum class OldElementsAction {
+    None,
+    AskToDownload,         // at start-up: beep and ask kAskDownloadText
+    DownloadAndRecompute,  // later, with automatic update on
+    ShowNotNew,            // show kElementsNotNewText in status panel 0
+};
+// startupCountdown: -1 for the computation at start-up, -2 for later ones.
+OldElementsAction DecideOldElements(bool elementsOld, int startupCountdown, bool autoUpdate);
+
+inline constexpr const char* kAskDownloadText =
+    "衛星軌道要素データが新しくありません。ダウンロードしますか？";
+inline constexpr const char* kElementsNotNewText = "衛星軌道要素データが新しくありません";
+inline constexpr const char* kComputingPassesText = "衛星通過データを計算中 ";
+
+}  // namespace sorae

@@ -1,0 +1,232 @@
+// The 24-hour pass search on real element sets: the look-ahead that leaves out
+// unreachable seconds must not change a single field, and the table must
+// agree with an independent SGP4-based prediction.
+#include "orbit/pass_computation.h"
+#include "orbit_test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace sorae;
+using sorae::testing::noaa19Set;
+using sorae::testing::realElementFile;
+using sorae::testing::writeTempFile;
+
+namespace {
+
+const std::array<bool, 8> kDefaultSelection{false, false, false, true, false, true, true, true};
+const std::array<bool, 8> kAllSelected{true, true, true, true, true, true, true, true};
+
+PassRequest request(const std::string& path, const std::array<bool, 8>& selection, UtcInstant now,
+                    double lat, double lon)
+{
+    PassRequest r;
+    r.elementFilePath = path;
+    r.receptionList = MakeReceptionList(selection);
+    r.now = now;
+    r.settings.stationLatDeg = lat;
+    r.settings.stationLonDeg = lon;
+    return r;
+}
+
+struct ReferencePass {
+    std::string satellite, start, end, maximum;
+    double elevation;
+};
+
+std::vector<ReferencePass> readReference(const std::string& name)
+{
+    std::ifstream in(std::string(SORAE_TEST_DATA_DIR) + "/../../tools/orbitref/" + name);
+    std::vector<ReferencePass> out;
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        ReferencePass p;
+        std::string elevation;
+        std::getline(fields, p.satellite, '\t');
+        std::getline(fields, p.start, '\t');
+        std::getline(fields, p.end, '\t');
+        std::getline(fields, p.maximum, '\t');
+        std::getline(fields, elevation, '\t');
+        p.elevation = std::stod(elevation);
+        out.push_back(p);
+    }
+    return out;
+}
+
+DayTime parse(const std::string& text)
+{
+    int y, mo, d, h, mi, s;
+    std::sscanf(text.c_str(), "%d/%d/%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s);
+    return EncodeDayTime(y, mo, d, h, mi, s);
+}
+
+double secondsApart(DayTime a, DayTime b)
+{
+    return std::fabs(a.days - b.days) * 86400.0;
+}
+
+}  // namespace
+
+TEST(PassSearch, LookAheadGivesTheSameTableAsEverySecond)
+{
+    struct Case {
+        UtcInstant now;
+        double lat, lon, minElev;
+        std::array<bool, 8> selection;
+    };
+    const Case cases[] = {
+        {{2019, 1, 25, 0, 0, 0}, 35.6894875, 139.6917064, 1.0, kDefaultSelection},
+        {{2019, 1, 24, 12, 34, 56}, -33.87, 151.21, 1.0, kAllSelected},
+        {{2019, 1, 26, 23, 59, 59}, 69.65, 18.96, 0.0, kAllSelected},
+        {{2019, 1, 25, 6, 0, 0}, 0.0, 0.0, 10.0, kDefaultSelection},
+        {{2019, 2, 20, 18, 0, 0}, 43.06, 141.35, -1.5, kAllSelected},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lat);
+        PassRequest fast = request(realElementFile(), c.selection, c.now, c.lat, c.lon);
+        fast.settings.minElevDeg = c.minElev;
+        PassRequest slow = fast;
+        slow.skipUnreachableSeconds = false;
+        const PassComputation a = ComputePasses(fast);
+        const PassComputation b = ComputePasses(slow);
+        ASSERT_TRUE(a.ok);
+        EXPECT_GT(a.satelliteCount, 0);
+        EXPECT_EQ(a.satelliteCount, b.satelliteCount);
+        for (int k = 0; k < kPassSlots; ++k) {
+            SCOPED_TRACE(k);
+            const PassInfo& p = a.table[static_cast<std::size_t>(k)];
+            const PassInfo& q = b.table[static_cast<std::size_t>(k)];
+            EXPECT_EQ(p.start, q.start);
+            EXPECT_EQ(p.end, q.end);
+            EXPECT_EQ(p.satellite, q.satellite);
+            EXPECT_EQ(p.maximumElevationDeg, q.maximumElevationDeg);
+            EXPECT_EQ(p.direction, q.direction);
+            EXPECT_EQ(p.longitudeAtMaximumRad, q.longitudeAtMaximumRad);
+            EXPECT_EQ(p.latitudeAtMaximumRad, q.latitudeAtMaximumRad);
+            EXPECT_EQ(p.heightAtMaximumKm, q.heightAtMaximumKm);
+            EXPECT_EQ(p.headingAtMaximumDeg, q.headingAtMaximumDeg);
+            EXPECT_EQ(p.timeOfMaximum, q.timeOfMaximum);
+            EXPECT_EQ(p.frequencyMHz, q.frequencyMHz);
+        }
+        EXPECT_EQ(a.nextPassText, b.nextPassText);
+    }
+}
+
+TEST(PassSearch, AgreesWithIndependentPrediction)
+{
+    struct Case {
+        const char* file;
+        UtcInstant now;
+        double lat, lon;
+    };
+    const Case cases[] = {
+        {"passes_tokyo_20190125.tsv", {2019, 1, 25, 0, 0, 0}, 35.6894875, 139.6917064},
+        {"passes_sydney_20190124.tsv", {2019, 1, 24, 12, 34, 56}, -33.87, 151.21},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::vector<ReferencePass> reference = readReference(c.file);
+        ASSERT_GT(reference.size(), 10u);
+        const PassComputation result =
+            ComputePasses(request(realElementFile(), kDefaultSelection, c.now, c.lat, c.lon));
+        ASSERT_TRUE(result.ok);
+        ASSERT_EQ(result.satelliteCount, 4);
+        int matched = 0;
+        for (int k = 0; k < 2 * result.satelliteCount; ++k) {
+            const PassInfo& p = result.table[static_cast<std::size_t>(k)];
+            SCOPED_TRACE(p.satellite + " " + FormatDateTime(p.start));
+            const ReferencePass* best = nullptr;
+            for (const ReferencePass& r : reference) {
+                if (r.satellite == p.satellite && secondsApart(parse(r.start), p.start) < 600.0)
+                    best = &r;
+            }
+            ASSERT_NE(best, nullptr);
+            EXPECT_LE(secondsApart(parse(best->start), p.start), 2.0);
+            EXPECT_LE(secondsApart(parse(best->end), p.end), 2.0);
+            EXPECT_LE(secondsApart(parse(best->maximum), p.timeOfMaximum), 2.0);
+            EXPECT_NEAR(best->elevation, p.maximumElevationDeg, 0.1);
+            ++matched;
+        }
+        EXPECT_EQ(matched, 8);
+        // In start order (only slots 0 and 1 may be exchanged by the overlap rule).
+        for (int k = 2; k < 8; ++k)
+            EXPECT_LE(result.table[static_cast<std::size_t>(k - 1)].start, result.table[static_cast<std::size_t>(k)].start);
+    }
+}
+
+TEST(PassSearch, FailuresAndSatelliteLimits)
+{
+    PassMemory memory;
+    PassRequest r = request(realElementFile(), kDefaultSelection, {2019, 1, 25, 0, 0, 0}, 35.0, 139.0);
+    const PassComputation first = ComputePasses(r, memory);
+    ASSERT_TRUE(first.ok);
+    ASSERT_EQ(first.progressTexts.size(), 4u);
+    EXPECT_EQ(first.progressTexts[0], "衛星通過データを計算中 68%");  // NOAA 15 is set 15 (from 0) of 22
+    EXPECT_EQ(first.nextPassText.rfind("次回通過: NOAA-", 0), 0u);
+
+    // A missing file leaves the table as it was.
+    r.elementFilePath = "/nonexistent/SatTle.txt";
+    const PassComputation missing = ComputePasses(r, memory);
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.table, first.table);
+    EXPECT_EQ(memory.table, first.table);
+
+    // Nine matching sets: the first eight take the sixteen slots.
+    std::string nine;
+    for (int i = 0; i < 9; ++i)
+        nine += noaa19Set();
+    r.elementFilePath = writeTempFile("nine", nine);
+    r.receptionList = MakeReceptionList(kAllSelected);
+    const PassComputation many = ComputePasses(r);
+    ASSERT_TRUE(many.ok);
+    EXPECT_EQ(many.satelliteCount, 8);
+    EXPECT_EQ(many.progressTexts.size(), 8u);
+    EXPECT_EQ(many.table[15].satellite, "NOAA-19");
+    EXPECT_EQ(many.table[0].start, many.table[1].start);  // the same set eight times
+    std::filesystem::remove(r.elementFilePath);
+
+    // A set with a period above 225 minutes is never used.
+    std::string slow = noaa19Set();
+    slow.replace(slow.find("14.12330663"), 11, " 6.30000000");
+    r.elementFilePath = writeTempFile("slow", slow);
+    const PassComputation none = ComputePasses(r);
+    EXPECT_TRUE(none.ok);
+    EXPECT_EQ(none.satelliteCount, 0);
+    EXPECT_TRUE(none.progressTexts.empty());
+    std::filesystem::remove(r.elementFilePath);
+}
+
+TEST(PassSearch, ElementAgeAndGlobeRedraw)
+{
+    const std::string path = writeTempFile("age", noaa19Set());
+    // The NOAA 19 set is of 2019-01-24.
+    const struct {
+        UtcInstant now;
+        bool old;
+    } cases[] = {
+        {{2019, 2, 6, 23, 0, 0}, false},  // 13 days
+        {{2019, 2, 7, 0, 0, 0}, true},    // 14 days
+        {{2019, 1, 11, 0, 0, 0}, false},  // 13 days before the epoch
+        {{2019, 1, 10, 0, 0, 0}, true},   // 14 days before: a future epoch counts too
+    };
+    for (const auto& c : cases) {
+        PassRequest r = request(path, kAllSelected, c.now, 35.0, 139.0);
+        EXPECT_EQ(ComputePasses(r).elementsOld, c.old) << c.now.month << "/" << c.now.day;
+    }
+
+    PassRequest r = request(path, kAllSelected, {2019, 1, 25, 0, 0, 0}, 35.0, 139.0);
+    const PassComputation flat = ComputePasses(r);
+    EXPECT_FALSE(flat.globeRedrawNeeded);
+    const double centre = flat.table[0].longitudeAtMaximumRad * 180.0 * (1.0 / 3.141592653589793);
+    r.globeCentreLongitudeDeg = centre;
+    EXPECT_FALSE(ComputePasses(r).globeRedrawNeeded);
+    r.globeCentreLongitudeDeg = centre + 1.0;
+    EXPECT_TRUE(ComputePasses(r).globeRedrawNeeded);
+    std::filesystem::remove(path);
+}
