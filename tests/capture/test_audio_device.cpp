@@ -1,0 +1,243 @@
+// Capture and monitor through a real PulseAudio server (started by the test
+// script): tones played into the null sinks arrive as exact half-second
+// blocks at the right level, the warm-up skips the first block, and the
+// monitor is heard on the sink's monitor. Without a server, opening fails
+// with the program's message.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QMediaDevices>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <unistd.h>
+#include <vector>
+
+#include "capture/block_handler.h"
+#include "capture/qt/capture_messages.h"
+#include "capture/qt/monitor_output.h"
+#include "capture/qt/recording_devices.h"
+#include "capture/qt/sound_capture.h"
+
+using namespace sorae;
+
+namespace {
+
+void ensureApp() {
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "test_capture";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+}
+
+bool pulseAvailable() { return std::getenv("SORAE_PULSE_AVAILABLE") != nullptr; }
+
+int rowOf(const QString& description) {
+    const auto list = recordingDeviceList();
+    for (int i = 1; i < list.size(); ++i) {
+        if (list[i].description() == description) return i;
+    }
+    return -1;
+}
+
+// A stereo WAV of a sine in both channels, made with sox.
+QString makeTone(const QTemporaryDir& dir, int rate, double seconds, int hz, double amplitude) {
+    const QString path = dir.filePath(QStringLiteral("tone%1.wav").arg(rate));
+    const int rc = QProcess::execute(
+        QStringLiteral("sox"),
+        {QStringLiteral("-n"), QStringLiteral("-r"), QString::number(rate), QStringLiteral("-c"),
+         QStringLiteral("2"), QStringLiteral("-b"), QStringLiteral("16"), path, QStringLiteral("synth"),
+         QString::number(seconds), QStringLiteral("sine"), QString::number(hz), QStringLiteral("vol"),
+         QString::number(amplitude)});
+    return rc == 0 ? path : QString();
+}
+
+struct Received {
+    std::vector<int> frames;
+    std::vector<int> peaks;  // largest |left| per block
+    int peakRight = 0;
+};
+
+void record(Received& r, const std::int16_t* s, int frames) {
+    r.frames.push_back(frames);
+    int peak = 0;
+    for (int j = 0; j < frames; ++j) {
+        peak = std::max(peak, std::abs(int(s[2 * j])));
+        r.peakRight = std::max(r.peakRight, std::abs(int(s[2 * j + 1])));
+    }
+    r.peaks.push_back(peak);
+}
+
+void captureTone(int signalType, const QString& source, const QString& sink, int rate) {
+    ensureApp();
+    const int row = rowOf(source);
+    ASSERT_GT(row, 0) << "the test server's source " << source.toStdString() << " is not listed";
+    QTemporaryDir dir;
+    const QString tone = makeTone(dir, rate, 3.0, 1000, 0.5);
+    ASSERT_FALSE(tone.isEmpty());
+
+    QStringList failures;
+    SoundCapture capture;
+    capture.setFailureReporter([&](const QString& m) { failures << m; });
+    Received got;
+    capture.setBlockCallback([&](const std::int16_t* s, int frames) { record(got, s, frames); });
+    ASSERT_TRUE(capture.open(row, signalType)) << failures.join(QString()).toStdString();
+    EXPECT_EQ(capture.format().sampleRate(), rate);
+    EXPECT_EQ(capture.format().channelCount(), 2);
+
+    QProcess player;
+    player.start(QStringLiteral("paplay"), {QStringLiteral("--device=") + sink, tone});
+    ASSERT_TRUE(player.waitForStarted());
+    // 3 s of tone and some silence around it: at least six full blocks.
+    (void)QTest::qWaitFor([&] { return got.frames.size() >= 8; }, 15000);
+    player.waitForFinished(10000);
+    capture.close();
+    capture.close();  // a second close does nothing
+    EXPECT_FALSE(capture.isOpen());
+
+    ASSERT_GE(got.frames.size(), 6u);
+    for (int f : got.frames) EXPECT_EQ(f, rate / 2);
+    // A sine of half full scale peaks at 16383 (the server's volume is unity).
+    const int best = *std::max_element(got.peaks.begin(), got.peaks.end());
+    EXPECT_NEAR(best, 16384, 500);
+    EXPECT_NEAR(got.peakRight, 16384, 500);
+    EXPECT_TRUE(failures.isEmpty());
+}
+
+}  // namespace
+
+TEST(AudioDevice, DeviceListStartsWithTheDefaultSource) {
+    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    ensureApp();
+    const auto list = recordingDeviceList();
+    ASSERT_GE(list.size(), 3);
+    EXPECT_EQ(list[0].id(), QMediaDevices::defaultAudioInput().id());
+    EXPECT_GT(rowOf(QStringLiteral("TestMic")), 0);
+    EXPECT_GT(rowOf(QStringLiteral("IQIn")), 0);
+    for (int row = 0; row < list.size(); ++row) {
+        EXPECT_EQ(recordingDeviceForRow(row).id(), list[row].id()) << row;
+    }
+    EXPECT_TRUE(recordingDeviceForRow(int(list.size())).isNull());
+    EXPECT_TRUE(recordingDeviceForRow(-1).isNull());
+}
+
+TEST(AudioDevice, AudioToneArrivesInBlocksOf24000FramesAt48kHz) {
+    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    captureTone(0, QStringLiteral("TestMic"), QStringLiteral("test_sink"), 48000);
+}
+
+TEST(AudioDevice, QuadratureToneArrivesInBlocksOf48000FramesAt96kHz) {
+    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    captureTone(1, QStringLiteral("IQIn"), QStringLiteral("iq_sink"), 96000);
+}
+
+// The block handler behind the real device: the first block is only ticked.
+TEST(AudioDevice, FirstCapturedBlockIsSkippedByTheWarmUp) {
+    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    ensureApp();
+    struct Hooks : BlockHooks {
+        int ticks = 0;
+        int processed = 0;
+        void schedulerTick() override { ++ticks; }
+        void setStatusPanel(int panel, std::string_view) override {
+            if (panel == 2) ++processed;
+        }
+    } hooks;
+    BlockHandler handler(hooks);
+    SoundCapture capture;
+    capture.setFailureReporter([](const QString& m) { ADD_FAILURE() << m.toStdString(); });
+    capture.setBlockCallback([&](const std::int16_t* s, int frames) { handler.handleBlock(s, frames); });
+    ASSERT_TRUE(capture.open(rowOf(QStringLiteral("TestMic")), 0));
+    (void)QTest::qWaitFor([&] { return hooks.ticks >= 3; }, 10000);
+    capture.close();
+    ASSERT_GE(hooks.ticks, 3);
+    EXPECT_EQ(hooks.processed, hooks.ticks - 1);
+}
+
+TEST(AudioDevice, MonitorIsHeardOnTheSinkMonitor) {
+    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    ensureApp();
+    MonitorOutput monitor;  // the default sink is test_sink
+    QStringList failures;
+    monitor.setFailureReporter([&](const QString& m) { failures << m; });
+    ASSERT_TRUE(monitor.open()) << failures.join(QString()).toStdString();
+
+    SoundCapture capture;
+    Received got;
+    capture.setBlockCallback([&](const std::int16_t* s, int frames) { record(got, s, frames); });
+    ASSERT_TRUE(capture.open(rowOf(QStringLiteral("TestMic")), 0));
+
+    std::vector<std::int16_t> tone(MonitorOutput::kSamplesPerBuffer);
+    for (std::size_t k = 0; k < tone.size(); ++k) {
+        tone[k] = std::int16_t(std::lround(8000.0 * std::sin(2.0 * M_PI * 1000.0 * double(k) / 48000.0)));
+    }
+    monitor.playSilence();
+    for (int i = 0; i < 6; ++i) monitor.play(tone.data(), int(tone.size()));
+    EXPECT_EQ(monitor.buffersWritten(), 7);
+    (void)QTest::qWaitFor([&] { return got.frames.size() >= 6; }, 15000);
+    capture.close();
+    monitor.close();
+    monitor.close();
+    ASSERT_FALSE(got.peaks.empty());
+    const int best = *std::max_element(got.peaks.begin(), got.peaks.end());
+    // Mono is played on both channels of the stereo sink.
+    EXPECT_NEAR(best, 8000, 300);
+    EXPECT_NEAR(got.peakRight, 8000, 300);
+}
+
+// Runs in a child process whose environment points at no sound server,
+// since the sound backend connects once per process.
+TEST(AudioDevice, WithoutAServerOpeningFailsWithTheMessage) {
+    if (std::getenv("SORAE_NO_SERVER_CHILD") == nullptr) {
+        QTemporaryDir empty;
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("SORAE_NO_SERVER_CHILD"), QStringLiteral("1"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), empty.path());
+        env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        char exe[4096];
+        const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+        ASSERT_GT(n, 0);
+        exe[n] = '\0';
+        ensureApp();
+        child.start(QString::fromLocal8Bit(exe),
+                    {QStringLiteral("--gtest_filter=AudioDevice.WithoutAServerOpeningFailsWithTheMessage")});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        const QString out = QString::fromLocal8Bit(child.readAll());
+        EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
+        return;
+    }
+    ensureApp();
+    QStringList failures;
+    SoundCapture capture;
+    capture.setFailureReporter([&](const QString& m) { failures << m; });
+    EXPECT_FALSE(capture.open(0, 0));
+    EXPECT_FALSE(capture.open(1, 1));
+    EXPECT_FALSE(capture.isOpen());
+    EXPECT_TRUE(capture.close());
+    EXPECT_TRUE(capture.close());
+    ASSERT_EQ(failures.size(), 2);
+    EXPECT_EQ(failures[0],
+              QStringLiteral("録音デバイスをオープンできないためプログラムの実行ができません\n"
+                             "デバイスが使用中か録音フォーマットに対応していない可能性があります"));
+
+    MonitorOutput monitor;
+    monitor.setFailureReporter([&](const QString& m) { failures << m; });
+    EXPECT_FALSE(monitor.open());
+    ASSERT_EQ(failures.size(), 3);
+    EXPECT_EQ(failures[2], QStringLiteral("再生デバイスが使用できません"));
+    monitor.playSilence();  // does nothing without a device
+    EXPECT_EQ(monitor.buffersWritten(), 0);
+    monitor.close();
+    monitor.close();
+}
