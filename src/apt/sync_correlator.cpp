@@ -1,12 +1,19 @@
 #include "apt/sync_correlator.h"
 
+#include <algorithm>
+
 namespace sorae {
 
 void hardLimitBlock(const double* envelope, std::uint8_t* bits) {
-    double peak = 0.0;
-    for (int k = 0; k < kEnvelopeBlockSamples; ++k)
-        if (envelope[k] > peak) peak = envelope[k];
-    const double threshold = peak * 0.5;
+    // Four running maxima, combined at the end: the largest value does not
+    // depend on the order (samples that are not numbers never count).
+    double peak[4] = {0.0, 0.0, 0.0, 0.0};
+    for (int k = 0; k < kEnvelopeBlockSamples; k += 4)
+        for (int j = 0; j < 4; ++j)
+            peak[j] = envelope[k + j] > peak[j] ? envelope[k + j] : peak[j];
+    double top = 0.0;
+    for (double p : peak) top = p > top ? p : top;
+    const double threshold = top * 0.5;
     for (int k = 0; k < kEnvelopeBlockSamples; ++k)
         bits[k] = (envelope[k] - threshold >= 0.0) ? 1 : 0;
 }
@@ -46,16 +53,32 @@ SyncPeak SyncCorrelator::findPeak(const std::uint8_t* joined) {
     }
 
     // The window after step m holds stream bits m .. m+224 of (zeros, joined).
+    // The sums run term by term over chunks of steps small enough to stay in
+    // the first-level cache; the weights are +-1 or +-2, so only additions.
     SyncPeak peak;   // best score starts at 0; only a higher score replaces it
-    const std::int32_t* p = prefix_.data();
-    for (int m = 0; m < kJoinedBits; ++m) {
-        std::int32_t matches = zeroBitsInPattern_;
-        for (int b = 0; b < termCount_; ++b)
-            matches += termWeight_[b] * p[m + termOffset_[b]];
-        const int score = 2 * matches - kSyncPatternLength;
+    for (int base = 0; base < kJoinedBits; base += kChunk) {
+        const int n = std::min(kChunk, kJoinedBits - base);
+        std::int32_t* s = chunkMatches_.data();
+        for (int i = 0; i < n; ++i) s[i] = zeroBitsInPattern_;
+        for (int b = 0; b < termCount_; ++b) {
+            const std::int32_t* src = prefix_.data() + base + termOffset_[b];
+            switch (termWeight_[b]) {
+            case 1: for (int i = 0; i < n; ++i) s[i] += src[i]; break;
+            case -1: for (int i = 0; i < n; ++i) s[i] -= src[i]; break;
+            case 2: for (int i = 0; i < n; ++i) s[i] += src[i] + src[i]; break;
+            case -2: for (int i = 0; i < n; ++i) s[i] -= src[i] + src[i]; break;
+            default: for (int i = 0; i < n; ++i) s[i] += termWeight_[b] * src[i]; break;
+            }
+        }
+        // first the chunk's best, then (rarely) where it first occurs
+        std::int32_t chunkBest = s[0];
+        for (int i = 1; i < n; ++i) chunkBest = s[i] > chunkBest ? s[i] : chunkBest;
+        const int score = 2 * chunkBest - kSyncPatternLength;
         if (score > peak.score) {
+            int i = 0;
+            while (s[i] != chunkBest) ++i;
             peak.score = score;
-            peak.step = m;
+            peak.step = base + i;
             peak.found = true;
         }
     }

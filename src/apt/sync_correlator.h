@@ -42,6 +42,8 @@ private:
     static constexpr int kLead = kSyncPatternLength - 1;   // zeros the register starts with
     // prefix_[t] = number of ones among the first t bits of (224 zeros, joined)
     std::array<std::int32_t, kLead + kJoinedBits + 1> prefix_{};
+    static constexpr int kChunk = 2048;
+    std::array<std::int32_t, kChunk> chunkMatches_{};
     int termCount_ = 0;
     std::array<int, SyncPatternRuns::kMaxRuns + 1> termOffset_{};
     std::array<std::int32_t, SyncPatternRuns::kMaxRuns + 1> termWeight_{};
