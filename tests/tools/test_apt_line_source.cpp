@@ -154,6 +154,11 @@ TEST(TestPatterns, CardShowsItsOrientation) {
     const GreyPicture inverted = makeTestCard(600, 'A', true);
     EXPECT_EQ(inverted.at(100, 300), 255 - card.at(100, 300));
     EXPECT_FALSE(makePattern("zigzag", 10, 'A').has_value());
+    // Short recordings get short cards; nothing is drawn outside them.
+    for (int h = 0; h < 70; ++h) {
+        const GreyPicture small = makeTestCard(h, 'B', true);
+        EXPECT_EQ(small.pixels.size(), std::size_t(909) * h);
+    }
     ASSERT_TRUE(makePattern("bars", 10, 'A').has_value());
     EXPECT_EQ(makePattern("bars", 10, 'A')->at(0, 0), 0);
     EXPECT_EQ(makePattern("bars", 10, 'A')->at(908, 9), 255);

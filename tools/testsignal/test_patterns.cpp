@@ -91,7 +91,7 @@ GreyPicture makeTestCard(int height, char channelLabel, bool inverted) {
         p.fillRect(20 + k * stepWidth, stepsTop, stepWidth, std::max(8, h / 16), std::uint8_t(k * 17));
     const int rampTop = stepsTop + std::max(8, h / 16) + 4;
     for (int y = rampTop; y < std::min(h - 8, rampTop + std::max(6, h / 30)); ++y)
-        for (int x = 20; x < w - 20; ++x) p.at(x, y) = std::uint8_t((x - 20) * 255 / (w - 41));
+        for (int x = 20; x < w - 20; ++x) p.set(x, y, std::uint8_t((x - 20) * 255 / (w - 41)));
 
     // Resolution stripes of 1, 2, 3 and 4 pixels on the left.
     const int stripesTop = h / 3, stripesHeight = std::max(8, h / 10);
