@@ -244,6 +244,8 @@ TEST_F(ReceiverDialogs, TypedPortNameIsUsed)
     EXPECT_EQ(settings.portName, spare.path());
     EXPECT_EQ(settings.portList, -1);
     EXPECT_EQ(portBox->count(), 2);  // not added to the list
+    EXPECT_EQ(portBox->currentIndex(), -1);
+    EXPECT_EQ(portBox->currentText(), QString::fromStdString(spare.path()));
     pump();
     EXPECT_EQ(spare.text(), "");  // the receiver was off: nothing happens
     child<QPushButton>(*dialog, "Button1")->click();
@@ -254,6 +256,12 @@ TEST_F(ReceiverDialogs, TypedPortNameIsUsed)
     // Typing the name of a listed port selects that entry.
     portBox->lineEdit()->setText(QString::fromStdString(first.path()));
     emit portBox->lineEdit()->editingFinished();
+    EXPECT_EQ(settings.portList, 0);
+    EXPECT_EQ(settings.portName, first.path());
+    // And the entry chosen before the typing can be chosen again.
+    portBox->lineEdit()->setText(QString::fromStdString(spare.path()));
+    emit portBox->lineEdit()->editingFinished();
+    portBox->setCurrentIndex(0);
     EXPECT_EQ(settings.portList, 0);
     EXPECT_EQ(settings.portName, first.path());
 

@@ -182,6 +182,14 @@ void ReceiverSettingsDialog::portTyped()
         portBox_->setCurrentIndex(index);  // portChosen does the rest
         return;
     }
+    if (index < 0 && portBox_->currentIndex() >= 0) {
+        // No list entry is chosen any more, so picking the old one again
+        // later counts as a change.
+        filling_ = true;
+        portBox_->setCurrentIndex(-1);
+        portBox_->setEditText(text);
+        filling_ = false;
+    }
     changePort(index, text);
 }
 
