@@ -1,0 +1,250 @@
+#include "capture/recording_reader.h"
+
+#include <sndfile.h>
+#include <soxr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace sorae {
+
+namespace {
+
+constexpr int kReadChunkFrames = 4096;    // frames asked of libsndfile at a time
+constexpr int kSpareOutputFrames = 8192;  // room beyond one block in the queue
+
+std::string quoted(const std::string& path) { return "「" + path + "」"; }
+
+}  // namespace
+
+int16_t floatSampleToInt16(double x) {
+    if (std::isnan(x)) return 0;
+    const double v = x * 32768.0;
+    if (v >= 32767.0) return 32767;
+    if (v <= -32768.0) return -32768;
+    return int16_t(std::lrint(v));
+}
+
+struct RecordingReader::Impl {
+    std::string path;
+    RecordingKind kind = RecordingKind::Audio;
+    SNDFILE* file = nullptr;
+    SF_INFO info{};
+    soxr_t resampler = nullptr;  // null when the rate already fits
+
+    // Samples read from the file and not yet taken by the resampler.
+    std::vector<float> input;
+    size_t inputFrames = 0;
+    size_t inputPos = 0;
+    bool inputEnded = false;
+    bool drained = false;
+
+    // Output-rate frames (source channel count) waiting to be delivered.
+    std::vector<float> queue;
+    size_t queueFrames = 0;
+    size_t queueCapacity = 0;
+
+    int lastBlockFrames = 0;
+    long long blocks = 0;
+    RecordingError error = RecordingError::None;
+    std::string message;
+
+    int channels() const { return info.channels; }
+    int framesPerBlock() const {
+        return kind == RecordingKind::Audio ? kAudioFramesPerBlock : kQuadratureFramesPerBlock;
+    }
+
+    void release() {
+        if (resampler) soxr_delete(resampler);
+        resampler = nullptr;
+        if (file) sf_close(file);
+        file = nullptr;
+    }
+
+    bool fail(RecordingError e, const std::string& text) {
+        error = e;
+        message = text;
+        release();
+        return false;
+    }
+
+    // Refills `input` from the file when it is used up.
+    void readChunk() {
+        if (inputPos < inputFrames || inputEnded) return;
+        const sf_count_t n = sf_readf_float(file, input.data(), kReadChunkFrames);
+        inputFrames = n > 0 ? size_t(n) : 0;
+        inputPos = 0;
+        if (n < kReadChunkFrames) {
+            const int code = sf_error(file);
+            if (code != SF_ERR_NO_ERROR) {
+                error = RecordingError::ReadFailed;
+                message = "録音ファイル" + quoted(path) + "の読み込み中にエラーが発生しました: " +
+                          sf_error_number(code);
+            }
+            if (n <= 0) inputEnded = true;
+        }
+    }
+
+    // Fills the queue up to `need` frames or until the recording ends.
+    bool fill(size_t need) {
+        int idle = 0;
+        while (queueFrames < need && !drained) {
+            readChunk();
+            const size_t ch = size_t(channels());
+            float* out = queue.data() + queueFrames * ch;
+            const size_t space = queueCapacity - queueFrames;
+            const size_t available = inputFrames - inputPos;
+            size_t consumed = 0;
+            size_t produced = 0;
+            if (!resampler) {
+                produced = consumed = std::min(available, space);
+                std::memcpy(out, input.data() + inputPos * ch, produced * ch * sizeof(float));
+                if (available == 0 && inputEnded) drained = true;
+            } else if (available > 0) {
+                soxr_error_t e = soxr_process(resampler, input.data() + inputPos * ch, available,
+                                              &consumed, out, space, &produced);
+                if (e) return failResampler(e);
+            } else if (inputEnded) {
+                // no more input: let the resampler give out what it holds
+                soxr_error_t e = soxr_process(resampler, nullptr, 0, nullptr, out, space, &produced);
+                if (e) return failResampler(e);
+                if (produced == 0) drained = true;
+            }
+            inputPos += consumed;
+            queueFrames += produced;
+            idle = (consumed == 0 && produced == 0) ? idle + 1 : 0;
+            if (idle > 1000) {
+                return failResampler("no progress");
+            }
+        }
+        return true;
+    }
+
+    bool failResampler(const char* why) {
+        error = RecordingError::ResamplerFailed;
+        message = "録音ファイル" + quoted(path) + "の再標本化に失敗しました: " + why;
+        drained = true;
+        return false;
+    }
+};
+
+RecordingReader::RecordingReader() : impl_(std::make_unique<Impl>()) {}
+
+RecordingReader::~RecordingReader() { impl_->release(); }
+
+bool RecordingReader::open(const std::string& path, RecordingKind kind) {
+    close();
+    Impl& d = *impl_;
+    d.path = path;
+    d.kind = kind;
+
+    d.file = sf_open(path.c_str(), SFM_READ, &d.info);
+    if (!d.file) {
+        return d.fail(RecordingError::CannotOpen,
+                      "録音ファイル" + quoted(path) + "を開けません: " + sf_strerror(nullptr));
+    }
+    const int rate = d.info.samplerate;
+    const int channels = d.info.channels;
+    const std::string shape = std::to_string(rate) + " Hz, " + std::to_string(channels) + " チャンネル";
+    if (channels < 1 || channels > 2) {
+        return d.fail(RecordingError::Unsupported,
+                      "録音ファイル" + quoted(path) + "のチャンネル数には対応していません（" +
+                          shape + "）: モノラルかステレオが必要です");
+    }
+    if (rate < kMinSourceRate || rate > kMaxSourceRate) {
+        return d.fail(RecordingError::Unsupported,
+                      "録音ファイル" + quoted(path) + "のサンプリング周波数には対応していません（" +
+                          shape + "）");
+    }
+    if (kind == RecordingKind::Quadrature && (rate != kQuadratureRate || channels != 2)) {
+        return d.fail(RecordingError::Unsupported,
+                      "録音ファイル" + quoted(path) + "はIQ信号として読めません（" + shape +
+                          "）: 96000 Hzのステレオが必要です");
+    }
+    if (d.info.frames == 0) {
+        return d.fail(RecordingError::Empty,
+                      "録音ファイル" + quoted(path) + "には音声データがありません");
+    }
+
+    const int targetRate = kind == RecordingKind::Audio ? kAudioRate : kQuadratureRate;
+    if (rate != targetRate) {
+        const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+        const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+        soxr_error_t e = nullptr;
+        d.resampler = soxr_create(double(rate), double(targetRate), unsigned(channels), &e, &io,
+                                  &quality, &runtime);
+        if (!d.resampler || e) {
+            d.failResampler(e ? e : "soxr_create");
+            d.release();
+            return false;
+        }
+    }
+
+    d.input.assign(size_t(kReadChunkFrames) * channels, 0.0f);
+    d.queueCapacity = size_t(d.framesPerBlock()) + kSpareOutputFrames;
+    d.queue.assign(d.queueCapacity * channels, 0.0f);
+    return true;
+}
+
+void RecordingReader::close() {
+    Impl& d = *impl_;
+    d.release();
+    d.info = SF_INFO{};
+    d.inputFrames = d.inputPos = 0;
+    d.inputEnded = d.drained = false;
+    d.queueFrames = 0;
+    d.lastBlockFrames = 0;
+    d.blocks = 0;
+    d.error = RecordingError::None;
+    d.message.clear();
+}
+
+bool RecordingReader::isOpen() const { return impl_->file != nullptr; }
+
+bool RecordingReader::nextBlock(int16_t* frames) {
+    Impl& d = *impl_;
+    if (!d.file) return false;
+    const size_t block = size_t(d.framesPerBlock());
+    d.fill(block);
+    const size_t real = std::min(d.queueFrames, block);
+    if (real == 0) {
+        d.lastBlockFrames = 0;
+        return false;
+    }
+    const float* q = d.queue.data();
+    if (d.channels() == 1) {
+        for (size_t i = 0; i < real; ++i) {
+            const int16_t v = floatSampleToInt16(q[i]);
+            frames[2 * i] = v;
+            frames[2 * i + 1] = v;
+        }
+    } else {
+        for (size_t i = 0; i < 2 * real; ++i) frames[i] = floatSampleToInt16(q[i]);
+    }
+    std::fill(frames + 2 * real, frames + 2 * block, int16_t(0));
+
+    const size_t ch = size_t(d.channels());
+    std::memmove(d.queue.data(), d.queue.data() + real * ch, (d.queueFrames - real) * ch * sizeof(float));
+    d.queueFrames -= real;
+    d.lastBlockFrames = int(real);
+    ++d.blocks;
+    return true;
+}
+
+int RecordingReader::lastBlockFrames() const { return impl_->lastBlockFrames; }
+long long RecordingReader::blocksDelivered() const { return impl_->blocks; }
+int RecordingReader::framesPerBlock() const { return impl_->framesPerBlock(); }
+int RecordingReader::outputRate() const {
+    return impl_->kind == RecordingKind::Audio ? kAudioRate : kQuadratureRate;
+}
+RecordingKind RecordingReader::kind() const { return impl_->kind; }
+int RecordingReader::sourceRate() const { return impl_->info.samplerate; }
+int RecordingReader::sourceChannels() const { return impl_->info.channels; }
+long long RecordingReader::sourceFrames() const { return impl_->info.frames; }
+RecordingError RecordingReader::error() const { return impl_->error; }
+const std::string& RecordingReader::errorMessage() const { return impl_->message; }
+
+}  // namespace sorae
