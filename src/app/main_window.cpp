@@ -1,0 +1,202 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+
+#include "app/reception_hooks.h"
+#include "app/status_panels.h"
+#include "capture/qt/monitor_output.h"
+#include "capture/qt/sound_capture.h"
+#include "settings/settings_file.h"
+
+namespace sorae {
+
+namespace {
+
+struct ButtonSpec {
+    int number;
+    const char* caption;
+    bool toggle;
+};
+
+// Left to right.
+constexpr ButtonSpec kButtons[] = {
+    {1, "自動受信", true},   // automatic reception
+    {2, "手動受信", true},   // manual reception
+    {6, "衛星軌道", true},   // satellite orbit (map) view
+    {9, "画面伸張", true},   // stretch picture
+    {5, "過去画像", false},  // past images
+    {4, "入力設定", false},  // input settings
+    {10, "軌道設定", false}, // orbit settings
+    {11, "制御設定", false}, // control settings
+    {3, "画像設定", false},  // image settings
+    {7, "モニター", true},   // monitor
+};
+
+}  // namespace
+
+MainWindow::MainWindow(const MainWindowOptions& options, QWidget* parent)
+    : QMainWindow(parent), options_(options) {
+    // The form itself.
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(QStringLiteral("SORAE-APT"));
+    buildToolbar();
+    imageArea_ = new QWidget(this);
+    imageArea_->setObjectName(QStringLiteral("Image2"));
+    imageArea_->setAutoFillBackground(true);
+    imageArea_->setPalette(QPalette(Qt::black));
+    setCentralWidget(imageArea_);
+    status_ = new StatusPanels(this);
+    setStatusBar(status_);
+    resize(kClientWidth, kClientHeight);
+    // The window manager owns the frame here, so the least size applies to
+    // the window itself.
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+
+    capture_ = new SoundCapture(this);
+    monitor_ = new MonitorOutput(this);
+    capture_->setFailureReporter(options_.reportFailure);
+    monitor_->setFailureReporter(options_.reportFailure);
+
+    // WarmUpCounter starts at 32 in the handler: the first block is skipped.
+    // The demodulator's filter coefficients are set when it is constructed.
+    hooks_ = std::make_unique<ReceptionHooks>(reception_, demodulator_, *monitor_, *status_);
+    blockHandler_ = std::make_unique<BlockHandler>(*hooks_);
+    hooks_->isMonitorOn = [this] { return speedButton(7)->isChecked(); };
+    hooks_->isInputDialogShowing = [this] {
+        auto* dialog = findChild<QDialog*>(QStringLiteral("TForm9"), Qt::FindDirectChildrenOnly);
+        return dialog != nullptr && dialog->isVisible();
+    };
+    capture_->setBlockCallback([this](const std::int16_t* frames, int count) {
+        blockHandler_->handleBlock(frames, count);
+    });
+
+    state_.paths = programPathsFor(options_.programFolder);
+
+    settings_ = loadSettingsFile(state_.paths.settingsFile);
+    settings_.volPcr = std::clamp(settings_.volPcr, 0, kIcPcrVolumeMax);
+    speedButton(1)->setChecked(settings_.autoScan);
+    speedButton(9)->setChecked(settings_.picStretch);
+    blockHandler_->setSignalType(settings_.demodType ? 1 : 0);
+    blockHandler_->setSignalGain(settings_.signalGain);
+
+    state_.rebuildReceptionList(settings_);
+    reception_.receptionActive = false;
+
+    status_->setPanelText(0, QString());
+
+    applySignalGain();
+    if (options_.openSoundDevices) {
+        openPlayback();
+        openCapture();
+    }
+
+    applyStoredGeometry();
+}
+
+MainWindow::~MainWindow() { shutdown(); }
+
+void MainWindow::buildToolbar() {
+    auto* toolbar = new QToolBar(this);
+    toolbar->setObjectName(QStringLiteral("ToolBar1"));
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, toolbar);
+    for (const auto& spec : kButtons) {
+        auto* button = new QToolButton(toolbar);
+        button->setObjectName(QStringLiteral("SpeedButton%1").arg(spec.number));
+        button->setText(QString::fromUtf8(spec.caption));
+        button->setCheckable(spec.toggle);
+        button->setFixedSize(80, 22);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        toolbar->addWidget(button);
+        buttons_[std::size_t(spec.number)] = button;
+    }
+    speedButton(6)->setChecked(true);
+
+    connect(speedButton(1), &QToolButton::toggled, this, [this](bool down) { settings_.autoScan = down; });
+    connect(speedButton(9), &QToolButton::toggled, this, [this](bool down) { settings_.picStretch = down; });
+    connect(speedButton(7), &QToolButton::clicked, this, &MainWindow::monitorClicked);
+    connect(speedButton(5), &QToolButton::clicked, this, [this] { showForm("TForm2", false); });
+    connect(speedButton(4), &QToolButton::clicked, this, [this] { showForm("TForm9", true); });
+    connect(speedButton(10), &QToolButton::clicked, this, [this] { showForm("TForm3", false); });
+    connect(speedButton(11), &QToolButton::clicked, this, [this] { showForm("TForm4", false); });
+    connect(speedButton(3), &QToolButton::clicked, this, [this] { showForm("TForm5", false); });
+}
+
+QToolButton* MainWindow::speedButton(int number) const {
+    if (number < 0 || number >= int(buttons_.size())) return nullptr;
+    return buttons_[std::size_t(number)];
+}
+
+void MainWindow::setImageArea(QWidget* widget) {
+    widget->setObjectName(QStringLiteral("Image2"));
+    setCentralWidget(widget);  // deletes the previous one
+    imageArea_ = widget;
+}
+
+void MainWindow::applyStoredGeometry() {
+    move(settings_.mainLeft, settings_.mainTop);
+    resize(std::max(settings_.mainWidth, kMinimumWidth), std::max(settings_.mainHeight, kMinimumHeight));
+    setWindowState(settings_.mainMaximised ? Qt::WindowMaximized : Qt::WindowNoState);
+}
+
+void MainWindow::showForm(const char* objectName, bool modeless) {
+    auto* dialog = findChild<QDialog*>(QString::fromLatin1(objectName), Qt::FindDirectChildrenOnly);
+    if (dialog == nullptr) return;
+    if (modeless) {
+        dialog->show();
+        dialog->raise();
+    } else {
+        dialog->open();
+    }
+}
+
+void MainWindow::monitorClicked() {
+    // Every switch, on or off, queues half a second of silence.
+    monitor_->playSilence();
+}
+
+void MainWindow::applySignalGain() { blockHandler_->setSignalGain(settings_.signalGain); }
+
+bool MainWindow::openPlayback() { return monitor_->open(); }
+
+bool MainWindow::openCapture() {
+    demodulator_.clearQuadratureLowPass();
+    return capture_->open(settings_.input, blockHandler_->signalType());
+}
+
+bool MainWindow::closeCapture() { return capture_->close(); }
+
+void MainWindow::closePlayback() { monitor_->close(); }
+
+void MainWindow::shutdown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    if (powerOffReceiver) powerOffReceiver();
+
+    WindowPlacement placement;
+    placement.maximised = isMaximized();
+    placement.top = pos().y();
+    placement.left = pos().x();
+    placement.width = width();
+    placement.height = height();
+    if (!saveSettingsFile(state_.paths.settingsFile, settings_, placement)) {
+        options_.reportFailure(QStringLiteral("設定ファイルを保存できません\n%1")
+                                   .arg(QString::fromStdString(state_.paths.settingsFile)));
+    }
+    closeCapture();
+    closePlayback();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    shutdown();
+    QMainWindow::closeEvent(event);
+}
+
+}  // namespace sorae

@@ -1,0 +1,106 @@
+// The main window (TForm1): the hub of the program. It brings the parts up
+// in order (settings, filters, bitmaps, map, then the sound devices), holds
+// the toolbar and the status bar, feeds captured blocks to the block handler
+// and shuts everything down in order. It lays out and wires; the work is
+// done by the engine classes it owns.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/main_window_state.h"
+#include "app/reception_state.h"
+#include "capture/block_handler.h"
+#include "capture/demodulator.h"
+#include "capture/qt/capture_messages.h"
+#include "settings/app_settings.h"
+
+class QDialog;
+class QToolButton;
+
+namespace sorae {
+
+class MonitorOutput;
+class ReceptionHooks;
+class SoundCapture;
+class StatusPanels;
+
+struct MainWindowOptions {
+    std::string programFolder;              // see program_folder.h
+    bool openSoundDevices = true;           // false: start without capture or monitor
+    FailureReporter reportFailure = showFailureBox;  // beep + modal box
+};
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kClientWidth = 1046;
+    static constexpr int kClientHeight = 689;
+    static constexpr int kMinimumWidth = 1062;
+    static constexpr int kMinimumHeight = 726;
+    static constexpr int kIcPcrVolumeMax = 127;
+
+    explicit MainWindow(const MainWindowOptions& options, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    AppSettings& settings() { return settings_; }
+    MainWindowState& state() { return state_; }
+    ReceptionState& reception() { return reception_; }
+    BlockHandler& blockHandler() { return *blockHandler_; }
+    Demodulator& demodulator() { return demodulator_; }
+    ReceptionHooks& receptionHooks() { return *hooks_; }
+    StatusPanels& statusPanels() { return *status_; }
+    SoundCapture& soundCapture() { return *capture_; }
+    MonitorOutput& monitorOutput() { return *monitor_; }
+
+    // SpeedButton<number>; nullptr for a number without a button.
+    QToolButton* speedButton(int number) const;
+    // The image area below the toolbar (Image2). A later part may put its
+    // own widget there; it takes the objectName Image2.
+    QWidget* imageArea() const { return imageArea_; }
+    void setImageArea(QWidget* widget);
+
+    // ApplySignalGain, OpenPlayback, OpenCapture, CloseCapture, ClosePlayback.
+    void applySignalGain();
+    bool openPlayback();
+    bool openCapture();
+    bool closeCapture();
+    void closePlayback();
+
+    // Switches the receiver of the configured model off; installed by the
+    // receiver control, run first at shutdown.
+    std::function<void()> powerOffReceiver;
+
+    // Runs the shutdown sequence once: receiver off, settings saved, capture
+    // and playback closed. Called when the window closes or is destroyed.
+    void shutdown();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildToolbar();
+    void applyStoredGeometry();
+    void showForm(const char* objectName, bool modeless);
+    void monitorClicked();
+
+    MainWindowOptions options_;
+    AppSettings settings_;
+    MainWindowState state_;
+    ReceptionState reception_;
+    Demodulator demodulator_;
+    std::unique_ptr<ReceptionHooks> hooks_;
+    std::unique_ptr<BlockHandler> blockHandler_;
+    SoundCapture* capture_ = nullptr;
+    MonitorOutput* monitor_ = nullptr;
+    StatusPanels* status_ = nullptr;
+    QWidget* imageArea_ = nullptr;
+    std::array<QToolButton*, 12> buttons_{};
+    bool shutDown_ = false;
+};
+
+}  // namespace sorae

@@ -1,0 +1,284 @@
+// The main window under the offscreen platform: toolbar, status bar, sizes,
+// the settings it loads and saves, its shutdown order, and start-up without
+// a sound server.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "app/main_window.h"
+#include "app/program_forms.h"
+#include "app/reception_hooks.h"
+#include "app/status_panels.h"
+#include "capture/qt/sound_capture.h"
+#include "settings/settings_file.h"
+
+using namespace sorae;
+
+namespace {
+
+void ensureApp() {
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "test_app";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ensureApp();
+        ASSERT_TRUE(dir_.isValid());
+    }
+    std::string iniPath() const { return dir_.filePath(QStringLiteral("sorae-apt.ini")).toStdString(); }
+    void writeIni(const std::string& text) const { std::ofstream(iniPath()) << text; }
+    std::string readIni() const {
+        std::ifstream in(iniPath());
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    MainWindowOptions options() const {
+        MainWindowOptions o;
+        o.programFolder = dir_.path().toStdString();
+        o.openSoundDevices = false;
+        o.reportFailure = [this](const QString& m) { failures_ << m; };
+        return o;
+    }
+
+    QTemporaryDir dir_;
+    mutable QStringList failures_;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, ToolbarHasTenButtonsInOrderWithCaptionsAndKinds) {
+    MainWindow w(options());
+    EXPECT_EQ(w.objectName(), QStringLiteral("TForm1"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("SORAE-APT"));
+    struct Expected {
+        int number;
+        const char* caption;
+        bool toggle;
+    };
+    const Expected expected[] = {
+        {1, "自動受信", true},  {2, "手動受信", true},  {6, "衛星軌道", true},  {9, "画面伸張", true},
+        {5, "過去画像", false}, {4, "入力設定", false}, {10, "軌道設定", false}, {11, "制御設定", false},
+        {3, "画像設定", false}, {7, "モニター", true},
+    };
+    w.show();
+    int lastX = -1;
+    for (const auto& e : expected) {
+        auto* b = w.findChild<QToolButton*>(QStringLiteral("SpeedButton%1").arg(e.number));
+        ASSERT_NE(b, nullptr) << e.number;
+        EXPECT_EQ(b->text(), QString::fromUtf8(e.caption)) << e.number;
+        EXPECT_EQ(b->isCheckable(), e.toggle) << e.number;
+        EXPECT_EQ(b->size(), QSize(80, 22)) << e.number;
+        const int x = b->mapTo(&w, QPoint(0, 0)).x();
+        EXPECT_GT(x, lastX) << "SpeedButton" << e.number << " is out of order";
+        lastX = x;
+    }
+    EXPECT_EQ(w.findChildren<QToolButton*>(QRegularExpression(QStringLiteral("^SpeedButton"))).size(), 10);
+    EXPECT_TRUE(w.speedButton(6)->isChecked()) << "the orbit view is on at start";
+    EXPECT_FALSE(w.speedButton(1)->isChecked());
+    EXPECT_FALSE(w.speedButton(7)->isChecked());
+    EXPECT_EQ(w.speedButton(8), nullptr);
+}
+
+TEST_F(MainWindowTest, StatusBarHasSevenPanelsOfTheirWidths) {
+    MainWindow w(options());
+    auto* bar = w.findChild<StatusPanels*>(QStringLiteral("StatusBar1"));
+    ASSERT_NE(bar, nullptr);
+    const int widths[] = {200, 500, 50, 50, 50, 90, 100};
+    for (int i = 0; i < 7; ++i) {
+        ASSERT_NE(bar->panel(i), nullptr);
+        EXPECT_EQ(bar->panel(i)->width(), widths[i]) << i;
+        EXPECT_EQ(bar->panelText(i), QString()) << i;
+    }
+    EXPECT_EQ(bar->panel(7), nullptr);
+    bar->setPanelText(2, QStringLiteral("SCAN"));
+    EXPECT_EQ(bar->panelText(2), QStringLiteral("SCAN"));
+}
+
+TEST_F(MainWindowTest, WindowCannotBeMadeSmallerThanItsMinimum) {
+    MainWindow w(options());
+    w.show();
+    EXPECT_EQ(w.minimumSize(), QSize(1062, 726));
+    w.resize(600, 400);
+    EXPECT_GE(w.width(), 1062);
+    EXPECT_GE(w.height(), 726);
+    EXPECT_EQ(w.size(), QSize(1062, 726)) << "fresh start: the default geometry";
+}
+
+TEST_F(MainWindowTest, IcPcrVolumeIsClampedAfterLoading) {
+    for (const auto& [stored, expected] : {std::pair{200, 127}, std::pair{-5, 0}, std::pair{64, 64}}) {
+        writeIni("[Radio]\nVolPCR=" + std::to_string(stored) + "\n");
+        MainWindow w(options());
+        EXPECT_EQ(w.settings().volPcr, expected) << stored;
+    }
+}
+
+TEST_F(MainWindowTest, SettingsDriveTheButtonsAndTheHandler) {
+    writeIni(
+        "[Form]\nAutoScan=1\nPicStrech=1\n[Wave]\nSignalGain=-20\nDemodType=2\n"
+        "[Sat]\nRecvSat0=1\nRecvSat3=0\n");
+    MainWindow w(options());
+    EXPECT_TRUE(w.speedButton(1)->isChecked());
+    EXPECT_TRUE(w.speedButton(9)->isChecked());
+    EXPECT_EQ(w.blockHandler().signalType(), 1);
+    EXPECT_DOUBLE_EQ(w.blockHandler().gainLinear(), 10.0);
+    EXPECT_EQ(w.blockHandler().warmUpCounter(), 32);
+    EXPECT_EQ(w.state().receptionList[0], "NOAA-11");
+    EXPECT_EQ(w.state().receptionList[3], "");
+    EXPECT_EQ(w.state().receptionList[7], "NOAA-19");
+    EXPECT_EQ(w.state().paths.elementFile, dir_.path().toStdString() + "/SatTle.txt");
+
+    w.speedButton(1)->click();  // automatic reception off
+    w.close();
+    const AppSettings saved = loadSettingsFile(iniPath());
+    EXPECT_FALSE(saved.autoScan);
+    EXPECT_TRUE(saved.picStretch);
+    EXPECT_TRUE(saved.demodType);
+    EXPECT_NE(readIni().find("DemodType=1\n"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, GeometryIsRestoredAndSavedAtShutdown) {
+    writeIni("[Form]\nMainTop=30\nMainLeft=40\nMainWidth=1100\nMainHeight=760\n");
+    {
+        MainWindow w(options());
+        w.show();
+        EXPECT_EQ(w.size(), QSize(1100, 760));
+        EXPECT_EQ(w.pos(), QPoint(40, 30));
+        w.move(50, 60);
+        w.resize(1200, 800);
+        w.close();
+    }
+    AppSettings s = loadSettingsFile(iniPath());
+    EXPECT_EQ(s.mainLeft, 50);
+    EXPECT_EQ(s.mainTop, 60);
+    EXPECT_EQ(s.mainWidth, 1200);
+    EXPECT_EQ(s.mainHeight, 800);
+    EXPECT_FALSE(s.mainMaximised);
+}
+
+TEST_F(MainWindowTest, MaximisedWindowReopensMaximisedWithTheRestoredGeometry) {
+    writeIni("[Form]\nMainTop=30\nMainLeft=40\nMainWidth=1100\nMainHeight=760\nMainMaxmum=0\n");
+    {
+        MainWindow w(options());
+        w.show();
+        w.showMaximized();
+        ASSERT_TRUE(w.isMaximized());
+        w.close();
+    }
+    AppSettings s = loadSettingsFile(iniPath());
+    EXPECT_TRUE(s.mainMaximised);
+    EXPECT_EQ(s.mainTop, 30);
+    EXPECT_EQ(s.mainLeft, 40);
+    EXPECT_EQ(s.mainWidth, 1100);
+    EXPECT_EQ(s.mainHeight, 760);
+    {
+        MainWindow w(options());
+        w.show();
+        EXPECT_TRUE(w.isMaximized());
+        w.showNormal();
+        EXPECT_EQ(w.size(), QSize(1100, 760)) << "the restored size is the remembered one";
+        w.showMaximized();
+    }  // destroyed without close(): the destructor saves
+    s = loadSettingsFile(iniPath());
+    EXPECT_TRUE(s.mainMaximised);
+    EXPECT_EQ(s.mainWidth, 1100);
+}
+
+TEST_F(MainWindowTest, ShutdownSwitchesTheReceiverOffBeforeSavingAndSavesOnce) {
+    MainWindow w(options());
+    std::vector<std::string> order;
+    w.powerOffReceiver = [&] {
+        order.push_back(std::ifstream(iniPath()).good() ? "off after save" : "off");
+    };
+    w.close();
+    order.push_back(std::ifstream(iniPath()).good() ? "saved" : "not saved");
+    w.settings().signalGain = 7;
+    w.shutdown();  // a second run does nothing
+    EXPECT_EQ(order, (std::vector<std::string>{"off", "saved"}));
+    EXPECT_EQ(loadSettingsFile(iniPath()).signalGain, 0);
+    EXPECT_TRUE(failures_.isEmpty());
+}
+
+TEST_F(MainWindowTest, AFailedSaveIsReported) {
+    MainWindow w(options());
+    QDir(dir_.path()).mkdir(QStringLiteral("sorae-apt.ini.tmp"));
+    w.close();
+    ASSERT_EQ(failures_.size(), 1);
+    EXPECT_TRUE(failures_[0].startsWith(QStringLiteral("設定ファイルを保存できません")));
+}
+
+TEST_F(MainWindowTest, DialogsAreCreatedAndOpenedFromTheToolbar) {
+    MainWindow w(options());
+    createProgramForms(w);
+    for (const char* name : {"TForm2", "TForm3", "TForm4", "TForm5", "TForm6", "TForm7", "TForm9", "TForm10"}) {
+        EXPECT_NE(w.findChild<QDialog*>(QString::fromLatin1(name)), nullptr) << name;
+    }
+    w.show();
+    EXPECT_FALSE(w.receptionHooks().inputDialogShowing());
+    w.speedButton(4)->click();
+    EXPECT_TRUE(w.findChild<QDialog*>(QStringLiteral("TForm9"))->isVisible());
+    EXPECT_TRUE(w.receptionHooks().inputDialogShowing());
+    w.speedButton(10)->click();
+    EXPECT_TRUE(w.findChild<QDialog*>(QStringLiteral("TForm3"))->isVisible());
+    EXPECT_FALSE(w.receptionHooks().monitorOn());
+    w.speedButton(7)->click();
+    EXPECT_TRUE(w.receptionHooks().monitorOn());
+}
+
+// In a child process without a sound server: the window reports the
+// recording device once and keeps working.
+TEST_F(MainWindowTest, StartsWithoutASoundServer) {
+    if (std::getenv("SORAE_NO_SERVER_CHILD") == nullptr) {
+        QTemporaryDir empty;
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("SORAE_NO_SERVER_CHILD"), QStringLiteral("1"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), empty.path());
+        env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        char exe[4096];
+        const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+        ASSERT_GT(n, 0);
+        exe[n] = '\0';
+        child.start(QString::fromLocal8Bit(exe),
+                    {QStringLiteral("--gtest_filter=MainWindowTest.StartsWithoutASoundServer")});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        const QString out = QString::fromLocal8Bit(child.readAll());
+        EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
+        return;
+    }
+    MainWindowOptions o = options();
+    o.openSoundDevices = true;
+    MainWindow w(o);
+    w.show();
+    ASSERT_EQ(failures_.size(), 2);
+    EXPECT_EQ(failures_[0], QStringLiteral("再生デバイスが使用できません"));
+    EXPECT_TRUE(failures_[1].startsWith(QStringLiteral("録音デバイスをオープンできないため")));
+    EXPECT_FALSE(w.soundCapture().isOpen());
+    // The window keeps working: buttons, status bar and the monitor switch.
+    w.speedButton(7)->click();
+    w.speedButton(6)->click();
+    EXPECT_FALSE(w.speedButton(6)->isChecked());
+    EXPECT_EQ(w.statusPanels().panelText(2), QString());
+    EXPECT_EQ(failures_.size(), 2) << "reported once";
+    w.close();
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(iniPath())));
+}
