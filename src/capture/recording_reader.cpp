@@ -20,11 +20,15 @@ std::string quoted(const std::string& path) { return "「" + path + "」"; }
 }  // namespace
 
 int16_t floatSampleToInt16(double x) {
-    if (std::isnan(x)) return 0;
-    const double v = x * 32768.0;
-    if (v >= 32767.0) return 32767;
-    if (v <= -32768.0) return -32768;
-    return int16_t(std::lrint(v));
+    double v = x * 32768.0;
+    v = (v == v) ? v : 0.0;  // NaN
+    v = v < -32768.0 ? -32768.0 : v;
+    v = v > 32767.0 ? 32767.0 : v;
+    // Round to nearest, ties to even, without a library call: adding and
+    // taking away 1.5 * 2^52 leaves no fraction bits (|v| is far below 2^51).
+    constexpr double kRound = 6755399441055744.0;
+    v = (v + kRound) - kRound;
+    return int16_t(v);
 }
 
 struct RecordingReader::Impl {
@@ -33,6 +37,8 @@ struct RecordingReader::Impl {
     SNDFILE* file = nullptr;
     SF_INFO info{};
     soxr_t resampler = nullptr;  // null when the rate already fits
+    bool directShorts = false;   // integer samples of 16 bits or less, no resampling
+    std::vector<int16_t> monoShorts;
 
     // Samples read from the file and not yet taken by the resampler.
     std::vector<float> input;
@@ -122,6 +128,35 @@ struct RecordingReader::Impl {
         return true;
     }
 
+    // 16-bit (or narrower) integer samples at the output rate: read as
+    // int16 straight into the block, with no conversion at all.
+    bool nextDirectBlock(int16_t* frames, size_t block) {
+        int16_t* target = channels() == 2 ? frames : monoShorts.data();
+        size_t real = 0;
+        while (real < block && !inputEnded) {
+            const sf_count_t want = sf_count_t(block - real);
+            const sf_count_t n = sf_readf_short(file, target + real * channels(), want);
+            if (n > 0) real += size_t(n);
+            if (n < want) {
+                const int code = sf_error(file);
+                if (code != SF_ERR_NO_ERROR) {
+                    error = RecordingError::ReadFailed;
+                    message = "録音ファイル" + quoted(path) + "の読み込み中にエラーが発生しました: " +
+                              sf_error_number(code);
+                }
+                if (n <= 0) inputEnded = true;
+            }
+        }
+        lastBlockFrames = int(real);
+        if (real == 0) return false;
+        if (channels() == 1) {
+            for (size_t i = 0; i < real; ++i) frames[2 * i] = frames[2 * i + 1] = monoShorts[i];
+        }
+        std::fill(frames + 2 * real, frames + 2 * block, int16_t(0));
+        ++blocks;
+        return true;
+    }
+
     bool failResampler(const char* why) {
         error = RecordingError::ResamplerFailed;
         message = "録音ファイル" + quoted(path) + "の再標本化に失敗しました: " + why;
@@ -183,6 +218,13 @@ bool RecordingReader::open(const std::string& path, RecordingKind kind) {
         }
     }
 
+    const int subtype = d.info.format & SF_FORMAT_SUBMASK;
+    d.directShorts = !d.resampler && (subtype == SF_FORMAT_PCM_16 || subtype == SF_FORMAT_PCM_S8 ||
+                                      subtype == SF_FORMAT_PCM_U8);
+    if (d.directShorts) {
+        if (channels == 1) d.monoShorts.assign(size_t(d.framesPerBlock()), 0);
+        return true;
+    }
     d.input.assign(size_t(kReadChunkFrames) * channels, 0.0f);
     d.queueCapacity = size_t(d.framesPerBlock()) + kSpareOutputFrames;
     d.queue.assign(d.queueCapacity * channels, 0.0f);
@@ -195,6 +237,7 @@ void RecordingReader::close() {
     d.info = SF_INFO{};
     d.inputFrames = d.inputPos = 0;
     d.inputEnded = d.drained = false;
+    d.directShorts = false;
     d.queueFrames = 0;
     d.lastBlockFrames = 0;
     d.blocks = 0;
@@ -208,6 +251,7 @@ bool RecordingReader::nextBlock(int16_t* frames) {
     Impl& d = *impl_;
     if (!d.file) return false;
     const size_t block = size_t(d.framesPerBlock());
+    if (d.directShorts) return d.nextDirectBlock(frames, block);
     d.fill(block);
     const size_t real = std::min(d.queueFrames, block);
     if (real == 0) {

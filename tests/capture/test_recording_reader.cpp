@@ -295,6 +295,35 @@ TEST_F(RecordingReaderTest, TruncatedRecordingDeliversWhatItHolds) {
     for (size_t i = 0; i < keepFrames; ++i) ASSERT_EQ(all[2 * i], samples[i]);
 }
 
+// Damage inside a FLAC stream is a read error, not a quiet early end: the
+// blocks before it are delivered, then error() says what happened.
+TEST_F(RecordingReaderTest, CorruptStreamEndsWithReadFailed) {
+    for (int rate : {48000, 44100}) {  // read as int16 directly, and through the resampler
+        std::mt19937 rng(14);
+        std::vector<int16_t> noisy(size_t(rate) * 4);
+        for (size_t n = 0; n < noisy.size(); ++n) {
+            noisy[n] = int16_t(12000.0 * std::sin(0.1 * double(n)) + double(rng() % 4000));
+        }
+        const auto file = writeShorts("c" + std::to_string(rate) + ".flac",
+                                      SF_FORMAT_FLAC | SF_FORMAT_PCM_16, rate, 1, noisy);
+        std::string bytes;
+        {
+            std::ifstream in(file, std::ios::binary);
+            bytes.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        for (size_t i = bytes.size() / 3; i < bytes.size() / 3 + 4000; ++i) bytes[i] = char(rng());
+        writeBytes("c" + std::to_string(rate) + ".flac", bytes);
+
+        RecordingReader r;
+        ASSERT_TRUE(r.open(file, RecordingKind::Audio)) << r.errorMessage();
+        const auto all = readAll(r);
+        EXPECT_GT(all.size(), 0u) << rate;
+        EXPECT_LT(all.size() / 2, 4u * 48000u * 2u / 3u) << rate;
+        EXPECT_EQ(r.error(), RecordingError::ReadFailed) << rate;
+        EXPECT_NE(r.errorMessage().find(file), std::string::npos) << r.errorMessage();
+    }
+}
+
 TEST_F(RecordingReaderTest, ReopeningStartsAfresh) {
     const auto a = writeShorts("a.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 1, randomShorts(30000, 12));
     const auto b = writeShorts("b.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 1, randomShorts(100, 13));
