@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 #include <vector>
 
@@ -37,6 +39,23 @@ void ensureApp() {
 }
 
 bool pulseAvailable() { return std::getenv("SORAE_PULSE_AVAILABLE") != nullptr; }
+
+// ctest runs tests in parallel; tests that play into the shared null sinks
+// take this lock so that no other tone mixes into theirs.
+class SoundServerLock {
+public:
+    SoundServerLock() : fd_(::open("/tmp/sorae-test-sound-server.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+    }
+    ~SoundServerLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    SoundServerLock(const SoundServerLock&) = delete;
+    SoundServerLock& operator=(const SoundServerLock&) = delete;
+
+private:
+    int fd_;
+};
 
 int rowOf(const QString& description) {
     const auto list = recordingDeviceList();
@@ -114,6 +133,7 @@ void captureTone(int signalType, const QString& source, const QString& sink, int
 
 TEST(AudioDevice, DeviceListStartsWithTheDefaultSource) {
     if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    SoundServerLock lock;
     ensureApp();
     const auto list = recordingDeviceList();
     ASSERT_GE(list.size(), 3);
@@ -129,17 +149,20 @@ TEST(AudioDevice, DeviceListStartsWithTheDefaultSource) {
 
 TEST(AudioDevice, AudioToneArrivesInBlocksOf24000FramesAt48kHz) {
     if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    SoundServerLock lock;
     captureTone(0, QStringLiteral("TestMic"), QStringLiteral("test_sink"), 48000);
 }
 
 TEST(AudioDevice, QuadratureToneArrivesInBlocksOf48000FramesAt96kHz) {
     if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    SoundServerLock lock;
     captureTone(1, QStringLiteral("IQIn"), QStringLiteral("iq_sink"), 96000);
 }
 
 // The block handler behind the real device: the first block is only ticked.
 TEST(AudioDevice, FirstCapturedBlockIsSkippedByTheWarmUp) {
     if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    SoundServerLock lock;
     ensureApp();
     struct Hooks : BlockHooks {
         int ticks = 0;
@@ -162,6 +185,7 @@ TEST(AudioDevice, FirstCapturedBlockIsSkippedByTheWarmUp) {
 
 TEST(AudioDevice, MonitorIsHeardOnTheSinkMonitor) {
     if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    SoundServerLock lock;
     ensureApp();
     MonitorOutput monitor;  // the default sink is test_sink
     QStringList failures;
