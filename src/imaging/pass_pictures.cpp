@@ -45,8 +45,8 @@ PassPictureResult BuildPassPictures(const PassPictureInputs& in, const ProgressC
         if (progress) progress(text);
     };
 
+    if (!in.store || in.store->firstSyncLine == kNoSyncLine) return result;  // nothing synchronised
     const LineStore& store = *in.store;
-    if (store.firstSyncLine == kNoSyncLine) return result;  // nothing synchronised
     result.built = true;
 
     const int lineCount = std::clamp(store.lineCount, 0, kMaxLines);

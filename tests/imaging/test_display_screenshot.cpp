@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <array>
 #include <cmath>
 #include <memory>
 
@@ -81,4 +82,32 @@ TEST(DisplayScreenshotTest, DecodedPictureRowsLandOnTheExpectedScreenRows) {
                     std::abs(g - StripeGrey(row - 1)) <= 2)
             << y << " " << g;
     }
+}
+
+TEST(DisplayScreenshotTest, ShowingAnUnsynchronisedPassKeepsTheLiveView) {
+    test::EnsureApplication();
+    ImageDisplay display;
+    display.resize(1040, 100);
+    display.show();
+    display.resetForNewPass();
+    std::array<double, 1040> line{};
+    line.fill(6.0 * 90);
+    display.appendLiveLine(line.data(), line.data(), 0);
+    LineStore store;
+    PassPictureInputs in;
+    in.store = &store;  // nothing synchronised
+    const PassPictureResult none = BuildPassPictures(in, {}, {});
+    ShowBuiltPictures(display, none);
+    EXPECT_EQ(qGreen(display.screenImage().pixel(3, 99)), 90);
+    EXPECT_EQ(display.pictureHeight(), 0);
+
+    store.lineCount = 40;
+    store.firstSyncLine = 4;
+    store.lastSyncLine = 4;  // synchronised, but an empty span
+    in.rules.minScanLine = 0;
+    const PassPictureResult empty = BuildPassPictures(in, {}, {});
+    ASSERT_TRUE(empty.built);
+    ShowBuiltPictures(display, empty);
+    EXPECT_EQ(display.pictureHeight(), 0);
+    EXPECT_EQ(display.screenImage().pixel(3, 99), qRgb(0, 0, 0));
 }

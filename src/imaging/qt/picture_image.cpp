@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "imaging/jpeg_file.h"
+#include "imaging/qt/image_display.h"
 #include "imaging/qt/outlined_text.h"
 
 namespace sorae {
@@ -38,6 +39,14 @@ TitleDrawer MakeTitleDrawer() {
                       QString::fromStdString(titleLine));
         picture = ImageToPicture(image);
     };
+}
+
+void ShowBuiltPictures(ImageDisplay& display, const PassPictureResult& result) {
+    if (!result.built) {
+        if (!display.orbitViewShown()) display.composeScreen();
+        return;
+    }
+    display.setPictures(PictureToImage(result.pictureA), PictureToImage(result.pictureB));
 }
 
 LoadedPicture LoadPictureFile(const QString& path) {

@@ -22,6 +22,13 @@ void DrawPassTitle(QImage& image, const QString& satelliteName, const QString& t
 // The same as a TitleDrawer for BuildPassPictures.
 TitleDrawer MakeTitleDrawer();
 
+class ImageDisplay;
+
+// Shows the outcome of picture building: with nothing synchronised, the
+// shown channel's live view again (unless the orbit view is up); else the
+// new pictures from their top.
+void ShowBuiltPictures(ImageDisplay& display, const PassPictureResult& result);
+
 struct LoadedPicture {
     bool ok = false;
     QImage image;
