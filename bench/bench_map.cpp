@@ -1,0 +1,108 @@
+// Timing of the orbit view: the base map of the shipped outline file, the
+// once-a-second flat redraw with the default satellites, and the globe-mode
+// pass track.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+
+#include <string>
+
+#include "map/qt/map_renderer.h"
+#include "map/qt/track_painter.h"
+#include "map/track_builder.h"
+
+namespace {
+
+const std::string kSourceDir = [] {
+    std::string f = __FILE__;
+    return f.substr(0, f.rfind('/')) + "/..";
+}();
+
+sorae::MapTrackContext DefaultContext() {
+    sorae::MapTrackContext c;
+    c.elementFilePath = kSourceDir + "/tests/data/noaa_2019-01-24.txt";
+    c.receptionNames = {"", "", "", "NOAA-15", "", "NOAA-17", "NOAA-18", "NOAA-19"};
+    c.nextPass.satellite = "NOAA-19";
+    c.nextPass.frequencyMHz = 137.1;
+    c.nowUtc = sorae::UtcInstant{2019, 1, 25, 3, 10, 0};
+    c.stationNow = sorae::EncodeDayTime(2019, 1, 25, 12, 10, 0);
+    c.currentPassEnd = sorae::EncodeDayTime(2019, 1, 25, 12, 25, 0);  // 15 minutes ahead
+    return c;
+}
+
+void BM_DrawBaseMapFlat(benchmark::State& state) {
+    sorae::AppSettings settings;
+    sorae::MapRenderer renderer(settings);
+    renderer.setMapFilePath(kSourceDir + "/data/AllWorld.map");
+    renderer.resize(1042, 640);
+    for (auto _ : state) {
+        renderer.SetUpProjection();
+        renderer.DrawBaseMap();
+    }
+}
+BENCHMARK(BM_DrawBaseMapFlat)->Unit(benchmark::kMillisecond);
+
+void BM_DrawBaseMapGlobe(benchmark::State& state) {
+    sorae::AppSettings settings;
+    sorae::MapRenderer renderer(settings);
+    renderer.setMapFilePath(kSourceDir + "/data/AllWorld.map");
+    renderer.resize(1042, 640);
+    renderer.setPassMode(true);
+    for (auto _ : state) {
+        renderer.SetUpProjection();
+        renderer.DrawBaseMap();
+    }
+}
+BENCHMARK(BM_DrawBaseMapGlobe)->Unit(benchmark::kMillisecond);
+
+void BM_RedrawMapFlat(benchmark::State& state) {
+    sorae::AppSettings settings;
+    sorae::MapRenderer renderer(settings);
+    renderer.setMapFilePath(kSourceDir + "/data/AllWorld.map");
+    renderer.resize(1042, 640);
+    renderer.DrawBaseMap();
+    sorae::ElementFileTrackSource source;
+    source.context = DefaultContext();
+    for (auto _ : state) benchmark::DoNotOptimize(renderer.RedrawMap(source));
+}
+BENCHMARK(BM_RedrawMapFlat)->Unit(benchmark::kMillisecond);
+
+void BM_RedrawMapGlobePass15Minutes(benchmark::State& state) {
+    sorae::AppSettings settings;
+    sorae::MapRenderer renderer(settings);
+    renderer.setMapFilePath(kSourceDir + "/data/AllWorld.map");
+    renderer.resize(1042, 640);
+    renderer.setPassMode(true);
+    sorae::ElementFileTrackSource source;
+    source.context = DefaultContext();
+    renderer.RedrawMap(source);  // draws the globe base map once
+    for (auto _ : state) benchmark::DoNotOptimize(renderer.RedrawMap(source));
+}
+BENCHMARK(BM_RedrawMapGlobePass15Minutes)->Unit(benchmark::kMillisecond);
+
+// The pass track alone: 901 one-second steps computed and drawn.
+void BM_DrawPassTrack15Minutes(benchmark::State& state) {
+    sorae::ElementFileTrackSource source;
+    source.context = DefaultContext();
+    sorae::AppSettings settings;
+    QImage bitmap(1042, 640, QImage::Format_RGB32);
+    const sorae::MapProjection projection =
+        sorae::SetUpProjection({settings.locateN, settings.locateE, true, 1042, 640});
+    for (auto _ : state) {
+        std::optional<sorae::SatelliteTrack> t = source.passTrack();
+        if (t) sorae::PaintPassTrack(bitmap, projection, settings, *t);
+        benchmark::DoNotOptimize(t);
+    }
+}
+BENCHMARK(BM_DrawPassTrack15Minutes)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
