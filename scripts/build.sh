@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Configures (once) and builds the program, its tests and benchmarks in build/.
+# Configures (once) and builds the program, its tests and benchmarks in build/
+# (SORAE_BUILD_DIR sets another folder, SORAE_JOBS the number of jobs).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${SORAE_BUILD_DIR:-$top/build}
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
 fi
-cmake --build "$build" -j "$(nproc)"
+cmake --build "$build" -j "${SORAE_JOBS:-$(nproc)}"
