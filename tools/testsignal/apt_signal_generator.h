@@ -96,7 +96,8 @@ private:
     double stepCos_ = 1.0, stepSin_ = 0.0;
     double phasorCos_ = 1.0, phasorSin_ = 0.0;
     double fmCycles_ = 0.0;
-    long cachedLine_ = -1;
+    std::int64_t lineStartWord_ = 0;   // word positions of the line in amplitudes_
+    std::int64_t lineEndWord_ = -1;
     double amplitudes_[AptLayout::kWordsPerLine] = {};
     double amplitudeOfValue_[256] = {};
 };
