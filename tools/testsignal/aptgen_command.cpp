@@ -1,5 +1,6 @@
 #include "testsignal/aptgen_command.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -118,7 +119,9 @@ int runAptGen(const AptGenCommand& c, std::ostream& out, std::ostream& err) {
         out << aptGenUsage();
         return 0;
     }
-    const int height = int(c.generator.lines);
+    // Built-in pictures fit the recording, up to the 2400 lines of a pass;
+    // longer recordings repeat them.
+    const int height = int(std::min<long>(c.generator.lines, 2400));
     GreyPicture pictures[2];
     const std::string* files[2] = {&c.pictureA, &c.pictureB};
     const std::string* patterns[2] = {&c.patternA, &c.patternB};
