@@ -76,6 +76,12 @@ TEST_F(ImageDisplayTest, WheelMovesFiftyRowsAtScaleOneAndStopsAtBothEnds) {
     EXPECT_EQ(display->scrollOffset(), 0);
     for (int i = 0; i < 20; ++i) Wheel(display.get(), -120);
     EXPECT_EQ(display->scrollOffset(), 400);  // P - V
+    Wheel(display.get(), 40);  // a fine wheel: three steps make one notch
+    Wheel(display.get(), 40);
+    EXPECT_EQ(display->scrollOffset(), 400);
+    Wheel(display.get(), 40);
+    EXPECT_EQ(display->scrollOffset(), 350);
+    Wheel(display.get(), -120);
     EXPECT_EQ(RowAt(display->screenImage(), 10, 599), 999);
 
     display->setReceptionActive(true);  // no scrolling while receiving
@@ -127,8 +133,8 @@ TEST_F(ImageDisplayTest, StretchKeepsProportionsAndFillsTheWidth) {
 
 TEST_F(ImageDisplayTest, RightReleaseTogglesTheChannelAndItsCaptions) {
     Open(1040, 600);
-    display->setSensorNames("CH 2 (VIS)", "CH 4 (IR)");
     display->setPictures(RowCodedPicture(1000, 0), RowCodedPicture(1000, 1));
+    display->setSensorNames("CH 2 (VIS)", "CH 4 (IR)");
     QSignalSpy spy(display.get(), &ImageDisplay::channelShown);
     EXPECT_EQ(qBlue(display->screenImage().pixel(5, 5)), 0x40);
     QTest::mouseClick(display.get(), Qt::RightButton, {}, QPoint(50, 50));
@@ -218,9 +224,30 @@ TEST_F(ImageDisplayTest, ResetShowsBlackAndEmptiesThePictureHeight) {
     Open(1040, 300);
     display->setPictures(RowCodedPicture(1000, 0), RowCodedPicture(1000, 1));
     display->setScrollOffset(100);
+    display->setSensorNames("CH 1 (VIS)", "CH 4 (IR)");
     display->resetForNewPass();
+    EXPECT_EQ(display->sensorCaption(), "Senser Type");
     EXPECT_EQ(display->pictureHeight(), 0);
     EXPECT_EQ(display->scrollOffset(), 0);
     EXPECT_EQ(display->picture(0).height(), 300);
     EXPECT_EQ(display->screenImage().pixel(500, 150), qRgb(0, 0, 0));
+}
+
+TEST_F(ImageDisplayTest, OrbitViewKeepsTheMapUntilReleased) {
+    Open(1040, 600);
+    display->setPictures(RowCodedPicture(1000, 0), RowCodedPicture(1000, 1));
+    display->setOrbitViewShown(true);
+    QImage map(1040, 600, QImage::Format_RGB32);
+    map.fill(qRgb(10, 20, 200));
+    display->setOrbitViewImage(map);
+    Wheel(display.get(), -120);
+    QTest::mouseClick(display.get(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(display->screenImage().pixel(5, 5), qRgb(10, 20, 200));
+    display->setReceptionActive(true);
+    display->setOrbitViewShown(false);  // during a reception: nothing redrawn at once
+    EXPECT_EQ(display->screenImage().pixel(5, 5), qRgb(10, 20, 200));
+    display->setReceptionActive(false);
+    display->setOrbitViewShown(true);
+    display->setOrbitViewShown(false);
+    EXPECT_EQ(RowAt(display->screenImage(), 5, 5), 5 + display->scrollOffset());
 }

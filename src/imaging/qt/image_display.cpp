@@ -43,6 +43,7 @@ void ImageDisplay::resetForNewPass() {
     }
     pictureHeight_ = 0;
     scrollOffset_ = 0;
+    sensorA_ = sensorB_ = "Senser Type";
     for (View* view : {&viewA_, &viewB_}) {
         view->ring = 0;
         if (!view->image.isNull()) view->image.fill(Qt::black);
@@ -191,7 +192,7 @@ void ImageDisplay::setOrbitViewShown(bool shown) {
     if (!shown && !receptionActive_) redrawViews();
 }
 
-void ImageDisplay::showOrbitImage(const QImage& map) {
+void ImageDisplay::setOrbitViewImage(const QImage& map) {
     if (map.isNull()) return;
     screen_ = map.convertToFormat(QImage::Format_RGB32);
     update();
@@ -240,8 +241,12 @@ void ImageDisplay::wheelEvent(QWheelEvent* event) {
     event->accept();  // the default wheel handling never runs
     const int delta = event->angleDelta().y();
     if (receptionActive_ || delta == 0) return;  // horizontal wheels do not scroll
-    const int step = int(50.0 / scale_);
-    scrollBy(delta > 0 ? -step : step);
+    // one notch is 120; finer wheels and touchpads add up to whole notches
+    wheelRemainder_ += delta;
+    const int notches = wheelRemainder_ / 120;
+    if (notches == 0) return;
+    wheelRemainder_ -= notches * 120;
+    scrollBy(-notches * int(50.0 / scale_));
 }
 
 void ImageDisplay::mousePressEvent(QMouseEvent* event) {

@@ -24,8 +24,9 @@ public:
 
     // --- pictures ---
     // The picture part of the reset before a pass: both pictures black and
-    // as high as the area, picture height and scroll offset 0, views black,
-    // and the shown channel's view on screen unless the orbit view is shown.
+    // as high as the area, picture height and scroll offset 0, sensor names
+    // unknown, views black, and the shown channel's view on screen unless
+    // the orbit view is shown.
     void resetForNewPass();
     // Replaces one channel's picture (0 = A, 1 = B) without redrawing.
     void setPicture(int channel, const QImage& picture);
@@ -69,7 +70,7 @@ public:
     // again; released during one, the next line brings the live view back.
     void setOrbitViewShown(bool shown);
     // The map drawn for the whole area while the orbit view is shown.
-    void showOrbitImage(const QImage& map);
+    void setOrbitViewImage(const QImage& map);
     // The 300 x 300 map inset, pasted at the right edge when the map was last
     // drawn in its pass layout and the orbit view is shown.
     void setMapInset(const QImage& inset, bool passLayout);
@@ -127,6 +128,7 @@ private:
     int pictureHeight_ = 0;
     int scrollOffset_ = 0;
     int dragStart_ = 0;
+    int wheelRemainder_ = 0;
     QString sensorA_ = "Senser Type";
     QString sensorB_ = "Senser Type";
 };
