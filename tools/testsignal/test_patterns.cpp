@@ -62,7 +62,7 @@ GreyPicture makeTestCard(int height, char channelLabel, bool inverted) {
 
     // Circle and cross through the centre.
     const double cx = w / 2.0, cy = h / 2.0;
-    const double radius = 0.42 * std::min(double(w), double(h));
+    const double radius = 0.34 * std::min(double(w), double(h));
     drawRing(p, cx, cy, radius, 6, ink);
     p.fillRect(int(cx) - 1, int(cy - radius), 3, int(2 * radius), 160);
     p.fillRect(int(cx - radius), int(cy) - 1, int(2 * radius), 3, 160);
