@@ -114,6 +114,11 @@ PassComputation ComputePasses(const PassRequest& request, PassMemory& memory)
             result.elementsOld = true;
 
         searchSatellite(el, slotPair, request, station, memory.table, detector);
+        // A satellite with fewer than two passes in the window: its free slots
+        // would otherwise keep a pass of an earlier day, or a zero start that
+        // sorts first, and the scheduler would take it for the next pass.
+        for (int k = detector.passCount(); k < 2; ++k)
+            memory.table[static_cast<std::size_t>(2 * slotPair + k)] = PassInfo{};
     }
     const int n = taken;
     PassTable& table = memory.table;

@@ -18,7 +18,11 @@ void SortPassesByStart(PassTable& table, int satelliteCount)
     const int slots = 2 * satelliteCount;
     for (int sweep = 0; sweep < slots; ++sweep) {
         for (int k = 1; k < slots; ++k) {
-            if (table[static_cast<std::size_t>(k)].start < table[static_cast<std::size_t>(k - 1)].start)
+            const PassInfo& later = table[static_cast<std::size_t>(k)];
+            const PassInfo& earlier = table[static_cast<std::size_t>(k - 1)];
+            if (later.satellite.empty())
+                continue;
+            if (earlier.satellite.empty() || later.start < earlier.start)
                 SwapPasses(table, k);
         }
     }

@@ -33,7 +33,8 @@ using PassTable = std::array<PassInfo, kPassSlots>;
 // Exchanges every field of slots k-1 and k except the frequency.
 void SwapPasses(PassTable& table, int k);
 
-// 2n sweeps of neighbour exchanges, strictly earlier start first.
+// 2n sweeps of neighbour exchanges, strictly earlier start first. A slot
+// without a satellite (no pass found for it) never goes before one with.
 void SortPassesByStart(PassTable& table, int satelliteCount);
 
 // Decides which of two overlapping passes comes first. `skippedPassEnd`
