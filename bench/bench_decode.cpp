@@ -1,7 +1,7 @@
 // Cost of line decoding per half-second block: DecodeBlock with its
-// telemetry on a locked signal, alone and behind the envelope stage of the
-// demodulator on 48 kHz audio (the whole per-block chain of a reception
-// from a sound card, without the live-view drawing).
+// telemetry on a locked signal, alone, behind the envelope stage on 48 kHz
+// audio, and behind both demodulator stages on 96 kHz I/Q (the whole
+// per-block chain of a reception, without the live-view drawing).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -12,6 +12,8 @@
 
 #include "apt/line_decoder.h"
 #include "capture/demodulator.h"
+#include "testsignal/apt_signal_generator.h"
+#include "testsignal/test_patterns.h"
 
 namespace {
 
@@ -108,6 +110,54 @@ void BM_EnvelopeAndDecode48k(benchmark::State& state) {
     state.counters["locked"] = benchmark::Counter(locked, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_EnvelopeAndDecode48k)->Unit(benchmark::kMillisecond);
+
+// 96 kHz I/Q blocks from the test transmitter, split into I and Q.
+void quadratureBlocks(std::vector<std::vector<double>>& i, std::vector<std::vector<double>>& q) {
+    using namespace sorae::testsignal;
+    GeneratorOptions options;
+    options.kind = SignalKind::IQ;
+    options.sampleRate = 96000;
+    options.snrDb = 25.0;
+    options.lines = kBlocks + 1;
+    AptSignalGenerator generator(
+        AptLineSource(makeBarsPattern(64), makeGradientPattern(64), 4, 2), options);
+    const int frames = sorae::Demodulator::kFramesPerBlock96k;
+    std::vector<double> interleaved(2 * std::size_t(frames));
+    i.assign(kBlocks, std::vector<double>(frames));
+    q = i;
+    for (int b = 0; b < kBlocks; ++b) {
+        generator.generate(interleaved);
+        for (int n = 0; n < frames; ++n) {
+            i[b][n] = toInt16(interleaved[2 * n]);
+            q[b][n] = toInt16(interleaved[2 * n + 1]);
+        }
+    }
+}
+
+void BM_QuadratureEnvelopeAndDecode96k(benchmark::State& state) {
+    std::vector<std::vector<double>> i, q;
+    quadratureBlocks(i, q);
+    auto demod = std::make_unique<sorae::Demodulator>();
+    auto store = std::make_unique<sorae::LineStore>();
+    auto decoder = std::make_unique<sorae::LineDecoder>(*store);
+    decoder->resetForNewPass();
+    sorae::DecodeContext context;
+    std::vector<double> audio(kAudioPerBlock);
+    int b = 0;
+    int locked = 0;
+    for (auto _ : state) {
+        demod->demodulateQuadrature(i[b].data(), q[b].data(), sorae::Demodulator::kFramesPerBlock96k,
+                                    1.0, audio.data());
+        demod->demodulateEnvelope(audio.data());
+        const auto r = decoder->decodeBlock(audio.data(), context, nullptr);
+        locked += r.syncLocked;
+        benchmark::DoNotOptimize(r);
+        if (++b == kBlocks) b = 0;
+        if (store->lineCount >= sorae::kMaxLines) decoder->resetForNewPass();
+    }
+    state.counters["locked"] = benchmark::Counter(locked, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_QuadratureEnvelopeAndDecode96k)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
