@@ -1,5 +1,6 @@
 #include "imaging/jpeg_file.h"
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>

@@ -11,6 +11,7 @@
 
 #include "apt/line_store.h"
 #include "imaging/picture_buffer.h"
+#include "settings/app_settings.h"
 
 namespace sorae {
 
@@ -21,6 +22,10 @@ struct PictureRules {
     bool addText = true;    // Pic/AddText: draw the title
     bool picSave = true;    // Pic/PicSave: write the JPEG files
 };
+
+inline PictureRules PictureRulesFrom(const AppSettings& settings) {
+    return PictureRules{settings.minScanLine, settings.picCut, settings.addText, settings.picSave};
+}
 
 // The pass the pictures belong to (the first record of the current pass).
 struct PassDescription {
