@@ -4,10 +4,16 @@
 // at the word rate, with some noise), frequency-modulated for the I/Q case,
 // so that no filter runs on denormals or on a constant.
 #include "capture/demodulator.h"
+#include "capture/recording_reader.h"
 
 #include <benchmark/benchmark.h>
+#include <sndfile.h>
 
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
 #include <memory>
 #include <numbers>
 #include <random>
@@ -105,6 +111,65 @@ void BM_QuadratureAndEnvelope96k(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_QuadratureAndEnvelope96k)->Unit(benchmark::kMillisecond);
+
+// A 15-minute recording read from disk (page cache) and taken through the
+// envelope stage block by block, as decoding a file does (the line decoder
+// itself is measured elsewhere). One second of APT-like signal is repeated.
+std::string writeLongRecording(int rate, int channels) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("sorae_bench_" + std::to_string(::getpid()) + "_" +
+                               std::to_string(rate) + ".wav"))
+                                 .string();
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!f) return {};
+    std::mt19937 rng(3);
+    std::vector<short> second(size_t(rate) * channels);
+    for (int n = 0; n < rate; ++n) {
+        const double v = aptLikeAudio(n, double(rate), rng);
+        for (int c = 0; c < channels; ++c) second[size_t(n) * channels + c] = short(v);
+    }
+    for (int s = 0; s < 15 * 60; ++s) sf_writef_short(f, second.data(), rate);
+    sf_close(f);
+    return path;
+}
+
+void readAndDemodulate(benchmark::State& state, int rate, int channels) {
+    const std::string path = writeLongRecording(rate, channels);
+    if (path.empty()) {
+        state.SkipWithError("cannot write the recording");
+        return;
+    }
+    std::vector<int16_t> block(2 * sorae::RecordingReader::kAudioFramesPerBlock);
+    std::vector<double> demod(sorae::Demodulator::kFramesPerBlock48k);
+    for (auto _ : state) {
+        sorae::RecordingReader reader;
+        auto demodulator = std::make_unique<sorae::Demodulator>();
+        if (!reader.open(path, sorae::RecordingKind::Audio)) {
+            state.SkipWithError(reader.errorMessage().c_str());
+            break;
+        }
+        long blocks = 0;
+        while (reader.nextBlock(block.data())) {
+            for (int k = 0; k < sorae::Demodulator::kFramesPerBlock48k; ++k) demod[k] = double(block[2 * k]);
+            demodulator->demodulateEnvelope(demod.data());
+            ++blocks;
+        }
+        state.counters["blocks"] = double(blocks);
+    }
+    std::remove(path.c_str());
+}
+
+void BM_Read15MinWav48kStereoAndEnvelope(benchmark::State& state) { readAndDemodulate(state, 48000, 2); }
+BENCHMARK(BM_Read15MinWav48kStereoAndEnvelope)->Unit(benchmark::kSecond)->Iterations(2);
+
+void BM_Read15MinWav11025MonoResampledAndEnvelope(benchmark::State& state) {
+    readAndDemodulate(state, 11025, 1);
+}
+BENCHMARK(BM_Read15MinWav11025MonoResampledAndEnvelope)->Unit(benchmark::kSecond)->Iterations(2);
 
 }  // namespace
 
