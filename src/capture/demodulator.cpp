@@ -18,7 +18,12 @@
 //  - FIRs read a history buffer instead of shifting a delay line; each
 //    output still sums h[0]*d[0] + ... + h[50]*d[50] from 0.0 in that order;
 //  - the Hilbert transformer's zero taps are skipped. Adding h*d = +-0 to a
-//    running sum that started at +0.0 never changes it, so this is exact.
+//    running sum that started at +0.0 never changes it, so this is exact;
+//  - I and Q, and neighbouring FIR outputs, run as the two lanes of one
+//    SSE2 vector; each lane does exactly the scalar IEEE operations;
+//  - the mixer's sine and cosine come from a four-entry table (see the
+//    constructor).
+// Build with -ffp-contract=off: a fused multiply-add would round differently.
 
 namespace sorae {
 

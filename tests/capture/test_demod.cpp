@@ -96,6 +96,24 @@ TEST(DemodulatorExactness, QuadratureChainMatchesLiteralFormIncludingLowPassRese
     }
 }
 
+// The mixer table rests on the stepped phase taking exactly four values for
+// ever (a drifting phase would slowly detune the table from sin/cos).
+TEST(DemodulatorExactness, SteppedMixerPhaseRepeatsExactlyEveryFourFrames) {
+    double phase = 0.0;
+    double firstFour[4] = {};
+    for (long n = 1; n <= 4'000'000; ++n) {
+        phase = phase - kPi / 2.0;
+        if (phase <= -2.0 * kPi) phase += 2.0 * kPi;
+        if (n <= 4) {
+            firstFour[n % 4] = phase;
+        } else if (phase != firstFour[n % 4]) {
+            FAIL() << "phase drifted at frame " << n;
+        }
+    }
+    EXPECT_EQ(firstFour[0], 0.0);
+    EXPECT_EQ(firstFour[2], -kPi);
+}
+
 // Blocks whose length is not a multiple of four exercise the mixer table's
 // carried phase; odd lengths the per-call decimation.
 TEST(DemodulatorExactness, QuadratureMatchesLiteralFormForUnevenBlockLengths) {
