@@ -274,5 +274,20 @@ TEST_F(MapRenderingTest, ScreenshotsWithComputedTracks) {
     EXPECT_GT(trackPixels, 800);  // about one orbit drawn for the next pass's satellite
 }
 
+
+// The world wraps around the flat map for any station longitude: Antarctica,
+// cut at the 180th meridian and closed along the pole, fills the bottom row.
+TEST_F(MapRenderingTest, WorldWrapsForAnyStation) {
+    for (const double lon : {0.0, -100.0, 135.0, 179.5}) {
+        settings.locateE = lon;
+        renderer.SetUpProjection();
+        renderer.DrawBaseMap();
+        const QImage& img = renderer.baseBitmap();
+        maptest::MaybeSaveShot(img, "flat_station_" + std::to_string(int(lon)) + ".png");
+        for (int x = 0; x < img.width(); x += 7)
+            ASSERT_NE(PixelValue(img, x, img.height() - 2), settings.mapBackColor) << lon << " x=" << x;
+    }
+}
+
 }  // namespace
 }  // namespace sorae
