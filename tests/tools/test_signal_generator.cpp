@@ -128,6 +128,12 @@ TEST(AptSignalGenerator, SameSeedSameSamplesWhateverTheBlockSize) {
     AptSignalGenerator again(cardSource(), o);
     EXPECT_EQ(generateAll(again, 5000), reference);
 
+    // 16-bit output is the rounded double output.
+    std::vector<std::int16_t> shorts(reference.size() + 10);
+    g.rewind();
+    ASSERT_EQ(g.generateInt16(shorts), std::size_t(g.totalFrames()));
+    for (std::size_t i = 0; i < reference.size(); ++i) ASSERT_EQ(shorts[i], toInt16(reference[i])) << i;
+
     o.seed = 78;
     AptSignalGenerator otherSeed(cardSource(), o);
     EXPECT_NE(generateAll(otherSeed), reference);

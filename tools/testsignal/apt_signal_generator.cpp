@@ -166,4 +166,18 @@ std::size_t AptSignalGenerator::generate(std::span<double> out) {
     return frames;
 }
 
+std::size_t AptSignalGenerator::generateInt16(std::span<std::int16_t> out) {
+    double chunk[4096];
+    const std::size_t ch = std::size_t(channels());
+    std::size_t framesDone = 0;
+    while ((framesDone + 1) * ch <= out.size()) {
+        const std::size_t want = std::min(out.size() - framesDone * ch, sizeof chunk / sizeof chunk[0]);
+        const std::size_t frames = generate(std::span<double>(chunk, want));
+        if (frames == 0) break;
+        for (std::size_t i = 0; i < frames * ch; ++i) out[framesDone * ch + i] = toInt16(chunk[i]);
+        framesDone += frames;
+    }
+    return framesDone;
+}
+
 }  // namespace sorae::testsignal

@@ -77,6 +77,8 @@ public:
     // (interleaved I, Q in I/Q mode); returns the number of frames. The
     // result does not depend on how the recording is cut into blocks.
     std::size_t generate(std::span<double> out);
+    // The same as 16-bit samples (toInt16 of each), as a sound card gives them.
+    std::size_t generateInt16(std::span<std::int16_t> out);
     void rewind();
 
 private:
