@@ -54,10 +54,11 @@ DecodeResult LineDecoder::decodeBlock(const double* envelope, const DecodeContex
     // 3-5. Correlate and turn the best step into a position.
     syncLocked_ = false;
     const SyncPeak peak = correlator_.findPeak(joined_.data());
-    // A window scoring above 0 needs only 113 of 225 matching bits, and the
-    // register's leading zeros already score that, so a block without one
-    // does not really happen; should it, the step of the last block is used
-    // again rather than a made-up one.
+    // A score above 0 needs 113 of 225 matching bits. The register's first
+    // window is 224 leading zeros and one bit, which matches at least the
+    // pattern's 144 low bits less one, so every block finds a step; should
+    // none ever score above 0, the previous block's step is used again
+    // rather than a made-up one.
     if (peak.found) bestStep_ = peak.step;
     const int position = positionFromPeak(bestStep_);
     result.rawPosition = position;

@@ -4,12 +4,16 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <vector>
 
 #include "apt/sync_correlator.h"
 #include "apt/sync_pattern.h"
+#include "capture/demodulator.h"
 #include "synthetic_envelope.h"
+#include "testsignal/apt_signal_generator.h"
+#include "testsignal/test_patterns.h"
 
 namespace sorae {
 namespace {
@@ -104,6 +108,31 @@ TEST(SyncCorrelation, FastAgreesOnSlicedSyntheticLines) {
         EXPECT_EQ(peak.score, kSyncPatternLength) << syncStart;
         EXPECT_EQ(positionFromPeak(peak.step), (syncStart + 9) % kEnvelopeBlockSamples)
             << syncStart;
+    }
+}
+
+TEST(SyncCorrelation, FastAgreesOnDemodulatedSignalsFromCleanToNoise) {
+    // from a clean signal to one where the sync hardly stands out of the noise
+    for (double snr : {40.0, 6.0, -3.0}) {
+        testsignal::GeneratorOptions options;
+        options.snrDb = snr;
+        options.lines = 6;
+        options.startFraction = 0.3;
+        testsignal::AptSignalGenerator generator(
+            testsignal::AptLineSource(testsignal::makeBarsPattern(8), testsignal::makeGradientPattern(8),
+                                      3, 4),
+            options);
+        auto demod = std::make_unique<Demodulator>();
+        std::vector<double> audio(Demodulator::kFramesPerBlock48k);
+        std::vector<std::uint8_t> joined(kJoinedBits, 0);
+        for (int block = 0; block < 5; ++block) {
+            std::fill(audio.begin(), audio.end(), 0.0);
+            generator.generate(audio);
+            demod->demodulateEnvelope(audio.data());
+            std::copy(joined.end() - kSyncPatternLength, joined.end(), joined.begin());
+            hardLimitBlock(audio.data(), joined.data() + kSyncPatternLength);
+            expectSamePeak(joined, "demodulated");
+        }
     }
 }
 
