@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QPainter>
+
+#include <cmath>
 
 #include "map/map_projection.h"
 #include "map/qt/map_renderer.h"
@@ -272,6 +275,67 @@ TEST_F(MapRenderingTest, ScreenshotsWithComputedTracks) {
         for (int x = 0; x < img.width(); ++x)
             trackPixels += PixelValue(img, x, y) == settings.satNextTrack;
     EXPECT_GT(trackPixels, 800);  // about one orbit drawn for the next pass's satellite
+}
+
+TEST_F(MapRenderingTest, GlobePassTrackFromElementSets) {
+    ElementSetArray sets;
+    int count = 0;
+    ASSERT_EQ(ReadElementFile(sets, count, maptest::ElementFixturePath()), 0);
+    // The first minute of the day at which NOAA-18 is within 12 degrees of arc
+    // of the station: in the middle of a pass.
+    int found = -1;
+    for (int m = 0; m < 1440 && found < 0; ++m) {
+        const UtcInstant t{2019, 1, 25, m / 60, m % 60, 0};
+        const std::optional<GeodeticPoint> g = PresentSubSatellitePoint(sets, count, "NOAA-18", t);
+        ASSERT_TRUE(g);
+        const double d = 3.141592653589793 / 180.0;
+        const double c = std::sin(g->latitudeRad) * std::sin(settings.locateN * d) +
+                         std::cos(g->latitudeRad) * std::cos(settings.locateN * d) *
+                             std::cos(g->longitudeRad - settings.locateE * d);
+        if (c > std::cos(12.0 * d)) found = m;
+    }
+    ASSERT_GE(found, 5);
+    const int start = found - 5;
+    ElementFileTrackSource source;
+    source.context.elementFilePath = maptest::ElementFixturePath();
+    source.context.nextPass.satellite = "NOAA-18";
+    source.context.nextPass.frequencyMHz = 137.9125;
+    source.context.nowUtc = UtcInstant{2019, 1, 25, start / 60, start % 60, 0};
+    source.context.stationLatitude = settings.locateN;
+    source.context.stationLongitude = settings.locateE;
+    const int local = start + 9 * 60;  // station time is UT + 9 h
+    source.context.stationNow = EncodeDayTime(2019, 1, 25 + local / 1440, local % 1440 / 60, local % 60, 0);
+    const int end = local + 12;
+    source.context.currentPassEnd = EncodeDayTime(2019, 1, 25 + end / 1440, end % 1440 / 60, end % 60, 0);
+    std::string status;
+    source.onPassStatus = [&](const std::string& s) { status = s; };
+
+    renderer.setPassMode(true);
+    ASSERT_TRUE(renderer.RedrawMap(source));
+    EXPECT_EQ(status.rfind("現在通過中: NOAA-18 137.9125MHz ", 0), 0u) << status;
+    const QImage& inset = renderer.inset();
+    int track = 0, mark = 0;
+    for (int y = 1; y < 299; ++y)
+        for (int x = 1; x < 299; ++x) {
+            track += PixelValue(inset, x, y) == settings.satNextTrack;
+            mark += PixelValue(inset, x, y) == 0xFFFFFFu;
+        }
+    EXPECT_GT(track, 100);  // the track crosses the inset near the station
+    EXPECT_GT(mark, 17 + 71);  // station cross, glyph and label in white
+
+    // What the picture area shows during the pass: the inset pasted into a
+    // corner of the picture being received.
+    QImage picture(1040, 800, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const int v = (x * 7 + y * 3) % 256;
+            picture.setPixel(x, y, qRgb(v, v, v));
+        }
+    QPainter p(&picture);
+    p.drawImage(picture.width() - 300, 0, inset);
+    p.end();
+    maptest::MaybeSaveShot(picture, "picture_with_globe_inset.png");
+    maptest::MaybeSaveShot(renderer.workBitmap(), "globe_pass.png");
 }
 
 
