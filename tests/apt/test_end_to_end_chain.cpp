@@ -4,6 +4,7 @@
 // the middle of a line.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "apt_chain.h"
@@ -35,6 +36,8 @@ struct ChainCase {
     double startFraction = 0.1;
     double minCorrelation = 0.98;
 };
+
+void PrintTo(const ChainCase& c, std::ostream* os) { *os << c.name; }
 
 class EndToEnd : public ::testing::TestWithParam<ChainCase> {};
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ struct RecordingCase {
     int sampleRate;
     std::string extension;
 };
+
+void PrintTo(const RecordingCase& c, std::ostream* os) { *os << c.name; }
 
 class RecordingEndToEnd : public ::testing::TestWithParam<RecordingCase> {};
 
