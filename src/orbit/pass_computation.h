@@ -3,7 +3,10 @@
 // the day second by second, and orders the resulting pass table.
 //
 // It never reads the clock or touches the screen: "now" comes in, the table,
-// the status texts and the decisions for the caller come out.
+// the status texts and the decisions for the caller come out. The caller
+// keeps the busy flag and does not call it while a pass is being received;
+// it shows progressTexts and nextPassText in status panel 1, acts on
+// DecideOldElements and redraws the globe when globeRedrawNeeded.
 #pragma once
 
 #include "orbit/day_time.h"

@@ -1,7 +1,11 @@
 // The 24-hour pass search on real element sets: the look-ahead that leaves out
 // unreachable seconds must not change a single field, and the table must
 // agree with an independent SGP4-based prediction.
+#include "orbit/look_angles.h"
+#include "orbit/orbital_elements.h"
 #include "orbit/pass_computation.h"
+#include "orbit/reach_bound.h"
+#include "orbit/sgp_propagator.h"
 #include "orbit_test_files.h"
 
 #include <gtest/gtest.h>
@@ -229,4 +233,58 @@ TEST(PassSearch, ElementAgeAndGlobeRedraw)
     r.globeCentreLongitudeDeg = centre + 1.0;
     EXPECT_TRUE(ComputePasses(r).globeRedrawNeeded);
     std::filesystem::remove(path);
+}
+
+TEST(PassSearch, LookAheadNeverSkipsAReachableSecond)
+{
+    // Every near-earth set of the real file, two stations: whenever the bound
+    // promises k seconds below the detection elevation, the next second at or
+    // above it must lie further ahead.
+    ElementSetArray sets;
+    int count = 0;
+    ASSERT_EQ(ReadElementFile(sets, count, realElementFile()), 0);
+    const UtcInstant now{2019, 1, 25, 3, 0, 0};
+    const int seconds = 6 * 3600;
+    int totalPasses = 0;
+    for (const auto& [lat, lon] : {std::pair{35.69, 139.69}, std::pair{78.2, 15.6}}) {
+        const StationSite station = StationSite::at(lat, lon);
+        for (int i = 0; i < count; ++i) {
+            OrbitalElements el = sets[static_cast<std::size_t>(i)];
+            PrepareElements(el);
+            if (!IsNearEarth(el))
+                continue;
+            const SgpEpochTerms terms = SgpEpochTerms::from(el);
+            const double t0 = MinutesSinceEpoch(el.epoch, now);
+            const ReachBound bound(terms, t0, 1.0, station);
+            ASSERT_TRUE(bound.usable());
+            UtClock clock = UtClock::start(now);
+            std::vector<GeodeticPoint> points;
+            std::vector<double> elevations;
+            double t = t0;
+            for (int s = 0; s < seconds; ++s, t += 1.0 / 60.0, clock.advanceHours(1.0 / 3600.0)) {
+                const OrbitState st = terms.propagate(t);
+                const Vector3 km{st.positionEarthRadii.x * kKmPerEarthRadius, st.positionEarthRadii.y * kKmPerEarthRadius,
+                                 st.positionEarthRadii.z * kKmPerEarthRadius};
+                const double gst = GreenwichSiderealTimeOfDayNumber(clock.dayNumber, clock.hours);
+                points.push_back(EciToGeodetic(Multiply(EarthRotationMatrix(gst), km)));
+                elevations.push_back(StationElevation(points.back(), station));
+            }
+            int nextReachable = seconds;
+            int passes = 0;
+            for (int s = seconds - 1; s >= 0; --s) {
+                if (elevations[static_cast<std::size_t>(s)] >= 1.0) {
+                    if (nextReachable != s + 1)
+                        ++passes;
+                    nextReachable = s;
+                    continue;
+                }
+                const long k = bound.secondsSurelyBelow(points[static_cast<std::size_t>(s)]);
+                if (nextReachable < seconds) {  // beyond the sample nothing is known
+                    ASSERT_LT(s + k, nextReachable) << sets[static_cast<std::size_t>(i)].name << " second " << s;
+                }
+            }
+            totalPasses += passes;
+        }
+    }
+    EXPECT_GT(totalPasses, 40);  // the check met plenty of passes
 }
