@@ -231,6 +231,29 @@ TEST(QuadratureStage, ZeroInputGivesExactlyZeroOutput) {
     }
 }
 
+// The whole I/Q chain: an FM carrier at -24 kHz whose frequency swings with
+// a 2400 Hz subcarrier of deviation D comes out of the envelope stage as
+// 0.4 x 1000 x 2 pi D / 48000 (times the band-pass's gain of about 1).
+TEST(QuadratureStage, FmSubcarrierGivesTheExpectedEnvelope) {
+    auto demod = std::make_unique<Demodulator>();
+    const double deviation = 2000.0;
+    std::vector<double> i(kBlock96), q(kBlock96), out(kBlock48);
+    double phase = 0.0;
+    long n = 0;
+    for (int block = 0; block < 3; ++block) {
+        for (int k = 0; k < kBlock96; ++k, ++n) {
+            const double f = -24000.0 + deviation * std::cos(2.0 * kPi * 2400.0 * n / 96000.0);
+            phase = std::fmod(phase + 2.0 * kPi * f / 96000.0, 2.0 * kPi);
+            i[k] = 9000.0 * std::cos(phase);
+            q[k] = 9000.0 * std::sin(phase);
+        }
+        demod->demodulateQuadrature(i.data(), q.data(), kBlock96, 1.0, out.data());
+        demod->demodulateEnvelope(out.data());
+    }
+    const double expected = 0.4 * 1000.0 * 2.0 * kPi * deviation / 48000.0;
+    for (int k = 0; k < kEnvelope; ++k) ASSERT_NEAR(out[k], expected, 0.02 * expected) << k;
+}
+
 // --- the envelope stage's behaviour -----------------------------------------
 
 std::vector<double> subcarrier(double amplitude, int block) {
