@@ -129,15 +129,11 @@ std::optional<GeodeticPoint> PresentSubSatellitePoint(const ElementSetArray& set
     return std::nullopt;
 }
 
-namespace {
-
-std::string StatusLineAt(const GeodeticPoint& g, const MapTrackContext& context) {
+std::string PassStatusText(const GeodeticPoint& g, const MapTrackContext& context) {
     const LookAngles angles = ComputeLookAngles(g.latitudeRad, g.longitudeRad, g.heightKm,
                                                 context.stationLatitude, context.stationLongitude);
     return PassStatusLine(context.nextPass, angles);
 }
-
-}  // namespace
 
 std::optional<std::vector<SatelliteTrack>> ElementFileTrackSource::groundTracks() {
     if (context.passCalcBusy) return std::nullopt;
@@ -154,7 +150,7 @@ std::optional<SatelliteTrack> ElementFileTrackSource::passTrack() {
     if (ReadElementFile(sets, count, context.elementFilePath) != 0) return std::nullopt;
     std::optional<PassTrack> pass = BuildPassTrack(sets, count, context.nextPass.satellite, context);
     if (!pass) return std::nullopt;
-    if (onPassStatus) onPassStatus(StatusLineAt(pass->present, context));
+    if (onPassStatus) onPassStatus(PassStatusText(pass->present, context));
     return std::move(pass->track);
 }
 
@@ -164,7 +160,7 @@ std::optional<std::string> ShowPassPosition(const std::string& name, const MapTr
     if (ReadElementFile(sets, count, context.elementFilePath) != 0) return std::nullopt;
     const std::optional<GeodeticPoint> g = PresentSubSatellitePoint(sets, count, name, context.nowUtc);
     if (!g) return std::nullopt;
-    return StatusLineAt(*g, context);
+    return PassStatusText(*g, context);
 }
 
 }  // namespace sorae

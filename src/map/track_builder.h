@@ -68,6 +68,10 @@ std::optional<GeodeticPoint> PresentSubSatellitePoint(const ElementSetArray& set
                                                       const std::string& name,
                                                       const UtcInstant& now);
 
+// The current-pass line for a present sub-satellite point (ShowPassStatus):
+// look angles from the context's station, pass data from context.nextPass.
+std::string PassStatusText(const GeodeticPoint& present, const MapTrackContext& context);
+
 // The map's track source backed by the element file.
 class ElementFileTrackSource : public MapTrackSource {
 public:
