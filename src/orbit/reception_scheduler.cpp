@@ -59,6 +59,20 @@ void ReceptionScheduler::tick()
     host_.showStatus(6, timeText);
 }
 
+void ReceptionScheduler::autoReceptionReleased()
+{
+    if (receiverSwitchedOn_) {
+        receiverSwitchedOn_ = false;
+        if (host_.autoCont())
+            host_.powerOff(host_.radioType());
+    }
+    if (host_.receptionActive()) {
+        host_.setReceptionActive(false);
+        if (host_.syncConfirmed())
+            host_.buildPassPictures();
+    }
+}
+
 void ReceptionScheduler::startupChecks()
 {
     startupCountdown_ = -1;

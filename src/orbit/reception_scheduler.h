@@ -60,6 +60,11 @@ public:
     // One call per sound block (or timer tick); work happens once per second.
     void tick();
 
+    // The automatic-reception button released (SpeedButton1 up): ends a
+    // running automatic reception, switching the receiver off and building
+    // the pictures of the part received.
+    void autoReceptionReleased();
+
     // 0 at creation, counting ticks; -1 during the start-up checks (and the
     // pass computation they run), -2 afterwards.
     int startupCountdown() const { return startupCountdown_; }

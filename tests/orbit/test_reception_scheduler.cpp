@@ -215,6 +215,27 @@ TEST(ReceptionScheduler, SwitchedOnMidPassAndMapModes)
     EXPECT_TRUE(s.mapPassMode());
 }
 
+TEST(ReceptionScheduler, SwitchedOffMidPass)
+{
+    FakeHost host;
+    ReceptionScheduler s(host);
+    prepare(host, s);
+    host.now = at(10, 25, 0);
+    s.tick();
+    host.log.clear();
+    host.autoOn = false;
+    s.autoReceptionReleased();
+    EXPECT_EQ(host.log, (std::vector<std::string>{"off 2", "inactive", "pictures"}));
+    EXPECT_FALSE(s.receiverSwitchedOn());
+    host.log.clear();
+    host.secondsPass(s, 2);  // the rest of the pass: only the current-pass line
+    EXPECT_EQ(host.log, (std::vector<std::string>{"position NOAA-19", "position NOAA-19"}));
+    host.log.clear();
+    host.now = at(10, 35, 42);
+    s.tick();  // after its end the table is recomputed
+    EXPECT_EQ(host.log, std::vector<std::string>{"compute"});
+}
+
 TEST(ReceptionScheduler, ManualReceptionHoldsTheRecomputation)
 {
     FakeHost host;
