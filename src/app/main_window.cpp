@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
@@ -160,6 +161,35 @@ void MainWindow::showForm(const char* objectName, bool modeless) {
 void MainWindow::monitorClicked() {
     // Every switch, on or off, queues half a second of silence.
     monitor_->playSilence();
+}
+
+void MainWindow::reconfigureSoundDevices(int row, int chosenType) {
+    auto* notice = findChild<QDialog*>(QStringLiteral("TForm10"), Qt::FindDirectChildrenOnly);
+    if (notice != nullptr) {
+        if (auto* dialog = findChild<QDialog*>(QStringLiteral("TForm9"), Qt::FindDirectChildrenOnly)) {
+            const QRect d = dialog->geometry();
+            notice->move(d.x() + (d.width() - notice->width()) / 2, d.y() + (d.height() - notice->height()) / 2);
+        }
+        notice->show();
+        notice->repaint();
+    }
+    // "24kHz IF" is taken in the same way as I/Q and stored as 1.
+    blockHandler_->setSignalType(chosenType != 0 ? 1 : 0);
+    settings_.demodType = chosenType != 0;
+    speedButton(7)->setChecked(false);
+    closePlayback();
+    closeCapture();
+    if (row >= 0) settings_.input = row;
+    reconfiguring_ = true;
+    // The devices get half a second to settle; the window keeps running.
+    QTimer::singleShot(500, this, [this, notice] {
+        if (shutDown_) return;
+        openPlayback();
+        openCapture();
+        if (notice != nullptr) notice->close();
+        blockHandler_->setWarmUpCounter(0);
+        reconfiguring_ = false;
+    });
 }
 
 void MainWindow::applySignalGain() { blockHandler_->setSignalGain(settings_.signalGain); }

@@ -71,6 +71,12 @@ public:
     bool closeCapture();
     void closePlayback();
 
+    // After the input dialog closed with another device (row, -1 = keep) or
+    // signal type (0..2): the monitor is released, both devices closed and,
+    // half a second later, opened again with the warm-up restarted.
+    void reconfigureSoundDevices(int row, int chosenType);
+    bool reconfigurationPending() const { return reconfiguring_; }
+
     // Switches the receiver of the configured model off; installed by the
     // receiver control, run first at shutdown.
     std::function<void()> powerOffReceiver;
@@ -101,6 +107,7 @@ private:
     QWidget* imageArea_ = nullptr;
     std::array<QToolButton*, 12> buttons_{};
     bool shutDown_ = false;
+    bool reconfiguring_ = false;
 };
 
 }  // namespace sorae

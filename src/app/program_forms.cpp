@@ -3,6 +3,8 @@
 #include <QDialog>
 
 #include "app/main_window.h"
+#include "app/reception_hooks.h"
+#include "capture/qt/input_device_dialog.h"
 
 namespace sorae {
 
@@ -15,12 +17,35 @@ QDialog* placeholder(MainWindow& mainWindow, const char* objectName, const char*
     return dialog;
 }
 
+void createInputDeviceDialog(MainWindow& w) {
+    InputDeviceDialog::Host host;
+    host.inputDeviceIndex = [&w] { return w.settings().input; };
+    host.signalType = [&w] { return w.blockHandler().signalType(); };
+    host.signalGain = [&w] { return w.settings().signalGain; };
+    host.receiverIsIcPcr = [&w] { return w.settings().type == 1; };
+    host.setSignalGain = [&w](int position) {
+        w.settings().signalGain = position;
+        w.applySignalGain();
+    };
+    host.reconfigure = [&w](int row, int chosenType) { w.reconfigureSoundDevices(row, chosenType); };
+    host.showIcPcrVolume = [&w] {
+        if (auto* volume = w.findChild<QDialog*>(QStringLiteral("TForm7"), Qt::FindDirectChildrenOnly)) {
+            volume->open();
+        }
+    };
+    host.currentEnvelope = [&w] { return w.blockHandler().demodOutput(); };
+    auto* dialog = new InputDeviceDialog(std::move(host), &w);
+    w.receptionHooks().onDrawLevelMeter = [dialog](const double* envelope, int samples) {
+        dialog->drawLevelMeter(envelope, samples);
+    };
+}
+
 }  // namespace
 
 void createProgramForms(MainWindow& mainWindow) {
     placeholder(mainWindow, "TForm2", "過去画像");          // past images
-    placeholder(mainWindow, "TForm9", "入力デバイスの選択");  // input device
-    placeholder(mainWindow, "TForm10", "録音デバイス変更");   // recording device change notice
+    createInputDeviceDialog(mainWindow);
+    createRecordingChangeNotice(&mainWindow);
     placeholder(mainWindow, "TForm3", "軌道設定");          // orbit settings
     placeholder(mainWindow, "TForm4", "制御設定");          // receiver control
     placeholder(mainWindow, "TForm5", "画像設定");          // image settings

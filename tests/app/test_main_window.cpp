@@ -282,3 +282,30 @@ TEST_F(MainWindowTest, StartsWithoutASoundServer) {
     w.close();
     EXPECT_TRUE(QFile::exists(QString::fromStdString(iniPath())));
 }
+
+TEST_F(MainWindowTest, ReconfigurationReopensTheDevicesAndRestartsTheWarmUp) {
+    MainWindow w(options());
+    createProgramForms(w);
+    w.show();
+    w.speedButton(7)->setChecked(true);
+    auto* notice = w.findChild<QDialog*>(QStringLiteral("TForm10"));
+    ASSERT_NE(notice, nullptr);
+    w.reconfigureSoundDevices(2, 2);  // row 2, "24kHz IF"
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_FALSE(w.speedButton(7)->isChecked()) << "the monitor is released";
+    EXPECT_EQ(w.blockHandler().signalType(), 1);
+    EXPECT_TRUE(w.settings().demodType);
+    EXPECT_EQ(w.settings().input, 2);
+    EXPECT_FALSE(w.soundCapture().isOpen());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.reconfigurationPending(); }, 5000));
+    EXPECT_FALSE(notice->isVisible());
+    EXPECT_EQ(w.blockHandler().warmUpCounter(), 0) << "33 blocks are skipped after a change";
+    if (std::getenv("SORAE_PULSE_AVAILABLE") != nullptr) {
+        EXPECT_TRUE(failures_.isEmpty()) << failures_.join(QString()).toStdString();
+        EXPECT_TRUE(w.soundCapture().isOpen());
+        EXPECT_EQ(w.soundCapture().framesPerBlock(), 48000);
+    }
+    w.close();
+    EXPECT_NE(readIni().find("DemodType=1\n"), std::string::npos);
+    EXPECT_NE(readIni().find("Input=2\n"), std::string::npos);
+}

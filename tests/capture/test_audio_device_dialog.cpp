@@ -1,0 +1,200 @@
+// The input device dialog: gain label, requirement labels, the check mark
+// on the device in use, and when closing re-configures the devices.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSlider>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <vector>
+
+#include "capture/block_handler.h"
+#include "capture/qt/input_device_dialog.h"
+
+using namespace sorae;
+
+namespace {
+
+void ensureApp() {
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "test_capture";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+}
+
+struct FakeProgram {
+    int input = 0;
+    int type = 0;
+    int gain = 0;
+    bool icPcr = false;
+    std::vector<std::pair<int, int>> reconfigurations;
+    int volumeShown = 0;
+
+    InputDeviceDialog::Host host() {
+        InputDeviceDialog::Host h;
+        h.inputDeviceIndex = [this] { return input; };
+        h.signalType = [this] { return type; };
+        h.signalGain = [this] { return gain; };
+        h.receiverIsIcPcr = [this] { return icPcr; };
+        h.setSignalGain = [this](int g) { gain = g; };
+        h.reconfigure = [this](int row, int chosen) {
+            reconfigurations.emplace_back(row, chosen);
+            if (row >= 0) input = row;
+            type = chosen != 0 ? 1 : 0;
+        };
+        h.showIcPcrVolume = [this] { ++volumeShown; };
+        return h;
+    }
+};
+
+template <typename T>
+T* child(QWidget& w, const char* name) {
+    T* c = w.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+}  // namespace
+
+TEST(InputDeviceDialog, GainLabelAndRequirementTexts) {
+    EXPECT_EQ(gainLabelText(-7), QStringLiteral("[+7dB]"));
+    EXPECT_EQ(gainLabelText(0), QStringLiteral("[0dB]"));
+    EXPECT_EQ(gainLabelText(5), QStringLiteral("[-5dB]"));
+    EXPECT_EQ(gainLabelText(-20), QStringLiteral("[+20dB]"));
+    EXPECT_EQ(requirementText(0), QStringLiteral("48kHz Mono"));
+    EXPECT_EQ(requirementText(1), QStringLiteral("96kHz Stereo"));
+    EXPECT_EQ(requirementText(2), QStringLiteral("96kHz Mono"));
+}
+
+TEST(InputDeviceDialog, CreationShowsTheStoredChoices) {
+    ensureApp();
+    for (const auto& [stored, radio] : {std::pair{0, "RadioButton1"}, std::pair{1, "RadioButton2"},
+                                        std::pair{2, "RadioButton3"}, std::pair{7, "RadioButton1"}}) {
+        FakeProgram p;
+        p.type = stored;
+        p.gain = -7;
+        InputDeviceDialog d(p.host());
+        EXPECT_EQ(d.objectName(), QStringLiteral("TForm9"));
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("入力デバイスの選択"));
+        EXPECT_TRUE(child<QRadioButton>(d, radio)->isChecked()) << stored;
+        EXPECT_EQ(child<QSlider>(d, "TrackBar1")->value(), -7);
+        EXPECT_EQ(child<QLabel>(d, "Label3")->text(), QStringLiteral("[+7dB]"));
+        EXPECT_FALSE(child<QPushButton>(d, "Button3")->isEnabled());
+        EXPECT_EQ(p.gain, -7) << "creation does not write the gain back";
+    }
+    FakeProgram icPcr;
+    icPcr.icPcr = true;
+    InputDeviceDialog d(icPcr.host());
+    auto* volume = child<QPushButton>(d, "Button3");
+    EXPECT_TRUE(volume->isEnabled());
+    volume->click();
+    EXPECT_EQ(icPcr.volumeShown, 1);
+}
+
+TEST(InputDeviceDialog, SliderAndRadiosActAtOnce) {
+    ensureApp();
+    FakeProgram p;
+    InputDeviceDialog d(p.host());
+    auto* slider = child<QSlider>(d, "TrackBar1");
+    slider->setValue(-20);
+    EXPECT_EQ(p.gain, -20);
+    EXPECT_EQ(child<QLabel>(d, "Label3")->text(), QStringLiteral("[+20dB]"));
+    EXPECT_DOUBLE_EQ(signalGainLinear(p.gain), 10.0);
+    auto* requirement = child<QLabel>(d, "RequirementLabel");
+    EXPECT_EQ(requirement->text(), QStringLiteral("48kHz Mono"));
+    child<QRadioButton>(d, "RadioButton2")->click();
+    EXPECT_EQ(requirement->text(), QStringLiteral("96kHz Stereo"));
+    child<QRadioButton>(d, "RadioButton3")->click();
+    EXPECT_EQ(requirement->text(), QStringLiteral("96kHz Mono"));
+    EXPECT_TRUE(p.reconfigurations.empty()) << "choices take effect only on closing";
+}
+
+TEST(InputDeviceDialog, ClosingReconfiguresOnlyWhenSomethingChanged) {
+    ensureApp();
+    FakeProgram p;
+    p.type = 1;
+    {
+        InputDeviceDialog d(p.host());
+        d.show();
+        d.close();
+        EXPECT_TRUE(p.reconfigurations.empty()) << "closing without changes leaves the devices alone";
+    }
+    {
+        InputDeviceDialog d(p.host());
+        d.show();
+        child<QRadioButton>(d, "RadioButton3")->click();  // "24kHz IF" while 1 is stored
+        d.close();
+        ASSERT_EQ(p.reconfigurations.size(), 1u);
+        EXPECT_EQ(p.reconfigurations[0], std::make_pair(-1, 2));
+        EXPECT_EQ(p.type, 1) << "stored as 1";
+    }
+    InputDeviceDialog again(p.host());
+    EXPECT_TRUE(child<QRadioButton>(again, "RadioButton2")->isChecked());
+}
+
+TEST(InputDeviceDialog, CheckMarkStaysOnTheDeviceInUseUntilClosing) {
+    ensureApp();
+    FakeProgram p;
+    InputDeviceDialog d(p.host());
+    auto* list = child<QTreeWidget>(d, "ListView1");
+    ASSERT_GE(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("標準の入力デバイス"));
+    EXPECT_EQ(list->topLevelItem(0)->checkState(0), Qt::Checked);
+    if (list->topLevelItemCount() < 2) GTEST_SKIP() << "no recording device listed";
+
+    d.show();
+    QTreeWidgetItem* second = list->topLevelItem(1);
+    list->setCurrentItem(second);
+    second->setCheckState(0, Qt::Checked);  // as a click on its box would
+    emit list->itemClicked(second, 0);
+    EXPECT_EQ(list->topLevelItem(0)->checkState(0), Qt::Checked);
+    EXPECT_EQ(second->checkState(0), Qt::Unchecked);
+    d.close();
+    ASSERT_EQ(p.reconfigurations.size(), 1u);
+    EXPECT_EQ(p.reconfigurations[0], std::make_pair(1, 0));
+    EXPECT_EQ(second->checkState(0), Qt::Checked);
+    EXPECT_EQ(list->topLevelItem(0)->checkState(0), Qt::Unchecked);
+}
+
+TEST(InputDeviceDialog, TestServerSourcesAreListedWithTheirFormats) {
+    if (std::getenv("SORAE_PULSE_AVAILABLE") == nullptr) GTEST_SKIP() << "no PulseAudio test server";
+    ensureApp();
+    FakeProgram p;
+    InputDeviceDialog d(p.host());
+    auto* list = child<QTreeWidget>(d, "ListView1");
+    bool mic = false;
+    bool iq = false;
+    for (int row = 1; row < list->topLevelItemCount(); ++row) {
+        const auto* item = list->topLevelItem(row);
+        if (item->text(0) == QStringLiteral("TestMic")) {
+            mic = true;
+            EXPECT_EQ(item->text(1), QStringLiteral("ST"));
+        }
+        if (item->text(0) == QStringLiteral("IQIn")) {
+            iq = true;
+            EXPECT_EQ(item->text(2), QStringLiteral("ST"));
+        }
+    }
+    EXPECT_TRUE(mic);
+    EXPECT_TRUE(iq);
+}
+
+TEST(InputDeviceDialog, MeterIsDrawnIntoItsImage) {
+    ensureApp();
+    FakeProgram p;
+    InputDeviceDialog d(p.host());
+    std::vector<double> envelope(12000, 0.0);
+    envelope[100] = 1700;  // bar 84: into the overload zone
+    d.drawLevelMeter(envelope.data(), 12000);
+    const QImage image = child<QLabel>(d, "Image1")->pixmap().toImage();
+    ASSERT_EQ(image.size(), QSize(13, 100));
+    EXPECT_EQ(image.pixel(3, 99) & 0xFFFFFF, 0xFFFF00u);  // height 1: yellow
+    EXPECT_EQ(image.pixel(3, 17) & 0xFFFFFF, 0xFF0000u);  // height 83: red
+    EXPECT_EQ(image.pixel(3, 15) & 0xFFFFFF, 0x800000u);  // height 85: maroon
+    EXPECT_EQ(image.pixel(3, 16) & 0xFFFFFF, 0x000000u);  // scan line
+}
