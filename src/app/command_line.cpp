@@ -4,13 +4,12 @@
 #include <cstring>
 #include <string_view>
 
-// Commands are linked in when their source file is part of the program.
-#if __has_include("app/decode_command.cpp")
-#define SORAE_HAS_DECODE_COMMAND 1
+// Commands are linked in when their source file is part of the program
+// (src/app/CMakeLists.txt defines SORAE_HAS_<NAME>_COMMAND for each).
+#ifdef SORAE_HAS_DECODE_COMMAND
 namespace sorae { int runDecodeCommand(int argc, char** argv); }
 #endif
-#if __has_include("app/passes_command.cpp")
-#define SORAE_HAS_PASSES_COMMAND 1
+#ifdef SORAE_HAS_PASSES_COMMAND
 namespace sorae { int runPassesCommand(int argc, char** argv); }
 #endif
 
