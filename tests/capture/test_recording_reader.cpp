@@ -259,6 +259,7 @@ TEST_F(RecordingReaderTest, UnreadableFilesGiveAnErrorNamingTheFile) {
     };
     const std::vector<Case> cases = {
         {path("missing.wav"), RecordingError::CannotOpen},
+        {dir_.string(), RecordingError::CannotOpen},  // a folder
         {writeBytes("empty.wav", ""), RecordingError::CannotOpen},
         {writeBytes("garbage.wav", garbage), RecordingError::CannotOpen},
         {writeBytes("riff-only.wav", wav.substr(0, 20)), RecordingError::CannotOpen},
