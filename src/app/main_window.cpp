@@ -72,6 +72,11 @@ MainWindow::MainWindow(const MainWindowOptions& options, QWidget* parent)
         auto* dialog = findChild<QDialog*>(QStringLiteral("TForm9"), Qt::FindDirectChildrenOnly);
         return dialog != nullptr && dialog->isVisible();
     };
+    // The sound server went away or the device was unplugged: say so rather
+    // than fall silent. The input dialog can open it again.
+    connect(capture_, &SoundCapture::deviceLost, this, [this] {
+        status_->setPanelText(0, QStringLiteral("録音デバイスが停止しました"));
+    });
     capture_->setBlockCallback([this](const std::int16_t* frames, int count) {
         blockHandler_->handleBlock(frames, count);
     });

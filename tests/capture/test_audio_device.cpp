@@ -265,3 +265,53 @@ TEST(AudioDevice, WithoutAServerOpeningFailsWithTheMessage) {
     monitor.close();
     monitor.close();
 }
+
+// A private sound server that dies while capturing: the capture closes
+// itself and says so, and opening again fails cleanly instead of crashing.
+TEST(AudioDevice, CaptureSurvivesTheServerGoingAway) {
+    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    const QString script = QStringLiteral(SORAE_SHARED_DATA_DIR "/../scripts/test-services.sh");
+    if (std::getenv("SORAE_PRIVATE_SERVER_CHILD") == nullptr) {
+        QTemporaryDir dir;
+        ASSERT_EQ(QProcess::execute(QStringLiteral("bash"), {script, QStringLiteral("start"), dir.path()}), 0);
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("SORAE_PRIVATE_SERVER_CHILD"), dir.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path() + QStringLiteral("/runtime"));
+        env.remove(QStringLiteral("PULSE_SERVER"));
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        char exe[4096];
+        const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+        ASSERT_GT(n, 0);
+        exe[n] = '\0';
+        ensureApp();
+        child.start(QString::fromLocal8Bit(exe),
+                    {QStringLiteral("--gtest_filter=AudioDevice.CaptureSurvivesTheServerGoingAway")});
+        const bool finished = child.waitForFinished(60000);
+        QProcess::execute(QStringLiteral("bash"), {script, QStringLiteral("stop"), dir.path()});
+        ASSERT_TRUE(finished);
+        const QString out = QString::fromLocal8Bit(child.readAll());
+        EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
+        return;
+    }
+    ensureApp();
+    const QString serverDir = QString::fromLocal8Bit(std::getenv("SORAE_PRIVATE_SERVER_CHILD"));
+    QStringList failures;
+    SoundCapture capture;
+    capture.setFailureReporter([&](const QString& m) { failures << m; });
+    int blocks = 0;
+    capture.setBlockCallback([&](const std::int16_t*, int) { ++blocks; });
+    bool lost = false;
+    QObject::connect(&capture, &SoundCapture::deviceLost, [&] { lost = true; });
+    ASSERT_TRUE(capture.open(0, 0)) << failures.join(QString()).toStdString();
+    (void)QTest::qWaitFor([&] { return blocks >= 1; }, 10000);
+    EXPECT_GE(blocks, 1);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("bash"), {script, QStringLiteral("stop"), serverDir}), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lost; }, 20000));
+    EXPECT_FALSE(capture.isOpen());
+    EXPECT_TRUE(capture.close());
+    EXPECT_FALSE(capture.open(0, 0));
+    EXPECT_EQ(failures.size(), 1);
+}
