@@ -1,0 +1,56 @@
+# Installs a built tree into a scratch prefix and checks that it is complete
+# and that the installed program runs: every installed file in its place,
+# the desktop entry naming the program and its icon in both languages, and
+# `sorae-apt --version` answering with the version line.
+#
+# cmake -DBUILD_DIR=<build> -DPREFIX=<scratch prefix> -DSOURCE_DIR=<tree> -P SoraeCheckInstall.cmake
+foreach(var BUILD_DIR PREFIX SOURCE_DIR)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "${var} is not set")
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed (${status}):\n${out}${err}")
+endif()
+
+set(expected
+    bin/sorae-apt
+    share/sorae-apt/AllWorld.map
+    share/applications/sorae-apt.desktop
+    share/icons/hicolor/scalable/apps/sorae-apt.svg)
+foreach(f IN LISTS expected)
+  if(NOT EXISTS "${PREFIX}/${f}")
+    message(FATAL_ERROR "not installed: ${f}")
+  endif()
+endforeach()
+
+file(SHA256 "${SOURCE_DIR}/data/AllWorld.map" shipped)
+file(SHA256 "${PREFIX}/share/sorae-apt/AllWorld.map" installed)
+if(NOT shipped STREQUAL installed)
+  message(FATAL_ERROR "installed AllWorld.map differs from data/AllWorld.map")
+endif()
+
+file(STRINGS "${PREFIX}/share/applications/sorae-apt.desktop" entry)
+foreach(line "[Desktop Entry]" "Type=Application" "Exec=sorae-apt" "Icon=sorae-apt")
+  list(FIND entry "${line}" at)
+  if(at LESS 0)
+    message(FATAL_ERROR "sorae-apt.desktop lacks the line ${line}")
+  endif()
+endforeach()
+foreach(key "Name=" "Name\\[ja\\]=" "GenericName=" "GenericName\\[ja\\]=")
+  list(FILTER entry INCLUDE REGEX "^${key}." OUTPUT_VARIABLE found)
+  if(NOT found)
+    message(FATAL_ERROR "sorae-apt.desktop has no ${key} entry")
+  endif()
+endforeach()
+
+execute_process(COMMAND "${PREFIX}/bin/sorae-apt" --version
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 0 OR NOT out STREQUAL "version 1.0.0 build 005\n")
+  message(FATAL_ERROR "installed sorae-apt --version gave status ${status}, output '${out}' ${err}")
+endif()
+message(STATUS "installed tree in ${PREFIX} is complete and runs")

@@ -1,0 +1,14 @@
+# SORAE_SANITIZE=ON builds everything (libraries, program, tests and
+# benchmarks) with AddressSanitizer and UndefinedBehaviorSanitizer, so the
+# whole test suite can run once under them. Undefined behaviour stops the
+# program instead of printing a warning and carrying on, so a test that
+# triggers it fails.
+option(SORAE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+
+if(SORAE_SANITIZE)
+  set(_sorae_sanitize_flags -fsanitize=address,undefined -fno-sanitize-recover=undefined
+      -fno-omit-frame-pointer)
+  add_compile_options(${_sorae_sanitize_flags} -g)
+  add_link_options(-fsanitize=address,undefined)
+  message(STATUS "SORAE-APT: building with AddressSanitizer and UBSan")
+endif()
