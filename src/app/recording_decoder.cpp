@@ -1,0 +1,76 @@
+#include "app/recording_decoder.h"
+
+#include <vector>
+
+#include "capture/recording_reader.h"
+
+namespace sorae {
+
+RecordingDecoder::RecordingDecoder(LineStore& store)
+    : store_(store), decoder_(store), handler_(*this) {}
+
+void RecordingDecoder::demodulateQuadrature(const double* left, const double* right, int frames,
+                                            double gainLinear, double* demodOutput) {
+    demodulator_.demodulateQuadrature(left, right, frames, gainLinear, demodOutput);
+}
+
+void RecordingDecoder::demodulateEnvelope(double* demodOutput) {
+    demodulator_.demodulateEnvelope(demodOutput);
+}
+
+void RecordingDecoder::decodeBlock(const double* envelope, int /*samples*/) {
+    const DecodeResult r = decoder_.decodeBlock(envelope, context_, nullptr);
+    if (r.syncLocked) ++syncedBlocks_;
+    if (r.storeFull) active_ = false;  // the pass ends with the 2400th line
+}
+
+RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& options) {
+    RecordingDecodeResult result;
+    RecordingReader reader;
+    if (!reader.open(options.path,
+                     options.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio)) {
+        result.error = reader.errorMessage();
+        return result;
+    }
+
+    decoder_.resetForNewPass();
+    context_.passDirection = options.direction;
+    active_ = true;
+    syncedBlocks_ = 0;
+    handler_.setSignalType(options.quadrature ? 1 : 0);
+    handler_.setSignalGain(options.signalGainDb);
+    handler_.setWarmUpCounter(BlockHandler::kWarmUpLimit + 1);  // a file needs no warm-up
+    if (options.quadrature) demodulator_.clearQuadratureLowPass();
+
+    const long expected =
+        reader.sourceRate() > 0
+            ? long((reader.sourceFrames() * double(reader.outputRate()) / reader.sourceRate() +
+                    reader.framesPerBlock() - 1) /
+                   reader.framesPerBlock())
+            : 0;
+    std::vector<std::int16_t> frames(std::size_t(reader.framesPerBlock()) * 2);
+    while (active_ && reader.nextBlock(frames.data())) {
+        handler_.handleBlock(frames.data(), reader.framesPerBlock());
+        ++result.blocks;
+        if (options.progress) options.progress(result.blocks, expected);
+    }
+    if (reader.error() != RecordingError::None) {
+        result.error = reader.errorMessage();
+        return result;
+    }
+
+    const Telemetry& t = decoder_.telemetry();
+    result.ok = true;
+    result.linesStored = store_.lineCount;
+    result.syncedBlocks = syncedBlocks_;
+    result.storeFull = !active_;
+    result.firstSyncLine = store_.firstSyncLine;
+    result.lastSyncLine = store_.lastSyncLine;
+    result.sensorNameA = t.sensorNameA;
+    result.sensorNameB = t.sensorNameB;
+    result.calibrationGain = t.calibrationGain;
+    result.calibrationOffset = t.calibrationOffset;
+    return result;
+}
+
+}  // namespace sorae

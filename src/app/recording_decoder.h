@@ -1,0 +1,65 @@
+// Decodes a recording through the same block handler, demodulator and line
+// decoder that the sound card feeds, into a line store: the engine behind
+// `sorae-apt decode`. No window, no device, no clock.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "apt/line_decoder.h"
+#include "apt/line_store.h"
+#include "capture/block_handler.h"
+#include "capture/demodulator.h"
+
+namespace sorae {
+
+struct RecordingDecodeOptions {
+    std::string path;
+    bool quadrature = false;  // a 96 kHz stereo I/Q recording
+    int signalGainDb = 0;     // as the input dialog's slider: -20 is +20 dB
+    int direction = 0;        // 0 = N>S, 1 = S>N (the live views only)
+    // Called after each block with the blocks done and the blocks expected.
+    std::function<void(long done, long expected)> progress;
+};
+
+struct RecordingDecodeResult {
+    bool ok = false;
+    std::string error;        // names the file and the reason
+    long blocks = 0;          // half-second blocks read
+    int linesStored = 0;
+    int syncedBlocks = 0;     // blocks that confirmed the sync
+    bool storeFull = false;   // the recording was longer than the store
+    int firstSyncLine = kNoSyncLine;
+    int lastSyncLine = 0;
+    std::string sensorNameA;
+    std::string sensorNameB;
+    double calibrationGain = 1.0;
+    double calibrationOffset = 0.0;
+};
+
+class RecordingDecoder : private BlockHooks {
+public:
+    explicit RecordingDecoder(LineStore& store);
+
+    RecordingDecodeResult run(const RecordingDecodeOptions& options);
+
+    const LineDecoder& decoder() const { return decoder_; }
+
+private:
+    bool receptionActive() const override { return active_; }
+    bool syncLocked() const override { return decoder_.syncLocked(); }
+    void demodulateQuadrature(const double* left, const double* right, int frames,
+                              double gainLinear, double* demodOutput) override;
+    void demodulateEnvelope(double* demodOutput) override;
+    void decodeBlock(const double* envelope, int samples) override;
+
+    LineStore& store_;
+    Demodulator demodulator_;
+    LineDecoder decoder_;
+    BlockHandler handler_;
+    DecodeContext context_;
+    bool active_ = true;
+    int syncedBlocks_ = 0;
+};
+
+}  // namespace sorae
