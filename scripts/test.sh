@@ -13,3 +13,16 @@ export XDG_RUNTIME_DIR=$svc/runtime
 export SORAE_PULSE_AVAILABLE=1
 cd "${SORAE_BUILD_DIR:-$top/build}"
 ctest --output-on-failure -j 2 --timeout 900
+
+# In CI (or with SORAE_FULL_TESTS=1): fuzz every file reader for a bounded
+# time, then the whole suite once more under AddressSanitizer and UBSan, so
+# that ctest's summary stays the closing lines. Any failing stage fails the run.
+if [ -n "${CI:-}" ] || [ "${SORAE_FULL_TESTS:-0}" = 1 ]; then
+  fuzz_status=0
+  "$top/scripts/fuzz.sh" || fuzz_status=$?
+  "$top/scripts/test-sanitizers.sh"
+  if [ "$fuzz_status" -ne 0 ]; then
+    echo "FAILED: fuzzing found a crash (see the fuzz_* lines above)"
+    exit 1
+  fi
+fi
