@@ -123,7 +123,7 @@ TEST(DemodulatorExactness, QuadratureMatchesLiteralFormForUnevenBlockLengths) {
     for (int frames : {4802, 9998, 1, 3, 48000, 17, 26}) {
         std::vector<double> left = randomSamples(rng, kBlock96);
         std::vector<double> right = randomSamples(rng, kBlock96);
-        std::vector<double> a(kBlock48, 0.0), b(kBlock48, 0.0);
+        std::vector<double> a(kBlock48 + 1, 0.0), b(kBlock48 + 1, 0.0);  // one sentinel
         fast->demodulateQuadrature(left.data(), right.data(), frames, 1.0, a.data());
         ref->quadrature(left, right, frames, 1.0, b.data());
         ASSERT_EQ(firstBitDifference(a.data(), b.data(), (frames + 1) / 2), -1) << frames;
