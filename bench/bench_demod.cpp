@@ -4,6 +4,7 @@
 // at the word rate, with some noise), frequency-modulated for the I/Q case,
 // so that no filter runs on denormals or on a constant.
 #include "capture/demodulator.h"
+#include "capture/pass_audio_writer.h"
 #include "capture/recording_reader.h"
 
 #include <benchmark/benchmark.h>
@@ -170,6 +171,41 @@ void BM_Read15MinWav11025MonoResampledAndEnvelope(benchmark::State& state) {
     readAndDemodulate(state, 11025, 1);
 }
 BENCHMARK(BM_Read15MinWav11025MonoResampledAndEnvelope)->Unit(benchmark::kSecond)->Iterations(2);
+
+// Keeping a pass's sound: one captured block appended to the FLAC file
+// (done on the GUI thread with every decoded block).
+void passAudioAppend(benchmark::State& state, int rate) {
+    const int frames = rate / 2;
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("sorae_bench_pass_" + std::to_string(::getpid()) + ".flac"))
+                                 .string();
+    std::mt19937 rng(4);
+    std::vector<int16_t> block(2 * size_t(frames));
+    long n = 0;
+    for (int i = 0; i < frames; ++i, ++n) {
+        const short v = short(aptLikeAudio(n, double(rate), rng));
+        block[2 * size_t(i)] = v;
+        block[2 * size_t(i) + 1] = short(v / 3);
+    }
+    sorae::PassAudioWriter writer;
+    if (!writer.open(path, rate)) {
+        state.SkipWithError(writer.errorMessage().c_str());
+        return;
+    }
+    for (auto _ : state) {
+        if (!writer.append(block.data(), frames)) {
+            state.SkipWithError(writer.errorMessage().c_str());
+            break;
+        }
+    }
+    writer.abandon();
+}
+
+void BM_PassAudioAppend48k(benchmark::State& state) { passAudioAppend(state, 48000); }
+BENCHMARK(BM_PassAudioAppend48k)->Unit(benchmark::kMillisecond);
+
+void BM_PassAudioAppend96kIq(benchmark::State& state) { passAudioAppend(state, 96000); }
+BENCHMARK(BM_PassAudioAppend96kIq)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
