@@ -42,9 +42,11 @@ public:
     void clearQuadratureLowPass();
 
     // Quadrature stage. left = I, right = Q, `frames` samples each at 96 kHz
-    // (normally kFramesPerBlock96k); the input arrays are only read. Writes
-    // frames / 2 samples at 48 kHz to demodOutput (24000 for a full block).
-    // `frames` must be even and at most kFramesPerBlock96k.
+    // (normally kFramesPerBlock96k); the input arrays are only read. Keeps
+    // the even frames of each call and writes (frames + 1) / 2 samples at
+    // 48 kHz to demodOutput (24000 for a full block). `frames` is clamped to
+    // 0 .. kFramesPerBlock96k; give even counts to keep one continuous
+    // decimation across calls.
     //
     // The stage always runs when called: skipping it while neither the
     // monitor, the input dialog nor a reception needs its output is the block
