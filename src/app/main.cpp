@@ -1,6 +1,8 @@
 // Program entry: a command when one is named, otherwise the main window and
 // its dialogs.
 #include <QApplication>
+#include <QMessageBox>
+#include <exception>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
@@ -9,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/program_folder.h"
 #include "app/program_forms.h"
+#include "app/quit_on_signal.h"
 
 int main(int argc, char** argv) {
     const int status = sorae::runCommandLine(argc, argv);
@@ -38,6 +41,15 @@ int main(int argc, char** argv) {
     options.programFolder = *programFolder;
     sorae::MainWindow window(options);
     sorae::createProgramForms(window);
+    sorae::closeWindowOnTerminationSignals(window);
     window.show();
-    return app.exec();
+    try {
+        return app.exec();
+    } catch (const std::exception& e) {
+        // Nothing should get here; if something does, tell the user and end
+        // in the ordinary way, with the settings saved.
+        QMessageBox::critical(nullptr, QStringLiteral("SORAE-APT"), QString::fromLocal8Bit(e.what()));
+        window.shutdown();
+        return 0;
+    }
 }
