@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QMediaDevices>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -109,6 +110,8 @@ void captureTone(int signalType, const QString& source, const QString& sink, int
     ASSERT_TRUE(capture.open(row, signalType)) << failures.join(QString()).toStdString();
     EXPECT_EQ(capture.format().sampleRate(), rate);
     EXPECT_EQ(capture.format().channelCount(), 2);
+    // 16 s of audio may wait while the program is busy.
+    EXPECT_GE(capture.bufferBytes(), qsizetype(rate) * 4 * 16);
 
     QProcess player;
     player.start(QStringLiteral("paplay"), {QStringLiteral("--device=") + sink, tone});
@@ -314,4 +317,26 @@ TEST(AudioDevice, CaptureSurvivesTheServerGoingAway) {
     EXPECT_TRUE(capture.close());
     EXPECT_FALSE(capture.open(0, 0));
     EXPECT_EQ(failures.size(), 1);
+}
+
+// A busy program loses no audio: after the GUI thread was held up for
+// seconds, the blocks that piled up meanwhile still all arrive.
+TEST(AudioDevice, ABusyMomentLosesNoAudio) {
+    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    ensureApp();
+    SoundCapture capture;
+    long long frames = 0;
+    capture.setBlockCallback([&](const std::int16_t*, int n) { frames += n; });
+    ASSERT_TRUE(capture.open(rowOf(QStringLiteral("TestMic")), 0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames > 0; }, 10000));
+    QElapsedTimer clock;
+    clock.start();
+    const long long before = frames;
+    ::usleep(5 * 1000 * 1000);  // the GUI thread is stuck for 5 s
+    (void)QTest::qWaitFor([&] { return false; }, 1500);
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    const double received = double(frames - before) / 48000.0;
+    capture.close();
+    // Everything that was recorded meanwhile, give or take the block being filled.
+    EXPECT_NEAR(received, seconds, 0.75) << "received " << received << " s in " << seconds << " s";
 }

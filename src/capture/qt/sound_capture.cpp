@@ -2,15 +2,97 @@
 
 #include <QAudioSource>
 #include <QIODevice>
+#include <QPointer>
+#include <cstring>
+#include <memory>
 
 #include "capture/block_handler.h"
 #include "capture/qt/recording_devices.h"
 
 namespace sorae {
 
-SoundCapture::SoundCapture(QObject* parent) : QObject(parent), report_(showFailureBox) {}
+// Lives on the capture thread: owns the QAudioSource, gathers bytes into
+// whole blocks and puts them into the owner's ring.
+class CaptureReader : public QObject {
+public:
+    explicit CaptureReader(SoundCapture& owner) : owner_(owner) {}
 
-SoundCapture::~SoundCapture() { close(); }
+    bool start(const QAudioDevice& device, const QAudioFormat& format, int blockBytes) {
+        block_.assign(std::size_t(blockBytes), 0);
+        filled_ = 0;
+        source_ = std::make_unique<QAudioSource>(device, format);
+        // The backend's own buffer is kept modest; the ring does the waiting.
+        source_->setBufferSize(qsizetype(blockBytes) * 2);
+        QIODevice* stream = source_->start();
+        if (stream == nullptr || source_->error() != QAudio::NoError ||
+            source_->state() == QAudio::StoppedState) {
+            source_->stop();
+            source_.reset();
+            return false;
+        }
+        stream_ = stream;
+        connect(stream, &QIODevice::readyRead, this, &CaptureReader::readAvailable);
+        connect(source_.get(), &QAudioSource::stateChanged, this, [this] {
+            if (source_ && source_->state() == QAudio::StoppedState && source_->error() != QAudio::NoError) {
+                stop();
+                QMetaObject::invokeMethod(&owner_, [o = &owner_] { o->readerLost(); }, Qt::QueuedConnection);
+            }
+        });
+        return true;
+    }
+
+    void stop() {
+        if (!source_) return;
+        if (stream_) stream_->disconnect(this);
+        source_->disconnect(this);
+        source_->stop();
+        source_.reset();
+        stream_ = nullptr;
+    }
+
+private:
+    void readAvailable() {
+        while (stream_) {
+            const qint64 n = stream_->read(block_.data() + filled_, qint64(block_.size()) - filled_);
+            if (n <= 0) break;
+            filled_ += int(n);
+            if (filled_ < int(block_.size())) continue;
+            filled_ = 0;
+            pushBlock();
+        }
+    }
+
+    void pushBlock() {
+        const long long written = owner_.written_.load(std::memory_order_relaxed);
+        const long long delivered = owner_.deliveredShared_.load(std::memory_order_acquire);
+        if (written - delivered >= SoundCapture::kBufferedBlocks) {
+            owner_.dropped_.fetch_add(1, std::memory_order_relaxed);
+            return;
+        }
+        const std::size_t slot = std::size_t(written % SoundCapture::kBufferedBlocks);
+        std::memcpy(owner_.ring_.data() + slot * block_.size(), block_.data(), block_.size());
+        owner_.written_.store(written + 1, std::memory_order_release);
+        QMetaObject::invokeMethod(&owner_, [o = &owner_] { o->deliverPending(); }, Qt::QueuedConnection);
+    }
+
+    SoundCapture& owner_;
+    std::unique_ptr<QAudioSource> source_;
+    QPointer<QIODevice> stream_;  // owned by the source; may vanish on a fatal error
+    std::vector<char> block_;
+    int filled_ = 0;
+};
+
+SoundCapture::SoundCapture(QObject* parent) : QObject(parent), report_(showFailureBox) {
+    thread_.setObjectName(QStringLiteral("sound capture"));
+}
+
+SoundCapture::~SoundCapture() {
+    close();
+    if (thread_.isRunning()) {
+        thread_.quit();
+        thread_.wait();
+    }
+}
 
 bool SoundCapture::open(int inputDeviceIndex, int signalType) {
     close();
@@ -20,80 +102,78 @@ bool SoundCapture::open(int inputDeviceIndex, int signalType) {
     format_.setChannelCount(cf.channels);
     format_.setSampleFormat(QAudioFormat::Int16);
     framesPerBlock_ = cf.framesPerBlock;
+    blockBytes_ = cf.bytesPerBlock();
 
     device_ = recordingDeviceForRow(inputDeviceIndex);
     if (device_.isNull() || !device_.isFormatSupported(format_)) {
         report_(captureOpenFailedMessage());
         return false;
     }
-    const int blockBytes = cf.bytesPerBlock();
-    block_.assign(std::size_t(blockBytes), 0);
-    filled_ = 0;
-    blocksDelivered_ = 0;
+    ring_.assign(std::size_t(blockBytes_) * kBufferedBlocks, 0);
+    written_.store(0);
+    deliveredShared_.store(0);
+    delivered_ = 0;
+    dropped_.store(0);
 
-    source_ = std::make_unique<QAudioSource>(device_, format_);
-    source_->setBufferSize(qsizetype(blockBytes) * kBufferedBlocks);
-    QIODevice* stream = source_->start();
-    if (stream == nullptr || source_->error() != QAudio::NoError ||
-        source_->state() == QAudio::StoppedState) {
-        source_->stop();
-        source_.reset();
+    if (!thread_.isRunning()) thread_.start();
+    reader_ = new CaptureReader(*this);
+    reader_->moveToThread(&thread_);
+    bool started = false;
+    QMetaObject::invokeMethod(
+        reader_, [&] { started = reader_->start(device_, format_, blockBytes_); },
+        Qt::BlockingQueuedConnection);
+    if (!started) {
+        QMetaObject::invokeMethod(reader_, [r = reader_] { delete r; }, Qt::BlockingQueuedConnection);
+        reader_ = nullptr;
         report_(captureOpenFailedMessage());
         return false;
     }
-    stream_ = stream;
-    connect(stream, &QIODevice::readyRead, this, &SoundCapture::readAvailable);
-    connect(source_.get(), &QAudioSource::stateChanged, this, &SoundCapture::stateChanged);
+    open_ = true;
     return true;
 }
 
 bool SoundCapture::close() {
-    if (!source_) {
+    if (!open_) {
         return true;
     }
-    auto source = std::move(source_);
-    if (stream_) {
-        stream_->disconnect(this);
+    open_ = false;
+    if (reader_ != nullptr) {
+        QMetaObject::invokeMethod(
+            reader_, [r = reader_] {
+                r->stop();
+                delete r;
+            },
+            Qt::BlockingQueuedConnection);
+        reader_ = nullptr;
     }
-    source->disconnect(this);
-    source->stop();
-    source.reset();
-    stream_ = nullptr;
-    filled_ = 0;
     return true;
 }
 
-void SoundCapture::readAvailable() {
-    // A block callback may run a long while; bytes that arrive meanwhile are
-    // read by the loop below, not by a nested call.
-    if (delivering_) {
-        return;
-    }
-    QAudioSource* const source = source_.get();
-    while (source_.get() == source && stream_) {
-        const qint64 n = stream_->read(block_.data() + filled_, qint64(block_.size()) - filled_);
-        if (n <= 0) {
-            break;
-        }
-        filled_ += int(n);
-        if (filled_ < int(block_.size())) {
-            continue;
-        }
-        filled_ = 0;
-        ++blocksDelivered_;
+qsizetype SoundCapture::bufferBytes() const { return open_ ? qsizetype(ring_.size()) : 0; }
+
+long long SoundCapture::blocksDropped() const { return dropped_.load(); }
+
+void SoundCapture::deliverPending() {
+    // A block callback may run a long while; blocks that arrive meanwhile
+    // are handed out by this loop, not by a nested call.
+    if (delivering_) return;
+    delivering_ = true;
+    while (open_ && delivered_ < written_.load(std::memory_order_acquire)) {
+        const std::size_t slot = std::size_t(delivered_ % kBufferedBlocks);
         if (onBlock_) {
-            delivering_ = true;
-            onBlock_(reinterpret_cast<const std::int16_t*>(block_.data()), framesPerBlock_);
-            delivering_ = false;
+            onBlock_(reinterpret_cast<const std::int16_t*>(ring_.data() + slot * std::size_t(blockBytes_)),
+                     framesPerBlock_);
         }
+        ++delivered_;
+        deliveredShared_.store(delivered_, std::memory_order_release);
     }
+    delivering_ = false;
 }
 
-void SoundCapture::stateChanged() {
-    if (source_ && source_->state() == QAudio::StoppedState && source_->error() != QAudio::NoError) {
-        close();
-        emit deviceLost();
-    }
+void SoundCapture::readerLost() {
+    if (!open_) return;
+    close();
+    emit deviceLost();
 }
 
 }  // namespace sorae
