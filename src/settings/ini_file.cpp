@@ -43,6 +43,9 @@ bool sameName(std::string_view a, std::string_view b) {
 void IniFile::parse(std::string_view text) {
     lines_.clear();
     crlf_ = false;
+    // A byte-order mark, as some editors write, is kept but not read as text.
+    bom_ = text.substr(0, 3) == "\xEF\xBB\xBF";
+    if (bom_) text.remove_prefix(3);
     std::string current;
     bool firstLine = true;
     std::size_t pos = 0;
@@ -77,7 +80,7 @@ void IniFile::parse(std::string_view text) {
 
 std::string IniFile::toText() const {
     const char* eol = crlf_ ? "\r\n" : "\n";
-    std::string out;
+    std::string out = bom_ ? "\xEF\xBB\xBF" : "";
     for (const auto& line : lines_) {
         out += line.raw;
         out += eol;
@@ -91,6 +94,7 @@ bool IniFile::load(const std::string& path) {
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0 && errno == ENOENT) {
             lines_.clear();
+            bom_ = false;
             return true;
         }
         return false;

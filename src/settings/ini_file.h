@@ -51,6 +51,7 @@ private:
 
     std::vector<Line> lines_;
     bool crlf_ = false;
+    bool bom_ = false;
 };
 
 // Atomically replaces the file at path with contents: written to a temporary

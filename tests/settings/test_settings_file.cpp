@@ -268,6 +268,16 @@ TEST_F(SettingsFileTest, UnknownSectionsKeysAndCommentsSurviveASave) {
     EXPECT_DOUBLE_EQ(back.locateN, 44.5);
 }
 
+TEST_F(SettingsFileTest, AByteOrderMarkDoesNotHideTheFirstSection) {
+    writeText("\xEF\xBB\xBF[Form]\nMainWidth=1300\n");
+    AppSettings s = loadSettingsFile(path_);
+    EXPECT_EQ(s.mainWidth, 1300);
+    ASSERT_TRUE(saveSettingsFile(path_, s, restoredAt(0, 0, 1250, 800)));
+    const std::string text = readText();
+    EXPECT_EQ(text.rfind("\xEF\xBB\xBF[Form]\nMainWidth=1250\n", 0), 0u) << text;
+    EXPECT_EQ(text.find("[Form]", 4), std::string::npos) << "no second Form section";
+}
+
 TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileIntact) {
     ASSERT_TRUE(saveSettingsFile(path_, AppSettings{}, restoredAt(0, 0, 1062, 726)));
     const std::string before = readText();
