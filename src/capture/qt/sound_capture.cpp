@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "capture/block_handler.h"
 #include "capture/qt/recording_devices.h"
@@ -109,7 +110,13 @@ bool SoundCapture::open(int inputDeviceIndex, int signalType) {
         report_(captureOpenFailedMessage());
         return false;
     }
-    ring_.assign(std::size_t(blockBytes_) * kBufferedBlocks, 0);
+    try {
+        ring_.assign(std::size_t(blockBytes_) * kBufferedBlocks, 0);
+    } catch (const std::bad_alloc&) {
+        ring_ = {};
+        report_(outOfMemoryMessage());
+        return false;
+    }
     written_.store(0);
     deliveredShared_.store(0);
     delivered_ = 0;
