@@ -77,8 +77,16 @@ ImageSettingsDialog::ImageSettingsDialog(AppSettings& settings, QWidget* parent)
     titleLayout->addStretch();
     layout->addWidget(titleGroup);
 
+    // The received sound, kept beside the pictures so a pass can be decoded again.
+    saveAudio_ = new QCheckBox("受信音声をFLACファイルで保存する", group);
+    saveAudio_->setObjectName("CheckBox2");
+    saveAudio_->setChecked(settings_.saveAudio);
+    layout->addWidget(saveAudio_);
+
     connect(saveFiles_, &QCheckBox::clicked, this,
             [this] { settings_.picSave = saveFiles_->isChecked(); });
+    connect(saveAudio_, &QCheckBox::clicked, this,
+            [this] { settings_.saveAudio = saveAudio_->isChecked(); });
     connect(minLines_, &UpDownButtons::positionChanged, this, [this](int position) {
         settings_.minScanLine = position;
         minLinesLabel_->setNum(position);

@@ -1,5 +1,6 @@
 // The image settings dialog (TForm5): the four [Pic] settings that govern
-// picture building at the end of a reception. Every change goes into the
+// picture building at the end of a reception, and whether the received
+// sound is kept as a FLAC file (Pic/SaveAudio). Every change goes into the
 // settings record at once; the file is written at shutdown.
 #pragma once
 
@@ -33,6 +34,7 @@ private:
     QRadioButton* syncedSpan_;
     QRadioButton* titleOn_;
     QRadioButton* titleOff_;
+    QCheckBox* saveAudio_;
 };
 
 // Top left that centres a box of size inner on the frame outer (halves

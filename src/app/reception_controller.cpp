@@ -1,0 +1,320 @@
+#include "app/reception_controller.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QSignalBlocker>
+#include <QToolButton>
+
+#include "app/main_window.h"
+#include "app/reception_audio_recorder.h"
+#include "app/reception_hooks.h"
+#include "app/status_panels.h"
+#include "imaging/picture_naming.h"
+#include "imaging/qt/image_display.h"
+#include "imaging/qt/image_settings_dialog.h"
+#include "imaging/qt/past_image_browser.h"
+#include "imaging/qt/picture_image.h"
+#include "orbit/qt/manual_reception_dialog.h"
+#include "orbit/reception_scheduler.h"
+
+namespace sorae {
+
+namespace {
+
+constexpr int kProgressPanel = 0;
+constexpr int kChannelPanel = 4;
+constexpr int kSensorPanel = 5;
+
+// Beep, then an error box that leaves the window running.
+void showFailureWithoutWaiting(QWidget* parent, const QString& message) {
+    QApplication::beep();
+    auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("SORAE-APT"), message,
+                                QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+}  // namespace
+
+ReceptionController::ReceptionController(MainWindow& window)
+    : QObject(&window),
+      window_(window),
+      store_(std::make_unique<LineStore>()),
+      decoder_(*store_),
+      audio_(std::make_unique<ReceptionAudioRecorder>()) {
+    setObjectName(QStringLiteral("ReceptionController"));
+    report_ = [this](const QString& message) { showFailureWithoutWaiting(&window_, message); };
+    clock_ = [] { return QDateTime::currentSecsSinceEpoch(); };
+
+    display_ = new ImageDisplay(&window);
+    window.setImageArea(display_);
+    display_->setStretch(window.speedButton(9)->isChecked());
+    display_->setShowChannelB(window.reception().showChannelB);
+    connect(display_, &ImageDisplay::channelShown, this, [this](bool showB) {
+        window_.reception().showChannelB = showB;
+        showChannelPanels();
+    });
+
+    connect(window.speedButton(9), &QToolButton::toggled, this,
+            [this](bool down) { display_->setStretch(down); });
+    connect(window.speedButton(2), &QToolButton::toggled, this,
+            &ReceptionController::manualButtonToggled);
+
+    window.receptionHooks().onDecodeBlock = [self = QPointer<ReceptionController>(this)](
+                                                 const double* envelope, int samples) {
+        if (self) self->decodeCapturedBlock(envelope, samples);
+    };
+
+    resetForNewPass();
+}
+
+ReceptionController::~ReceptionController() {
+    // The window's own parts are gone by now; only the pass audio is settled,
+    // under the name its pictures would have had.
+    if (audio_->active()) audio_->finish(syncConfirmed(), passStem());
+}
+
+// --- dialogs ---
+
+PastImageBrowser* ReceptionController::createPastImageBrowser() {
+    browser_ = new PastImageBrowser(QString::fromStdString(window_.state().paths.picturesFolder),
+                                    display_, &window_);
+    PastImageBrowser::Hooks hooks;
+    hooks.receptionActive = [this] { return window_.reception().receptionActive; };
+    hooks.resetForNewPass = [this] {
+        resetForNewPass();
+        window_.speedButton(6)->setChecked(false);
+    };
+    hooks.setStatusText = [this](const QString& text) { setPanel(kProgressPanel, text); };
+    hooks.showError = [this](const QString& message) { report_(message); };
+    hooks.focusMainWindow = [this] { window_.activateWindow(); };
+    browser_->setHooks(std::move(hooks));
+    return browser_;
+}
+
+ImageSettingsDialog* ReceptionController::createImageSettingsDialog() {
+    return new ImageSettingsDialog(window_.settings(), &window_);
+}
+
+ManualReceptionDialog* ReceptionController::createManualReceptionDialog() {
+    directionDialog_ = new ManualReceptionDialog(&window_);
+    connect(directionDialog_, &ManualReceptionDialog::directionChosen, this,
+            &ReceptionController::directionChosen);
+    return directionDialog_;
+}
+
+// --- state ---
+
+void ReceptionController::setReceptionActive(bool active) {
+    window_.reception().receptionActive = active;
+    display_->setReceptionActive(active);
+}
+
+bool ReceptionController::syncConfirmed() const { return store_->firstSyncLine != kNoSyncLine; }
+
+void ReceptionController::setCurrentPass(const PassInfo& slot0, const PassInfo& slot1) {
+    currentPass_[0] = slot0;
+    currentPass_[1] = slot1;
+}
+
+void ReceptionController::setPanel(int panel, const QString& text) {
+    window_.statusPanels().setPanelText(panel, text);
+}
+
+void ReceptionController::showChannelPanels() {
+    setPanel(kChannelPanel, display_->channelCaption());
+    setPanel(kSensorPanel, display_->sensorCaption());
+}
+
+double ReceptionController::stationNowDays() const { return StationTimeFromUnixSeconds(clock_()).days; }
+
+// The stamp and satellite part the pictures of this pass are named with.
+std::string ReceptionController::passStem() const {
+    const bool manual = manualPass_;
+    const double stampTime = manual ? stationNowDays() : currentPass_[0].timeOfMaximum.days;
+    return FormatFileStamp(CivilMinuteFromDayCount(stampTime)) +
+           SatellitePart(currentPass_[0].satellite, manual);
+}
+
+// --- the pass ---
+
+void ReceptionController::resetForNewPass() {
+    // A pass that ended without pictures may have left its sound open.
+    if (audio_->active()) finishPassAudio(passStem());
+
+    ReceptionState& state = window_.reception();
+    state.picturesBusy = false;
+    audioPending_ = true;
+    manualPass_ = false;
+    decoder_.resetForNewPass();
+    setReceptionActive(false);
+    display_->setPassDirection(state.currentPassDirection);
+    display_->resetForNewPass();
+    display_->setShowChannelB(state.showChannelB);
+    if (!display_->orbitViewShown()) display_->composeScreen();
+    showChannelPanels();
+}
+
+void ReceptionController::decodeCapturedBlock(const double* envelope, int /*samples*/) {
+    ReceptionState& state = window_.reception();
+    display_->setReceptionActive(true);
+
+    // The block being decoded also goes into the pass's sound file.
+    BlockHandler& handler = window_.blockHandler();
+    const CaptureFormat format = handler.format();
+    if (audioPending_) {
+        // Only a whole pass is recorded: the file starts with its first block.
+        audioPending_ = false;
+        if (window_.settings().saveAudio &&
+            !audio_->start(window_.state().paths.picturesFolder, format.sampleRate)) {
+            setPanel(kProgressPanel, QString::fromStdString(audio_->errorMessage()));
+        }
+    }
+    if (audio_->active()) {
+        if (audio_->sampleRate() != format.sampleRate) {
+            // The input was switched to another signal type mid-pass; the
+            // file keeps what came in the first format.
+        } else if (!audio_->append(handler.captureChannel(0), handler.captureChannel(1),
+                                   format.framesPerBlock)) {
+            setPanel(kProgressPanel, QString::fromStdString(audio_->errorMessage()));
+        }
+    }
+
+    DecodeContext context;
+    context.passDirection = state.currentPassDirection;
+    context.showChannelB = display_->showChannelB();
+    const DecodeResult result = decoder_.decodeBlock(envelope, context, this);
+    state.syncLocked = result.syncLocked;
+}
+
+void ReceptionController::sensorStatusChanged(const std::string& panel5Text) {
+    const Telemetry& t = decoder_.telemetry();
+    display_->setSensorNames(QString::fromStdString(t.sensorNameA),
+                             QString::fromStdString(t.sensorNameB));
+    setPanel(kSensorPanel, QString::fromStdString(panel5Text));
+}
+
+void ReceptionController::liveLine(const double* channelA, const double* channelB, int direction) {
+    display_->appendLiveLine(channelA, channelB, direction);
+}
+
+void ReceptionController::composeScreen(bool /*showChannelB*/) {
+    // appendLiveLine has composed the screen with the shown channel already.
+}
+
+void ReceptionController::storeFull() {
+    // The 2400th line: the pass ends here, manual or automatic.
+    setReceptionActive(false);
+    buildPassPictures();
+    {
+        QSignalBlocker quiet(window_.speedButton(2));
+        window_.speedButton(2)->setChecked(false);
+    }
+    window_.reception().manualReception = false;
+}
+
+void ReceptionController::buildPassPictures() {
+    ReceptionState& state = window_.reception();
+    state.picturesBusy = true;
+    display_->setReceptionActive(state.receptionActive);
+
+    const Telemetry& t = decoder_.telemetry();
+    const PassInfo& pass = currentPass_[0];
+    PassPictureInputs in;
+    in.store = store_.get();
+    in.direction = state.currentPassDirection;
+    in.rules = PictureRulesFrom(window_.settings());
+    in.sensorNameA = t.sensorNameA;
+    in.sensorNameB = t.sensorNameB;
+    in.calibrationGain = t.calibrationGain;
+    in.calibrationOffset = t.calibrationOffset;
+    in.pass.satelliteName = pass.satellite;
+    in.pass.frequencyMHz = pass.frequencyMHz;
+    in.pass.direction = pass.direction;
+    in.pass.maxElevationDeg = pass.maximumElevationDeg;
+    in.pass.maxElevationTime = pass.timeOfMaximum.days;
+    in.manual = state.manualReception;
+    in.processingTime = stationNowDays();
+    in.picsFolder = window_.state().paths.picturesFolder;
+
+    // Progress is drawn at once; events are not processed in between, so
+    // no button or block can re-enter the building.
+    QLabel* progressLabel = window_.statusPanels().panel(kProgressPanel);
+    auto progress = [this, progressLabel](const std::string& text) {
+        setPanel(kProgressPanel, QString::fromStdString(text));
+        if (progressLabel != nullptr && progressLabel->isVisible()) progressLabel->repaint();
+    };
+    lastPictures_ = BuildPassPictures(in, progress, MakeTitleDrawer());
+    ShowBuiltPictures(*display_, lastPictures_);
+
+    // The sound keeps the pictures' name, also when they were too short to
+    // be saved; a pass that never synchronised keeps none.
+    const CivilMinute stampTime =
+        CivilMinuteFromDayCount(in.manual ? in.processingTime : in.pass.maxElevationTime);
+    finishPassAudio(lastPictures_.fileStamp.empty()
+                        ? FormatFileStamp(stampTime) + SatellitePart(pass.satellite, in.manual)
+                        : lastPictures_.fileStamp + lastPictures_.satellitePart);
+
+    if (lastPictures_.refreshBrowser && browser_ != nullptr) browser_->RefreshList();
+    setPanel(kProgressPanel, QString());
+    if (!lastPictures_.errors.empty()) {
+        QString message = QStringLiteral("画像ファイルを保存できません");
+        for (const std::string& e : lastPictures_.errors) message += "\n" + QString::fromStdString(e);
+        report_(message);
+    }
+    if (!audioError_.isEmpty()) setPanel(kProgressPanel, audioError_);
+    state.picturesBusy = false;
+    emit picturesBuilt();
+}
+
+void ReceptionController::finishPassAudio(const std::string& stem) {
+    audioError_.clear();
+    lastAudioFile_.clear();
+    const ReceptionAudioRecorder::Finish done = audio_->finish(syncConfirmed(), stem);
+    if (!done.ok) audioError_ = QString::fromStdString(audio_->errorMessage());
+    if (done.ok) lastAudioFile_ = done.path;
+}
+
+// --- manual reception (SpeedButton2) ---
+
+void ReceptionController::manualButtonToggled(bool down) {
+    ReceptionState& state = window_.reception();
+    if (down) {
+        // An automatic reception is stopped by its own button's handler.
+        if (window_.speedButton(1)->isChecked()) window_.speedButton(1)->setChecked(false);
+        if (directionDialog_ == nullptr) {
+            directionChosen(ManualReceptionDialog::kNorthToSouth);
+            return;
+        }
+        awaitingDirection_ = true;
+        directionDialog_->askDirection();
+        return;
+    }
+    if (awaitingDirection_) return;
+    setReceptionActive(false);
+    buildPassPictures();
+    state.manualReception = false;
+}
+
+void ReceptionController::directionChosen(int choice) {
+    if (!awaitingDirection_ && directionDialog_ != nullptr) return;
+    awaitingDirection_ = false;
+    QToolButton* button = window_.speedButton(2);
+    if (choice != ManualReceptionDialog::kNorthToSouth && choice != ManualReceptionDialog::kSouthToNorth) {
+        QSignalBlocker quiet(button);
+        button->setChecked(false);
+        return;
+    }
+    if (!button->isChecked()) return;  // released meanwhile
+    ReceptionState& state = window_.reception();
+    state.currentPassDirection = choice;
+    resetForNewPass();
+    setReceptionActive(true);
+    state.manualReception = true;
+    manualPass_ = true;
+}
+
+}  // namespace sorae

@@ -1,0 +1,110 @@
+// The reception of a pass in the main window: owns the line store and the
+// line decoder, decodes each captured block while ReceptionActive, draws the
+// live views, keeps the status panels of the shown channel, ends the pass
+// when the store is full, builds, shows and saves the pictures at the end,
+// and runs the manual-reception button (SpeedButton2) with its direction
+// dialog (TForm6). It also keeps the pass's raw sound as a FLAC file beside
+// the pictures (see ReceptionAudioRecorder), and creates the dialogs that belong
+// to the pictures: the past-image browser (TForm2) and the image settings
+// (TForm5).
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/pass_reception.h"
+#include "apt/decode_hooks.h"
+#include "apt/line_decoder.h"
+#include "apt/line_store.h"
+#include "capture/qt/capture_messages.h"
+#include "imaging/pass_pictures.h"
+
+namespace sorae {
+
+class ImageSettingsDialog;
+class MainWindow;
+class ManualReceptionDialog;
+class ReceptionAudioRecorder;
+class PastImageBrowser;
+
+class ReceptionController : public QObject, public PassReception, private DecodeHooks {
+    Q_OBJECT
+public:
+    // Installs the decode hook, puts its image display in the window's image
+    // area and runs the first pass reset. A child of the window.
+    explicit ReceptionController(MainWindow& window);
+    ~ReceptionController() override;
+
+    // --- PassReception ---
+    void resetForNewPass() override;
+    void buildPassPictures() override;
+    bool syncConfirmed() const override;
+    void setCurrentPass(const PassInfo& slot0, const PassInfo& slot1) override;
+    const PassInfo& currentPass() const override { return currentPass_[0]; }
+    ImageDisplay& display() override { return *display_; }
+
+    // ReceptionActive, with the display's scroll lock following it. The
+    // scheduler starts and ends automatic passes through this.
+    void setReceptionActive(bool active);
+
+    // The dialogs, created in the program's form order (TForm2, TForm5, TForm6).
+    PastImageBrowser* createPastImageBrowser();
+    ImageSettingsDialog* createImageSettingsDialog();
+    ManualReceptionDialog* createManualReceptionDialog();
+
+    // How failures are told to the user: a beep and a message box that does
+    // not wait (default).
+    void setFailureReporter(FailureReporter reporter) { report_ = std::move(reporter); }
+    // Seconds since 1970 (UTC); the manual stamp is this time in station time.
+    void setClock(std::function<std::int64_t()> unixSeconds) { clock_ = std::move(unixSeconds); }
+
+    LineStore& lineStore() { return *store_; }
+    const LineDecoder& decoder() const { return decoder_; }
+    const PassPictureResult& lastPictures() const { return lastPictures_; }
+    // The pass audio file kept at the end of the last pass ("" when none).
+    const std::string& lastAudioFile() const { return lastAudioFile_; }
+
+signals:
+    // After BuildPassPictures has shown (and saved) the pictures.
+    void picturesBuilt();
+
+private:
+    // DecodeHooks
+    void sensorStatusChanged(const std::string& panel5Text) override;
+    void liveLine(const double* channelA, const double* channelB, int direction) override;
+    void composeScreen(bool showChannelB) override;
+    void storeFull() override;
+
+    void decodeCapturedBlock(const double* envelope, int samples);
+    void manualButtonToggled(bool down);
+    void directionChosen(int choice);
+    void showChannelPanels();
+    void setPanel(int panel, const QString& text);
+    void finishPassAudio(const std::string& stem);
+    std::string passStem() const;
+    double stationNowDays() const;
+
+    MainWindow& window_;
+    std::unique_ptr<LineStore> store_;
+    LineDecoder decoder_;
+    ImageDisplay* display_ = nullptr;
+    PastImageBrowser* browser_ = nullptr;
+    ManualReceptionDialog* directionDialog_ = nullptr;
+    std::unique_ptr<ReceptionAudioRecorder> audio_;
+    std::array<PassInfo, 2> currentPass_{};
+    PassPictureResult lastPictures_;
+    std::string lastAudioFile_;
+    FailureReporter report_;
+    std::function<std::int64_t()> clock_;
+    QString audioError_;         // why the last pass's sound was not kept
+    bool audioPending_ = true;   // the next decoded block is the pass's first
+    bool manualPass_ = false;    // the pass was started with SpeedButton2
+    bool awaitingDirection_ = false;
+};
+
+}  // namespace sorae

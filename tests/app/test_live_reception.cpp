@@ -1,0 +1,186 @@
+// A pass received live from the sound server that scripts/test.sh starts: a
+// generated APT recording is played into a null sink while the window
+// captures from its remap source with manual reception on. Runs only when
+// SORAE_PULSE_AVAILABLE is set (and XDG_RUNTIME_DIR points at the server).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/main_window.h"
+#include "app/reception_controller.h"
+#include "app/status_panels.h"
+#include "capture/qt/recording_devices.h"
+#include "imaging/jpeg_file.h"
+#include "orbit/qt/manual_reception_dialog.h"
+#include "test_reception_support.h"
+#include "testsignal/recording_writer.h"
+
+namespace fs = std::filesystem;
+using namespace sorae;
+using namespace sorae::receptiontest;
+
+namespace {
+
+constexpr std::int64_t kNow = 1736904180;  // 10:23 station time
+const std::string kStem = "202501151023MN";
+
+bool pulseAvailable() { return std::getenv("SORAE_PULSE_AVAILABLE") != nullptr; }
+
+void ensureApp() {
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "test_app";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+}
+
+// Tests that play into the shared null sinks take this lock, so that no
+// other sound mixes into theirs.
+class SoundServerLock {
+public:
+    SoundServerLock() : fd_(::open("/tmp/sorae-test-sound-server.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+    }
+    ~SoundServerLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    SoundServerLock(const SoundServerLock&) = delete;
+    SoundServerLock& operator=(const SoundServerLock&) = delete;
+
+private:
+    int fd_;
+};
+
+int rowOf(const QString& description) {
+    const auto list = recordingDeviceList();
+    for (int i = 1; i < list.size(); ++i)
+        if (list[i].description() == description) return i;
+    return -1;
+}
+
+std::string decodeAgain(const std::string& flac, const fs::path& folder, const fs::path& out, bool iq) {
+    const std::string program = std::string(SORAE_BINARY_DIR) + "/src/app/sorae-apt";
+    const std::string command = program + " decode '" + flac + "' --data-dir '" + folder.string() +
+                                "' --out '" + out.string() + "' --time 202501151023" +
+                                (iq ? " --iq" : "") + " 2>&1";
+    std::string output;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return "cannot run " + program;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    const int status = ::pclose(pipe);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "decode failed: " + output;
+    return std::string();
+}
+
+double meanAbsoluteDifference(const PictureBuffer& a, const PictureBuffer& b) {
+    if (a.width != b.width || a.height != b.height || a.empty()) return 1e9;
+    double sum = 0;
+    for (std::size_t i = 0; i < a.bgr.size(); ++i) sum += std::abs(int(a.bgr[i]) - int(b.bgr[i]));
+    return sum / double(a.bgr.size());
+}
+
+void receiveLive(SignalKind kind, const QString& source, const QString& sink) {
+    SoundServerLock lock;
+    ensureApp();
+    const int row = rowOf(source);
+    ASSERT_GT(row, 0) << "the test server's source " << source.toStdString() << " is not listed";
+    const bool iq = kind == SignalKind::IQ;
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const fs::path folder = dir.path().toStdString();
+    std::ofstream(folder / "sorae-apt.ini") << "[Wave]\r\nInput=" << row << "\r\nDemodType=" << (iq ? 1 : 0)
+                                            << "\r\n[Pic]\r\nMinScanLine=20\r\n";
+    // 35 s of signal.
+    AptSignalGenerator generator(passSource(), passOptions(kind, 70));
+    const std::string recording = (folder / "pass.wav").string();
+    const RecordingResult written = writeRecording(recording, generator, SampleFormat::Int16);
+    ASSERT_TRUE(written.ok) << written.error;
+
+    QStringList failures;
+    MainWindowOptions options;
+    options.programFolder = folder.string();
+    options.reportFailure = [&](const QString& m) { failures << m; };
+    MainWindow window(options);
+    auto* reception = new ReceptionController(window);
+    reception->setFailureReporter([&](const QString& m) { failures << m; });
+    reception->setClock([] { return kNow; });
+    auto* dialog = reception->createManualReceptionDialog();
+    window.show();
+    ASSERT_TRUE(failures.isEmpty()) << failures.join("\n").toStdString();
+    EXPECT_EQ(window.blockHandler().signalType(), iq ? 1 : 0);
+
+    window.speedButton(2)->click();
+    ASSERT_TRUE(dialog->isVisible());
+    dialog->findChild<QPushButton*>("Button1")->click();
+    ASSERT_TRUE(window.reception().receptionActive);
+
+    QProcess player;
+    player.start(QStringLiteral("paplay"), {QStringLiteral("--device=") + sink,
+                                            QString::fromStdString(recording)});
+    ASSERT_TRUE(player.waitForStarted());
+    bool sawScan = false, sawSync = false;
+    auto watch = [&] {
+        sawScan = sawScan || window.statusPanels().panelText(2) == "SCAN";
+        sawSync = sawSync || window.statusPanels().panelText(3) == "SYNC";
+    };
+    QElapsedTimer clock;
+    clock.start();
+    while (player.state() != QProcess::NotRunning && clock.elapsed() < 90000) {
+        QTest::qWait(100);
+        watch();
+    }
+    EXPECT_EQ(player.exitCode(), 0) << player.readAllStandardError().toStdString();
+    // The last blocks of the pass are still on their way.
+    const int lines = reception->lineStore().lineCount;
+    (void)QTest::qWaitFor([&] { watch(); return reception->lineStore().lineCount >= lines + 3; }, 5000);
+    EXPECT_TRUE(sawScan);
+    EXPECT_TRUE(sawSync);
+
+    window.speedButton(2)->click();
+    EXPECT_FALSE(window.reception().receptionActive);
+    EXPECT_TRUE(failures.isEmpty()) << failures.join("\n").toStdString();
+
+    const fs::path pics = folder / "pics";
+    const fs::path again = folder / "again";
+    ASSERT_TRUE(fs::exists(pics / (kStem + ".flac")));
+    EXPECT_EQ(decodeAgain((pics / (kStem + ".flac")).string(), folder, again, iq), "");
+    for (int channel = 0; channel < 2; ++channel) {
+        SCOPED_TRACE(channel);
+        const std::string name = kStem + (channel ? "B.jpg" : "A.jpg");
+        const JpegReadResult live = LoadJpegPicture((pics / name).string());
+        ASSERT_TRUE(live.ok) << live.error;
+        EXPECT_GT(live.picture.height, 50);
+        EXPECT_GT(bestCorrelation(live.picture, channel, 0), 0.9);
+        const JpegReadResult decoded = LoadJpegPicture((again / name).string());
+        ASSERT_TRUE(decoded.ok) << decoded.error;
+        EXPECT_LT(meanAbsoluteDifference(decoded.picture, live.picture), 1.0);
+    }
+}
+
+}  // namespace
+
+TEST(LiveReception, AudioPassFromTheSoundServerBecomesThePictures) {
+    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    receiveLive(SignalKind::Audio, QStringLiteral("TestMic"), QStringLiteral("test_sink"));
+}
+
+TEST(LiveReception, QuadraturePassFromTheSoundServerBecomesThePictures) {
+    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    receiveLive(SignalKind::IQ, QStringLiteral("IQIn"), QStringLiteral("iq_sink"));
+}
