@@ -4,6 +4,8 @@
 
 #include "app/main_window.h"
 #include "app/reception_hooks.h"
+#include "app/receiver_wiring.h"
+#include "app/schedule_wiring.h"
 #include "capture/qt/input_device_dialog.h"
 
 namespace sorae {
@@ -46,11 +48,11 @@ void createProgramForms(MainWindow& mainWindow) {
     placeholder(mainWindow, "TForm2", "過去画像");          // past images
     createInputDeviceDialog(mainWindow);
     createRecordingChangeNotice(&mainWindow);
-    placeholder(mainWindow, "TForm3", "軌道設定");          // orbit settings
-    placeholder(mainWindow, "TForm4", "制御設定");          // receiver control
+    createOrbitSettingsForm(mainWindow);
+    createReceiverSettingsForm(mainWindow);
     placeholder(mainWindow, "TForm5", "画像設定");          // image settings
     placeholder(mainWindow, "TForm6", "手動受信");          // manual reception direction
-    placeholder(mainWindow, "TForm7", "IC-PCR音量");        // IC-PCR volume
+    createPcrVolumeForm(mainWindow);
 }
 
 }  // namespace sorae

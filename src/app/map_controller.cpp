@@ -1,0 +1,121 @@
+#include "app/map_controller.h"
+
+#include <QCoreApplication>
+#include <QToolButton>
+#include <algorithm>
+#include <vector>
+#include <filesystem>
+
+#include "app/main_window.h"
+#include "app/pass_reception.h"
+#include "app/program_clock.h"
+#include "app/status_panels.h"
+#include "imaging/qt/image_display.h"
+
+namespace sorae {
+
+namespace {
+
+bool isFile(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
+}  // namespace
+
+std::string MapController::findWorldMapFile(const std::string& programFolderFile,
+                                            const std::string& executableFolder) {
+    if (isFile(programFolderFile)) return programFolderFile;
+    std::vector<std::string> shipped;
+    if (!executableFolder.empty()) {
+        shipped.push_back(executableFolder + "/AllWorld.map");
+        shipped.push_back(executableFolder + "/../share/sorae-apt/AllWorld.map");
+    }
+#ifdef SORAE_SOURCE_DATA_DIR
+    shipped.push_back(std::string(SORAE_SOURCE_DATA_DIR) + "/AllWorld.map");
+#endif
+    for (const std::string& path : shipped) {
+        if (isFile(path)) return std::filesystem::path(path).lexically_normal().string();
+    }
+    return {};
+}
+
+MapController::MapController(MainWindow& window, PassReception& reception, QObject* parent)
+    : QObject(parent), window_(window), reception_(reception), renderer_(window.settings()) {
+    renderer_.setMapFilePath(findWorldMapFile(window_.state().paths.worldMapFile,
+                                              QCoreApplication::applicationDirPath().toStdString()));
+    tracks_.onPassStatus = [this](const std::string& line) {
+        window_.statusPanels().setPanelText(1, QString::fromStdString(line));
+    };
+
+    ImageDisplay& display = reception_.display();
+    const QSize size = display.size();
+    renderer_.resize(std::max(size.width(), 1), std::max(size.height(), 1));
+    setUpAndDrawBaseMap();
+
+    QToolButton* orbitButton = window_.speedButton(6);
+    display.setOrbitViewShown(orbitButton->isChecked());
+    connect(orbitButton, &QToolButton::toggled, this, &MapController::orbitButtonToggled);
+    connect(&display, &ImageDisplay::areaResized, this, &MapController::areaResized);
+}
+
+void MapController::setUpAndDrawBaseMap() {
+    renderer_.SetUpProjection();
+    renderer_.DrawBaseMap();
+}
+
+void MapController::drawBaseMap() { renderer_.DrawBaseMap(); }
+
+std::optional<double> MapController::globeCentreLongitude() const {
+    if (!renderer_.projection().GlobeMode) return std::nullopt;
+    return renderer_.projection().CentreLongitude;
+}
+
+MapTrackContext MapController::context() {
+    MapTrackContext c;
+    c.elementFilePath = window_.state().paths.elementFile;
+    c.receptionNames = window_.state().receptionList;
+    if (passSource_) passSource_(c);
+    c.currentPassEnd = reception_.currentPass().end;
+    c.stationNow = programStationNow();
+    c.nowUtc = programUtcNow();
+    c.stationLatitude = window_.settings().locateN;
+    c.stationLongitude = window_.settings().locateE;
+    return c;
+}
+
+void MapController::redraw(bool mapPassMode) {
+    renderer_.setPassMode(mapPassMode);
+    tracks_.context = context();
+    const bool drawn = renderer_.RedrawMap(tracks_);
+    ImageDisplay& display = reception_.display();
+    if (renderer_.lastDrawnMapMode()) {
+        // The globe of the pass goes into the picture as an inset.
+        display.setMapInset(renderer_.inset(), true);
+        if (drawn && display.orbitViewShown()) display.composeScreen();
+    } else {
+        display.setMapInset(renderer_.inset(), false);
+        if (drawn && display.orbitViewShown()) display.setOrbitViewImage(renderer_.workBitmap());
+    }
+}
+
+void MapController::showPassPosition(const std::string& satellite) {
+    if (const auto line = ShowPassPosition(satellite, context())) {
+        window_.statusPanels().setPanelText(1, QString::fromStdString(*line));
+    }
+}
+
+void MapController::orbitButtonToggled(bool down) {
+    ImageDisplay& display = reception_.display();
+    display.setOrbitViewShown(down);
+    if (down) redraw(window_.reception().receptionActive);
+}
+
+void MapController::areaResized() {
+    const QSize size = reception_.display().size();
+    renderer_.resize(std::max(size.width(), 1), std::max(size.height(), 1));
+    setUpAndDrawBaseMap();
+    if (window_.speedButton(6)->isChecked()) redraw(renderer_.passMode());
+}
+
+}  // namespace sorae

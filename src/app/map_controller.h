@@ -1,0 +1,61 @@
+// The orbit view of the main window: the world map drawn by MapRenderer from
+// AllWorld.map, shown in the image area while the orbit-view button
+// (SpeedButton6) is down, the globe inset during a received pass, and the
+// current-pass line in status panel 1. The pass table comes from whoever
+// installs the pass source (the scheduler).
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "map/qt/map_renderer.h"
+#include "map/track_builder.h"
+
+namespace sorae {
+
+class MainWindow;
+class PassReception;
+
+class MapController : public QObject {
+    Q_OBJECT
+public:
+    MapController(MainWindow& window, PassReception& reception, QObject* parent = nullptr);
+
+    // The world outline file: the program folder's, else the one shipped
+    // with the program (installed share folder, or the source tree's data
+    // folder for a program run from its build folder). Empty when none.
+    static std::string findWorldMapFile(const std::string& programFolderFile,
+                                        const std::string& executableFolder);
+
+    // Fills the pass fields of the track context: busy flag, satellite
+    // count and slot 0 of the pass table.
+    void setPassSource(std::function<void(MapTrackContext&)> source) { passSource_ = std::move(source); }
+
+    // SetUpProjection + DrawBaseMap (start-up, resize, station change).
+    void setUpAndDrawBaseMap();
+    void drawBaseMap();
+    // RedrawMap with MapPassMode; shows the flat map or the globe inset.
+    void redraw(bool mapPassMode);
+    // ShowPassPosition: the current-pass line in status panel 1.
+    void showPassPosition(const std::string& satellite);
+    // CentreLongitude while the globe is in force, for the pass computation.
+    std::optional<double> globeCentreLongitude() const;
+
+    MapRenderer& renderer() { return renderer_; }
+
+private:
+    MapTrackContext context();
+    void orbitButtonToggled(bool down);
+    void areaResized();
+
+    MainWindow& window_;
+    PassReception& reception_;
+    MapRenderer renderer_;
+    ElementFileTrackSource tracks_;
+    std::function<void(MapTrackContext&)> passSource_;
+};
+
+}  // namespace sorae

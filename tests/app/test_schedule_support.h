@@ -1,0 +1,149 @@
+// Helpers of the scheduling tests: a pass reception that counts what the
+// scheduler asks of it, a program folder with the real element file, the
+// station-time arithmetic of the clock offset, and a pseudo-terminal that
+// stands in for the receiver's serial port.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <chrono>
+#include <cstdint>
+#include <fcntl.h>
+#include <pty.h>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+
+#include "app/main_window.h"
+#include "app/pass_reception.h"
+#include "app/program_clock.h"
+#include "imaging/qt/image_display.h"
+#include "orbit/pass_computation.h"
+
+namespace sorae::testing {
+
+inline void ensureApp() {
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "test_app";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+}
+
+// Stands in for the reception controller: the display is real, the rest
+// is counted.
+class FakeReception : public PassReception {
+public:
+    explicit FakeReception(MainWindow& window) : window_(window) {
+        display_ = new ImageDisplay();
+        window.setImageArea(display_);
+    }
+    void resetForNewPass() override {
+        ++resets;
+        display_->resetForNewPass();
+    }
+    void buildPassPictures() override { ++builds; }
+    bool syncConfirmed() const override { return synced; }
+    void setCurrentPass(const PassInfo& slot0, const PassInfo& slot1) override {
+        current = slot0;
+        next = slot1;
+    }
+    const PassInfo& currentPass() const override { return current; }
+    ImageDisplay& display() override { return *display_; }
+
+    int resets = 0;
+    int builds = 0;
+    bool synced = true;
+    PassInfo current;
+    PassInfo next;
+
+private:
+    MainWindow& window_;
+    ImageDisplay* display_;
+};
+
+inline std::string elementFixture() { return std::string(SORAE_TEST_DATA_DIR) + "/noaa_2019-01-24.txt"; }
+
+// A program folder holding the real element file (unless withElements is false).
+inline void prepareFolder(const QTemporaryDir& dir, bool withElements = true) {
+    if (withElements) {
+        QFile::copy(QString::fromStdString(elementFixture()), dir.filePath(QStringLiteral("SatTle.txt")));
+    }
+}
+
+inline MainWindowOptions windowOptions(const QTemporaryDir& dir) {
+    MainWindowOptions o;
+    o.programFolder = dir.path().toStdString();
+    o.openSoundDevices = false;
+    o.reportFailure = [](const QString&) {};
+    return o;
+}
+
+// UT seconds since 1970 of a station date-time (UT + 9 h).
+inline std::int64_t unixFromStation(DayTime t) {
+    const DayTimeFields f = DecodeDayTime(t);
+    const std::int64_t days = JulianDayNumber(f.year, f.month, f.day) - 2440588;
+    return days * 86400 + f.hour * 3600 + f.minute * 60 + f.second - 9 * 3600;
+}
+
+inline std::int64_t systemUnixNow() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+// Shifts the program clock so that it reads `unixSeconds` now.
+inline void setProgramClockTo(std::int64_t unixSeconds) {
+    setClockOffsetSeconds(unixSeconds - systemUnixNow());
+}
+
+// The table the program computes for the fixture's default satellites at
+// a UT instant: used to find a pass to place the clock before.
+inline PassComputation fixturePasses(const UtcInstant& now) {
+    PassRequest request;
+    request.elementFilePath = elementFixture();
+    request.receptionList = MakeReceptionList(AppSettings{}.recvSat);
+    request.now = now;
+    return ComputePasses(request);
+}
+
+// Both ends of a pseudo-terminal; the slave's path is the port name.
+struct PseudoTerminal {
+    int master = -1;
+    int slave = -1;
+    std::string path;
+    PseudoTerminal() {
+        char name[256] = {};
+        if (openpty(&master, &slave, name, nullptr, nullptr) == 0) {
+            path = name;
+            termios t{};
+            tcgetattr(slave, &t);
+            cfmakeraw(&t);
+            tcsetattr(slave, TCSANOW, &t);
+            fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+        }
+    }
+    ~PseudoTerminal() {
+        if (master >= 0) ::close(master);
+        if (slave >= 0) ::close(slave);
+    }
+    // What has arrived on the master side so far.
+    std::string drain() {
+        std::string out;
+        char buffer[512];
+        for (;;) {
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n <= 0) break;
+            out.append(buffer, std::size_t(n));
+        }
+        return out;
+    }
+};
+
+}  // namespace sorae::testing
