@@ -4,7 +4,9 @@
 
 #include "app/main_window.h"
 #include "app/reception_hooks.h"
+#include "app/program_clock.h"
 #include "app/receiver_wiring.h"
+#include "app/reception_controller.h"
 #include "app/schedule_wiring.h"
 #include "capture/qt/input_device_dialog.h"
 
@@ -53,6 +55,11 @@ void createProgramForms(MainWindow& mainWindow) {
     placeholder(mainWindow, "TForm5", "画像設定");          // image settings
     placeholder(mainWindow, "TForm6", "手動受信");          // manual reception direction
     createPcrVolumeForm(mainWindow);
+    // The scheduler and the map drive the pass reception, so they come after it.
+    if (auto* reception = mainWindow.findChild<ReceptionController*>(QString(), Qt::FindDirectChildrenOnly)) {
+        reception->setClock(&programUnixSeconds);
+        installScheduling(mainWindow, *reception);
+    }
 }
 
 }  // namespace sorae
