@@ -25,6 +25,8 @@ function(sorae_test_dir name)
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  # shared test helpers: #include "common/<helper>.h"
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     SORAE_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
     SORAE_SHARED_DATA_DIR="${PROJECT_SOURCE_DIR}/data"

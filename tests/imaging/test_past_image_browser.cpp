@@ -15,7 +15,8 @@
 #include "imaging/qt/image_display.h"
 #include "imaging/qt/past_image_browser.h"
 #include "imaging/qt/picture_image.h"
-#include "imaging/qt/up_down_buttons.h"
+#include "common/qt/up_down_buttons.h"
+#include "common/scratch_folder.h"
 #include "qt_test_app.h"
 
 namespace fs = std::filesystem;
@@ -33,9 +34,7 @@ class PastImageBrowserTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::EnsureApplication();
-        root = fs::temp_directory_path() / "sorae-browser-test";
-        fs::remove_all(root);
-        pics = root / "pics";
+        pics = scratch.path() / "pics";
         WritePasses();
         display = std::make_unique<ImageDisplay>();
         display->resize(1040, 500);
@@ -57,7 +56,6 @@ protected:
     void TearDown() override {
         browser.reset();
         display.reset();
-        fs::remove_all(root);
     }
 
     // The pictures are made by the pass picture code itself.
@@ -88,7 +86,8 @@ protected:
         ASSERT_TRUE(SavePictureJpeg(lone, (pics / "202403091111A.jpg").string()).ok);
     }
 
-    fs::path root, pics;
+    testsupport::ScratchFolder scratch{"sorae-browser-"};  // outlives the browser
+    fs::path pics;
     std::unique_ptr<ImageDisplay> display;
     std::unique_ptr<PastImageBrowser> browser;
     QListWidget* list = nullptr;

@@ -11,7 +11,7 @@
 
 #include "orbit/element_text_check.h"
 #include "orbit/qt/element_downloader.h"
-#include "qt_app.h"
+#include "common/qt_application.h"
 
 using sorae::ElementDownloader;
 
@@ -60,7 +60,7 @@ private:
 class ElementDownloadTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sorae::test::ensureApp();
+        sorae::testsupport::ensureApplication();
         ASSERT_TRUE(served_.isValid() && work_.isValid());
         elementFile_ = work_.filePath("SatTle.txt");
     }

@@ -9,12 +9,13 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 
+#include "common/qt/up_down_buttons.h"
 #include "orbit/qt/colour_panel.h"
 #include "orbit/qt/manual_reception_dialog.h"
 #include "orbit/qt/orbit_settings_dialog.h"
-#include "orbit/qt/up_down.h"
-#include "qt_app.h"
+#include "common/qt_application.h"
 
 using namespace sorae;
 
@@ -22,7 +23,7 @@ namespace {
 
 class OrbitDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { test::ensureApp(); }
+    void SetUp() override { testsupport::ensureApplication(); }
     template <class T>
     T* child(QWidget* w, const char* name) {
         T* c = w->findChild<T*>(name);
@@ -99,8 +100,8 @@ TEST_F(OrbitDialogTest, ElevationUpDownsKeepTheirRule) {
     settings.maxElev = 3.0;
     settings.minElev = 3.0;
     OrbitSettingsDialog d(settings);
-    auto* up1 = child<UpDown>(&d, "UpDown1");
-    auto* up2 = child<UpDown>(&d, "UpDown2");
+    auto* up1 = child<UpDownButtons>(&d, "UpDown1");
+    auto* up2 = child<UpDownButtons>(&d, "UpDown2");
     EXPECT_EQ(up1->position(), 30);
     up1->downButton()->click();
     EXPECT_EQ(up1->position(), 30);
@@ -133,9 +134,9 @@ TEST_F(OrbitDialogTest, CheckBoxesAndAddressAndDays) {
     auto* autoUpdate = child<QCheckBox>(&d, "CheckBox9");
     autoUpdate->click();
     EXPECT_FALSE(settings.autoUpdate);
-    EXPECT_FALSE(child<UpDown>(&d, "UpDown3")->isEnabled());
+    EXPECT_FALSE(child<UpDownButtons>(&d, "UpDown3")->isEnabled());
     autoUpdate->click();
-    child<UpDown>(&d, "UpDown3")->upButton()->click();
+    child<UpDownButtons>(&d, "UpDown3")->upButton()->click();
     EXPECT_EQ(settings.updateDay, 15);
 
     QSignalSpy download(&d, &OrbitSettingsDialog::downloadRequested);

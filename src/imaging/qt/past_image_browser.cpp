@@ -12,7 +12,7 @@
 #include "imaging/past_picture_list.h"
 #include "imaging/qt/image_display.h"
 #include "imaging/qt/picture_image.h"
-#include "imaging/qt/up_down_buttons.h"
+#include "common/qt/up_down_buttons.h"
 
 namespace sorae {
 

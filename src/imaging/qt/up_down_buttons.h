@@ -1,35 +1,4 @@
-// A pair of up and down arrow buttons holding an integer position within a
-// range; each click moves it by exactly one. The number itself is shown by
-// a label beside it, as the dialogs want.
+// The up-down arrow buttons of the imaging dialogs are the shared widget.
 #pragma once
 
-#include <QWidget>
-
-class QToolButton;
-
-namespace sorae {
-
-class UpDownButtons : public QWidget {
-    Q_OBJECT
-public:
-    UpDownButtons(int minimum, int maximum, int position, QWidget* parent = nullptr);
-
-    int position() const { return position_; }
-    void setPosition(int position);  // clamped; emits positionChanged when it moves
-    int minimum() const { return minimum_; }
-    int maximum() const { return maximum_; }
-    QToolButton* upButton() const { return up_; }
-    QToolButton* downButton() const { return down_; }
-
-signals:
-    void positionChanged(int position);
-
-private:
-    int minimum_;
-    int maximum_;
-    int position_;
-    QToolButton* up_;
-    QToolButton* down_;
-};
-
-}  // namespace sorae
+#include "common/qt/up_down_buttons.h"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "orbit/qt/center_on_parent.h"
+#include "common/qt/dialog_placement.h"
 
 namespace sorae {
 
@@ -44,7 +44,7 @@ ManualReceptionDialog::ManualReceptionDialog(QWidget* parent) : QDialog(parent) 
 void ManualReceptionDialog::showEvent(QShowEvent* event) {
     choice_ = kNoChoice;
     QDialog::showEvent(event);
-    centerOnParent(this);
+    centreOnParentWindow(*this);
 }
 
 void ManualReceptionDialog::askDirection() {

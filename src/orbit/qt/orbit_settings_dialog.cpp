@@ -12,10 +12,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/qt/dialog_placement.h"
+#include "common/qt/up_down_buttons.h"
 #include "orbit/station_presets.h"
-#include "orbit/qt/center_on_parent.h"
 #include "orbit/qt/colour_panel.h"
-#include "orbit/qt/up_down.h"
 
 namespace sorae {
 
@@ -74,12 +74,12 @@ QWidget* OrbitSettingsDialog::buildPassGroup() {
     auto* group = new QGroupBox(QStringLiteral("衛星通過設定"), this);
     group->setObjectName("GroupBox2");
     auto* layout = new QGridLayout(group);
-    maxElevUpDown_ = new UpDown(0, 900, group);
+    maxElevUpDown_ = new UpDownButtons(0, 900, int(settings_.maxElev * 10), group);
     maxElevUpDown_->setObjectName("UpDown1");
-    minElevUpDown_ = new UpDown(0, 900, group);
+    minElevUpDown_ = new UpDownButtons(0, 900, int(settings_.minElev * 10), group);
     minElevUpDown_->setObjectName("UpDown2");
-    maxElevUpDown_->setPosition(int(settings_.maxElev * 10));
-    minElevUpDown_->setPosition(int(settings_.minElev * 10));
+    maxElevUpDown_->setAutoRepeat(false);
+    minElevUpDown_->setAutoRepeat(false);
     maxElevLabel_ = namedLabel(QString(), "Label7", group);
     minElevLabel_ = namedLabel(QString(), "Label10", group);
     layout->addWidget(new QLabel(QStringLiteral("通過判別最低仰角"), group), 0, 0);
@@ -89,7 +89,7 @@ QWidget* OrbitSettingsDialog::buildPassGroup() {
     layout->addWidget(minElevLabel_, 1, 1);
     layout->addWidget(minElevUpDown_, 1, 2);
 
-    connect(maxElevUpDown_, &UpDown::clicked, this, [this] {
+    connect(maxElevUpDown_, &UpDownButtons::clicked, this, [this] {
         if (maxElevUpDown_->position() < minElevUpDown_->position()) {
             // never below the reception elevation: step back, change nothing
             maxElevUpDown_->setPosition(minElevUpDown_->position());
@@ -100,7 +100,7 @@ QWidget* OrbitSettingsDialog::buildPassGroup() {
         passMark_ = true;
         updateElevationLabels();
     });
-    connect(minElevUpDown_, &UpDown::clicked, this, [this] {
+    connect(minElevUpDown_, &UpDownButtons::clicked, this, [this] {
         settings_.minElev = minElevUpDown_->position() * 0.1;
         passMark_ = true;
         updateElevationLabels();
@@ -182,9 +182,9 @@ QWidget* OrbitSettingsDialog::buildElementGroup() {
     auto* autoUpdate = new QCheckBox(QStringLiteral("自動軌道要素更新"), group);
     autoUpdate->setObjectName("CheckBox9");
     autoUpdate->setChecked(settings_.autoUpdate);
-    updateDayUpDown_ = new UpDown(1, 60, group);
+    updateDayUpDown_ = new UpDownButtons(1, 60, settings_.updateDay, group);
     updateDayUpDown_->setObjectName("UpDown3");
-    updateDayUpDown_->setPosition(settings_.updateDay);
+    updateDayUpDown_->setAutoRepeat(false);
     updateDayCaption_ = new QLabel(QStringLiteral("更新経過日数"), group);
     updateDayLabel_ = namedLabel(QString::number(updateDayUpDown_->position()), "Label13", group);
     updateDayUnit_ = new QLabel(QStringLiteral("日"), group);
@@ -209,7 +209,7 @@ QWidget* OrbitSettingsDialog::buildElementGroup() {
         settings_.autoUpdate = on;
         enableDays(on);
     });
-    connect(updateDayUpDown_, &UpDown::clicked, this, [this] {
+    connect(updateDayUpDown_, &UpDownButtons::clicked, this, [this] {
         settings_.updateDay = updateDayUpDown_->position();
         updateDayLabel_->setText(QString::number(settings_.updateDay));
     });
@@ -330,7 +330,7 @@ void OrbitSettingsDialog::applyClose() {
 
 void OrbitSettingsDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    centerOnParent(this);
+    centreOnParentWindow(*this);
 }
 
 void OrbitSettingsDialog::done(int result) {

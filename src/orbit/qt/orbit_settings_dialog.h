@@ -20,7 +20,7 @@ class QPushButton;
 namespace sorae {
 
 class ColourPanel;
-class UpDown;
+class UpDownButtons;
 
 class OrbitSettingsDialog : public QDialog {
     Q_OBJECT
@@ -67,9 +67,9 @@ private:
     double ownLongitude_;
 
     std::array<QCheckBox*, 8> satelliteBoxes_{};
-    UpDown* maxElevUpDown_ = nullptr;  // UpDown1
-    UpDown* minElevUpDown_ = nullptr;  // UpDown2
-    UpDown* updateDayUpDown_ = nullptr;  // UpDown3
+    UpDownButtons* maxElevUpDown_ = nullptr;  // UpDown1
+    UpDownButtons* minElevUpDown_ = nullptr;  // UpDown2
+    UpDownButtons* updateDayUpDown_ = nullptr;  // UpDown3
     QLabel* maxElevLabel_ = nullptr;   // Label7
     QLabel* minElevLabel_ = nullptr;   // Label10
     QLabel* updateDayLabel_ = nullptr;

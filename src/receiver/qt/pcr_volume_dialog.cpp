@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "receiver/qt/dialog_placement.h"
+#include "common/qt/dialog_placement.h"
 #include "receiver/qt/receiver_controller.h"
 
 namespace sorae {

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "receiver/qt/dialog_placement.h"
+#include "common/qt/dialog_placement.h"
 #include "receiver/qt/port_list.h"
 #include "receiver/qt/receiver_controller.h"
 

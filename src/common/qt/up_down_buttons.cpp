@@ -1,4 +1,4 @@
-#include "imaging/qt/up_down_buttons.h"
+#include "common/qt/up_down_buttons.h"
 
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -15,17 +15,16 @@ UpDownButtons::UpDownButtons(int minimum, int maximum, int position, QWidget* pa
     up_ = new QToolButton(this);
     up_->setObjectName("up");
     up_->setArrowType(Qt::UpArrow);
-    up_->setAutoRepeat(true);
     down_ = new QToolButton(this);
     down_->setObjectName("down");
     down_->setArrowType(Qt::DownArrow);
-    down_->setAutoRepeat(true);
     for (QToolButton* b : {up_, down_}) {
         b->setFixedSize(18, 11);
         layout->addWidget(b);
     }
-    connect(up_, &QToolButton::clicked, this, [this] { setPosition(position_ + 1); });
-    connect(down_, &QToolButton::clicked, this, [this] { setPosition(position_ - 1); });
+    setAutoRepeat(true);
+    connect(up_, &QToolButton::clicked, this, [this] { step(+1); });
+    connect(down_, &QToolButton::clicked, this, [this] { step(-1); });
 }
 
 void UpDownButtons::setPosition(int position) {
@@ -33,6 +32,16 @@ void UpDownButtons::setPosition(int position) {
     if (position == position_) return;
     position_ = position;
     emit positionChanged(position_);
+}
+
+void UpDownButtons::setAutoRepeat(bool on) {
+    up_->setAutoRepeat(on);
+    down_->setAutoRepeat(on);
+}
+
+void UpDownButtons::step(int delta) {
+    setPosition(position_ + delta);
+    emit clicked(delta > 0);
 }
 
 }  // namespace sorae

@@ -1,1 +1,0 @@
-#include "orbit/qt/up_down.h"
