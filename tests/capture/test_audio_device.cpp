@@ -20,6 +20,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "common/qt_application.h"
 #include "capture/block_handler.h"
 #include "capture/qt/capture_messages.h"
 #include "capture/qt/monitor_output.h"
@@ -29,15 +30,6 @@
 using namespace sorae;
 
 namespace {
-
-void ensureApp() {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_capture";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-}
 
 bool pulseAvailable() { return std::getenv("SORAE_PULSE_AVAILABLE") != nullptr; }
 
@@ -95,7 +87,7 @@ void record(Received& r, const std::int16_t* s, int frames) {
 }
 
 void captureTone(int signalType, const QString& source, const QString& sink, int rate) {
-    ensureApp();
+    testsupport::ensureApplication();
     const int row = rowOf(source);
     ASSERT_GT(row, 0) << "the test server's source " << source.toStdString() << " is not listed";
     QTemporaryDir dir;
@@ -137,7 +129,7 @@ void captureTone(int signalType, const QString& source, const QString& sink, int
 TEST(AudioDevice, DeviceListStartsWithTheDefaultSource) {
     if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
     SoundServerLock lock;
-    ensureApp();
+    testsupport::ensureApplication();
     const auto list = recordingDeviceList();
     ASSERT_GE(list.size(), 3);
     EXPECT_EQ(list[0].id(), QMediaDevices::defaultAudioInput().id());
@@ -166,7 +158,7 @@ TEST(AudioDevice, QuadratureToneArrivesInBlocksOf48000FramesAt96kHz) {
 TEST(AudioDevice, FirstCapturedBlockIsSkippedByTheWarmUp) {
     if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
     SoundServerLock lock;
-    ensureApp();
+    testsupport::ensureApplication();
     struct Hooks : BlockHooks {
         int ticks = 0;
         int processed = 0;
@@ -189,7 +181,7 @@ TEST(AudioDevice, FirstCapturedBlockIsSkippedByTheWarmUp) {
 TEST(AudioDevice, MonitorIsHeardOnTheSinkMonitor) {
     if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
     SoundServerLock lock;
-    ensureApp();
+    testsupport::ensureApplication();
     MonitorOutput monitor;  // the default sink is test_sink
     QStringList failures;
     monitor.setFailureReporter([&](const QString& m) { failures << m; });
@@ -235,7 +227,7 @@ TEST(AudioDevice, WithoutAServerOpeningFailsWithTheMessage) {
         const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
         ASSERT_GT(n, 0);
         exe[n] = '\0';
-        ensureApp();
+        testsupport::ensureApplication();
         child.start(QString::fromLocal8Bit(exe),
                     {QStringLiteral("--gtest_filter=AudioDevice.WithoutAServerOpeningFailsWithTheMessage")});
         ASSERT_TRUE(child.waitForFinished(60000));
@@ -244,7 +236,7 @@ TEST(AudioDevice, WithoutAServerOpeningFailsWithTheMessage) {
         EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
         return;
     }
-    ensureApp();
+    testsupport::ensureApplication();
     QStringList failures;
     SoundCapture capture;
     capture.setFailureReporter([&](const QString& m) { failures << m; });
@@ -288,7 +280,7 @@ TEST(AudioDevice, CaptureSurvivesTheServerGoingAway) {
         const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
         ASSERT_GT(n, 0);
         exe[n] = '\0';
-        ensureApp();
+        testsupport::ensureApplication();
         child.start(QString::fromLocal8Bit(exe),
                     {QStringLiteral("--gtest_filter=AudioDevice.CaptureSurvivesTheServerGoingAway")});
         const bool finished = child.waitForFinished(60000);
@@ -299,7 +291,7 @@ TEST(AudioDevice, CaptureSurvivesTheServerGoingAway) {
         EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
         return;
     }
-    ensureApp();
+    testsupport::ensureApplication();
     const QString serverDir = QString::fromLocal8Bit(std::getenv("SORAE_PRIVATE_SERVER_CHILD"));
     QStringList failures;
     SoundCapture capture;
@@ -323,7 +315,7 @@ TEST(AudioDevice, CaptureSurvivesTheServerGoingAway) {
 // seconds, the blocks that piled up meanwhile still all arrive.
 TEST(AudioDevice, ABusyMomentLosesNoAudio) {
     if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
-    ensureApp();
+    testsupport::ensureApplication();
     SoundCapture capture;
     long long frames = 0;
     capture.setBlockCallback([&](const std::int16_t*, int n) { frames += n; });

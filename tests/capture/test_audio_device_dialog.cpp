@@ -11,21 +11,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/qt_application.h"
 #include "capture/block_handler.h"
 #include "capture/qt/input_device_dialog.h"
 
 using namespace sorae;
 
 namespace {
-
-void ensureApp() {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_capture";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-}
 
 struct FakeProgram {
     int input = 0;
@@ -72,7 +64,7 @@ TEST(InputDeviceDialog, GainLabelAndRequirementTexts) {
 }
 
 TEST(InputDeviceDialog, CreationShowsTheStoredChoices) {
-    ensureApp();
+    testsupport::ensureApplication();
     for (const auto& [stored, radio] : {std::pair{0, "RadioButton1"}, std::pair{1, "RadioButton2"},
                                         std::pair{2, "RadioButton3"}, std::pair{7, "RadioButton1"}}) {
         FakeProgram p;
@@ -97,7 +89,7 @@ TEST(InputDeviceDialog, CreationShowsTheStoredChoices) {
 }
 
 TEST(InputDeviceDialog, SliderAndRadiosActAtOnce) {
-    ensureApp();
+    testsupport::ensureApplication();
     FakeProgram p;
     InputDeviceDialog d(p.host());
     auto* slider = child<QSlider>(d, "TrackBar1");
@@ -115,7 +107,7 @@ TEST(InputDeviceDialog, SliderAndRadiosActAtOnce) {
 }
 
 TEST(InputDeviceDialog, ClosingReconfiguresOnlyWhenSomethingChanged) {
-    ensureApp();
+    testsupport::ensureApplication();
     FakeProgram p;
     p.type = 1;
     {
@@ -138,7 +130,7 @@ TEST(InputDeviceDialog, ClosingReconfiguresOnlyWhenSomethingChanged) {
 }
 
 TEST(InputDeviceDialog, CheckMarkStaysOnTheDeviceInUseUntilClosing) {
-    ensureApp();
+    testsupport::ensureApplication();
     FakeProgram p;
     InputDeviceDialog d(p.host());
     auto* list = child<QTreeWidget>(d, "ListView1");
@@ -163,7 +155,7 @@ TEST(InputDeviceDialog, CheckMarkStaysOnTheDeviceInUseUntilClosing) {
 
 TEST(InputDeviceDialog, TestServerSourcesAreListedWithTheirFormats) {
     if (std::getenv("SORAE_PULSE_AVAILABLE") == nullptr) GTEST_SKIP() << "no PulseAudio test server";
-    ensureApp();
+    testsupport::ensureApplication();
     FakeProgram p;
     InputDeviceDialog d(p.host());
     auto* list = child<QTreeWidget>(d, "ListView1");
@@ -185,7 +177,7 @@ TEST(InputDeviceDialog, TestServerSourcesAreListedWithTheirFormats) {
 }
 
 TEST(InputDeviceDialog, MeterIsDrawnIntoItsImage) {
-    ensureApp();
+    testsupport::ensureApplication();
     FakeProgram p;
     InputDeviceDialog d(p.host());
     std::vector<double> envelope(12000, 0.0);

@@ -1,16 +1,11 @@
-// One QApplication for the widget tests (the gtest main does not make one).
+// The widget tests of this folder make their application through the
+// shared helper.
 #pragma once
 
-#include <QApplication>
+#include "common/qt_application.h"
 
 namespace sorae::test {
 
-inline void EnsureApplication() {
-    if (QApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "test_imaging";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
+inline void EnsureApplication() { testsupport::ensureApplication(); }
 
 }  // namespace sorae::test

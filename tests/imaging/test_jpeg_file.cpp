@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/scratch_folder.h"
 #include "imaging/jpeg_file.h"
 
 namespace fs = std::filesystem;
@@ -36,16 +37,8 @@ void WriteBytes(const fs::path& path, const std::vector<unsigned char>& bytes) {
 
 class JpegFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("sorae-jpeg-" + std::string(::testing::UnitTest::GetInstance()
-                                               ->current_test_info()
-                                               ->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
+    testsupport::ScratchFolder scratch{"sorae-jpeg-"};
+    const fs::path dir = scratch.path();
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/scratch_folder.h"
 #include "imaging/jpeg_file.h"
 #include "imaging/pass_pictures.h"
 #include "imaging/picture_naming.h"
@@ -35,10 +36,6 @@ std::unique_ptr<LineStore> MakeStore(int lines, int firstSync, int lastSync) {
 class PassPicturesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("sorae-pics-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                  "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
         in.pass.satelliteName = "NOAA-18";
         in.pass.frequencyMHz = 137.9125;
         in.pass.direction = 0;
@@ -48,7 +45,6 @@ protected:
         in.picsFolder = (folder / "pics").string();
         in.rules.minScanLine = 10;
     }
-    void TearDown() override { fs::remove_all(folder); }
 
     PassPictureResult Build() {
         texts.clear();
@@ -61,7 +57,8 @@ protected:
             });
     }
 
-    fs::path folder;
+    testsupport::ScratchFolder scratch{"sorae-pics-"};
+    const fs::path folder = scratch.path();
     PassPictureInputs in;
     std::vector<std::string> texts;
     std::vector<std::string> titles;

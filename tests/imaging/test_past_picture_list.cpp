@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/scratch_folder.h"
 #include "imaging/past_picture_list.h"
 
 using namespace sorae;
@@ -48,13 +49,12 @@ TEST(PastPictureListTest, EntriesLeadBackToTheirFiles) {
 }
 
 TEST(PastPictureListTest, MissingFolderLeavesTheListAlone) {
-    const auto dir = std::filesystem::temp_directory_path() / "sorae-list-missing";
-    std::filesystem::remove_all(dir);
+    const testsupport::ScratchFolder scratch("sorae-list-");
+    const auto dir = scratch.path() / "missing";
     EXPECT_FALSE(ListDayEntries(dir.string(), 2024, 3, 9));
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "20240309123418B.jpg") << "x";
     const auto entries = ListDayEntries(dir.string(), 2024, 3, 9);
     ASSERT_TRUE(entries);
     EXPECT_EQ(*entries, std::vector<std::string>{"12:34 NOAA-18 CH-B"});
-    std::filesystem::remove_all(dir);
 }

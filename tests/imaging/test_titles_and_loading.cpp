@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/scratch_folder.h"
 #include "imaging/jpeg_file.h"
 #include "imaging/qt/outlined_text.h"
 #include "imaging/qt/picture_image.h"
@@ -79,9 +80,8 @@ TEST(PictureImageTest, RoundTripsThroughQImageAndTitleDrawerWritesIntoTheBuffer)
 
 TEST(PictureImageTest, LoadedPictureCarriesItsPathAndDamagedFilesFail) {
     test::EnsureApplication();
-    const fs::path dir = fs::temp_directory_path() / "sorae-load-test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const testsupport::ScratchFolder scratch("sorae-load-");
+    const fs::path dir = scratch.path();
     PictureBuffer picture(1040, 300);
     for (int y = 0; y < 300; ++y)
         for (int x = 0; x < 1040; ++x) SetPicturePixel(x, y, picture, LevelToGrey(6.0 * 100));
@@ -98,5 +98,4 @@ TEST(PictureImageTest, LoadedPictureCarriesItsPathAndDamagedFilesFail) {
     const LoadedPicture bad = LoadPictureFile(QString::fromStdString((dir / "bad.jpg").string()));
     EXPECT_FALSE(bad.ok);
     EXPECT_FALSE(bad.error.isEmpty());
-    fs::remove_all(dir);
 }

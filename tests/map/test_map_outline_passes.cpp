@@ -2,13 +2,12 @@
 // results show on the base map.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-
 #include <string>
 #include <vector>
 
 #include "map/map_outline_passes.h"
 #include "map/qt/map_renderer.h"
+#include "common/qt_application.h"
 #include "map_test_support.h"
 
 namespace sorae {
@@ -111,10 +110,7 @@ TEST(PolylinePass, SegmentsChainWithDateLineLongitudes) {
 class OutlineRenderTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_map";
-        static char* argv[] = {name, nullptr};
-        if (!QGuiApplication::instance()) new QGuiApplication(argc, argv);
+        testsupport::ensureGuiApplication();
     }
     OutlineRenderTest() : renderer(settings) {
         settings.locateN = 0.0;

@@ -1,7 +1,6 @@
 // The rendered map checked by its pixels, on the shipped world outline.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QPainter>
 
 #include <cmath>
@@ -9,6 +8,7 @@
 #include "map/map_projection.h"
 #include "map/qt/map_renderer.h"
 #include "map/track_builder.h"
+#include "common/qt_application.h"
 #include "map_test_support.h"
 
 namespace sorae {
@@ -19,10 +19,7 @@ using maptest::PixelValue;
 class MapRenderingTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_map";
-        static char* argv[] = {name, nullptr};
-        if (!QGuiApplication::instance()) app_ = new QGuiApplication(argc, argv);
+        testsupport::ensureGuiApplication();
     }
 
     MapRenderingTest() : renderer(settings) {
@@ -39,7 +36,6 @@ protected:
     AppSettings settings;
     MapRenderer renderer;
     maptest::FixedTrackSource tracks;
-    static inline QGuiApplication* app_ = nullptr;
 };
 
 TEST_F(MapRenderingTest, FlatMapShowsLandSeaGridAndLabels) {

@@ -3,8 +3,6 @@
 // reads what arrives on the master with the time of arrival.
 #pragma once
 
-#include <QApplication>
-
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
@@ -15,19 +13,12 @@
 #include <thread>
 #include <vector>
 
+#include <QCoreApplication>
+
 #include "receiver/qt/qt_serial_link.h"
 #include "receiver/qt/receiver_controller.h"
 
 namespace sorae::testing {
-
-inline QApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "test_receiver";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
 
 using Clock = std::chrono::steady_clock;
 

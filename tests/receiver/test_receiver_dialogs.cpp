@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 
+#include "common/qt_application.h"
 #include "pty_harness.h"
 #include "receiver/qt/pcr_volume_dialog.h"
 #include "receiver/qt/receiver_settings_dialog.h"
@@ -32,7 +33,7 @@ class ReceiverDialogs : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testing::application();
+        testsupport::ensureApplication();
         ASSERT_TRUE(first.valid() && second.valid() && spare.valid());
         ports = {QString::fromStdString(first.path()), QString::fromStdString(second.path())};
         settings.autoCont = true;

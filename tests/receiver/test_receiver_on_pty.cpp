@@ -4,6 +4,7 @@
 
 #include <QSignalSpy>
 
+#include "common/qt_application.h"
 #include "pty_harness.h"
 
 namespace sorae {
@@ -57,7 +58,7 @@ class ReceiverOnPty : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testing::application();
+        testsupport::ensureApplication();
         ASSERT_TRUE(pty.valid());
         auto observed = std::make_unique<ObservedLink>(&pty);
         link = observed.get();
