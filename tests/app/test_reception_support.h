@@ -76,17 +76,19 @@ private:
 };
 
 // Best correlation of the image part of a picture with the source over
-// small constant line and column offsets of the chain (rows from firstRow,
-// so a title is left out).
-inline double bestCorrelation(const PictureBuffer& picture, int channel, int firstRow = 80) {
+// small constant line and column offsets of the chain, for the rows from
+// firstRow (a title is left out) to the last but endMargin (silence after
+// the signal).
+inline double bestCorrelation(const PictureBuffer& picture, int channel, int firstRow = 80,
+                              int endMargin = 0) {
     const AptLineSource source = passSource();
     double best = -1.0;
-    const int rows = picture.height;
+    const int rows = picture.height - endMargin;
     for (int lineShift = 0; lineShift <= 80; ++lineShift) {
         for (int columnShift = -6; columnShift <= 6; columnShift += 2) {
             double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
             long n = 0;
-            for (int r = firstRow; r < rows; r += 3) {
+            for (int r = firstRow; r < rows; r += 2) {
                 const auto truth = source.half(r + lineShift, channel);
                 for (int w = AptLayout::kImageStart + 10; w < AptLayout::kTelemetryStart - 10; w += 5) {
                     const int x = w + columnShift;
