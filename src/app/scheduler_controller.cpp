@@ -75,7 +75,10 @@ SchedulerController::SchedulerController(MainWindow& window, PassReception& rece
         c.nextPass = memory_.table[0];
     });
 
-    window_.receptionHooks().onSchedulerTick = [this] { tickFromBlock(); };
+    // The hook outlives this object when the window is torn down.
+    window_.receptionHooks().onSchedulerTick = [self = QPointer<SchedulerController>(this)] {
+        if (self) self->tickFromBlock();
+    };
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(1000);
     connect(&timer_, &QTimer::timeout, this, &SchedulerController::tickFromTimer);
@@ -85,10 +88,13 @@ SchedulerController::SchedulerController(MainWindow& window, PassReception& rece
 }
 
 SchedulerController::~SchedulerController() {
+    // The window may be half gone here: touch nothing of it.
     timer_.stop();
-    if (window_.receptionHooks().onSchedulerTick) window_.receptionHooks().onSchedulerTick = nullptr;
     // A computation still running finishes into a result nobody applies.
-    if (worker_ != nullptr) worker_->wait();
+    if (worker_ != nullptr) {
+        worker_->wait();
+        delete worker_.data();
+    }
 }
 
 void SchedulerController::tickFromBlock() {
