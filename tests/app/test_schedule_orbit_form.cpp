@@ -7,7 +7,6 @@
 
 #include "app/map_controller.h"
 #include "app/status_panels.h"
-#include "app/program_forms.h"
 #include "app/schedule_wiring.h"
 #include "app/scheduler_controller.h"
 #include "map/qt/map_painting.h"
@@ -27,7 +26,7 @@ protected:
         prepareFolder(dir_);
         setProgramClockTo(unixFromStation(StationTimeFromUtc(UtcInstant{2019, 1, 25, 0, 0, 0})));
         window_ = std::make_unique<MainWindow>(windowOptions(dir_));
-        createProgramForms(*window_);
+        createOrbitSettingsForm(*window_);
         reception_ = std::make_unique<FakeReception>(*window_);
         parts_ = installScheduling(*window_, *reception_);
         orbit_ = window_->findChild<OrbitSettingsDialog*>(QStringLiteral("TForm3"));
