@@ -14,13 +14,6 @@ namespace sorae {
 
 namespace {
 
-QDialog* placeholder(MainWindow& mainWindow, const char* objectName, const char* caption) {
-    auto* dialog = new QDialog(&mainWindow);
-    dialog->setObjectName(QString::fromLatin1(objectName));
-    dialog->setWindowTitle(QString::fromUtf8(caption));
-    return dialog;
-}
-
 void createInputDeviceDialog(MainWindow& w) {
     InputDeviceDialog::Host host;
     host.inputDeviceIndex = [&w] { return w.settings().input; };
@@ -47,13 +40,15 @@ void createInputDeviceDialog(MainWindow& w) {
 }  // namespace
 
 void createProgramForms(MainWindow& mainWindow) {
-    placeholder(mainWindow, "TForm2", "過去画像");          // past images
+    // The pass reception first: the scheduler and the map below take it.
+    auto* passReception = new ReceptionController(mainWindow);
+    passReception->createPastImageBrowser();                // TForm2
     createInputDeviceDialog(mainWindow);
     createRecordingChangeNotice(&mainWindow);
     createOrbitSettingsForm(mainWindow);
     createReceiverSettingsForm(mainWindow);
-    placeholder(mainWindow, "TForm5", "画像設定");          // image settings
-    placeholder(mainWindow, "TForm6", "手動受信");          // manual reception direction
+    passReception->createImageSettingsDialog();             // TForm5
+    passReception->createManualReceptionDialog();           // TForm6
     createPcrVolumeForm(mainWindow);
     // The scheduler and the map drive the pass reception, so they come after it.
     if (auto* reception = mainWindow.findChild<ReceptionController*>(QString(), Qt::FindDirectChildrenOnly)) {
