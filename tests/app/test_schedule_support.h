@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include "app/main_window.h"
+#include "common/qt_application.h"
 #include "app/pass_reception.h"
 #include "app/program_clock.h"
 #include "imaging/qt/image_display.h"
@@ -27,14 +28,7 @@
 
 namespace sorae::testing {
 
-inline void ensureApp() {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_app";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-}
+inline void ensureApp() { testsupport::ensureApplication(); }
 
 // Stands in for the reception controller: the display is real, the rest
 // is counted.
