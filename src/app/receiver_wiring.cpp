@@ -1,6 +1,7 @@
 #include "app/receiver_wiring.h"
 
 #include <QDialog>
+#include <QPushButton>
 
 #include "app/main_window.h"
 #include "app/status_panels.h"
@@ -23,7 +24,15 @@ ReceiverController& receiverControllerOf(MainWindow& w, std::unique_ptr<SerialLi
 }
 
 QDialog* createReceiverSettingsForm(MainWindow& w) {
-    return new ReceiverSettingsDialog(w.settings(), receiverControllerOf(w), &w);
+    auto* dialog = new ReceiverSettingsDialog(w.settings(), receiverControllerOf(w), &w);
+    // The input dialog's "IC-PCR音量" button is there for the IC-PCR only,
+    // also when the model changes while that dialog is open.
+    QObject::connect(dialog, &ReceiverSettingsDialog::modelChanged, &w, [&w](int model) {
+        auto* input = w.findChild<QDialog*>(QStringLiteral("TForm9"), Qt::FindDirectChildrenOnly);
+        if (input == nullptr) return;
+        if (auto* volume = input->findChild<QPushButton*>(QStringLiteral("Button3"))) volume->setEnabled(model == 1);
+    });
+    return dialog;
 }
 
 QDialog* createPcrVolumeForm(MainWindow& w) {

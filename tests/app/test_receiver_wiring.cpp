@@ -4,6 +4,7 @@
 // over a pseudo-terminal.
 #include "test_schedule_support.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QPushButton>
 
@@ -41,6 +42,27 @@ TEST_F(ReceiverWiringTest, FormsShareOneControllerAndReplaceThePlaceholders) {
         EXPECT_GT(dialog->findChildren<QWidget*>().size(), 2) << name << " is a real dialog";
     }
     EXPECT_TRUE(static_cast<bool>(window_->powerOffReceiver));
+}
+
+TEST_F(ReceiverWiringTest, ModelChangeEnablesTheVolumeButtonOfTheOpenInputDialog) {
+    window_->settings().type = 0;
+    createProgramForms(*window_);
+    auto* input = window_->findChild<QDialog*>(QStringLiteral("TForm9"), Qt::FindDirectChildrenOnly);
+    auto* receiverForm = window_->findChild<QDialog*>(QStringLiteral("TForm4"), Qt::FindDirectChildrenOnly);
+    ASSERT_NE(input, nullptr);
+    ASSERT_NE(receiverForm, nullptr);
+    input->show();
+    auto* volume = input->findChild<QPushButton*>(QStringLiteral("Button3"));
+    auto* model = receiverForm->findChild<QComboBox*>(QStringLiteral("ComboBox2"));
+    ASSERT_NE(volume, nullptr);
+    ASSERT_NE(model, nullptr);
+    EXPECT_FALSE(volume->isEnabled());
+    model->setCurrentIndex(1);
+    EXPECT_EQ(window_->settings().type, 1);
+    EXPECT_TRUE(volume->isEnabled());
+    model->setCurrentIndex(2);
+    EXPECT_FALSE(volume->isEnabled());
+    input->close();
 }
 
 TEST_F(ReceiverWiringTest, PowerOnOffBytesReachThePortAndShutdownSwitchesOff) {
