@@ -82,15 +82,19 @@ struct RecordingReader::Impl {
         const sf_count_t n = sf_readf_float(file, input.data(), kReadChunkFrames);
         inputFrames = n > 0 ? size_t(n) : 0;
         inputPos = 0;
-        if (n < kReadChunkFrames) {
-            const int code = sf_error(file);
-            if (code != SF_ERR_NO_ERROR) {
-                error = RecordingError::ReadFailed;
-                message = "録音ファイル" + quoted(path) + "の読み込み中にエラーが発生しました: " +
-                          sf_error_number(code);
-            }
-            if (n <= 0) inputEnded = true;
+        if (n < kReadChunkFrames) afterShortRead(n);
+    }
+
+    // After a read that gave fewer frames than asked for: a libsndfile error
+    // is reported, and a read that gave nothing ends the input.
+    void afterShortRead(sf_count_t n) {
+        const int code = sf_error(file);
+        if (code != SF_ERR_NO_ERROR) {
+            error = RecordingError::ReadFailed;
+            message = "録音ファイル" + quoted(path) + "の読み込み中にエラーが発生しました: " +
+                      sf_error_number(code);
         }
+        if (n <= 0) inputEnded = true;
     }
 
     // Fills the queue up to `need` frames or until the recording ends.
@@ -137,15 +141,7 @@ struct RecordingReader::Impl {
             const sf_count_t want = sf_count_t(block - real);
             const sf_count_t n = sf_readf_short(file, target + real * channels(), want);
             if (n > 0) real += size_t(n);
-            if (n < want) {
-                const int code = sf_error(file);
-                if (code != SF_ERR_NO_ERROR) {
-                    error = RecordingError::ReadFailed;
-                    message = "録音ファイル" + quoted(path) + "の読み込み中にエラーが発生しました: " +
-                              sf_error_number(code);
-                }
-                if (n <= 0) inputEnded = true;
-            }
+            if (n < want) afterShortRead(n);
         }
         lastBlockFrames = int(real);
         if (real == 0) return false;
