@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/scratch_folder.h"
+
 #include <csignal>
 #include <filesystem>
 #include <random>
@@ -18,15 +20,8 @@ namespace fs = std::filesystem;
 
 class PassAudioWriterTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("sorae_passaudio_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    fs::path dir_;
+    std::string path(const std::string& name) const { return scratch_.file(name); }
+    testsupport::ScratchFolder scratch_{"sorae_passaudio_"};
 };
 
 // Noise: FLAC cannot squeeze it, so sizes are predictable.

@@ -1,6 +1,8 @@
 #include "capture/recording_reader.h"
 
 #include <gtest/gtest.h>
+
+#include "common/scratch_folder.h"
 #include <sndfile.h>
 
 #include <cmath>
@@ -21,15 +23,7 @@ constexpr double kPi = std::numbers::pi;
 
 class RecordingReaderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("sorae_recording_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string path(const std::string& name) const { return scratch_.file(name); }
 
     // Writes interleaved int16 samples with libsndfile.
     std::string writeShorts(const std::string& name, int format, int rate, int channels,
@@ -86,7 +80,8 @@ protected:
         return all;
     }
 
-    fs::path dir_;
+    testsupport::ScratchFolder scratch_{"sorae_recording_"};
+    const fs::path dir_ = scratch_.path();
 };
 
 std::vector<int16_t> randomShorts(size_t n, unsigned seed) {

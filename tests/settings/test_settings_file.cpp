@@ -2,6 +2,8 @@
 // preservation of what the program does not know.
 #include <gtest/gtest.h>
 
+#include "common/scratch_folder.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -16,14 +18,6 @@ namespace {
 
 class SettingsFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("sorae-settings-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        path_ = (dir_ / "sorae-apt.ini").string();
-    }
-    void TearDown() override { fs::remove_all(dir_); }
 
     void writeText(const std::string& text) {
         std::ofstream out(path_, std::ios::binary);
@@ -36,8 +30,8 @@ protected:
         return s.str();
     }
 
-    fs::path dir_;
-    std::string path_;
+    testsupport::ScratchFolder scratch_{"sorae-settings-"};
+    const std::string path_ = scratch_.file("sorae-apt.ini");
 };
 
 WindowPlacement restoredAt(int top, int left, int width, int height) {

@@ -1,6 +1,8 @@
 // Recordings and pictures on disk: what libsndfile reads back is what the
 // generator made, and failures name the file.
 #include <gtest/gtest.h>
+
+#include "common/scratch_folder.h"
 #include <sndfile.h>
 #include <unistd.h>
 
@@ -21,14 +23,9 @@ namespace {
 
 class RecordingFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("sorae-testsignal-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string path(const std::string& name) const { return scratch_.file(name); }
 
-    fs::path dir_;
+    sorae::testsupport::ScratchFolder scratch_{"sorae-testsignal-"};
 };
 
 AptLineSource source() {
