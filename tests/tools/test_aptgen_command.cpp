@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "common/scratch_folder.h"
 #include "testsignal/aptgen_command.h"
 #include "testsignal/picture_files.h"
 #include "testsignal/test_patterns.h"
@@ -80,8 +81,8 @@ int runProgram(const std::string& arguments) {
 }  // namespace
 
 TEST(AptGenProgram, WritesTheRecordingAndTheTruePictures) {
-    const fs::path dir = fs::temp_directory_path() / ("sorae-aptgen-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const sorae::testsupport::ScratchFolder scratch("sorae-aptgen-");  // gone also when an assertion fails
+    const fs::path dir = scratch.path();
     const std::string out = (dir / "rec.wav").string(), truth = (dir / "truth").string();
 
     // A picture of our own for channel A.
@@ -114,5 +115,4 @@ TEST(AptGenProgram, WritesTheRecordingAndTheTruePictures) {
     EXPECT_EQ(runProgram("--out " + out + " --picture-b " + (dir / "missing.png").string()), 1);
     EXPECT_EQ(runProgram("--out " + (dir / "none/x.wav").string() + " --lines 1"), 1);
     EXPECT_EQ(runProgram("--help"), 0);
-    fs::remove_all(dir);
 }
