@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -364,4 +366,48 @@ TEST_F(ReceptionWindowTest, SoundFileFollowsTheSettingAndItsFailureNeverStopsRec
     EXPECT_EQ(reception_->lastAudioFile(), "");
     ASSERT_FALSE(failures_.isEmpty());
     EXPECT_TRUE(failures_.last().contains("画像ファイルを保存できません"));
+}
+
+TEST_F(ReceptionWindowTest, SavedPairIsListedAndLoadsBackButNotDuringAReception) {
+    startManual("Button1");
+    BlockSource source(SignalKind::Audio, 150);
+    feed(source, 150);
+    button(2)->click();
+    const int rows = reception_->lastPictures().rows;
+    ASSERT_GT(rows, 100);
+
+    auto* calendar = browser_->findChild<QCalendarWidget*>();
+    ASSERT_NE(calendar, nullptr);
+    calendar->setSelectedDate(QDate(2025, 1, 15));
+    browser_->RefreshList();
+    auto* list = browser_->findChild<QListWidget*>("ListBox1");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), "10:23 MANUAL  CH-A CH-B");
+    list->setCurrentRow(0);
+
+    // While a pass is received the pictures stay as they are.
+    startManual("Button1");
+    browser_->loadSelected();
+    ASSERT_EQ(failures_.size(), 1);
+    EXPECT_EQ(failures_[0], "信号受信中のため画像を読み込めません");
+    EXPECT_TRUE(window_->reception().receptionActive);
+    button(2)->click();
+
+    button(6)->setChecked(true);
+    reception_->display().resetForNewPass();
+    browser_->loadSelected();
+    EXPECT_FALSE(button(6)->isChecked()) << "loading shows the pictures instead of the orbit view";
+    EXPECT_EQ(reception_->display().pictureHeight(), rows);
+    EXPECT_EQ(reception_->display().picture(1).height(), rows);
+    EXPECT_EQ(panel(0), "");
+}
+
+TEST_F(ReceptionWindowTest, ClosingTheWindowDuringAPassKeepsItsSound) {
+    startManual("Button1");
+    BlockSource source(SignalKind::Audio, 60);
+    feed(source, 60);
+    ASSERT_TRUE(reception_->syncConfirmed());
+    window_.reset();
+    EXPECT_EQ(filesIn(pics()), (std::set<std::string>{kStamp + "MN.flac"}));
 }
