@@ -106,6 +106,7 @@ void SchedulerController::tickFromTimer() {
     // While blocks arrive they drive the scheduler; the timer fills in only
     // when none came for a second (no capture, or a stalled one).
     if (sinceBlockTick_.isValid() && sinceBlockTick_.elapsed() < 1000) return;
+    ++timerTicks_;
     scheduler_.tick();
 }
 

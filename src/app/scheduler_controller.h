@@ -46,6 +46,8 @@ public:
     // The pass table as last computed and whether it may be used.
     const PassMemory& passMemory() const { return memory_; }
     bool passCalcBusy() const { return calcBusy_; }
+    // Scheduler calls made by the one-second timer (none while blocks arrive).
+    int timerTicks() const { return timerTicks_; }
 
     // DownloadElements: fetches Sat/Address into the element file; with
     // thenCompute the passes are computed once the transfer has ended. A
@@ -116,6 +118,7 @@ private:
 
     QTimer timer_;
     QElapsedTimer sinceBlockTick_;
+    int timerTicks_ = 0;
 };
 
 }  // namespace sorae

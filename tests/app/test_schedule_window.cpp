@@ -147,6 +147,26 @@ TEST_F(ScheduleWindowTest, ReleasingAutomaticReceptionMidPassEndsItWithPictures)
     EXPECT_EQ(reception_->builds, 1);
 }
 
+TEST_F(ScheduleWindowTest, TimerStandsInOnlyWhileNoBlocksArrive) {
+    const PassComputation ahead = fixturePasses(fixtureMorning());
+    startWindow(unixFromStation(ahead.table[0].start) - 600);
+    SchedulerController& scheduler = *parts_.scheduler;
+    const QString before = window_->statusPanels().panelText(6);
+
+    // Blocks every 200 ms for 2.5 s: they drive the scheduler, the timer keeps out.
+    std::vector<std::int16_t> silence(48000, 0);
+    const int timerBefore = scheduler.timerTicks();
+    for (int i = 0; i < 13; ++i) {
+        window_->blockHandler().handleBlock(silence.data(), 24000);
+        QTest::qWait(200);
+    }
+    EXPECT_EQ(scheduler.timerTicks(), timerBefore);
+    EXPECT_NE(window_->statusPanels().panelText(6), before) << "the blocks moved the clock";
+
+    // No blocks: the timer takes over within a second or two.
+    QTRY_VERIFY_WITH_TIMEOUT(scheduler.timerTicks() >= timerBefore + 2, 5000);
+}
+
 TEST_F(ScheduleWindowTest, ComputerZoneDoesNotMovePasses) {
     const char* saved = std::getenv("TZ");
     const std::string savedZone = saved ? saved : "";
