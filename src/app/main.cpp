@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <exception>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 
@@ -13,7 +14,7 @@
 #include "app/program_forms.h"
 #include "app/quit_on_signal.h"
 
-int main(int argc, char** argv) {
+static int runProgram(int argc, char** argv) {
     const int status = sorae::runCommandLine(argc, argv);
     if (status >= 0) {
         return status;
@@ -52,4 +53,13 @@ int main(int argc, char** argv) {
         window.shutdown();
         return 0;
     }
+}
+
+int main(int argc, char** argv) {
+    const int status = runProgram(argc, argv);
+    // The window has shut down and saved everything by now. The sound
+    // server's client library can assert while its main loop is torn down by
+    // the static destructors, so the process ends without running them.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }

@@ -329,6 +329,9 @@ TEST(AudioDevice, ABusyMomentLosesNoAudio) {
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
     const double received = double(frames - before) / 48000.0;
     capture.close();
-    // Everything that was recorded meanwhile, give or take the block being filled.
-    EXPECT_NEAR(received, seconds, 0.75) << "received " << received << " s in " << seconds << " s";
+    // Everything recorded while the thread was stuck arrives, give or take the
+    // block being filled; a loaded machine may deliver later, never more.
+    EXPECT_GE(received, 5.0 - 0.75) << "received " << received << " s in " << seconds << " s";
+    EXPECT_LE(received, seconds + 0.75) << "received " << received << " s in " << seconds << " s";
+    EXPECT_EQ(capture.blocksDropped(), 0);
 }
