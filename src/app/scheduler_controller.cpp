@@ -140,6 +140,9 @@ bool SchedulerController::askDownloadMissingElements() {
     missingQuestionAsked_ = true;
     question_(QString::fromUtf8(ReceptionScheduler::kMissingElementsQuestion), [this](bool yes) {
         if (yes) {
+            // The passes computed after this download are still the
+            // start-up's: old elements there lead to the question.
+            startupComputation_ = true;
             downloadElements(true);
         } else {
             closeMainWindow();
@@ -185,7 +188,8 @@ void SchedulerController::computePasses() {
     job->request.now = programUtcNow();
     job->request.globeCentreLongitudeDeg = map_.globeCentreLongitude();
     job->memory = memory_;
-    job->startupCountdown = scheduler_.startupCountdown();
+    job->startupCountdown = startupComputation_ ? -1 : scheduler_.startupCountdown();
+    startupComputation_ = false;
 
     window_.statusPanels().setPanelText(1, QString::fromUtf8(kComputingPassesText) + QStringLiteral("0%"));
     QThread* worker = QThread::create([job] { job->result = ComputePasses(job->request, job->memory); });

@@ -109,6 +109,7 @@ private:
     bool calcBusy_ = false;
     bool computeAfterDownload_ = false;
     bool missingQuestionAsked_ = false;
+    bool startupComputation_ = false;  // the next computation is the start-up's
     // The computation after a download that an old-elements decision
     // started: it must not start another one.
     bool oldElementsHandled_ = false;
