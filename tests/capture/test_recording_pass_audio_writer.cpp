@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "common/scratch_folder.h"
-
 #include <csignal>
 #include <filesystem>
 #include <random>
@@ -12,6 +10,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
+
+#include "common/scratch_folder.h"
 
 namespace sorae {
 namespace {

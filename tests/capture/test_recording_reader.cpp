@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "common/scratch_folder.h"
 #include <sndfile.h>
 
 #include <cmath>
@@ -12,8 +11,11 @@
 #include <numbers>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <unistd.h>
 #include <vector>
+
+#include "common/scratch_folder.h"
 
 namespace sorae {
 namespace {
@@ -25,9 +27,10 @@ class RecordingReaderTest : public ::testing::Test {
 protected:
     std::string path(const std::string& name) const { return scratch_.file(name); }
 
-    // Writes interleaved int16 samples with libsndfile.
-    std::string writeShorts(const std::string& name, int format, int rate, int channels,
-                            const std::vector<int16_t>& samples) {
+    // Writes interleaved int16 or float samples with libsndfile.
+    template <typename Sample>
+    std::string writeSamples(const std::string& name, int format, int rate, int channels,
+                             const std::vector<Sample>& samples) {
         SF_INFO info{};
         info.samplerate = rate;
         info.channels = channels;
@@ -35,22 +38,21 @@ protected:
         SNDFILE* f = sf_open(path(name).c_str(), SFM_WRITE, &info);
         EXPECT_NE(f, nullptr) << sf_strerror(nullptr);
         if (!f) return path(name);
-        sf_writef_short(f, samples.data(), sf_count_t(samples.size() / channels));
+        const sf_count_t frames = sf_count_t(samples.size() / channels);
+        if constexpr (std::is_same_v<Sample, float>)
+            sf_writef_float(f, samples.data(), frames);
+        else
+            sf_writef_short(f, samples.data(), frames);
         sf_close(f);
         return path(name);
     }
+    std::string writeShorts(const std::string& name, int format, int rate, int channels,
+                            const std::vector<int16_t>& samples) {
+        return writeSamples(name, format, rate, channels, samples);
+    }
     std::string writeFloats(const std::string& name, int format, int rate, int channels,
                             const std::vector<float>& samples) {
-        SF_INFO info{};
-        info.samplerate = rate;
-        info.channels = channels;
-        info.format = format;
-        SNDFILE* f = sf_open(path(name).c_str(), SFM_WRITE, &info);
-        EXPECT_NE(f, nullptr) << sf_strerror(nullptr);
-        if (!f) return path(name);
-        sf_writef_float(f, samples.data(), sf_count_t(samples.size() / channels));
-        sf_close(f);
-        return path(name);
+        return writeSamples(name, format, rate, channels, samples);
     }
     std::string writeBytes(const std::string& name, const std::string& bytes) {
         std::ofstream(path(name), std::ios::binary) << bytes;

@@ -2,13 +2,12 @@
 // preservation of what the program does not know.
 #include <gtest/gtest.h>
 
-#include "common/scratch_folder.h"
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
 
+#include "common/scratch_folder.h"
 #include "settings/settings_file.h"
 
 namespace fs = std::filesystem;

@@ -2,7 +2,6 @@
 // generator made, and failures name the file.
 #include <gtest/gtest.h>
 
-#include "common/scratch_folder.h"
 #include <sndfile.h>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include <string>
 
 #include "signal_probe.h"
+#include "common/scratch_folder.h"
 #include "testsignal/picture_files.h"
 #include "testsignal/recording_writer.h"
 #include "testsignal/test_patterns.h"
