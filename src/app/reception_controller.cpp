@@ -148,6 +148,7 @@ void ReceptionController::resetForNewPass() {
     ReceptionState& state = window_.reception();
     state.picturesBusy = false;
     audioPending_ = true;
+    audioCut_ = false;
     manualPass_ = false;
     decoder_.resetForNewPass();
     setReceptionActive(false);
@@ -176,7 +177,11 @@ void ReceptionController::decodeCapturedBlock(const double* envelope, int /*samp
     if (audio_->active()) {
         if (audio_->sampleRate() != format.sampleRate) {
             // The input was switched to another signal type mid-pass; the
-            // file keeps what came in the first format.
+            // file keeps what came in the first format, and says so once.
+            if (!audioCut_) {
+                audioCut_ = true;
+                setPanel(kProgressPanel, QStringLiteral("入力形式が変わったため受信音声の保存を止めました"));
+            }
         } else if (!audio_->append(handler.captureChannel(0), handler.captureChannel(1),
                                    format.framesPerBlock)) {
             setPanel(kProgressPanel, QString::fromStdString(audio_->errorMessage()));

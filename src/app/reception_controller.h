@@ -103,6 +103,7 @@ private:
     std::function<std::int64_t()> clock_;
     QString audioError_;         // why the last pass's sound was not kept
     bool audioPending_ = true;   // the next decoded block is the pass's first
+    bool audioCut_ = false;      // the input format changed: the file ends early
     bool manualPass_ = false;    // the pass was started with SpeedButton2
     bool awaitingDirection_ = false;
 };

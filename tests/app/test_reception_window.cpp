@@ -21,6 +21,7 @@
 #include "app/main_window.h"
 #include "app/reception_controller.h"
 #include "app/status_panels.h"
+#include "capture/qt/sound_capture.h"
 #include "imaging/jpeg_file.h"
 #include "imaging/qt/image_display.h"
 #include "imaging/qt/image_settings_dialog.h"
@@ -410,4 +411,30 @@ TEST_F(ReceptionWindowTest, ClosingTheWindowDuringAPassKeepsItsSound) {
     ASSERT_TRUE(reception_->syncConfirmed());
     window_.reset();
     EXPECT_EQ(filesIn(pics()), (std::set<std::string>{kStamp + "MN.flac"}));
+}
+
+TEST_F(ReceptionWindowTest, LostRecordingDeviceKeepsTheLinesAndThePicturesCanBeBuilt) {
+    startManual("Button1");
+    BlockSource source(SignalKind::Audio, 150);
+    feed(source, 150);
+    const int lines = reception_->lineStore().lineCount;
+    emit window_->soundCapture().deviceLost();
+    EXPECT_EQ(panel(0), "録音デバイスが停止しました");
+    EXPECT_TRUE(window_->reception().receptionActive);
+    EXPECT_EQ(reception_->lineStore().lineCount, lines);
+    button(2)->click();
+    EXPECT_EQ(filesIn(pics()),
+              (std::set<std::string>{kStamp + "MNA.jpg", kStamp + "MNB.jpg", kStamp + "MN.flac"}));
+}
+
+TEST_F(ReceptionWindowTest, SoundFileStopsWhenTheInputFormatChangesMidPass) {
+    startManual("Button1");
+    BlockSource audio(SignalKind::Audio, 20);
+    feed(audio, 20);
+    window_->blockHandler().setSignalType(1);
+    BlockSource iq(SignalKind::IQ, 4);
+    bool told = false;
+    feed(iq, 4, [&](int) { told = told || panel(0).contains("受信音声"); });
+    EXPECT_TRUE(told);
+    EXPECT_EQ(panel(2), "SCAN") << "the reception itself goes on";
 }
