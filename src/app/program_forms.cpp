@@ -51,10 +51,8 @@ void createProgramForms(MainWindow& mainWindow) {
     passReception->createManualReceptionDialog();           // TForm6
     createPcrVolumeForm(mainWindow);
     // The scheduler and the map drive the pass reception, so they come after it.
-    if (auto* reception = mainWindow.findChild<ReceptionController*>(QString(), Qt::FindDirectChildrenOnly)) {
-        reception->setClock(&programUnixSeconds);
-        installScheduling(mainWindow, *reception);
-    }
+    passReception->setClock(&programUnixSeconds);
+    installScheduling(mainWindow, *passReception);
 }
 
 }  // namespace sorae
