@@ -17,7 +17,6 @@
 #include "app/map_controller.h"
 #include "app/program_forms.h"
 #include "app/reception_controller.h"
-#include "app/schedule_wiring.h"
 #include "app/scheduler_controller.h"
 #include "imaging/picture_naming.h"
 #include "receiver/command_sequence.h"
@@ -54,11 +53,7 @@ TEST(AutomaticPass, ScheduledPassIsReceivedDecodedAndSavedWithTheReceiverSwitche
     MainWindow window(windowOptions(dir));
     createProgramForms(window);
     auto* reception = window.findChild<ReceptionController*>();
-    if (reception == nullptr) {
-        // Forms from before the pass reception was among them.
-        reception = new ReceptionController(window);
-        installScheduling(window, *reception);
-    }
+    ASSERT_NE(reception, nullptr) << "the forms create the pass reception";
     reception->setFailureReporter([](const QString& m) { ADD_FAILURE() << m.toStdString(); });
     auto* scheduler = window.findChild<SchedulerController*>();
     ASSERT_NE(scheduler, nullptr) << "the forms install the scheduler after the reception";
