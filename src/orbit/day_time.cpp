@@ -56,7 +56,11 @@ CalendarDate CalendarFromDayNumber(long dayNumber)
 
 EpochDate EpochToCalendar(double epoch)
 {
-    const long whole = static_cast<long>(epoch);
+    // The field has 14 columns, so any real epoch is far inside this range;
+    // a damaged one ("nan", "1e300") must not reach the integer conversion.
+    constexpr double kLargestEpoch = 1e14;
+    const double usable = std::isnan(epoch) ? 0.0 : std::fmax(-kLargestEpoch, std::fmin(epoch, kLargestEpoch));
+    const long whole = static_cast<long>(usable);
     const long yy = whole / 1000;
     const int year = static_cast<int>(yy > 56 ? 1900 + yy : 2000 + yy);
     const long dayNumber = JulianDayNumber(year - 1, 12, 31) + whole % 1000;

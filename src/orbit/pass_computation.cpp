@@ -14,6 +14,7 @@ namespace {
 
 constexpr double kStepMinutes = 1.0 / 60.0;
 constexpr double kSearchMinutes = 1440.0;
+constexpr double kFarthestEpochMinutes = 1000.0 * 366.0 * 1440.0;
 
 bool isSelected(const std::string& name, const ReceptionList& list)
 {
@@ -32,6 +33,11 @@ void searchSatellite(const OrbitalElements& prepared, int slotPair, const PassRe
 {
     const SgpEpochTerms terms = SgpEpochTerms::from(prepared);
     const double t0 = MinutesSinceEpoch(prepared.epoch, request.now);
+    // A damaged epoch can put "now" so far from it that adding a second no
+    // longer changes t, and the search would never end. A set a thousand
+    // years from now is damaged anyway: it simply gets no passes.
+    if (!(std::fabs(t0) < kFarthestEpochMinutes))
+        return;
     const double tEnd = t0 + kSearchMinutes;
     UtClock clock = UtClock::start(request.now);
     const double stepHours = kStepMinutes / 60.0;

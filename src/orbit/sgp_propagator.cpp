@@ -1,6 +1,7 @@
 #include "orbit/sgp_propagator.h"
 
 #include <cmath>
+#include <limits>
 
 namespace sorae {
 
@@ -17,10 +18,20 @@ constexpr double k134Over81 = 1.654320987654321;
 constexpr double kKeplerClamp = 0.95;
 constexpr double kKeplerTolerance = 1e-9;
 constexpr int kKeplerRounds = 10;
+// Beyond this many radians an angle is reduced with fmod (65536 turns).
+constexpr double kFarAngle = 65536.0 * kTwoPi;
 }  // namespace
 
 double ReduceAngle(double x)
 {
+    // A corrupt element set can make the angle so large that taking 2pi
+    // away no longer changes it, and the loops below would never end. Such
+    // angles are brought near the range first; ordinary ones are reduced
+    // step by step as always.
+    if (!std::isfinite(x))
+        return std::numeric_limits<double>::quiet_NaN();
+    if (std::fabs(x) > kFarAngle)
+        x = std::fmod(x, kTwoPi);
     while (x > kTwoPi)
         x -= kTwoPi;
     while (x < 0.0)
