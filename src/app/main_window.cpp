@@ -128,11 +128,11 @@ void MainWindow::buildToolbar() {
     connect(speedButton(1), &QToolButton::toggled, this, [this](bool down) { settings_.autoScan = down; });
     connect(speedButton(9), &QToolButton::toggled, this, [this](bool down) { settings_.picStretch = down; });
     connect(speedButton(7), &QToolButton::clicked, this, &MainWindow::monitorClicked);
-    connect(speedButton(5), &QToolButton::clicked, this, [this] { showForm("TForm2", false); });
+    connect(speedButton(5), &QToolButton::clicked, this, [this] { showForm("TForm2", true); });
     connect(speedButton(4), &QToolButton::clicked, this, [this] { showForm("TForm9", true); });
     connect(speedButton(10), &QToolButton::clicked, this, [this] { showForm("TForm3", false); });
     connect(speedButton(11), &QToolButton::clicked, this, [this] { showForm("TForm4", false); });
-    connect(speedButton(3), &QToolButton::clicked, this, [this] { showForm("TForm5", false); });
+    connect(speedButton(3), &QToolButton::clicked, this, [this] { showForm("TForm5", true); });
 }
 
 QToolButton* MainWindow::speedButton(int number) const {

@@ -47,11 +47,14 @@ TEST(ReceptionForms, ToolbarOpensThePictureDialogsOfThePassReception) {
     for (const char* name : {"TForm2", "TForm5", "TForm6"})
         EXPECT_EQ(window.findChildren<QDialog*>(name, Qt::FindDirectChildrenOnly).size(), 1) << name;
 
+    // Both stay open beside the window without blocking it.
     window.speedButton(5)->click();
     EXPECT_TRUE(browser->isVisible());
-    browser->close();
+    EXPECT_EQ(browser->windowModality(), Qt::NonModal);
     window.speedButton(3)->click();
     EXPECT_TRUE(settings->isVisible());
+    EXPECT_EQ(settings->windowModality(), Qt::NonModal);
+    browser->close();
     settings->close();
 
     // The stretch button reaches the display.
