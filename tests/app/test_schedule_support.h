@@ -11,15 +11,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <fcntl.h>
-#include <pty.h>
 #include <string>
-#include <termios.h>
-#include <unistd.h>
 
 #include "app/main_window.h"
+#include "common/pseudo_terminal.h"
 #include "common/qt_application.h"
 #include "app/pass_reception.h"
 #include "app/program_clock.h"
@@ -107,36 +105,18 @@ inline PassComputation fixturePasses(const UtcInstant& now) {
     return ComputePasses(request);
 }
 
-// Both ends of a pseudo-terminal; the slave's path is the port name.
+// The receiver's serial port: the slave's path is the port name; drain()
+// gives what has arrived on the master side since the last call.
 struct PseudoTerminal {
-    int master = -1;
-    int slave = -1;
-    std::string path;
-    PseudoTerminal() {
-        char name[256] = {};
-        if (openpty(&master, &slave, name, nullptr, nullptr) == 0) {
-            path = name;
-            termios t{};
-            tcgetattr(slave, &t);
-            cfmakeraw(&t);
-            tcsetattr(slave, TCSANOW, &t);
-            fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-        }
-    }
-    ~PseudoTerminal() {
-        if (master >= 0) ::close(master);
-        if (slave >= 0) ::close(slave);
-    }
-    // What has arrived on the master side so far.
+    testsupport::PtyPair pair;
+    std::string path = pair.valid() ? pair.path() : std::string();
+    std::size_t taken = 0;
     std::string drain() {
-        std::string out;
-        char buffer[512];
-        for (;;) {
-            const ssize_t n = ::read(master, buffer, sizeof buffer);
-            if (n <= 0) break;
-            out.append(buffer, std::size_t(n));
-        }
-        return out;
+        pair.poll();
+        const std::string all = pair.text();
+        std::string fresh = all.substr(std::min(taken, all.size()));
+        taken = all.size();
+        return fresh;
     }
 };
 
