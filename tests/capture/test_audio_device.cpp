@@ -15,12 +15,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 #include <vector>
 
 #include "common/qt_application.h"
+#include "common/sound_server.h"
 #include "capture/block_handler.h"
 #include "capture/qt/capture_messages.h"
 #include "capture/qt/monitor_output.h"
@@ -31,24 +30,7 @@ using namespace sorae;
 
 namespace {
 
-bool pulseAvailable() { return std::getenv("SORAE_PULSE_AVAILABLE") != nullptr; }
-
-// ctest runs tests in parallel; tests that play into the shared null sinks
-// take this lock so that no other tone mixes into theirs.
-class SoundServerLock {
-public:
-    SoundServerLock() : fd_(::open("/tmp/sorae-test-sound-server.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
-        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
-    }
-    ~SoundServerLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    SoundServerLock(const SoundServerLock&) = delete;
-    SoundServerLock& operator=(const SoundServerLock&) = delete;
-
-private:
-    int fd_;
-};
+using testsupport::SoundServerLock;
 
 int rowOf(const QString& description) {
     const auto list = recordingDeviceList();
@@ -127,7 +109,7 @@ void captureTone(int signalType, const QString& source, const QString& sink, int
 }  // namespace
 
 TEST(AudioDevice, DeviceListStartsWithTheDefaultSource) {
-    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    if (!testsupport::soundServerAvailable()) GTEST_SKIP() << "no PulseAudio test server";
     SoundServerLock lock;
     testsupport::ensureApplication();
     const auto list = recordingDeviceList();
@@ -143,20 +125,20 @@ TEST(AudioDevice, DeviceListStartsWithTheDefaultSource) {
 }
 
 TEST(AudioDevice, AudioToneArrivesInBlocksOf24000FramesAt48kHz) {
-    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    if (!testsupport::soundServerAvailable()) GTEST_SKIP() << "no PulseAudio test server";
     SoundServerLock lock;
     captureTone(0, QStringLiteral("TestMic"), QStringLiteral("test_sink"), 48000);
 }
 
 TEST(AudioDevice, QuadratureToneArrivesInBlocksOf48000FramesAt96kHz) {
-    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    if (!testsupport::soundServerAvailable()) GTEST_SKIP() << "no PulseAudio test server";
     SoundServerLock lock;
     captureTone(1, QStringLiteral("IQIn"), QStringLiteral("iq_sink"), 96000);
 }
 
 // The block handler behind the real device: the first block is only ticked.
 TEST(AudioDevice, FirstCapturedBlockIsSkippedByTheWarmUp) {
-    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    if (!testsupport::soundServerAvailable()) GTEST_SKIP() << "no PulseAudio test server";
     SoundServerLock lock;
     testsupport::ensureApplication();
     struct Hooks : BlockHooks {
@@ -179,7 +161,7 @@ TEST(AudioDevice, FirstCapturedBlockIsSkippedByTheWarmUp) {
 }
 
 TEST(AudioDevice, MonitorIsHeardOnTheSinkMonitor) {
-    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    if (!testsupport::soundServerAvailable()) GTEST_SKIP() << "no PulseAudio test server";
     SoundServerLock lock;
     testsupport::ensureApplication();
     MonitorOutput monitor;  // the default sink is test_sink
@@ -264,7 +246,7 @@ TEST(AudioDevice, WithoutAServerOpeningFailsWithTheMessage) {
 // A private sound server that dies while capturing: the capture closes
 // itself and says so, and opening again fails cleanly instead of crashing.
 TEST(AudioDevice, CaptureSurvivesTheServerGoingAway) {
-    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    if (!testsupport::soundServerAvailable()) GTEST_SKIP() << "no PulseAudio test server";
     const QString script = QStringLiteral(SORAE_SHARED_DATA_DIR "/../scripts/test-services.sh");
     if (std::getenv("SORAE_PRIVATE_SERVER_CHILD") == nullptr) {
         QTemporaryDir dir;
@@ -314,7 +296,7 @@ TEST(AudioDevice, CaptureSurvivesTheServerGoingAway) {
 // A busy program loses no audio: after the GUI thread was held up for
 // seconds, the blocks that piled up meanwhile still all arrive.
 TEST(AudioDevice, ABusyMomentLosesNoAudio) {
-    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    if (!testsupport::soundServerAvailable()) GTEST_SKIP() << "no PulseAudio test server";
     testsupport::ensureApplication();
     SoundCapture capture;
     long long frames = 0;

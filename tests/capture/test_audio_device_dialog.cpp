@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/qt_application.h"
+#include "common/sound_server.h"
 #include "capture/block_handler.h"
 #include "capture/qt/input_device_dialog.h"
 
@@ -154,7 +155,7 @@ TEST(InputDeviceDialog, CheckMarkStaysOnTheDeviceInUseUntilClosing) {
 }
 
 TEST(InputDeviceDialog, TestServerSourcesAreListedWithTheirFormats) {
-    if (std::getenv("SORAE_PULSE_AVAILABLE") == nullptr) GTEST_SKIP() << "no PulseAudio test server";
+    if (!testsupport::soundServerAvailable()) GTEST_SKIP() << "no PulseAudio test server";
     testsupport::ensureApplication();
     FakeProgram p;
     InputDeviceDialog d(p.host());
