@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "apt/line_decoder.h"
+#include "apt_chain.h"
 #include "synthetic_envelope.h"
 
 namespace sorae {
@@ -44,15 +45,7 @@ protected:
     }
 };
 
-double correlation(const std::vector<double>& x, const std::vector<double>& y) {
-    const double n = double(x.size());
-    double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        sx += x[i]; sy += y[i];
-        sxx += x[i] * x[i]; syy += y[i] * y[i]; sxy += x[i] * y[i];
-    }
-    return (sxy - sx * sy / n) / std::sqrt((sxx - sx * sx / n) * (syy - sy * sy / n));
-}
+using test::correlation;
 
 TEST_F(LineDecoderTest, PositionsThatDriftApartNeverConfirm) {
     decoder.resetForNewPass();
