@@ -1,2 +1,4 @@
 #pragma once
 #include <QString>
+#include <qglobal.h>
+#include <quadmath.h>
