@@ -113,15 +113,15 @@ void MainWindow::buildToolbar() {
     toolbar->setFloatable(false);
     toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
     addToolBar(Qt::TopToolBarArea, toolbar);
-    for (const auto& spec : kButtons) {
+    for (const auto& entry : kButtons) {
         auto* button = new QToolButton(toolbar);
-        button->setObjectName(QStringLiteral("SpeedButton%1").arg(spec.number));
-        button->setText(QString::fromUtf8(spec.caption));
-        button->setCheckable(spec.toggle);
+        button->setObjectName(QStringLiteral("SpeedButton%1").arg(entry.number));
+        button->setText(QString::fromUtf8(entry.caption));
+        button->setCheckable(entry.toggle);
         button->setFixedSize(80, 22);
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
         toolbar->addWidget(button);
-        buttons_[std::size_t(spec.number)] = button;
+        buttons_[std::size_t(entry.number)] = button;
     }
     speedButton(6)->setChecked(true);
 
