@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <unistd.h>
 #include <vector>
 
 #include "common/qt_application.h"
@@ -205,12 +204,8 @@ TEST(AudioDevice, WithoutAServerOpeningFailsWithTheMessage) {
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::MergedChannels);
-        char exe[4096];
-        const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-        ASSERT_GT(n, 0);
-        exe[n] = '\0';
-        testsupport::ensureApplication();
-        child.start(QString::fromLocal8Bit(exe),
+        testsupport::ensureApplication();  // the program runs one of its own tests again
+        child.start(QCoreApplication::applicationFilePath(),
                     {QStringLiteral("--gtest_filter=AudioDevice.WithoutAServerOpeningFailsWithTheMessage")});
         ASSERT_TRUE(child.waitForFinished(60000));
         const QString out = QString::fromLocal8Bit(child.readAll());
@@ -258,12 +253,8 @@ TEST(AudioDevice, CaptureSurvivesTheServerGoingAway) {
         env.remove(QStringLiteral("PULSE_SERVER"));
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::MergedChannels);
-        char exe[4096];
-        const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-        ASSERT_GT(n, 0);
-        exe[n] = '\0';
-        testsupport::ensureApplication();
-        child.start(QString::fromLocal8Bit(exe),
+        testsupport::ensureApplication();  // the program runs one of its own tests again
+        child.start(QCoreApplication::applicationFilePath(),
                     {QStringLiteral("--gtest_filter=AudioDevice.CaptureSurvivesTheServerGoingAway")});
         const bool finished = child.waitForFinished(60000);
         QProcess::execute(QStringLiteral("bash"), {script, QStringLiteral("stop"), dir.path()});
