@@ -12,10 +12,8 @@
 #include <QTest>
 #include <QToolButton>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +21,7 @@
 #include "app/reception_controller.h"
 #include "app/status_panels.h"
 #include "capture/qt/recording_devices.h"
+#include "common/sound_server.h"
 #include "imaging/jpeg_file.h"
 #include "orbit/qt/manual_reception_dialog.h"
 #include "test_reception_support.h"
@@ -31,13 +30,14 @@
 namespace fs = std::filesystem;
 using namespace sorae;
 using namespace sorae::receptiontest;
+using sorae::testsupport::SoundServerLock;
+using sorae::testsupport::soundServerAvailable;
 
 namespace {
 
 constexpr std::int64_t kNow = 1736904180;  // 10:23 station time
 const std::string kStem = "202501151023MN";
 
-bool pulseAvailable() { return std::getenv("SORAE_PULSE_AVAILABLE") != nullptr; }
 
 void ensureApp() {
     if (QCoreApplication::instance() == nullptr) {
@@ -47,23 +47,6 @@ void ensureApp() {
         new QApplication(argc, argv);
     }
 }
-
-// Tests that play into the shared null sinks take this lock, so that no
-// other sound mixes into theirs.
-class SoundServerLock {
-public:
-    SoundServerLock() : fd_(::open("/tmp/sorae-test-sound-server.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
-        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
-    }
-    ~SoundServerLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    SoundServerLock(const SoundServerLock&) = delete;
-    SoundServerLock& operator=(const SoundServerLock&) = delete;
-
-private:
-    int fd_;
-};
 
 int rowOf(const QString& description) {
     const auto list = recordingDeviceList();
@@ -179,11 +162,11 @@ void receiveLive(SignalKind kind, const QString& source, const QString& sink) {
 }  // namespace
 
 TEST(LiveReception, AudioPassFromTheSoundServerBecomesThePictures) {
-    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    if (!soundServerAvailable()) GTEST_SKIP() << "no PulseAudio test server";
     receiveLive(SignalKind::Audio, QStringLiteral("TestMic"), QStringLiteral("test_sink"));
 }
 
 TEST(LiveReception, QuadraturePassFromTheSoundServerBecomesThePictures) {
-    if (!pulseAvailable()) GTEST_SKIP() << "no PulseAudio test server";
+    if (!soundServerAvailable()) GTEST_SKIP() << "no PulseAudio test server";
     receiveLive(SignalKind::IQ, QStringLiteral("IQIn"), QStringLiteral("iq_sink"));
 }
