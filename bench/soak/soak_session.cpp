@@ -229,6 +229,7 @@ void SoakSession::observe(std::int64_t now) {
             r_.passLog.push_back(clockText(now) + " start " + pass.satellite);
         } else {
             ++r_.passesEnded;
+            if (reception_->lineStore().lineCount < 100) ++r_.passesWithoutLines;
             r_.passLog.push_back(clockText(now) + " end   " + pass.satellite + " (" +
                                  std::to_string(reception_->lineStore().lineCount) + " lines)");
         }
@@ -304,6 +305,7 @@ void SoakSession::run() {
         noteTable();
         const std::int16_t* block = blockFor(now);
         window_->blockHandler().handleBlock(block, kFramesPerBlock);
+        if (programUnixSeconds() != now) ++r_.clockSlips;
         ++r_.blocks;
         QCoreApplication::processEvents();
         observe(now);
@@ -369,6 +371,8 @@ std::string formatSummary(const SoakOptions& options, const SoakResult& r) {
     row("pass computations (failed)",
         std::to_string(r.passComputations) + " (" + std::to_string(r.failedComputations) + ")");
     row("passes announced", std::to_string(r.passesAnnounced));
+    row("passes ended with < 100 lines", std::to_string(r.passesWithoutLines));
+    row("blocks with the clock a second on", std::to_string(r.clockSlips));
     row("passes started / ended", std::to_string(r.passesStarted) + " / " + std::to_string(r.passesEnded));
     row("pictures built (signal)", std::to_string(r.picturesBuilt));
     row("files A.jpg / B.jpg / .flac", std::to_string(r.picturesA) + " / " + std::to_string(r.picturesB) + " / " +

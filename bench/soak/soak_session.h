@@ -45,6 +45,11 @@ struct SoakResult {
     int passesStarted = 0;               // reception went active
     int passesEnded = 0;                 // reception went inactive
     bool activeAtEnd = false;            // the span ended inside a pass
+    int passesWithoutLines = 0;          // ended with fewer than 100 decoded lines
+    // Blocks after which the program clock read a second more than intended:
+    // the offset is whole seconds against the system clock, which may tick on
+    // between setting it and the program's reading.
+    long clockSlips = 0;
     int picturesBuilt = 0;               // picturesBuilt signals
     int picturesA = 0, picturesB = 0, soundFiles = 0;  // files in the picture folder
     int passComputations = 0, failedComputations = 0;
