@@ -2,7 +2,10 @@
 // than real time, and prints what it did. See soak_session.h.
 //
 //   sorae-soak [--hours H] [--start 2019-01-23T23:30:00] [--lead-before-first-pass S]
-//              [--elements FILE] [--data-dir DIR] [--verbose] [--check]
+//              [--elements FILE] [--data-dir DIR] [--pipe FIFO] [--verbose] [--check]
+//
+// --pipe FIFO sends the blocks through the sound server instead (the FIFO
+// of a pipe source that is the default recording device; see pipe-soak.sh).
 //
 // --check makes the exit status tell whether the run was clean: every pass
 // that started has ended (but one still running when the span ends), with
@@ -40,7 +43,7 @@ bool parseStart(const char* text, std::int64_t& unixSeconds) {
 int usage() {
     std::fprintf(stderr,
                  "usage: sorae-soak [--hours H] [--start YYYY-MM-DDTHH:MM:SS] [--lead-before-first-pass S]\n"
-                 "                  [--elements FILE] [--data-dir DIR] [--verbose] [--check]\n");
+                 "                  [--elements FILE] [--data-dir DIR] [--pipe FIFO] [--verbose] [--check]\n");
     return 2;
 }
 
@@ -78,6 +81,8 @@ int main(int argc, char** argv) {
             options.elementFile = argv[++i];
         } else if (a == "--data-dir" && hasValue) {
             dataDir = argv[++i];
+        } else if (a == "--pipe" && hasValue) {
+            options.pipePath = argv[++i];
         } else if (a == "--verbose") {
             options.verbose = true;
         } else if (a == "--check") {

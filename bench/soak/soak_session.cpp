@@ -20,7 +20,9 @@
 #include "app/reception_controller.h"
 #include "app/scheduler_controller.h"
 #include "app/status_panels.h"
+#include "capture/qt/sound_capture.h"
 #include "orbit/day_time.h"
+#include "soak/pipe_feeder.h"
 #include "testsignal/apt_signal_generator.h"
 #include "testsignal/gaussian_noise.h"
 #include "testsignal/test_patterns.h"
@@ -118,6 +120,8 @@ private:
     void waitWhileBusy(std::int64_t now);
     void settle(std::int64_t now, double seconds);
     void countFiles();
+    void feedBlocks(long blocks, std::int64_t& now);
+    void feedThroughPipe(long blocks, std::int64_t& now);
 
     const SoakOptions& o_;
     SoakResult& r_;
@@ -161,7 +165,7 @@ bool SoakSession::setUp() {
     setSimulatedClock(start_);
     MainWindowOptions options;
     options.programFolder = o_.programFolder;
-    options.openSoundDevices = false;
+    options.openSoundDevices = !o_.pipePath.empty();
     options.reportFailure = [this](const QString& m) { r_.failures.push_back("window: " + m.toStdString()); };
     window_ = std::make_unique<MainWindow>(options);
     createProgramForms(*window_);
@@ -281,16 +285,7 @@ void SoakSession::countFiles() {
     }
 }
 
-void SoakSession::run() {
-    QElapsedTimer wall;
-    wall.start();
-    sample("before the window");
-    r_.setupOk = setUp();
-    if (!r_.setupOk) return;
-    sample("start");
-
-    const long blocks = long(o_.hours * 7200.0 + 0.5);
-    std::int64_t now = start_;
+void SoakSession::feedBlocks(long blocks, std::int64_t& now) {
     bool jumped = o_.leadBeforeFirstPass <= 0;
     for (long i = 0; i < blocks; ++i) {
         // The scheduler computes the first table a second after start-up;
@@ -312,6 +307,71 @@ void SoakSession::run() {
         waitWhileBusy(now);
         if (i > 0 && i % 7200 == 0) sample("hour " + std::to_string(i / 7200));
     }
+}
+
+void SoakSession::feedThroughPipe(long blocks, std::int64_t& now) {
+    PipeFeeder feeder;
+    if (!feeder.start(o_.pipePath)) {
+        r_.failures.push_back("soak: " + feeder.error());
+        return;
+    }
+    // Each block the capture delivers is handled at the next half second.
+    long handled = 0;
+    window_->soundCapture().setBlockCallback([this, &handled, &now](const std::int16_t* frames, int count) {
+        now = start_ + handled / 2;
+        setSimulatedClock(now);
+        window_->blockHandler().handleBlock(frames, count);
+        if (programUnixSeconds() != now) ++r_.clockSlips;
+        ++handled;
+        ++r_.capturedBlocks;
+    });
+    bool jumped = o_.leadBeforeFirstPass <= 0;
+    QElapsedTimer stalled;
+    stalled.start();
+    for (long i = 0; i < blocks; ++i) {
+        // At most two blocks on their way, so that the signal follows the clock.
+        while (i - handled >= 2 && stalled.elapsed() < 30000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            observe(now);
+            waitWhileBusy(now);
+        }
+        if (i - handled >= 2) {
+            r_.failures.push_back("soak: the capture delivered nothing for 30 s");
+            break;
+        }
+        stalled.restart();
+        if (!jumped && scheduler_->passTableValid()) {
+            jumped = true;
+            const std::int64_t first = unixFromStation(scheduler_->passTable()[0].start);
+            start_ = std::max(now, first - o_.leadBeforeFirstPass) - handled / 2;
+        }
+        noteTable();
+        const std::int64_t blockTime = start_ + i / 2;
+        feeder.push(blockFor(blockTime), std::size_t(2 * kFramesPerBlock));
+        ++r_.blocks;
+        if (i > 0 && i % 7200 == 0) sample("hour " + std::to_string(i / 7200));
+    }
+    QElapsedTimer drain;
+    drain.start();
+    while (handled < r_.blocks - 2 && drain.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        observe(now);
+    }
+    window_->soundCapture().setBlockCallback([](const std::int16_t*, int) {});
+}
+
+void SoakSession::run() {
+    QElapsedTimer wall;
+    wall.start();
+    sample("before the window");
+    r_.setupOk = setUp();
+    if (!r_.setupOk) return;
+    sample("start");
+
+    const long blocks = long(o_.hours * 7200.0 + 0.5);
+    std::int64_t now = start_;
+    if (o_.pipePath.empty()) feedBlocks(blocks, now);
+    else feedThroughPipe(blocks, now);
     r_.simulatedHours = double(r_.blocks) / 7200.0;
     // Let the last saves finish.
     waitWhileBusy(now);
@@ -363,7 +423,9 @@ std::string formatSummary(const SoakOptions& options, const SoakResult& r) {
     }
     row("simulated start (UT)", clockText(options.startUnix));
     row("simulated hours", number(r.simulatedHours, 2));
-    row("blocks through handleBlock", std::to_string(r.blocks));
+    row(options.pipePath.empty() ? "blocks through handleBlock" : "blocks written to the FIFO",
+        std::to_string(r.blocks));
+    if (!options.pipePath.empty()) row("blocks delivered by the capture", std::to_string(r.capturedBlocks));
     row("blocks carrying signal", std::to_string(r.signalBlocks));
     row("wall time, s", number(r.wallSeconds, 1));
     row("  of it waiting for the program, s", number(r.waitSeconds, 1));

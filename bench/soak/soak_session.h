@@ -26,6 +26,10 @@ struct SoakOptions {
     int noiseSigma = 300;                // counts, idle blocks
     double passSnrDb = 30.0;
     bool verbose = false;
+    // Non-empty: the blocks go into this FIFO, which the sound server's pipe
+    // source (the default recording device) reads, and reach the program
+    // through its own capture instead of a direct handleBlock call.
+    std::string pipePath;
 };
 
 struct RssSample {
@@ -50,6 +54,7 @@ struct SoakResult {
     // the offset is whole seconds against the system clock, which may tick on
     // between setting it and the program's reading.
     long clockSlips = 0;
+    long capturedBlocks = 0;             // pipe mode: blocks the capture delivered
     int picturesBuilt = 0;               // picturesBuilt signals
     int picturesA = 0, picturesB = 0, soundFiles = 0;  // files in the picture folder
     int passComputations = 0, failedComputations = 0;
