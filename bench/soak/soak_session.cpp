@@ -37,14 +37,8 @@ namespace {
 constexpr int kFramesPerBlock = 24000;  // half a second at 48 kHz
 constexpr int kNoiseBlocks = 8;
 
-std::int64_t systemUnixNow() {
-    return std::chrono::duration_cast<std::chrono::seconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
 // The program clock reads `unixSeconds` from now on (until the next call).
-void setSimulatedClock(std::int64_t unixSeconds) { setClockOffsetSeconds(unixSeconds - systemUnixNow()); }
+void setSimulatedClock(std::int64_t unixSeconds) { setClockOverrideSeconds(unixSeconds); }
 
 std::int64_t unixFromStation(DayTime t) {
     const DayTimeFields f = DecodeDayTime(t);
@@ -383,7 +377,7 @@ void SoakSession::run() {
     window_.reset();
     QCoreApplication::processEvents();
     sample("after closing");
-    setClockOffsetSeconds(0);
+    setClockOverrideSeconds(std::nullopt);
     r_.wallSeconds = wall.elapsed() / 1000.0;
 }
 

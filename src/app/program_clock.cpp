@@ -1,6 +1,7 @@
 #include "app/program_clock.h"
 
 #include <atomic>
+#include <climits>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,13 @@ std::atomic<std::int64_t>& offsetStore() {
     return offset;
 }
 
+constexpr std::int64_t kNoOverride = INT64_MIN;
+
+std::atomic<std::int64_t>& overrideStore() {
+    static std::atomic<std::int64_t> value{kNoOverride};
+    return value;
+}
+
 }  // namespace
 
 std::optional<std::int64_t> parseClockOffset(const std::string& text) {
@@ -52,7 +60,13 @@ void setClockOffsetSeconds(std::int64_t seconds) { offsetStore().store(seconds);
 
 std::int64_t clockOffsetSeconds() { return offsetStore().load(); }
 
+void setClockOverrideSeconds(std::optional<std::int64_t> unixSeconds) {
+    overrideStore().store(unixSeconds ? *unixSeconds : kNoOverride);
+}
+
 std::int64_t programUnixSeconds() {
+    const std::int64_t fixed = overrideStore().load();
+    if (fixed != kNoOverride) return fixed;
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     return std::chrono::duration_cast<std::chrono::seconds>(now).count() + clockOffsetSeconds();
 }

@@ -27,6 +27,12 @@ std::optional<std::int64_t> parseClockOffset(const std::string& text);
 void setClockOffsetSeconds(std::int64_t seconds);
 std::int64_t clockOffsetSeconds();
 
+// Holds the clock at a fixed UT second (since 1970-01-01) until it is set
+// again or released with nullopt: a driver that runs the program faster than
+// real time sets every block's second exactly, with no race against the
+// system clock's ticking. The offset is not applied on top.
+void setClockOverrideSeconds(std::optional<std::int64_t> unixSeconds);
+
 // UT seconds since 1970-01-01, shifted.
 std::int64_t programUnixSeconds();
 // The same broken into fields (UT).
