@@ -229,8 +229,13 @@ TEST(Acceptance, AutomaticPassThroughTheRealProgramAndSoundServer) {
     const fs::path folder = scratch.path / "program";
     fs::create_directories(folder);
     fs::copy_file(kElements, folder / "SatTle.txt");
+    // The part of the pass still to come culminates at launch only a little
+    // above the default lowest maximum elevation (3 degrees); a slow start
+    // would find the pass dropped from the table. At 1 degree it stays
+    // there until its end.
     const fs::path ini = folder / "sorae-apt.ini";
-    std::ofstream(ini) << "[Form]\r\nAutoScan=1\r\n[Wave]\r\nInput=" << input << "\r\n[Sat]\r\nAutoUpdate=0\r\n"
+    std::ofstream(ini) << "[Form]\r\nAutoScan=1\r\n[Wave]\r\nInput=" << input << "\r\n"
+                       << "[Sat]\r\nAutoUpdate=0\r\nMaxElev=1\r\n"
                        << "[Pic]\r\nMinScanLine=20\r\n[Radio]\r\nAutoCont=1\r\nType=0\r\nPortList=-1\r\n"
                        << "PortName=" << pty.path() << "\r\n";
 
@@ -350,6 +355,7 @@ TEST(Acceptance, AutomaticPassThroughTheRealProgramAndSoundServer) {
     EXPECT_TRUE(settings.autoScan);
     EXPECT_TRUE(settings.autoCont);
     EXPECT_FALSE(settings.autoUpdate);
+    EXPECT_EQ(settings.maxElev, 1.0);
     EXPECT_EQ(settings.input, input);
     EXPECT_EQ(settings.minScanLine, 20);
     EXPECT_EQ(settings.portList, -1);
