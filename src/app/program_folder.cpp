@@ -67,7 +67,10 @@ std::optional<std::string> resolveProgramFolder(const std::optional<std::string>
     const fs::path exe = fs::absolute(executablePath, ec);
     const std::string exeFolder = withoutTrailingSeparator(exe.parent_path().string());
     const bool writable = isWritable ? isWritable(exeFolder) : ::access(exeFolder.c_str(), W_OK) == 0;
-    if (!exeFolder.empty() && writable) {
+    // An installed copy (bin/ beside share/sorae-apt/) keeps its files in the
+    // user's data folder even when the bin folder could be written (as root).
+    const bool installed = fs::is_directory(exe.parent_path().parent_path() / "share" / "sorae-apt", ec);
+    if (!exeFolder.empty() && writable && !installed) {
         return exeFolder;
     }
     const std::string folder = xdgDataFolder();

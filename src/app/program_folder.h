@@ -2,7 +2,8 @@
 // map and the pictures live. It is the executable's folder, unless the
 // command line names another one with --data-dir, or the executable's
 // folder cannot be written (an installed program), in which case it is
-// $XDG_DATA_HOME/sorae-apt (~/.local/share/sorae-apt).
+// $XDG_DATA_HOME/sorae-apt (~/.local/share/sorae-apt). An installed copy
+// (its bin folder beside share/sorae-apt) always uses that data folder.
 #pragma once
 
 #include <functional>

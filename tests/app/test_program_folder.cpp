@@ -75,6 +75,23 @@ TEST(ProgramFolder, ChoosesDataDirThenExecutableFolderThenXdgData) {
     if (oldXdg.empty()) ::unsetenv("XDG_DATA_HOME"); else ::setenv("XDG_DATA_HOME", oldXdg.c_str(), 1);
 }
 
+TEST(ProgramFolder, AnInstalledCopyUsesTheDataFolderEvenWhenItsBinCanBeWritten) {
+    TempTree t;
+    const fs::path bin = t.root / "usr" / "bin";
+    fs::create_directories(bin);
+    fs::create_directories(t.root / "usr" / "share" / "sorae-apt");
+    const std::string oldXdg = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+    ::setenv("XDG_DATA_HOME", (t.root / "xdg").c_str(), 1);
+    const auto writable = [](const std::string&) { return true; };
+    EXPECT_EQ(resolveProgramFolder(std::nullopt, (bin / "sorae-apt").string(), nullptr, writable),
+              (t.root / "xdg" / "sorae-apt").string());
+    // --data-dir still wins.
+    EXPECT_EQ(resolveProgramFolder((t.root / "here").string(), (bin / "sorae-apt").string(), nullptr,
+                                   writable),
+              (t.root / "here").string());
+    if (oldXdg.empty()) ::unsetenv("XDG_DATA_HOME"); else ::setenv("XDG_DATA_HOME", oldXdg.c_str(), 1);
+}
+
 TEST(ProgramFolder, AnImpossibleDataDirIsAnError) {
     TempTree t;
     std::ofstream((t.root / "file").string()) << "x";
