@@ -24,7 +24,6 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include "capture/qt/recording_devices.h"
