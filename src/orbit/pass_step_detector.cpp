@@ -9,6 +9,8 @@ void PassStepDetector::resetForSatellite()
     passCount_ = 0;
     rising_ = false;
     passBegun_ = false;
+    previousFresh_ = false;
+    headingPending_ = false;
 }
 
 bool PassStepDetector::step(PassTable& table, int slotPair, const std::string& satellite,
@@ -20,7 +22,15 @@ bool PassStepDetector::step(PassTable& table, int slotPair, const std::string& s
     const DayTime now = LocalStationTime(year, month, day, utHours);
 
     if (previousElevationDeg_ > el) {
-        // Descending. The first falling second of a pass is passed over.
+        // Descending.
+        if (headingPending_) {
+            PassInfo& slot = table[static_cast<std::size_t>(2 * slotPair + passCount_)];
+            slot.headingAtMaximumDeg =
+                GroundTrackHeading(point, slot.latitudeAtMaximumRad, slot.longitudeAtMaximumRad);
+            headingPending_ = false;
+        }
+        previousFresh_ = false;
+        // The first falling second of a pass is passed over.
         if (!descendingSeen_) {
             descendingSeen_ = true;
             return false;
@@ -51,6 +61,8 @@ bool PassStepDetector::step(PassTable& table, int slotPair, const std::string& s
     descendingSeen_ = false;
 
     headingDeg_ = GroundTrackHeading(point, previousLatRad_, previousLonRad_);
+    headingPending_ = !previousFresh_;
+    previousFresh_ = true;
     previousLatRad_ = point.latitudeRad;
     previousLonRad_ = point.longitudeRad;
 

@@ -52,6 +52,12 @@ private:
     bool passBegun_ = false;
     // Per computation.
     bool descendingSeen_ = false;
+    // The heading at the culmination needs the position of the second
+    // before it. When a pass is already past its culmination at its first
+    // visible second, that position belongs to another pass or satellite;
+    // the heading is then taken from the culmination to the next second.
+    bool previousFresh_ = false;
+    bool headingPending_ = false;
     // Carried over between satellites and computations.
     double previousLatRad_ = 0.0;
     double previousLonRad_ = 0.0;

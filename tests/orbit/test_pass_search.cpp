@@ -288,3 +288,33 @@ TEST(PassSearch, LookAheadNeverSkipsAReachableSecond)
     }
     EXPECT_GT(totalPasses, 40);  // the check met plenty of passes
 }
+
+// A pass that is already past its culmination when the table is computed
+// keeps the direction it has when computed from before its start: the
+// heading must not come from another satellite's last position.
+TEST(PassSearch, APassInProgressKeepsItsDirection)
+{
+    struct Instant {
+        UtcInstant before;
+        UtcInstant during;  // after the culmination
+    };
+    // NOAA-17 (S>N, culminating 03:04:40 UT) and NOAA-18 (N>S, 00:12:30 UT) at Tokyo.
+    const Instant cases[] = {{{2019, 1, 25, 3, 0, 0}, {2019, 1, 25, 3, 5, 0}},
+                             {{2019, 1, 25, 0, 0, 0}, {2019, 1, 25, 0, 15, 0}}};
+    for (const Instant& c : cases) {
+        const PassComputation before =
+            ComputePasses(request(realElementFile(), kDefaultSelection, c.before, 35.6894875, 139.6917064));
+        const PassComputation during =
+            ComputePasses(request(realElementFile(), kDefaultSelection, c.during, 35.6894875, 139.6917064));
+        ASSERT_TRUE(before.ok && during.ok);
+        const PassInfo& slot = during.table[0];
+        bool found = false;
+        for (const PassInfo& p : before.table) {
+            if (p.satellite == slot.satellite && p.end == slot.end) {
+                EXPECT_EQ(int(p.direction), int(slot.direction)) << slot.satellite;
+                found = true;
+            }
+        }
+        EXPECT_TRUE(found) << slot.satellite;
+    }
+}
