@@ -12,14 +12,16 @@
 #include "testsignal/apt_line_source.h"
 #include "testsignal/apt_signal_generator.h"
 #include "testsignal/recording_writer.h"
+#include "common/program_run.h"
 
 namespace fs = std::filesystem;
 using namespace sorae;
 using namespace sorae::testsignal;
 
-namespace {
+using sorae::testsupport::ProgramRun;
+using sorae::testsupport::runProgram;
 
-const std::string kProgram = std::string(SORAE_BINARY_DIR) + "/src/app/sorae-apt";
+namespace {
 
 // A picture that changes smoothly both along and across the lines, so a
 // wrong line or column alignment shows in the correlation.
@@ -30,22 +32,6 @@ GreyPicture smoothPicture(int height, double phase) {
             p.at(x, y) = std::uint8_t(128 + 90 * std::sin(x / 70.0 + phase) * std::cos(y / 45.0) +
                                       30 * std::sin(y / 23.0));
     return p;
-}
-
-struct ProgramRun {
-    int status = -1;
-    std::string output;
-};
-
-ProgramRun runProgram(const std::string& arguments) {
-    ProgramRun run;
-    FILE* pipe = ::popen((kProgram + " " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
 }
 
 class DecodeCommandTest : public ::testing::Test {

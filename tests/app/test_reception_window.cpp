@@ -29,10 +29,14 @@
 #include "orbit/qt/manual_reception_dialog.h"
 #include "test_reception_support.h"
 #include "testsignal/gaussian_noise.h"
+#include "common/program_run.h"
 
 namespace fs = std::filesystem;
 using namespace sorae;
 using namespace sorae::receptiontest;
+
+using sorae::testsupport::ProgramRun;
+using sorae::testsupport::runProgram;
 
 namespace {
 
@@ -127,23 +131,6 @@ int brightRows(const QImage& view) {
         if (bright > 20) ++rows;
     }
     return rows;
-}
-
-struct ProgramRun {
-    int status = -1;
-    std::string output;
-};
-
-ProgramRun runProgram(const std::string& arguments) {
-    ProgramRun run;
-    const std::string program = std::string(SORAE_BINARY_DIR) + "/src/app/sorae-apt";
-    FILE* pipe = ::popen((program + " " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
 }
 
 double meanAbsoluteDifference(const PictureBuffer& a, const PictureBuffer& b) {
