@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/scratch_folder.h"
 #include "map/satellite_track.h"
 #include "settings/app_settings.h"
 
@@ -22,9 +23,12 @@ inline std::string ElementFixturePath() {
     return std::string(SORAE_TEST_DATA_DIR) + "/noaa_2019-01-24.txt";
 }
 
-// Writes text to a file of its own in the build tree and returns the path.
+// Writes text to a file in a folder of this test process and returns the
+// path. ctest runs the tests of one suite as parallel processes, so a shared
+// folder would let one test read the map another has just written.
 inline std::string WriteTempFile(const std::string& name, const std::string& text) {
-    const std::string path = std::string(SORAE_BINARY_DIR) + "/map_test_" + name;
+    static const testsupport::ScratchFolder folder("sorae-map-test-");
+    const std::string path = folder.file(name);
     std::ofstream out(path, std::ios::binary);
     out << text;
     return path;

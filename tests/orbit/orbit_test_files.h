@@ -7,15 +7,18 @@
 #include <string>
 #include <unistd.h>
 
+#include "common/scratch_folder.h"
+
 namespace sorae::testing {
 
+// The file lives in a folder of this test process, removed when it ends.
 inline std::string writeTempFile(const std::string& stem, const std::string& text)
 {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("sorae_orbit_" + stem + "_" + std::to_string(::getpid()) + ".txt");
+    static const testsupport::ScratchFolder folder("sorae-orbit-test-");
+    const std::string path = folder.file(stem + ".txt");
     std::ofstream out(path, std::ios::binary);
     out << text;
-    return path.string();
+    return path;
 }
 
 inline std::string realElementFile()
