@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -19,6 +18,7 @@
 #include "app/reception_hooks.h"
 #include "app/status_panels.h"
 #include "capture/qt/sound_capture.h"
+#include "common/without_sound_server.h"
 #include "settings/settings_file.h"
 
 using namespace sorae;
@@ -243,26 +243,8 @@ TEST_F(MainWindowTest, DialogsAreCreatedAndOpenedFromTheToolbar) {
 // In a child process without a sound server: the window reports the
 // recording device once and keeps working.
 TEST_F(MainWindowTest, StartsWithoutASoundServer) {
-    if (std::getenv("SORAE_NO_SERVER_CHILD") == nullptr) {
-        QTemporaryDir empty;
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("SORAE_NO_SERVER_CHILD"), QStringLiteral("1"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), empty.path());
-        env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        char exe[4096];
-        const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-        ASSERT_GT(n, 0);
-        exe[n] = '\0';
-        child.start(QString::fromLocal8Bit(exe),
-                    {QStringLiteral("--gtest_filter=MainWindowTest.StartsWithoutASoundServer")});
-        ASSERT_TRUE(child.waitForFinished(60000));
-        const QString out = QString::fromLocal8Bit(child.readAll());
-        EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
-        EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
+    if (!testsupport::inChildWithoutSoundServer()) {
+        testsupport::rerunInChildWithoutSoundServer();
         return;
     }
     MainWindowOptions o = options();

@@ -19,6 +19,7 @@
 
 #include "common/qt_application.h"
 #include "common/sound_server.h"
+#include "common/without_sound_server.h"
 #include "capture/block_handler.h"
 #include "capture/qt/capture_messages.h"
 #include "capture/qt/monitor_output.h"
@@ -194,23 +195,8 @@ TEST(AudioDevice, MonitorIsHeardOnTheSinkMonitor) {
 // Runs in a child process whose environment points at no sound server,
 // since the sound backend connects once per process.
 TEST(AudioDevice, WithoutAServerOpeningFailsWithTheMessage) {
-    if (std::getenv("SORAE_NO_SERVER_CHILD") == nullptr) {
-        QTemporaryDir empty;
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("SORAE_NO_SERVER_CHILD"), QStringLiteral("1"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), empty.path());
-        env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        testsupport::ensureApplication();  // the program runs one of its own tests again
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=AudioDevice.WithoutAServerOpeningFailsWithTheMessage")});
-        ASSERT_TRUE(child.waitForFinished(60000));
-        const QString out = QString::fromLocal8Bit(child.readAll());
-        EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
-        EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
+    if (!testsupport::inChildWithoutSoundServer()) {
+        testsupport::rerunInChildWithoutSoundServer();
         return;
     }
     testsupport::ensureApplication();
