@@ -13,7 +13,8 @@ namespace sorae {
 namespace {
 
 std::string_view trim(std::string_view s) {
-    const char* blanks = " \t";
+    // A stray carriage return (CR CR LF line ends) counts as a blank.
+    const char* blanks = " \t\r";
     const auto first = s.find_first_not_of(blanks);
     if (first == std::string_view::npos) {
         return {};

@@ -261,7 +261,7 @@ TEST_F(SettingsFileTest, UnknownSectionsKeysAndCommentsSurviveASave) {
     EXPECT_DOUBLE_EQ(back.locateN, 44.5);
 }
 
-TEST_F(SettingsFileTest, AByteOrderMarkDoesNotHideTheFirstSection) {
+TEST_F(SettingsFileTest, AByteOrderMarkOrStrayCarriageReturnsDoNotDisturbReading) {
     writeText("\xEF\xBB\xBF[Form]\nMainWidth=1300\n");
     AppSettings s = loadSettingsFile(path_);
     EXPECT_EQ(s.mainWidth, 1300);
@@ -269,6 +269,13 @@ TEST_F(SettingsFileTest, AByteOrderMarkDoesNotHideTheFirstSection) {
     const std::string text = readText();
     EXPECT_EQ(text.rfind("\xEF\xBB\xBF[Form]\nMainWidth=1250\n", 0), 0u) << text;
     EXPECT_EQ(text.find("[Form]", 4), std::string::npos) << "no second Form section";
+
+    // A file passed twice through a line-end conversion ends its lines in
+    // CR CR LF: the stray CR is not part of a name or a value.
+    writeText("[Form]\r\r\nMainWidth=1300\r\r\n[Pic]\r\r\nMinScanLine=500\r\r\n");
+    s = loadSettingsFile(path_);
+    EXPECT_EQ(s.mainWidth, 1300);
+    EXPECT_EQ(s.minScanLine, 500);
 }
 
 TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileIntact) {
