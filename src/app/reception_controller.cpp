@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "app/main_window.h"
+#include "app/program_clock.h"
 #include "app/reception_audio_recorder.h"
 #include "app/reception_hooks.h"
 #include "app/status_panels.h"
@@ -80,8 +81,11 @@ ReceptionController::~ReceptionController() {
 // --- dialogs ---
 
 PastImageBrowser* ReceptionController::createPastImageBrowser() {
+    // The calendar opens at the station's today, the day the file stamps of
+    // today's passes carry, whatever zone the computer is set to.
+    const DayTimeFields now = DecodeDayTime(programStationNow());
     browser_ = new PastImageBrowser(QString::fromStdString(window_.state().paths.picturesFolder),
-                                    display_, &window_);
+                                    display_, &window_, QDate(now.year, now.month, now.day));
     PastImageBrowser::Hooks hooks;
     hooks.receptionActive = [this] { return window_.reception().receptionActive; };
     hooks.resetForNewPass = [this] {

@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "app/main_window.h"
+#include "app/program_clock.h"
 #include "app/program_forms.h"
 #include "app/reception_controller.h"
 #include "imaging/qt/image_display.h"
@@ -30,7 +31,11 @@ TEST(ReceptionForms, ToolbarOpensThePictureDialogsOfThePassReception) {
     options.openSoundDevices = false;
     options.reportFailure = [](const QString&) {};
     MainWindow window(options);
+    // 20:30 UT on 24 January is already the 25th at the station: the picture
+    // browser opens on the day that today's file stamps carry.
+    setClockOverrideSeconds(1548361800);
     createProgramForms(window);
+    setClockOverrideSeconds(std::nullopt);
 
     const auto controllers = window.findChildren<ReceptionController*>();
     ASSERT_EQ(controllers.size(), 1);
@@ -43,6 +48,7 @@ TEST(ReceptionForms, ToolbarOpensThePictureDialogsOfThePassReception) {
     ASSERT_NE(browser, nullptr);
     ASSERT_NE(settings, nullptr);
     ASSERT_NE(direction, nullptr);
+    EXPECT_EQ(browser->selectedDate(), QDate(2019, 1, 25));
     // No empty stand-ins are left beside them.
     for (const char* name : {"TForm2", "TForm5", "TForm6"})
         EXPECT_EQ(window.findChildren<QDialog*>(name, Qt::FindDirectChildrenOnly).size(), 1) << name;
