@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QLocale>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -47,6 +48,9 @@ PastImageBrowser::PastImageBrowser(const QString& picsFolder, ImageDisplay* disp
     calendar_->setObjectName("CCalendar1");
     calendar_->setNavigationBarVisible(false);
     calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    // Day names in Japanese like the rest of the interface, whatever the
+    // computer's language.
+    calendar_->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     layout->addWidget(calendar_);
 
     list_ = new QListWidget(this);
