@@ -2,6 +2,8 @@
 // gives at the ends and inside the range, and the repeat switch.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QHBoxLayout>
 #include <QSignalSpy>
 #include <QToolButton>
 
@@ -70,6 +72,18 @@ TEST_F(UpDownButtonsTest, RepeatIsOnUntilSwitchedOff) {
     buttons.setAutoRepeat(false);
     EXPECT_FALSE(buttons.upButton()->autoRepeat());
     EXPECT_FALSE(buttons.downButton()->autoRepeat());
+}
+
+TEST_F(UpDownButtonsTest, ButtonsStayTogetherInATallLayout) {
+    QWidget group;
+    auto* layout = new QHBoxLayout(&group);
+    auto* buttons = new UpDownButtons(0, 10, 5);
+    layout->addWidget(buttons);
+    group.resize(200, 120);
+    group.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(buttons->height(), 22);
+    EXPECT_EQ(buttons->downButton()->y(), buttons->upButton()->y() + buttons->upButton()->height());
 }
 
 }  // namespace

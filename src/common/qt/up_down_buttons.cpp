@@ -22,6 +22,8 @@ UpDownButtons::UpDownButtons(int minimum, int maximum, int position, QWidget* pa
         b->setFixedSize(18, 11);
         layout->addWidget(b);
     }
+    // The pair stays one small control even where a layout offers more room.
+    setFixedSize(18, 22);
     setAutoRepeat(true);
     connect(up_, &QToolButton::clicked, this, [this] { step(+1); });
     connect(down_, &QToolButton::clicked, this, [this] { step(-1); });
