@@ -26,6 +26,7 @@
 #include "orbit/qt/manual_reception_dialog.h"
 #include "test_reception_support.h"
 #include "testsignal/recording_writer.h"
+#include "common/qt_application.h"
 
 namespace fs = std::filesystem;
 using namespace sorae;
@@ -38,15 +39,6 @@ namespace {
 constexpr std::int64_t kNow = 1736904180;  // 10:23 station time
 const std::string kStem = "202501151023MN";
 
-
-void ensureApp() {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_app";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-}
 
 int rowOf(const QString& description) {
     const auto list = recordingDeviceList();
@@ -79,7 +71,7 @@ double meanAbsoluteDifference(const PictureBuffer& a, const PictureBuffer& b) {
 
 void receiveLive(SignalKind kind, const QString& source, const QString& sink) {
     SoundServerLock lock;
-    ensureApp();
+    sorae::testsupport::ensureApplication();
     const int row = rowOf(source);
     ASSERT_GT(row, 0) << "the test server's source " << source.toStdString() << " is not listed";
     const bool iq = kind == SignalKind::IQ;

@@ -20,24 +20,16 @@
 #include "capture/qt/sound_capture.h"
 #include "common/without_sound_server.h"
 #include "settings/settings_file.h"
+#include "common/qt_application.h"
 
 using namespace sorae;
 
 namespace {
 
-void ensureApp() {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_app";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-}
-
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ensureApp();
+        sorae::testsupport::ensureApplication();
         ASSERT_TRUE(dir_.isValid());
     }
     std::string iniPath() const { return dir_.filePath(QStringLiteral("sorae-apt.ini")).toStdString(); }

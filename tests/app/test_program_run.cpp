@@ -11,16 +11,9 @@
 #include <csignal>
 #include <cstdlib>
 
-namespace {
+#include "common/qt_application.h"
 
-void ensureApp() {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_app";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-}
+namespace {
 
 }  // namespace
 
@@ -28,7 +21,7 @@ TEST(ProgramRun, TerminationSavesTheSettings) {
     if (std::getenv("SORAE_PULSE_AVAILABLE") == nullptr) {
         GTEST_SKIP() << "without a sound server the program waits on its message box";
     }
-    ensureApp();
+    sorae::testsupport::ensureApplication();
     QTemporaryDir dir;
     QFile ini(dir.filePath(QStringLiteral("sorae-apt.ini")));
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));

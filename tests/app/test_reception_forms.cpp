@@ -14,16 +14,12 @@
 #include "imaging/qt/image_settings_dialog.h"
 #include "imaging/qt/past_image_browser.h"
 #include "orbit/qt/manual_reception_dialog.h"
+#include "common/qt_application.h"
 
 using namespace sorae;
 
 TEST(ReceptionForms, ToolbarOpensThePictureDialogsOfThePassReception) {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_app";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
+    testsupport::ensureApplication();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     MainWindowOptions options;

@@ -30,6 +30,7 @@
 #include "test_reception_support.h"
 #include "testsignal/gaussian_noise.h"
 #include "common/program_run.h"
+#include "common/qt_application.h"
 
 namespace fs = std::filesystem;
 using namespace sorae;
@@ -44,15 +45,6 @@ namespace {
 constexpr std::int64_t kNow = 1736904180;
 const std::string kStamp = "202501151023";
 
-void ensureApp() {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_app";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-}
-
 std::set<std::string> filesIn(const fs::path& folder) {
     std::set<std::string> names;
     std::error_code ec;
@@ -63,7 +55,7 @@ std::set<std::string> filesIn(const fs::path& folder) {
 class ReceptionWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ensureApp();
+        sorae::testsupport::ensureApplication();
         ASSERT_TRUE(dir_.isValid());
         // A shorter minimum than the default keeps the passes short.
         std::ofstream(folder() / "sorae-apt.ini") << "[Pic]\r\nMinScanLine=100\r\n";
