@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
-#include <QLocale>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QMessageBox>
 #include <QVBoxLayout>
 #include <utility>
