@@ -81,6 +81,14 @@ double MinutesSinceEpoch(double epoch, const UtcInstant& now)
            (60.0 * now.hour + now.minute + now.second / 60.0);
 }
 
+bool IsCalendarDate(int year, int month, int day)
+{
+    if (month < 1 || month > 12 || day < 1 || day > 31)
+        return false;
+    const CalendarDate check = CalendarFromDayNumber(JulianDayNumber(year, month, day));
+    return check.year == year && check.month == month && check.day == day;
+}
+
 UtClock UtClock::start(const UtcInstant& now)
 {
     UtClock c;

@@ -42,6 +42,8 @@ struct EpochDate {
 // Julian day number (the Julian date at noon) of a Gregorian date.
 long JulianDayNumber(int year, int month, int day);
 CalendarDate CalendarFromDayNumber(long dayNumber);
+// True when the day exists in its month of the Gregorian calendar.
+bool IsCalendarDate(int year, int month, int day);
 
 // YYDDD.DDDDDDDD, two-digit years above 56 in the 1900s.
 EpochDate EpochToCalendar(double epoch);

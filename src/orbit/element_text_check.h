@@ -2,6 +2,8 @@
 // allowed to replace the one on disk.
 #pragma once
 
+#include "orbit/pass_computation.h"
+
 #include <string>
 #include <vector>
 
@@ -19,5 +21,19 @@ std::string joinWithCrLf(const std::vector<std::string>& lines);
 // a line starting "1 " and a line starting "2 ", each of at least 69
 // characters for the two element lines.
 bool containsCompleteElementSet(const std::vector<std::string>& lines);
+
+// A downloaded element file made ready to replace the one on disk: every
+// line end becomes CR LF, blank lines and a byte-order mark are dropped.
+// The text is refused (empty `text`) unless the element reader reads all of
+// it as complete sets - three lines each, the two element lines of one
+// satellite with their full 69 columns, no zero byte anywhere - and one of
+// the sets it reads is a near-earth set of a selected satellite. An empty
+// reception list accepts any satellite.
+struct CheckedElementText {
+    std::string text;
+    int setCount = 0;
+    bool ok() const { return !text.empty(); }
+};
+CheckedElementText CheckDownloadedElements(const std::string& body, const ReceptionList& selected);
 
 }  // namespace sorae

@@ -117,12 +117,21 @@ int ReadElementFile(ElementSetArray& sets, int& count, const std::string& path)
         return -1;
     count = 0;
     int status = 0;
+    bool firstLine = true;
     std::string nameLine, line1, line2;
     while (count < kMaxElementSets) {
-        if (!readLine(file, nameLine)) {
+        // Blank lines between sets (or before the first, or after the last)
+        // are passed over; inside a set they make the file unreadable.
+        bool gotName = false;
+        while ((gotName = readLine(file, nameLine)) && IsBlankElementLine(nameLine))
+            firstLine = false;
+        if (!gotName) {
             status = std::feof(file) ? 0 : -1;
             break;
         }
+        if (firstLine && nameLine.rfind(kByteOrderMark, 0) == 0)
+            nameLine.erase(0, std::char_traits<char>::length(kByteOrderMark));
+        firstLine = false;
         if (!readLine(file, line1) || !readLine(file, line2)) {
             status = -1;
             break;
@@ -132,6 +141,11 @@ int ReadElementFile(ElementSetArray& sets, int& count, const std::string& path)
     }
     std::fclose(file);
     return status;
+}
+
+bool IsBlankElementLine(const std::string& line)
+{
+    return line.find_first_not_of(" \t") == std::string::npos;
 }
 
 void PrepareElements(OrbitalElements& e)

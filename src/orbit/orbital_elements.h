@@ -25,10 +25,16 @@ struct OrbitalElements {
 inline constexpr int kMaxElementSets = 32;
 using ElementSetArray = std::array<OrbitalElements, kMaxElementSets>;
 
-// Reads up to 32 sets, three lines each. Returns 0 on success, -1 on failure.
+// Reads up to 32 sets, three lines each; blank lines between sets and a
+// UTF-8 byte-order mark at the start are passed over. Returns 0 on success,
+// -1 on failure.
 // `count` is left alone when the file cannot be opened; otherwise it holds the
 // number of complete sets stored, also after a failure.
 int ReadElementFile(ElementSetArray& sets, int& count, const std::string& path);
+
+// Empty or only blanks.
+bool IsBlankElementLine(const std::string& line);
+inline constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
 
 // Parses one set from its three lines (used by the reader; handy for tests).
 void ParseElementLines(OrbitalElements& out, const std::string& nameLine,

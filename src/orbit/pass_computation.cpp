@@ -5,6 +5,7 @@
 #include "orbit/reach_bound.h"
 #include "orbit/sgp_propagator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -15,6 +16,8 @@ namespace {
 constexpr double kStepMinutes = 1.0 / 60.0;
 constexpr double kSearchMinutes = 1440.0;
 constexpr double kFarthestEpochMinutes = 1000.0 * 366.0 * 1440.0;
+// No pass of a low orbit lasts an hour.
+constexpr double kLongestPassDays = 1.0 / 24.0;
 
 bool isSelected(const std::string& name, const ReceptionList& list)
 {
@@ -70,6 +73,59 @@ void searchSatellite(const OrbitalElements& prepared, int slotPair, const PassRe
     }
 }
 
+// A set the search will use: its place in the file and its epoch as a
+// day number with fraction.
+struct ChosenSet {
+    int index;
+    double epochDay;
+};
+
+double epochDayNumber(double epoch)
+{
+    const EpochDate e = EpochToCalendar(epoch);
+    return static_cast<double>(JulianDayNumber(e.date.year, e.date.month, e.date.day)) + e.dayFraction;
+}
+
+// The near-earth sets of selected satellites, one per satellite (the newest
+// when the file holds several), in the order each satellite first appears;
+// at most kMaxPassSatellites. The sets are prepared and their names
+// normalised on the way.
+std::vector<ChosenSet> chooseSets(ElementSetArray& sets, int count, const ReceptionList& list)
+{
+    std::vector<ChosenSet> chosen;
+    for (int i = 0; i < count; ++i) {
+        OrbitalElements& el = sets[static_cast<std::size_t>(i)];
+        PrepareElements(el);
+        if (!IsNearEarth(el))
+            continue;
+        NormaliseSatelliteName(el);
+        if (!isSelected(el.name, list))
+            continue;
+        const ChosenSet set{i, epochDayNumber(el.epoch)};
+        bool repeated = false;
+        for (ChosenSet& c : chosen) {
+            if (sets[static_cast<std::size_t>(c.index)].name == el.name) {
+                repeated = true;
+                if (set.epochDay > c.epochDay)
+                    c = set;
+            }
+        }
+        if (!repeated && chosen.size() < static_cast<std::size_t>(kMaxPassSatellites))
+            chosen.push_back(set);
+    }
+    return chosen;
+}
+
+bool hasOverlongPass(const PassTable& table, int slotPair, int passCount)
+{
+    for (int p = 0; p < passCount; ++p) {
+        const PassInfo& pass = table[static_cast<std::size_t>(2 * slotPair + p)];
+        if (pass.end.days - pass.start.days > kLongestPassDays)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 ReceptionList MakeReceptionList(const std::array<bool, 8>& selected)
@@ -96,37 +152,39 @@ PassComputation ComputePasses(const PassRequest& request, PassMemory& memory)
     detector.resetForComputation();
     const StationSite station = StationSite::at(request.settings.stationLatDeg, request.settings.stationLonDeg);
     const long today = JulianDayNumber(request.now.year, request.now.month, request.now.day);
+    const double nowDay = static_cast<double>(today) +
+                          (request.now.hour * 3600.0 + request.now.minute * 60.0 + request.now.second) / 86400.0;
 
-    int taken = 0;
-    for (int i = 0; i < count; ++i) {
-        OrbitalElements& el = sets[static_cast<std::size_t>(i)];
+    const std::vector<ChosenSet> chosen = chooseSets(sets, count, request.receptionList);
+    double newestEpochDay = 0.0;
+    for (std::size_t k = 0; k < chosen.size(); ++k) {
+        OrbitalElements& el = sets[static_cast<std::size_t>(chosen[k].index)];
+        const int slotPair = static_cast<int>(k);
         detector.resetForSatellite();
-        PrepareElements(el);
-        if (!IsNearEarth(el))
-            continue;
-        NormaliseSatelliteName(el);
-        if (!isSelected(el.name, request.receptionList))
-            continue;
-        // Only the first eight matching sets in file order have slots.
-        if (taken == kMaxPassSatellites)
-            break;
-        const int slotPair = taken++;
 
-        result.progressTexts.push_back(std::string(kComputingPassesText) + std::to_string(i * 100 / count) +
-                                       "%");
+        result.progressTexts.push_back(std::string(kComputingPassesText) +
+                                       std::to_string(chosen[k].index * 100 / count) + "%");
+        if (request.progress)
+            request.progress(result.progressTexts.back());
         const EpochDate epoch = EpochToCalendar(el.epoch);
         const long epochDay = JulianDayNumber(epoch.date.year, epoch.date.month, epoch.date.day);
         if (std::labs(today - epochDay) >= request.settings.updateDays)
             result.elementsOld = true;
+        newestEpochDay = k == 0 ? chosen[k].epochDay : std::max(newestEpochDay, chosen[k].epochDay);
 
         searchSatellite(el, slotPair, request, station, memory.table, detector);
         // A satellite with fewer than two passes in the window: its free slots
         // would otherwise keep a pass of an earlier day, or a zero start that
         // sorts first, and the scheduler would take it for the next pass.
-        for (int k = detector.passCount(); k < 2; ++k)
-            memory.table[static_cast<std::size_t>(2 * slotPair + k)] = PassInfo{};
+        // A set whose "pass" lasts longer than any real one (a damaged drag
+        // term holding the satellite over the station) gives no passes at all.
+        const bool damaged = hasOverlongPass(memory.table, slotPair, detector.passCount());
+        for (int p = damaged ? 0 : detector.passCount(); p < 2; ++p)
+            memory.table[static_cast<std::size_t>(2 * slotPair + p)] = PassInfo{};
     }
-    const int n = taken;
+    const int n = static_cast<int>(chosen.size());
+    if (n > 0)
+        result.elementAgeDays = nowDay - newestEpochDay;
     PassTable& table = memory.table;
     SortPassesByStart(table, n);
     ApplyOverlapRule(table, memory.skippedPassEnd, request.settings.sortElev, request.settings.sortNext);
@@ -149,6 +207,19 @@ PassComputation ComputePasses(const PassRequest& request)
 {
     PassMemory memory;
     return ComputePasses(request, memory);
+}
+
+bool ElementAgeOverLimit(double ageDays, int limitDays)
+{
+    return std::fabs(ageDays) > limitDays;
+}
+
+std::string ElementAgeText(double ageDays, int limitDays)
+{
+    const std::string age = FormatFixed(ageDays, 1) + "日前";
+    if (!ElementAgeOverLimit(ageDays, limitDays))
+        return "軌道要素 " + age;
+    return "警告: 軌道要素が古すぎます (" + age + ", 期限" + std::to_string(limitDays) + "日)";
 }
 
 OldElementsAction DecideOldElements(bool elementsOld, int startupCountdown, bool autoUpdate)

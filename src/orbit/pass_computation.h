@@ -14,6 +14,7 @@
 #include "orbit/pass_table.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,6 +49,9 @@ struct PassRequest {
     // Leave out seconds in which no satellite can reach the detection
     // elevation. The table is the same either way; only the time differs.
     bool skipUnreachableSeconds = true;
+    // Called with each progress text as the search reaches a satellite
+    // (on the thread that computes).
+    std::function<void(const std::string& text)> progress;
 };
 
 // What survives from one computation to the next: the table (never cleared),
@@ -65,6 +69,8 @@ struct PassComputation {
     PassTable table{};
     int satelliteCount = 0;      // slots 0 .. 2n-1 are meaningful
     bool elementsOld = false;    // some selected set is UpdateDay days or more from now
+    // Days from the newest epoch of the sets used to now; none without sets.
+    std::optional<double> elementAgeDays;
     std::vector<std::string> progressTexts;  // "衛星通過データを計算中 N%", one per satellite
     std::string nextPassText;    // "次回通過: ..."
     bool globeRedrawNeeded = false;
@@ -73,6 +79,11 @@ struct PassComputation {
 PassComputation ComputePasses(const PassRequest& request, PassMemory& memory);
 // A computation with nothing remembered from earlier ones.
 PassComputation ComputePasses(const PassRequest& request);
+
+// "軌道要素 3日前", or, past the age limit, the warning
+// "警告: 軌道要素が古すぎます (2555日前, 期限14日)".
+std::string ElementAgeText(double ageDays, int limitDays);
+bool ElementAgeOverLimit(double ageDays, int limitDays);
 
 // What to do about old elements after a computation.
 enum class OldElementsAction {

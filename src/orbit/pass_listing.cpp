@@ -62,9 +62,7 @@ std::optional<UtcInstant> ParseUtcInstant(const std::string& text)
     if (t.year < 1958 || t.year > 2056 || t.month < 1 || t.month > 12 || t.day < 1 || t.hour > 23 ||
         t.minute > 59 || t.second > 59)
         return std::nullopt;
-    // The day must exist in its month.
-    const CalendarDate check = CalendarFromDayNumber(JulianDayNumber(t.year, t.month, t.day));
-    if (check.month != t.month || check.day != t.day)
+    if (!IsCalendarDate(t.year, t.month, t.day))
         return std::nullopt;
     return t;
 }

@@ -80,6 +80,8 @@ std::string DirectionText(unsigned char direction)
 
 std::string NextPassText(const PassInfo& next)
 {
+    if (next.satellite.empty())
+        return kNoPassText;
     return "次回通過: " + next.satellite + " " + FormatFixed(next.frequencyMHz, 4) + "MHz " +
            FormatTimeOfDay(next.start) + ">" + FormatTimeOfDay(next.end) + " " +
            DirectionText(next.direction) + " MaxElev " + FormatFixed(next.maximumElevationDeg, 1) + "deg";

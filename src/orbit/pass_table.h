@@ -44,8 +44,10 @@ void ApplyOverlapRule(PassTable& table, DayTime& skippedPassEnd, bool sortElev, 
 double SatelliteFrequencyMHz(const std::string& satellite);
 void AssignFrequencies(PassTable& table, int satelliteCount);
 
-// "次回通過: NOAA-19 137.1000MHz 10:21:05>10:35:40 N>S MaxElev 52.3deg"
+// "次回通過: NOAA-19 137.1000MHz 10:21:05>10:35:40 N>S MaxElev 52.3deg";
+// kNoPassText when the slot holds no pass.
 std::string NextPassText(const PassInfo& next);
+inline constexpr const char* kNoPassText = "次回通過: 今後24時間に通過はありません";
 std::string DirectionText(unsigned char direction);  // "S>N" or "N>S"
 
 // Fixed-point text, independent of the process locale.

@@ -18,16 +18,16 @@ constexpr double k134Over81 = 1.654320987654321;
 constexpr double kKeplerClamp = 0.95;
 constexpr double kKeplerTolerance = 1e-9;
 constexpr int kKeplerRounds = 10;
-// Beyond this many radians an angle is reduced with fmod (65536 turns).
-constexpr double kFarAngle = 65536.0 * kTwoPi;
+// Beyond this many radians an angle is reduced with fmod (16 turns).
+constexpr double kFarAngle = 16.0 * kTwoPi;
 }  // namespace
 
 double ReduceAngle(double x)
 {
-    // A corrupt element set can make the angle so large that taking 2pi
-    // away no longer changes it, and the loops below would never end. Such
-    // angles are brought near the range first; ordinary ones are reduced
-    // step by step as always.
+    // Far from the range (an old element set, a corrupt one) the angle is
+    // brought near it with one exact remainder; only the last few turns are
+    // taken away step by step, so the cost does not grow with the age of the
+    // elements and taking 2pi away always changes the angle.
     if (!std::isfinite(x))
         return std::numeric_limits<double>::quiet_NaN();
     if (std::fabs(x) > kFarAngle)

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include "orbit/element_text_check.h"
@@ -57,6 +58,30 @@ private:
     int port_ = 0;
 };
 
+// Answers every connection with a 200 and the body, then closes it: no
+// Content-Length, so a body cut short looks like a whole one to the client.
+class ClosingServer {
+public:
+    explicit ClosingServer(QByteArray body) : body_(std::move(body)) {
+        server_.listen(QHostAddress::LocalHost);
+        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    if (!socket->readAll().contains("\r\n\r\n")) return;
+                    socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + body_);
+                    socket->disconnectFromHost();
+                });
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+    QString url() const { return QString("http://127.0.0.1:%1/noaa.txt").arg(server_.serverPort()); }
+
+private:
+    QTcpServer server_;
+    QByteArray body_;
+};
+
 class ElementDownloadTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -80,9 +105,11 @@ protected:
         return f.readAll();
     }
     // Runs one download to its end; returns the status texts in order.
-    QStringList download(const QString& address, bool* ok, int timeoutMs = 30000) {
+    QStringList download(const QString& address, bool* ok, int timeoutMs = 30000,
+                         const sorae::ReceptionList& selected = {}) {
         ElementDownloader downloader;
         downloader.setTimeoutMs(timeoutMs);
+        downloader.setReceptionList(selected);
         QStringList texts;
         QObject::connect(&downloader, &ElementDownloader::statusText,
                          [&texts](const QString& t) { texts << t; });
@@ -139,20 +166,54 @@ TEST_F(ElementDownloadTest, GoodBodyReplacesFileWithCrLfLines) {
     EXPECT_TRUE(content.startsWith("NOAA 15                 \r\n1 25338U"));
 }
 
-TEST_F(ElementDownloadTest, BadAnswersKeepTheOldFile) {
-    serve("empty.txt", "");
-    serve("garbage.txt", "\x01\x02 this is not an element file\n1 2 3\n");
+TEST_F(ElementDownloadTest, BodiesAreAcceptedOnlyWhenReadCompletely) {
+    const QByteArray good(kTwoSetsLf);
+    const QByteArray noaa15 = good.left(good.indexOf("NOAA 18"));
+    const sorae::ReceptionList only19 = sorae::MakeReceptionList({false, false, false, false, false, false, false, true});
+    const sorae::ReceptionList with18 = sorae::MakeReceptionList({false, false, false, false, false, false, true, true});
+    const struct {
+        const char* what;
+        QByteArray body;
+        sorae::ReceptionList selected;
+        bool accepted;
+    } cases[] = {
+        {"blank lines around, CR line ends", "\r" + QByteArray(good).replace('\n', '\r') + "\r\r", {}, true},
+        {"byte-order mark, blank line between sets", "\xEF\xBB\xBF" + noaa15 + "\n" + good.mid(noaa15.size()), with18, true},
+        {"cut inside a line", good.left(good.size() - 20), {}, false},
+        {"cut after a whole line", good.left(good.lastIndexOf("2 28654")), {}, false},
+        {"NUL byte inside", QByteArray(good).replace(good.indexOf("98.75"), 1, QByteArray(1, '\0')), {}, false},
+        {"no selected satellite", good, only19, false},
+        {"empty", "", {}, false},
+        {"not an element file", "\x01\x02 this is not an element file\n1 2 3\n", {}, false},
+    };
+    for (const auto& c : cases) {
+        writeOldFile();
+        ClosingServer server(c.body);
+        bool ok = !c.accepted;
+        const QStringList texts = download(server.url(), &ok, 30000, c.selected);
+        EXPECT_EQ(ok, c.accepted) << c.what;
+        if (c.accepted) {
+            EXPECT_EQ(texts.last(), ElementDownloader::kSucceeded) << c.what;
+            const QByteArray content = elementFileContent();
+            EXPECT_EQ(content.count("\r\n"), 6) << c.what;
+            EXPECT_EQ(content.count('\n'), 6) << c.what;
+            EXPECT_TRUE(content.startsWith("NOAA 15                 \r\n1 25338U")) << c.what;
+        } else {
+            EXPECT_EQ(texts.last(), ElementDownloader::kRejectedKeptOld) << c.what;
+            EXPECT_EQ(elementFileContent(), QByteArray("OLD CONTENT\r\n")) << c.what;
+        }
+    }
+}
+
+TEST_F(ElementDownloadTest, NotFoundKeepsTheOldFile) {
     writeOldFile();
     HttpServer server(served_.path());
     ASSERT_NE(server.port(), 0);
-    for (const QString& path : {QString("missing.txt"), QString("empty.txt"),
-                                QString("garbage.txt")}) {
-        bool ok = true;
-        const QStringList texts = download(server.url(path), &ok);
-        EXPECT_FALSE(ok) << path.toStdString();
-        EXPECT_EQ(texts.last(), ElementDownloader::kFailed) << path.toStdString();
-        EXPECT_EQ(elementFileContent(), QByteArray("OLD CONTENT\r\n")) << path.toStdString();
-    }
+    bool ok = true;
+    const QStringList texts = download(server.url("missing.txt"), &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(texts.last(), ElementDownloader::kFailedKeptOld);
+    EXPECT_EQ(elementFileContent(), QByteArray("OLD CONTENT\r\n"));
 }
 
 TEST_F(ElementDownloadTest, RefusedConnectionAndEmptyAddressFail) {
@@ -171,7 +232,7 @@ TEST_F(ElementDownloadTest, RefusedConnectionAndEmptyAddressFail) {
     writeOldFile();
     texts = download(QString(), &ok);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(texts.last(), ElementDownloader::kFailed);
+    EXPECT_EQ(texts.last(), ElementDownloader::kFailedKeptOld);
     EXPECT_EQ(elementFileContent(), QByteArray("OLD CONTENT\r\n"));
 }
 
@@ -184,6 +245,6 @@ TEST_F(ElementDownloadTest, SilentServerTimesOut) {
     const QStringList texts =
         download(QString("http://127.0.0.1:%1/noaa.txt").arg(silent.serverPort()), &ok, 1500);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(texts.last(), ElementDownloader::kFailed);
+    EXPECT_EQ(texts.last(), ElementDownloader::kFailedKeptOld);
     EXPECT_EQ(elementFileContent(), QByteArray("OLD CONTENT\r\n"));
 }

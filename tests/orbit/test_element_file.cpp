@@ -95,9 +95,11 @@ TEST(ElementFile, SetCountsAndFailures)
     EXPECT_EQ(ReadElementFile(sets, count, many), 0);
     EXPECT_EQ(count, 32);
 
-    const std::string trailingBlank = writeTempFile("blank", repeatSets(2) + "\r\n");
-    EXPECT_EQ(ReadElementFile(sets, count, trailingBlank), -1);
+    // Blank lines around sets and a byte-order mark are passed over.
+    const std::string blanks = writeTempFile("blank", "\xEF\xBB\xBF" + repeatSets(1) + "\r\n \r\n" + repeatSets(1) + "\r\n");
+    EXPECT_EQ(ReadElementFile(sets, count, blanks), 0);
     EXPECT_EQ(count, 2);
+    EXPECT_EQ(sets[0].name, sets[1].name);
 
     const std::string exact = writeTempFile("exact", repeatSets(2));
     EXPECT_EQ(ReadElementFile(sets, count, exact), 0);
@@ -111,7 +113,7 @@ TEST(ElementFile, SetCountsAndFailures)
     EXPECT_EQ(ReadElementFile(sets, count, "/nonexistent/dir/SatTle.txt"), -1);
     EXPECT_EQ(count, 7);
 
-    for (const auto& p : {many, trailingBlank, exact, cutShort})
+    for (const auto& p : {many, blanks, exact, cutShort})
         std::filesystem::remove(p);
 }
 

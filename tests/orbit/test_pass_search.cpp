@@ -181,18 +181,27 @@ TEST(PassSearch, FailuresAndSatelliteLimits)
     EXPECT_EQ(missing.table, first.table);
     EXPECT_EQ(memory.table, first.table);
 
-    // Nine matching sets: the first eight take the sixteen slots.
-    std::string nine;
-    for (int i = 0; i < 9; ++i)
-        nine += noaa19Set();
-    r.elementFilePath = writeTempFile("nine", nine);
+    // Copies of one set: one satellite with its two passes, not the same
+    // pass in every slot; of two sets of a satellite the newer is taken.
+    std::string copies;
+    for (int i = 0; i < 20; ++i)
+        copies += noaa19Set();
+    std::string newer = noaa19Set();
+    newer.replace(newer.find("19024.95618551"), 14, "19025.95618551");
+    r.elementFilePath = writeTempFile("copies", copies + newer);
     r.receptionList = MakeReceptionList(kAllSelected);
     const PassComputation many = ComputePasses(r);
     ASSERT_TRUE(many.ok);
-    EXPECT_EQ(many.satelliteCount, 8);
-    EXPECT_EQ(many.progressTexts.size(), 8u);
-    EXPECT_EQ(many.table[15].satellite, "NOAA-19");
-    EXPECT_EQ(many.table[0].start, many.table[1].start);  // the same set eight times
+    EXPECT_EQ(many.satelliteCount, 1);
+    EXPECT_EQ(many.progressTexts.size(), 1u);
+    EXPECT_EQ(many.table[0].satellite, "NOAA-19");
+    EXPECT_LT(many.table[0].start, many.table[1].start);
+    r.elementFilePath = writeTempFile("one", newer);
+    const PassComputation alone = ComputePasses(r);
+    for (std::size_t k = 0; k < 2; ++k) {
+        EXPECT_EQ(alone.table[k].start, many.table[k].start);
+        EXPECT_EQ(alone.table[k].end, many.table[k].end);
+    }
     std::filesystem::remove(r.elementFilePath);
 
     // A set with a period above 225 minutes is never used.
@@ -223,6 +232,14 @@ TEST(PassSearch, ElementAgeAndGlobeRedraw)
         PassRequest r = request(path, kAllSelected, c.now, 35.0, 139.0);
         EXPECT_EQ(ComputePasses(r).elementsOld, c.old) << c.now.month << "/" << c.now.day;
     }
+    // The age counts from the epoch 2019-01-24 22:56:54 UT; the text warns
+    // past the limit only.
+    const PassComputation week = ComputePasses(request(path, kAllSelected, {2019, 1, 31, 22, 56, 54}, 35.0, 139.0));
+    ASSERT_TRUE(week.elementAgeDays.has_value());
+    EXPECT_NEAR(*week.elementAgeDays, 7.0, 1e-4);
+    EXPECT_EQ(ElementAgeText(*week.elementAgeDays, 14), "軌道要素 7.0日前");
+    EXPECT_EQ(ElementAgeText(2555.04, 14), "警告: 軌道要素が古すぎます (2555.0日前, 期限14日)");
+    EXPECT_FALSE(ComputePasses(request(path, {}, {2019, 1, 31, 0, 0, 0}, 35.0, 139.0)).elementAgeDays);
 
     PassRequest r = request(path, kAllSelected, {2019, 1, 25, 0, 0, 0}, 35.0, 139.0);
     const PassComputation flat = ComputePasses(r);
@@ -233,6 +250,19 @@ TEST(PassSearch, ElementAgeAndGlobeRedraw)
     r.globeCentreLongitudeDeg = centre + 1.0;
     EXPECT_TRUE(ComputePasses(r).globeRedrawNeeded);
     std::filesystem::remove(path);
+}
+
+TEST(PassSearch, ADayWithoutPassSaysSo)
+{
+    // An absurd second derivative of mean motion leaves no pass in the day:
+    // the next-pass text says so instead of announcing an empty slot.
+    std::string damaged = noaa19Set();
+    damaged.replace(damaged.find(" 00000-0 "), 9, " 99999+9 ");
+    const PassComputation result =
+        ComputePasses(request(writeTempFile("nddot", damaged), kAllSelected, {2019, 1, 25, 0, 0, 0}, 35.0, 139.0));
+    ASSERT_TRUE(result.ok);
+    EXPECT_TRUE(result.table[0].satellite.empty());
+    EXPECT_EQ(result.nextPassText, kNoPassText);
 }
 
 TEST(PassSearch, LookAheadNeverSkipsAReachableSecond)

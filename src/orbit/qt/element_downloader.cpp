@@ -15,6 +15,11 @@ const QString ElementDownloader::kDownloading = QStringLiteral("軌道要素を�
 const QString ElementDownloader::kSucceeded = QStringLiteral("正常に軌道要素をダウンロードしました");
 const QString ElementDownloader::kFailed = QStringLiteral("軌道要素のダウンロードに失敗しました");
 const QString ElementDownloader::kNoFile = QStringLiteral("軌道要素ファイルがありません");
+const QString ElementDownloader::kFailedKeptOld =
+    QStringLiteral("軌道要素のダウンロードに失敗しました。前の軌道要素を使います");
+const QString ElementDownloader::kRejected = QStringLiteral("ダウンロードした軌道要素を読めません");
+const QString ElementDownloader::kRejectedKeptOld =
+    QStringLiteral("ダウンロードした軌道要素を読めません。前の軌道要素を使います");
 
 ElementDownloader::ElementDownloader(QObject* parent)
     : QObject(parent), network_(new QNetworkAccessManager(this)) {
@@ -75,24 +80,32 @@ void ElementDownloader::onFinished() {
         return;
     }
     const QByteArray body = reply->readAll();
-    const auto lines = splitElementLines(body.toStdString());
-    if (!containsCompleteElementSet(lines)) {
-        finish(false);
+    // A body cut short on a closed connection, a NUL byte, a page that is
+    // no element file: refused before it can replace a good file.
+    const CheckedElementText checked = CheckDownloadedElements(body.toStdString(), receptionList_);
+    if (!checked.ok()) {
+        finish(false, true);
         return;
     }
-    const std::string text = joinWithCrLf(lines);
     QSaveFile file(elementFile_);
     if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), qint64(text.size())) != qint64(text.size()) || !file.commit()) {
+        file.write(checked.text.data(), qint64(checked.text.size())) != qint64(checked.text.size()) ||
+        !file.commit()) {
         finish(false);
         return;
     }
     finish(true);
 }
 
-void ElementDownloader::finish(bool ok) {
-    emit statusText(ok ? kSucceeded : kFailed);
-    if (!QFile::exists(elementFile_)) emit statusText(kNoFile);
+void ElementDownloader::finish(bool ok, bool rejected) {
+    const bool exists = QFile::exists(elementFile_);
+    if (ok)
+        emit statusText(kSucceeded);
+    else if (rejected)
+        emit statusText(exists ? kRejectedKeptOld : kRejected);
+    else
+        emit statusText(exists ? kFailedKeptOld : kFailed);
+    if (!exists) emit statusText(kNoFile);
     emit finished(ok);
 }
 

@@ -1,5 +1,6 @@
-// Fetches the two-line element file over HTTP and, when the answer holds at
-// least one complete element set, replaces the element file with it. The
+// Fetches the two-line element file over HTTP and, when the element reader
+// reads the whole answer and it holds a selected satellite, replaces the
+// element file with it; otherwise the old file stays and the status says so. The
 // transfer is asynchronous: the window keeps working and whatever has to
 // follow the download runs when finished() arrives.
 #pragma once
@@ -8,6 +9,8 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+
+#include "orbit/pass_computation.h"
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -25,11 +28,17 @@ public:
     static const QString kSucceeded;    // "正常に軌道要素をダウンロードしました"
     static const QString kFailed;       // "軌道要素のダウンロードに失敗しました"
     static const QString kNoFile;       // "軌道要素ファイルがありません"
+    // The failures when the old element file is there and stays in use.
+    static const QString kFailedKeptOld;    // "...失敗しました。前の軌道要素を使います"
+    static const QString kRejected;         // "ダウンロードした軌道要素を読めません"
+    static const QString kRejectedKeptOld;  // "...読めません。前の軌道要素を使います"
 
     // Starts fetching address into elementFile. Returns false, and starts
     // nothing, while a download is still running.
     bool start(const QString& address, const QString& elementFile);
     bool busy() const;
+    // The satellites one of which a download must hold (empty names: any).
+    void setReceptionList(const ReceptionList& list) { receptionList_ = list; }
 
     // How long a transfer may take as a whole before it is abandoned.
     void setTimeoutMs(int ms) { timeoutMs_ = ms; }
@@ -42,12 +51,13 @@ signals:
 private:
     void onFinished();
     void onTimeout();
-    void finish(bool ok);
+    void finish(bool ok, bool rejected = false);
 
     QNetworkAccessManager* network_;
     QPointer<QNetworkReply> reply_;
     QTimer timer_;
     QString elementFile_;
+    ReceptionList receptionList_;
     int timeoutMs_ = 30000;
     bool timedOut_ = false;
 };
