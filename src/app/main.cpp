@@ -1,9 +1,13 @@
 // Program entry: a command when one is named, otherwise the main window and
 // its dialogs.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
-#include <exception>
+#include <QTranslator>
+#include <clocale>
 #include <cstdio>
+#include <exception>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
@@ -31,18 +35,40 @@ static int runProgram(int argc, char** argv) {
         sorae::resolveProgramFolder(sorae::dataDirOption(argc, argv), executable, &error);
 
     QApplication app(argc, argv);
+    // Before anything can wait on a message box: a termination request from
+    // then on still ends the program with its settings saved.
+    sorae::TerminationSignals terminationSignals;
+    // Qt takes the user's locale for the C library too; numbers the program
+    // prints or reads (device commands, files, the command line) keep the
+    // decimal point whatever it is.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("SORAE-APT"));
     QApplication::setApplicationDisplayName(QStringLiteral("SORAE-APT"));
     if (!programFolder) {
         std::fprintf(stderr, "sorae-apt: %s\n", error.c_str());
         return 1;
     }
+    // The standard buttons of message boxes and dialogs in Japanese.
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtJapanese);
+    } else {
+        std::fprintf(stderr, "sorae-apt: Qt's Japanese translation (qtbase_ja.qm) is missing\n");
+    }
 
     sorae::MainWindowOptions options;
     options.programFolder = *programFolder;
     sorae::MainWindow window(options);
-    sorae::createProgramForms(window);
-    sorae::closeWindowOnTerminationSignals(window);
+    if (!sorae::TerminationSignals::requested()) {
+        sorae::createProgramForms(window);
+    }
+    terminationSignals.closeWindowOnSignal(window);
+    if (sorae::TerminationSignals::requested()) {
+        // Asked to end while starting up: end as a close would.
+        window.shutdown();
+        return 0;
+    }
     window.show();
     try {
         return app.exec();

@@ -1,6 +1,9 @@
 #include "app/quit_on_signal.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWidget>
 #include <csignal>
 #include <fcntl.h>
@@ -11,25 +14,27 @@ namespace sorae {
 namespace {
 
 int signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t signalSeen = 0;
 
-// Only async-signal-safe work here: one byte into the pipe.
+// Only async-signal-safe work here: a flag and one byte into the pipe.
 void onSignal(int) {
+    signalSeen = 1;
     const char byte = 1;
     [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1);
 }
 
 }  // namespace
 
-void closeWindowOnTerminationSignals(QWidget& window) {
+TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
     }
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
         char buffer[16];
         while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
         }
-        window.close();
+        signalled();
     });
     struct sigaction action {};
     action.sa_handler = onSignal;
@@ -37,6 +42,42 @@ void closeWindowOnTerminationSignals(QWidget& window) {
     action.sa_flags = SA_RESTART;
     for (int s : {SIGTERM, SIGHUP, SIGINT}) {
         ::sigaction(s, &action, nullptr);
+    }
+}
+
+bool TerminationSignals::requested() { return signalSeen != 0; }
+
+void TerminationSignals::closeWindowOnSignal(QWidget& window) {
+    window_ = &window;
+    if (boxCloser_ != nullptr) boxCloser_->stop();
+    if (requested()) signalled();
+}
+
+void TerminationSignals::signalled() {
+    if (window_) {
+        // Later signals only repeat the request.
+        QTimer::singleShot(0, window_.data(), [w = window_] {
+            if (w) w->close();
+        });
+        return;
+    }
+    // The window is still being built, perhaps under a message box: close
+    // that box and any that follows until the window is there.
+    closeModalBoxes();
+    if (boxCloser_ == nullptr) {
+        boxCloser_ = new QTimer(this);
+        boxCloser_->setInterval(50);
+        connect(boxCloser_, &QTimer::timeout, this, &TerminationSignals::closeModalBoxes);
+    }
+    boxCloser_->start();
+}
+
+void TerminationSignals::closeModalBoxes() {
+    QWidget* box = QApplication::activeModalWidget();
+    if (auto* dialog = qobject_cast<QDialog*>(box)) {
+        dialog->reject();  // also a box whose buttons offer no escape
+    } else if (box != nullptr) {
+        box->close();
     }
 }
 

@@ -1,13 +1,37 @@
 // Ends the program through the main window's normal close when the session
 // asks it to (SIGTERM, SIGHUP, SIGINT), so the settings are saved and the
-// devices closed as on any other shutdown.
+// devices closed as on any other shutdown. The handlers go in before the
+// window is built: a signal that comes while a start-up message box waits
+// closes that box (and any that follows) and is remembered, and the window
+// is closed as soon as it is there.
 #pragma once
 
+#include <QObject>
+#include <QPointer>
+
+class QTimer;
 class QWidget;
 
 namespace sorae {
 
-// Installs the handlers; a signal closes window on the GUI thread.
-void closeWindowOnTerminationSignals(QWidget& window);
+class TerminationSignals : public QObject {
+public:
+    // Installs the handlers at once.
+    explicit TerminationSignals(QObject* parent = nullptr);
+
+    // A signal has come (also before any window was bound).
+    static bool requested();
+
+    // From now on a signal closes window on the GUI thread; one that came
+    // earlier closes it at once.
+    void closeWindowOnSignal(QWidget& window);
+
+private:
+    void signalled();
+    void closeModalBoxes();
+
+    QPointer<QWidget> window_;
+    QTimer* boxCloser_ = nullptr;
+};
 
 }  // namespace sorae

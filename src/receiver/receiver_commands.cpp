@@ -1,6 +1,7 @@
 #include "receiver/receiver_commands.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -11,9 +12,13 @@ std::string tuneAr5000(double frequencyMHz)
 {
     if (!std::isfinite(frequencyMHz))
         return {};
-    char text[64];
-    std::snprintf(text, sizeof text, "RF%.15g\r\n", frequencyMHz);
-    return text;
+    // std::to_chars, unlike printf, never writes the locale's decimal comma.
+    char digits[64];
+    const auto printed =
+        std::to_chars(digits, digits + sizeof digits, frequencyMHz, std::chars_format::general, 15);
+    if (printed.ec != std::errc())
+        return {};
+    return "RF" + std::string(digits, printed.ptr) + kLineEnd;
 }
 
 std::string tunePcr(double frequencyMHz)
@@ -23,7 +28,11 @@ std::string tunePcr(double frequencyMHz)
     if (!(frequencyMHz >= 0.0) || frequencyMHz > 1999.9999)
         return {};
     char printed[64];
-    std::snprintf(printed, sizeof printed, "%6f", frequencyMHz);
+    const auto end =
+        std::to_chars(printed, printed + sizeof printed - 1, frequencyMHz, std::chars_format::fixed, 6);
+    if (end.ec != std::errc())
+        return {};
+    *end.ptr = '\0';
     const char* point = std::strchr(printed, '.');
     if (point == nullptr)
         return {};

@@ -18,13 +18,14 @@ std::string_view receiverModelName(int index);
 
 enum class StopBits { One, Two };
 
-// Line settings of one model. Every model runs without parity, with
-// hardware (RTS/CTS) flow control and without XON/XOFF.
+// Line settings of one model. Every model runs without parity and without
+// any output flow control: neither CTS/DSR nor XON/XOFF holds the output, so
+// a three-wire cable works. DTR and RTS are raised for the receiver to see.
 struct LineSettings {
     int baudRate = 9600;
     int dataBits = 8;
     StopBits stopBits = StopBits::One;
-    bool hardwareFlowControl = true;
+    bool hardwareFlowControl = false;
 };
 
 // AR-5000 19200 8N2; IC-PCR 9600 8N1 when opened (raised to 38400 once it

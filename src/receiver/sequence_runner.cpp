@@ -98,23 +98,42 @@ std::optional<SequenceRunner::Time> SequenceRunner::runSend(const SequenceStep& 
     return std::nullopt;
 }
 
+std::optional<SequenceRunner::Time> SequenceRunner::waitUntilDrained()
+{
+    const std::size_t queued = link_.queuedBytes();
+    if (queued == 0)
+        return std::nullopt;
+    const Time now = clock_();
+    if (!stepStarted_) {
+        stepStarted_ = true;
+        stepDeadline_ = now + sendTimeLimit(queued);
+    }
+    if (now < stepDeadline_)
+        return now + kPollInterval;
+    link_.discardOutput();
+    report(RunnerEvent::Kind::SendTimedOut, {});
+    return std::nullopt;
+}
+
+std::optional<SequenceRunner::Time> SequenceRunner::runSetBaud(const SequenceStep& step)
+{
+    // Bytes still queued would leave at the new speed: send them first.
+    if (link_.isOpen()) {
+        if (auto wake = waitUntilDrained())
+            return wake;
+    }
+    if (!link_.setBaud(step.value))
+        report(RunnerEvent::Kind::BaudFailed, std::to_string(step.value));
+    return std::nullopt;
+}
+
 std::optional<SequenceRunner::Time> SequenceRunner::runClose()
 {
-    const Time now = clock_();
     // What is still queued would be lost by closing, so let it drain first,
     // within the same limit as a command of that length.
     if (link_.isOpen()) {
-        const std::size_t queued = link_.queuedBytes();
-        if (queued > 0) {
-            if (!stepStarted_) {
-                stepStarted_ = true;
-                stepDeadline_ = now + sendTimeLimit(queued);
-            }
-            if (now < stepDeadline_)
-                return now + kPollInterval;
-            link_.discardOutput();
-            report(RunnerEvent::Kind::SendTimedOut, {});
-        }
+        if (auto wake = waitUntilDrained())
+            return wake;
         link_.closePort();
     }
     skipping_ = false;
@@ -154,8 +173,8 @@ std::optional<SequenceRunner::Time> SequenceRunner::advance()
             }
             break;
         case SequenceStep::Kind::SetBaud:
-            if (!skipping_ && !link_.setBaud(step.value))
-                report(RunnerEvent::Kind::BaudFailed, std::to_string(step.value));
+            if (!skipping_)
+                wake = runSetBaud(step);
             break;
         case SequenceStep::Kind::Close:
             wake = runClose();

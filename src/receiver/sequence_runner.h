@@ -72,7 +72,11 @@ private:
     void report(RunnerEvent::Kind kind, std::string detail);
     // Returns a wake-up time when the step must wait, nothing when done.
     std::optional<Time> runSend(const SequenceStep& step);
+    std::optional<Time> runSetBaud(const SequenceStep& step);
     std::optional<Time> runClose();
+    // Waits (within a command's time limit) until nothing is queued for
+    // output; on running out of time throws the queue away and reports it.
+    std::optional<Time> waitUntilDrained();
 
     SerialLink& link_;
     MonotonicClock clock_;

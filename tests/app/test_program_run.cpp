@@ -15,37 +15,61 @@
 
 namespace {
 
-}  // namespace
-
-TEST(ProgramRun, TerminationSavesTheSettings) {
-    if (std::getenv("SORAE_PULSE_AVAILABLE") == nullptr) {
-        GTEST_SKIP() << "without a sound server the program waits on its message box";
-    }
-    sorae::testsupport::ensureApplication();
+// Starts the program on a fresh settings file, lets it come up, asks it to
+// end with SIGTERM and returns the settings file it left.
+QString settingsAfterTermination(const QProcessEnvironment& env) {
     QTemporaryDir dir;
     QFile ini(dir.filePath(QStringLiteral("sorae-apt.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    EXPECT_TRUE(ini.open(QIODevice::WriteOnly));
     ini.write("[Station]\nCallSign=JA1XYZ\n[Wave]\nSignalGain=-4\n");
     ini.close();
 
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(SORAE_BINARY_DIR "/src/app/sorae-apt"),
                   {QStringLiteral("--data-dir"), dir.path()});
-    ASSERT_TRUE(program.waitForStarted());
+    EXPECT_TRUE(program.waitForStarted());
     // Give it time to come up and open its devices.
     EXPECT_FALSE(program.waitForFinished(2500));
     ::kill(pid_t(program.processId()), SIGTERM);
-    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_TRUE(program.waitForFinished(20000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
 
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(ini.readAll());
+    EXPECT_TRUE(ini.open(QIODevice::ReadOnly));
+    return QString::fromUtf8(ini.readAll());
+}
+
+void expectSaved(const QString& text) {
     EXPECT_TRUE(text.startsWith(QStringLiteral("[Station]\nCallSign=JA1XYZ\n"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("SignalGain=-4\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("[Color]\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("MainMaxmum=0\n")));
+}
+
+QProcessEnvironment offscreen() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
+}
+
+}  // namespace
+
+TEST(ProgramRun, TerminationSavesTheSettings) {
+    if (std::getenv("SORAE_PULSE_AVAILABLE") == nullptr) {
+        GTEST_SKIP() << "needs the test sound server";
+    }
+    sorae::testsupport::ensureApplication();
+    expectSaved(settingsAfterTermination(offscreen()));
+}
+
+// Without a sound server the start-up stops on the device-error box; a
+// termination request there still ends the program with the settings saved.
+TEST(ProgramRun, TerminationDuringTheStartUpMessageBoxSavesTheSettings) {
+    sorae::testsupport::ensureApplication();
+    QTemporaryDir noServer;
+    QProcessEnvironment env = offscreen();
+    env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + noServer.filePath(QStringLiteral("none")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), noServer.path());
+    expectSaved(settingsAfterTermination(env));
 }

@@ -87,11 +87,36 @@ TEST_F(ReceiverDialogs, ReceiverDialogShowsTheSettings)
     EXPECT_FALSE(child<QLabel>(*dialog, "Label3")->isEnabled());
     EXPECT_TRUE(modelBox->isEnabled());
 
-    // A stored index past the ports found selects nothing and leaves no port.
-    settings.portList = 5;
-    auto stale = makeDialog();
-    EXPECT_EQ(child<QComboBox>(*stale, "ComboBox1")->currentIndex(), -1);
-    EXPECT_EQ(settings.portName, "");
+}
+
+// The stored port name wins over the stored list index, and a port that is
+// not there right now (adapter unplugged) stays the port.
+TEST_F(ReceiverDialogs, StoredPortIsKeptWhetherPresentOrNot)
+{
+    struct Case {
+        int portList;
+        std::string portName;
+        int index;
+        std::string expectedName;
+        int expectedList;
+    };
+    const Case cases[] = {
+        {1, "", 1, second.path(), 1},             // index only (older files)
+        {0, second.path(), 1, second.path(), 1},  // the list order changed
+        {0, spare.path(), -1, spare.path(), -1},  // not present now
+        {5, "", -1, "", 5},                       // index past the list
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.portName + " " + std::to_string(c.portList));
+        settings.portList = c.portList;
+        settings.portName = c.portName;
+        auto dialog = makeDialog();
+        auto* portBox = child<QComboBox>(*dialog, "ComboBox1");
+        EXPECT_EQ(portBox->currentIndex(), c.index);
+        EXPECT_EQ(portBox->currentText().toStdString(), c.expectedName);
+        EXPECT_EQ(settings.portName, c.expectedName);
+        EXPECT_EQ(settings.portList, c.expectedList);
+    }
 }
 
 TEST_F(ReceiverDialogs, WithoutAutomaticControlThePowerButtonsAreDeadAndDisabled)

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <clocale>
+#include <cstdio>
 
 #include "common/qt_application.h"
 #include "pty_harness.h"
@@ -97,7 +99,7 @@ TEST_F(ReceiverOnPty, Ar5000OnWithPausesAntennaAndOff)
     for (const auto& line : link->lines) {
         EXPECT_EQ(line.speed, speed_t(B19200));
         EXPECT_TRUE(line.twoStopBits);
-        EXPECT_TRUE(line.rtsCts);
+        EXPECT_FALSE(line.rtsCts);  // a three-wire cable must do
     }
 
     // While on: a second power-on and antenna 0 send nothing.
@@ -138,6 +140,7 @@ TEST_F(ReceiverOnPty, PcrOnRaisesSpeedAfterWakeUpAndSkipsTuningAbove2GHz)
     for (std::size_t i = 0; i < link->lines.size(); ++i) {
         ASSERT_EQ(link->lines[i].speed, speed_t(i < wakeUp.size() ? B9600 : B38400)) << i;
         ASSERT_FALSE(link->lines[i].twoStopBits);
+        ASSERT_FALSE(link->lines[i].rtsCts);
     }
 
     pty.clear();
@@ -165,6 +168,29 @@ TEST_F(ReceiverOnPty, DjxOnClosesThePortAndOffDoesNothing)
     EXPECT_TRUE(controller->powerOn(137.62));
     pump();
     EXPECT_EQ(pty.commands().back().text, "AL~FW00137644000");
+}
+
+// The program runs with the user's locale; a decimal comma there must not
+// reach the receiver.
+TEST_F(ReceiverOnPty, TuningIgnoresADecimalCommaLocale)
+{
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
+        GTEST_SKIP() << "de_DE.UTF-8 is not generated (scripts/install-deps.sh makes it)";
+    char comma[8];
+    std::snprintf(comma, sizeof comma, "%.1f", 1.5);
+    ASSERT_STREQ(comma, "1,5");
+    settings.type = 0;
+    controller->powerOn(137.9125);
+    pump();
+    controller->powerOff();
+    settings.type = 1;
+    controller->powerOn(137.9125);
+    pump();
+    std::setlocale(LC_ALL, saved.c_str());
+    const std::string text = pty.text();
+    EXPECT_NE(text.find("\r\nRF137.9125\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\nK00137912500050300\r\n"), std::string::npos) << text;
 }
 
 TEST_F(ReceiverOnPty, EmptyPortNameFailsAtOnceAndSendsNothing)

@@ -182,6 +182,24 @@ TEST_F(SequenceRunnerTest, CloseLetsQueuedBytesDrainFirst)
     EXPECT_EQ(link.discards, 0);
 }
 
+TEST_F(SequenceRunnerTest, SpeedChangeWaitsUntilTheQueuedBytesHaveLeft)
+{
+    link.queueGrows = true;
+    enqueue({SequenceStep::open("p", ReceiverModel::IcPcr), SequenceStep::send("H101\r\n"),
+             SequenceStep::setBaud(kPcrFastBaud), SequenceStep::send("G4?\r\n")});
+    auto wake = at(0us);
+    ASSERT_TRUE(wake);
+    EXPECT_EQ(link.written(), "H101\r\n");
+    EXPECT_EQ(link.baud, 9600);
+    EXPECT_EQ(at(*wake), *wake + SequenceRunner::kPollInterval);
+    EXPECT_EQ(link.baud, 9600);
+    link.queued = 0;
+    EXPECT_FALSE(at(*wake + SequenceRunner::kPollInterval));
+    EXPECT_EQ(link.baud, kPcrFastBaud);
+    EXPECT_EQ(link.writes.back().baud, kPcrFastBaud);
+    EXPECT_TRUE(events.empty());
+}
+
 TEST_F(SequenceRunnerTest, AbortAllClosesAndForgets)
 {
     enqueue(powerOnSequence(0, PowerOnParameters{"p", 137.1, 0, 0}));

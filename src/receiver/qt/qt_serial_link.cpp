@@ -48,9 +48,11 @@ bool QtSerialLink::openPort(const std::string& portName, const LineSettings& set
         port_.clearError();
         return false;
     }
-    // Raise DTR as the handshake line. Pseudo-terminals and some adapters
-    // refuse the request; the port works without it.
+    // Raise DTR and RTS as the handshake lines. Pseudo-terminals and some
+    // adapters refuse the request; the port works without them.
     port_.setDataTerminalReady(true);
+    if (!settings.hardwareFlowControl)
+        port_.setRequestToSend(true);
     // A freshly opened port starts from empty buffers.
     port_.clear(QSerialPort::AllDirections);
     port_.clearError();
@@ -73,6 +75,10 @@ bool QtSerialLink::setBaud(int baudRate)
 {
     if (!port_.isOpen())
         return false;
+    // What is still on its way out would go at the new speed and arrive as
+    // garbage: let the system send it all first.
+    port_.flush();
+    ::tcdrain(static_cast<int>(port_.handle()));
     const bool ok = port_.setBaudRate(baudRate);
     port_.clearError();
     return ok;

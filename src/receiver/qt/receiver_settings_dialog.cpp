@@ -86,13 +86,19 @@ ReceiverSettingsDialog::ReceiverSettingsDialog(AppSettings& settings, ReceiverCo
     filling_ = true;
     fillPorts();
     const int portCount = portBox_->count();
-    if (settings_.portList >= 0 && settings_.portList < portCount) {
+    const QString storedName = QString::fromStdString(settings_.portName);
+    if (!storedName.isEmpty()) {
+        // The stored port is the user's choice, whether it is there right
+        // now or not (an adapter unplugged); only the user changes it.
+        const int index = portBox_->findText(storedName);
+        settings_.portList = index;
+        portBox_->setCurrentIndex(index);
+        if (index < 0)
+            portBox_->setEditText(storedName);
+    } else if (settings_.portList >= 0 && settings_.portList < portCount) {
+        // A settings file with the list index only.
         portBox_->setCurrentIndex(settings_.portList);
         settings_.portName = portBox_->currentText().toStdString();
-    } else if (settings_.portList == -1 && !settings_.portName.empty()) {
-        // A device path typed in an earlier run.
-        portBox_->setCurrentIndex(-1);
-        portBox_->setEditText(QString::fromStdString(settings_.portName));
     } else {
         portBox_->setCurrentIndex(-1);
         settings_.portName.clear();
