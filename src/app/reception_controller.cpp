@@ -209,7 +209,10 @@ void ReceptionController::sensorStatusChanged(const std::string& panel5Text) {
 }
 
 void ReceptionController::liveLine(const double* channelA, const double* channelB, int direction) {
-    display_->appendLiveLine(channelA, channelB, direction);
+    if (liveViewBatched_)
+        display_->drawLiveLine(channelA, channelB, direction);
+    else
+        display_->appendLiveLine(channelA, channelB, direction);
 }
 
 void ReceptionController::composeScreen(bool /*showChannelB*/) {

@@ -59,6 +59,9 @@ public:
     // (nothing more when the full store has ended the pass already).
     void endReplayPass();
     bool replayPassActive() const { return replayStamp_.has_value(); }
+    // While set, decoded lines go into the live views without composing the
+    // screen each time; the caller composes once after a batch of blocks.
+    void setLiveViewBatched(bool batched) { liveViewBatched_ = batched; }
 
     // ReceptionActive, with the display's scroll lock following it. The
     // scheduler starts and ends automatic passes through this.
@@ -118,6 +121,7 @@ private:
     bool audioPending_ = true;   // the next decoded block is the pass's first
     bool audioCut_ = false;      // the input format changed: the file ends early
     bool manualPass_ = false;    // the pass was started with SpeedButton2
+    bool liveViewBatched_ = false;
     bool awaitingDirection_ = false;
 };
 

@@ -18,6 +18,7 @@
 #include "app/scheduler_controller.h"
 #include "app/status_panels.h"
 #include "capture/replay_progress.h"
+#include "imaging/qt/image_display.h"
 #include "orbit/replay_pass_rule.h"
 #include "orbit/reception_scheduler.h"
 
@@ -199,13 +200,17 @@ void ReplayController::tick() {
     QElapsedTimer slice;
     slice.start();
     int fedNow = 0;
+    // Several blocks in one tick: the screen is composed once after them.
+    reception_.setLiveViewBatched(due > 1);
     while (fedNow < due) {
         if (!feedOne()) return;  // the replay is over
         ++fedNow;
         if (pacer_.speed() == ReplaySpeed::Fastest && slice.elapsed() >= kFastestSliceMilliseconds) break;
     }
+    reception_.setLiveViewBatched(false);
     pacer_.blocksFed(fedNow);
     if (fedNow == 0) return;
+    if (due > 1) reception_.display().composeScreen();
     showProgress();
     settlePassDue();
     drawMap(false);
@@ -230,6 +235,7 @@ bool ReplayController::feedOne() {
 void ReplayController::finish(const QString& failure) {
     if (!running_) return;
     running_ = false;
+    reception_.setLiveViewBatched(false);
     timer_.stop();
     reader_.close();
 
