@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -36,6 +39,7 @@ constexpr ButtonSpec kButtons[] = {
     {11, "制御設定", false}, // control settings
     {3, "画像設定", false},  // image settings
     {7, "モニター", true},   // monitor
+    {12, "録音再生", true},  // replay a recording
 };
 
 }  // namespace
@@ -78,7 +82,7 @@ MainWindow::MainWindow(const MainWindowOptions& options, QWidget* parent)
         status_->setPanelText(0, QStringLiteral("録音デバイスが停止しました"));
     });
     capture_->setBlockCallback([this](const std::int16_t* frames, int count) {
-        blockHandler_->handleBlock(frames, count);
+        if (!liveBlocksHeld_) blockHandler_->handleBlock(frames, count);
     });
 
     state_.paths = programPathsFor(options_.programFolder);
@@ -102,6 +106,7 @@ MainWindow::MainWindow(const MainWindowOptions& options, QWidget* parent)
     }
 
     applyStoredGeometry();
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() { shutdown(); }
@@ -227,6 +232,29 @@ void MainWindow::shutdown() {
     }
     closeCapture();
     closePlayback();
+}
+
+namespace {
+
+// The first local file of a drag, or an empty text.
+QString droppedFile(const QMimeData* data) {
+    if (data == nullptr) return {};
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) return url.toLocalFile();
+    return {};
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    emit fileDropped(path);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -81,12 +81,23 @@ public:
     // receiver control, run first at shutdown.
     std::function<void()> powerOffReceiver;
 
+    // While held, blocks from the sound card are dropped before the block
+    // handler: a recording being replayed feeds it instead.
+    void setLiveBlocksHeld(bool held) { liveBlocksHeld_ = held; }
+    bool liveBlocksHeld() const { return liveBlocksHeld_; }
+
     // Runs the shutdown sequence once: receiver off, settings saved, capture
     // and playback closed. Called when the window closes or is destroyed.
     void shutdown();
 
+signals:
+    // A local file was dropped onto the window (a recording to replay).
+    void fileDropped(const QString& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildToolbar();
@@ -105,9 +116,10 @@ private:
     MonitorOutput* monitor_ = nullptr;
     StatusPanels* status_ = nullptr;
     QWidget* imageArea_ = nullptr;
-    std::array<QToolButton*, 12> buttons_{};
+    std::array<QToolButton*, 13> buttons_{};
     bool shutDown_ = false;
     bool reconfiguring_ = false;
+    bool liveBlocksHeld_ = false;
 };
 
 }  // namespace sorae

@@ -79,6 +79,12 @@ MapTrackContext MapController::context() {
     c.currentPassEnd = reception_.currentPass().end;
     c.stationNow = programStationNow();
     c.nowUtc = programUtcNow();
+    if (replayTime_) {
+        c.nextPass = reception_.currentPass();
+        c.stationNow = *replayTime_;
+        const DayTimeFields u = DecodeDayTime(DayTime{replayTime_->days - 9.0 / 24.0});
+        c.nowUtc = UtcInstant{u.year, u.month, u.day, u.hour, u.minute, u.second};
+    }
     c.stationLatitude = window_.settings().locateN;
     c.stationLongitude = window_.settings().locateE;
     return c;
@@ -99,10 +105,10 @@ void MapController::redraw(bool mapPassMode) {
     }
 }
 
-void MapController::showPassPosition(const std::string& satellite) {
-    if (const auto line = ShowPassPosition(satellite, context())) {
-        window_.statusPanels().setPanelText(1, QString::fromStdString(*line));
-    }
+bool MapController::showPassPosition(const std::string& satellite) {
+    const auto line = ShowPassPosition(satellite, context());
+    if (line) window_.statusPanels().setPanelText(1, QString::fromStdString(*line));
+    return line.has_value();
 }
 
 void MapController::orbitButtonToggled(bool down) {

@@ -39,10 +39,16 @@ public:
     void drawBaseMap();
     // RedrawMap with MapPassMode; shows the flat map or the globe inset.
     void redraw(bool mapPassMode);
-    // ShowPassPosition: the current-pass line in status panel 1.
-    void showPassPosition(const std::string& satellite);
+    // ShowPassPosition: the current-pass line in status panel 1; false when
+    // the element file cannot give it (no file, no such satellite).
+    bool showPassPosition(const std::string& satellite);
     // CentreLongitude while the globe is in force, for the pass computation.
     std::optional<double> globeCentreLongitude() const;
+
+    // A replayed pass is drawn at its own time: while set, the globe, the
+    // tracks and the current-pass line are computed for this station time
+    // and for the pass being received instead of the table's next one.
+    void setReplayTime(std::optional<DayTime> stationTime) { replayTime_ = stationTime; }
 
     MapRenderer& renderer() { return renderer_; }
 
@@ -56,6 +62,7 @@ private:
     MapRenderer renderer_;
     ElementFileTrackSource tracks_;
     std::function<void(MapTrackContext&)> passSource_;
+    std::optional<DayTime> replayTime_;
 };
 
 }  // namespace sorae

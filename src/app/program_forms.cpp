@@ -6,6 +6,7 @@
 #include "app/reception_hooks.h"
 #include "app/program_clock.h"
 #include "app/receiver_wiring.h"
+#include "app/replay_controller.h"
 #include "app/reception_controller.h"
 #include "app/schedule_wiring.h"
 #include "capture/qt/input_device_dialog.h"
@@ -52,7 +53,9 @@ void createProgramForms(MainWindow& mainWindow) {
     createPcrVolumeForm(mainWindow);
     // The scheduler and the map drive the pass reception, so they come after it.
     passReception->setClock(&programUnixSeconds);
-    installScheduling(mainWindow, *passReception);
+    const ScheduleParts parts = installScheduling(mainWindow, *passReception);
+    // The replay feeds the reception and holds the scheduler while it runs.
+    new ReplayController(mainWindow, *passReception, parts.scheduler, parts.map);
 }
 
 }  // namespace sorae

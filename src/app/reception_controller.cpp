@@ -138,7 +138,8 @@ double ReceptionController::stationNowDays() const { return StationTimeFromUnixS
 // The stamp and satellite part the pictures of this pass are named with.
 std::string ReceptionController::passStem() const {
     const bool manual = manualPass_;
-    const double stampTime = manual ? stationNowDays() : currentPass_[0].timeOfMaximum.days;
+    const double stampTime =
+        replayStamp_ ? *replayStamp_ : manual ? stationNowDays() : currentPass_[0].timeOfMaximum.days;
     return FormatFileStamp(CivilMinuteFromDayCount(stampTime)) +
            SatellitePart(currentPass_[0].satellite, manual);
 }
@@ -154,6 +155,7 @@ void ReceptionController::resetForNewPass() {
     audioPending_ = true;
     audioCut_ = false;
     manualPass_ = false;
+    replayStamp_.reset();
     decoder_.resetForNewPass();
     setReceptionActive(false);
     display_->setPassDirection(state.currentPassDirection);
@@ -207,7 +209,10 @@ void ReceptionController::sensorStatusChanged(const std::string& panel5Text) {
 }
 
 void ReceptionController::liveLine(const double* channelA, const double* channelB, int direction) {
-    display_->appendLiveLine(channelA, channelB, direction);
+    if (liveViewBatched_)
+        display_->drawLiveLine(channelA, channelB, direction);
+    else
+        display_->appendLiveLine(channelA, channelB, direction);
 }
 
 void ReceptionController::composeScreen(bool /*showChannelB*/) {
@@ -246,7 +251,7 @@ void ReceptionController::buildPassPictures() {
     in.pass.maxElevationDeg = pass.maximumElevationDeg;
     in.pass.maxElevationTime = pass.timeOfMaximum.days;
     in.manual = state.manualReception;
-    in.processingTime = stationNowDays();
+    in.processingTime = replayStamp_.value_or(stationNowDays());
     in.picsFolder = window_.state().paths.picturesFolder;
 
     // Progress is drawn at once; events are not processed in between, so
@@ -285,6 +290,31 @@ void ReceptionController::finishPassAudio(const std::string& stem) {
     const ReceptionAudioRecorder::Finish done = audio_->finish(syncConfirmed(), stem);
     if (!done.ok) audioError_ = QString::fromStdString(audio_->errorMessage());
     if (done.ok) lastAudioFile_ = done.path;
+}
+
+// --- a replayed recording ---
+
+void ReceptionController::startReplayPass(const PassInfo& pass, int direction, double stampTime) {
+    ReceptionState& state = window_.reception();
+    state.currentPassDirection = direction;
+    setCurrentPass(pass, PassInfo{});
+    resetForNewPass();
+    replayStamp_ = stampTime;
+    audioPending_ = false;
+    manualPass_ = pass.satellite.empty();
+    state.manualReception = manualPass_;
+    setReceptionActive(true);
+}
+
+void ReceptionController::endReplayPass() {
+    if (!replayStamp_) return;
+    ReceptionState& state = window_.reception();
+    if (state.receptionActive) {
+        setReceptionActive(false);
+        buildPassPictures();
+    }
+    state.manualReception = false;
+    replayStamp_.reset();
 }
 
 // --- manual reception (SpeedButton2) ---

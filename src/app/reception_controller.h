@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/pass_reception.h"
@@ -47,6 +48,20 @@ public:
     void setCurrentPass(const PassInfo& slot0, const PassInfo& slot1) override;
     const PassInfo& currentPass() const override { return currentPass_[0]; }
     ImageDisplay& display() override { return *display_; }
+
+    // A recording replayed through the window: received like a manual pass
+    // in `direction`, titled with `pass` when its satellite is known (an
+    // empty satellite makes it a manual reception), the pictures named from
+    // stampTime (station time, day count); it keeps no sound file, the
+    // recording being there already.
+    void startReplayPass(const PassInfo& pass, int direction, double stampTime);
+    // The replay ended or was stopped: the pictures of what was received
+    // (nothing more when the full store has ended the pass already).
+    void endReplayPass();
+    bool replayPassActive() const { return replayStamp_.has_value(); }
+    // While set, decoded lines go into the live views without composing the
+    // screen each time; the caller composes once after a batch of blocks.
+    void setLiveViewBatched(bool batched) { liveViewBatched_ = batched; }
 
     // ReceptionActive, with the display's scroll lock following it. The
     // scheduler starts and ends automatic passes through this.
@@ -101,10 +116,12 @@ private:
     std::string lastAudioFile_;
     FailureReporter report_;
     std::function<std::int64_t()> clock_;
+    std::optional<double> replayStamp_;  // the stamp of a replayed recording
     QString audioError_;         // why the last pass's sound was not kept
     bool audioPending_ = true;   // the next decoded block is the pass's first
     bool audioCut_ = false;      // the input format changed: the file ends early
     bool manualPass_ = false;    // the pass was started with SpeedButton2
+    bool liveViewBatched_ = false;
     bool awaitingDirection_ = false;
 };
 

@@ -114,9 +114,14 @@ void SchedulerController::autoReceptionToggled(bool down) {
     if (down) {
         QToolButton* manual = window_.speedButton(2);
         if (manual != nullptr && manual->isChecked()) manual->click();
-    } else {
+    } else if (!replayRunning_) {
         scheduler_.autoReceptionReleased();
     }
+}
+
+void SchedulerController::setReplayRunning(bool running, bool mapHeld) {
+    replayRunning_ = running;
+    mapHeldByReplay_ = running && mapHeld;
 }
 
 // --- the element file ---
@@ -261,7 +266,7 @@ void SchedulerController::actOnOldElements(const PassComputation& result, int st
 
 DayTime SchedulerController::stationNow() { return programStationNow(); }
 
-bool SchedulerController::autoReceptionOn() { return window_.speedButton(1)->isChecked(); }
+bool SchedulerController::autoReceptionOn() { return !replayRunning_ && window_.speedButton(1)->isChecked(); }
 bool SchedulerController::manualReceptionOn() { return window_.speedButton(2)->isChecked(); }
 bool SchedulerController::orbitViewOn() { return window_.speedButton(6)->isChecked(); }
 bool SchedulerController::autoCont() { return window_.settings().autoCont; }
@@ -288,8 +293,13 @@ void SchedulerController::powerOn(int) { receiver_.powerOn(); }
 void SchedulerController::powerOff(int radioType) { receiver_.powerOffModel(radioType); }
 void SchedulerController::resetForNewPass() { reception_.resetForNewPass(); }
 void SchedulerController::buildPassPictures() { reception_.buildPassPictures(); }
-void SchedulerController::redrawMap(bool mapPassMode) { map_.redraw(mapPassMode); }
-void SchedulerController::showPassPosition(const std::string& satellite) { map_.showPassPosition(satellite); }
+void SchedulerController::redrawMap(bool mapPassMode) {
+    if (!mapHeldByReplay_) map_.redraw(mapPassMode);
+}
+
+void SchedulerController::showPassPosition(const std::string& satellite) {
+    if (!mapHeldByReplay_) map_.showPassPosition(satellite);
+}
 
 void SchedulerController::showStatus(int panel, const std::string& text) {
     window_.statusPanels().setPanelText(panel, QString::fromStdString(text));

@@ -53,6 +53,10 @@ public:
     // thenCompute the passes are computed once the transfer has ended. A
     // request made while a transfer runs joins it.
     void downloadElements(bool thenCompute);
+    // While a recording is replayed the scheduler neither starts nor ends an
+    // automatic pass (the replay owns the reception); with mapHeld it also
+    // leaves the map to the replay, which draws its own pass.
+    void setReplayRunning(bool running, bool mapHeld);
     // The orbit settings dialog closed with changed pass settings.
     void resetSkippedPassEnd();
 
@@ -115,6 +119,8 @@ private:
     bool oldElementsHandled_ = false;
     bool nextComputeHandlesOld_ = false;
     bool skipResetPending_ = false;
+    bool replayRunning_ = false;
+    bool mapHeldByReplay_ = false;
     QPointer<QThread> worker_;
 
     QTimer timer_;

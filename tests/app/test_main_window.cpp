@@ -66,7 +66,7 @@ TEST_F(MainWindowTest, ToolbarHasTenButtonsInOrderWithCaptionsAndKinds) {
     const Expected expected[] = {
         {1, "自動受信", true},  {2, "手動受信", true},  {6, "衛星軌道", true},  {9, "画面伸張", true},
         {5, "過去画像", false}, {4, "入力設定", false}, {10, "軌道設定", false}, {11, "制御設定", false},
-        {3, "画像設定", false}, {7, "モニター", true},
+        {3, "画像設定", false}, {7, "モニター", true},  {12, "録音再生", true},
     };
     w.show();
     int lastX = -1;
@@ -80,7 +80,7 @@ TEST_F(MainWindowTest, ToolbarHasTenButtonsInOrderWithCaptionsAndKinds) {
         EXPECT_GT(x, lastX) << "SpeedButton" << e.number << " is out of order";
         lastX = x;
     }
-    EXPECT_EQ(w.findChildren<QToolButton*>(QRegularExpression(QStringLiteral("^SpeedButton"))).size(), 10);
+    EXPECT_EQ(w.findChildren<QToolButton*>(QRegularExpression(QStringLiteral("^SpeedButton"))).size(), 11);
     EXPECT_TRUE(w.speedButton(6)->isChecked()) << "the orbit view is on at start";
     EXPECT_FALSE(w.speedButton(1)->isChecked());
     EXPECT_FALSE(w.speedButton(7)->isChecked());

@@ -89,9 +89,13 @@ void ImageDisplay::drawLine(View& view, const double* values, int direction) {
 }
 
 void ImageDisplay::appendLiveLine(const double* lineA, const double* lineB, int direction) {
+    drawLiveLine(lineA, lineB, direction);
+    composeScreen();
+}
+
+void ImageDisplay::drawLiveLine(const double* lineA, const double* lineB, int direction) {
     drawLine(viewA_, lineA, direction);
     drawLine(viewB_, lineB, direction);
-    composeScreen();
 }
 
 void ImageDisplay::composeScreen() { composeScreen(showChannelB_ ? 1 : 0); }

@@ -42,6 +42,9 @@ public:
     // live views: direction 0 (N>S) adds it at the bottom, 1 (S>N) turned at
     // the top. The screen is composed with the shown channel.
     void appendLiveLine(const double* lineA, const double* lineB, int direction);
+    // The same without composing the screen, for a caller that draws many
+    // lines at once (a fast replay) and composes once after them.
+    void drawLiveLine(const double* lineA, const double* lineB, int direction);
     // While set, wheel and drag scrolling do nothing.
     void setReceptionActive(bool active) { receptionActive_ = active; }
     bool receptionActive() const { return receptionActive_; }

@@ -1,0 +1,144 @@
+#include "app/replay_dialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "imaging/picture_naming.h"
+
+namespace sorae {
+
+std::optional<double> parseReplayStartTime(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.size() != 12 && t.size() != 14) return std::nullopt;
+    for (QChar c : t)
+        if (!c.isDigit()) return std::nullopt;
+    const int year = t.mid(0, 4).toInt();
+    const int month = t.mid(4, 2).toInt();
+    const int day = t.mid(6, 2).toInt();
+    const int hour = t.mid(8, 2).toInt();
+    const int minute = t.mid(10, 2).toInt();
+    const int second = t.size() == 14 ? t.mid(12, 2).toInt() : 0;
+    if (year < 1900 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59)
+        return std::nullopt;
+    return DayCountFromCivil(year, month, day, hour, minute, second);
+}
+
+ReplayDialog::ReplayDialog(const QStringList& satellites, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("ReplayDialog"));
+    setWindowTitle(QStringLiteral("録音再生"));
+
+    fileEdit_ = new QLineEdit(this);
+    fileEdit_->setObjectName(QStringLiteral("ReplayFileEdit"));
+    fileEdit_->setMinimumWidth(320);
+    auto* browseButton = new QPushButton(QStringLiteral("参照..."), this);
+    browseButton->setObjectName(QStringLiteral("ReplayBrowseButton"));
+    connect(browseButton, &QPushButton::clicked, this, &ReplayDialog::browse);
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(fileEdit_);
+    fileRow->addWidget(browseButton);
+
+    quadratureBox_ = new QCheckBox(QStringLiteral("I/Q 信号 (96kHz ステレオ, I 左 Q 右)"), this);
+    quadratureBox_->setObjectName(QStringLiteral("ReplayQuadratureBox"));
+
+    satelliteBox_ = new QComboBox(this);
+    satelliteBox_->setObjectName(QStringLiteral("ReplaySatelliteBox"));
+    satelliteBox_->addItem(QStringLiteral("不明 (手動受信として)"), QString());
+    for (const QString& name : satellites) satelliteBox_->addItem(name, name);
+
+    directionBox_ = new QComboBox(this);
+    directionBox_->setObjectName(QStringLiteral("ReplayDirectionBox"));
+    directionBox_->addItem(QStringLiteral("N>S"));
+    directionBox_->addItem(QStringLiteral("S>N"));
+
+    timeEdit_ = new QLineEdit(this);
+    timeEdit_->setObjectName(QStringLiteral("ReplayTimeEdit"));
+    timeEdit_->setPlaceholderText(QStringLiteral("YYYYMMDDHHMM (空欄: ファイル名か更新日時から)"));
+
+    speedBox_ = new QComboBox(this);
+    speedBox_->setObjectName(QStringLiteral("ReplayDialogSpeedBox"));
+    for (const ReplaySpeedChoice& choice : kReplaySpeeds)
+        speedBox_->addItem(QString::fromUtf8(choice.caption), int(choice.speed));
+
+    errorLabel_ = new QLabel(this);
+    errorLabel_->setObjectName(QStringLiteral("ReplayErrorLabel"));
+    errorLabel_->setStyleSheet(QStringLiteral("color: #c00000"));
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("録音ファイル"), fileRow);
+    form->addRow(QString(), quadratureBox_);
+    form->addRow(QStringLiteral("衛星"), satelliteBox_);
+    form->addRow(QStringLiteral("通過方向"), directionBox_);
+    form->addRow(QStringLiteral("録音開始 (日本時間)"), timeEdit_);
+    form->addRow(QStringLiteral("再生速度"), speedBox_);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("再生"));
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ReplayStartButton"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &ReplayDialog::tryAccept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(errorLabel_);
+    layout->addWidget(buttons);
+}
+
+void ReplayDialog::ask(const QString& path, ReplaySpeed speed) {
+    if (!path.isEmpty()) fileEdit_->setText(path);
+    speedBox_->setCurrentIndex(speedBox_->findData(int(speed)));
+    errorLabel_->clear();
+    open();
+}
+
+ReplayRequest ReplayDialog::request() const {
+    ReplayRequest r;
+    r.path = fileEdit_->text().trimmed();
+    r.quadrature = quadratureBox_->isChecked();
+    r.satellite = satelliteBox_->currentData().toString();
+    r.direction = directionBox_->currentIndex() == 1 ? 1 : 0;
+    r.startTime = parseReplayStartTime(timeEdit_->text());
+    r.speed = ReplaySpeed(speedBox_->currentData().toInt());
+    return r;
+}
+
+void ReplayDialog::browse() {
+    // A dialog of its own, opened without waiting: the window keeps running.
+    auto* files = new QFileDialog(this, QStringLiteral("録音ファイルを開く"),
+                                  QFileInfo(fileEdit_->text()).absolutePath());
+    files->setObjectName(QStringLiteral("ReplayFileDialog"));
+    files->setAttribute(Qt::WA_DeleteOnClose);
+    files->setFileMode(QFileDialog::ExistingFile);
+    files->setNameFilters({QStringLiteral("録音 (*.wav *.flac *.ogg *.oga *.aif *.aiff *.au *.caf *.w64 *.rf64)"),
+                           QStringLiteral("すべてのファイル (*)")});
+    connect(files, &QFileDialog::fileSelected, this, [this](const QString& file) { fileEdit_->setText(file); });
+    files->open();
+}
+
+void ReplayDialog::tryAccept() {
+    const ReplayRequest r = request();
+    QString problem;
+    if (r.path.isEmpty() || !QFileInfo(r.path).isFile())
+        problem = QStringLiteral("録音ファイルがありません");
+    else if (!timeEdit_->text().trimmed().isEmpty() && !r.startTime)
+        problem = QStringLiteral("録音開始は YYYYMMDDHHMM で入れてください");
+    if (!problem.isEmpty()) {
+        QApplication::beep();
+        errorLabel_->setText(problem);
+        return;
+    }
+    accept();
+    emit replayRequested(r);
+}
+
+}  // namespace sorae

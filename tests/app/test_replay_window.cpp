@@ -1,0 +1,187 @@
+// Replaying a generated recording through the real main window at the
+// fastest speed: the live path's status texts and progress, the pictures
+// saved under the recording's start time and compared with the pictures
+// the recording was made from, and a replay stopped half-way.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "app/main_window.h"
+#include "app/reception_controller.h"
+#include "app/replay_controller.h"
+#include "app/status_panels.h"
+#include "imaging/jpeg_file.h"
+#include "test_reception_support.h"
+#include "testsignal/recording_writer.h"
+#include "common/qt_application.h"
+
+namespace fs = std::filesystem;
+using namespace sorae;
+using namespace sorae::receptiontest;
+
+namespace {
+
+std::set<std::string> filesIn(const fs::path& folder) {
+    std::set<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) names.insert(entry.path().filename().string());
+    return names;
+}
+
+// What the status bar showed while the replay ran, sampled between ticks.
+struct SeenPanels {
+    bool scan = false;
+    bool sync = false;
+    bool progress = false;
+    QString sensor;
+};
+
+class ReplayWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sorae::testsupport::ensureApplication();
+        ASSERT_TRUE(dir_.isValid());
+        std::ofstream(folder() / "sorae-apt.ini") << "[Pic]\r\nMinScanLine=100\r\n";
+        MainWindowOptions options;
+        options.programFolder = folder().string();
+        options.openSoundDevices = false;
+        options.reportFailure = [this](const QString& m) { failures_ << m; };
+        window_ = std::make_unique<MainWindow>(options);
+        reception_ = new ReceptionController(*window_);
+        reception_->setFailureReporter([this](const QString& m) { failures_ << m; });
+        replay_ = new ReplayController(*window_, *reception_, nullptr, nullptr);
+        replay_->setFailureReporter([this](const QString& m) { failures_ << m; });
+        window_->show();
+    }
+    void TearDown() override { window_.reset(); }
+
+    fs::path folder() const { return fs::path(dir_.path().toStdString()); }
+    fs::path pics() const { return folder() / "pics"; }
+    QString panel(int i) const { return window_->statusPanels().panelText(i); }
+
+    std::string makeRecording(SignalKind kind, long lines) {
+        AptSignalGenerator generator(passSource(), passOptions(kind, lines));
+        const std::string path = (folder() / "pass.wav").string();
+        const RecordingResult written = writeRecording(path, generator, SampleFormat::Int16);
+        EXPECT_TRUE(written.ok) << written.error;
+        return path;
+    }
+
+    // Fills the dialog the button opens and starts the replay with it.
+    void startFromDialog(const std::string& path, bool quadrature, const QString& satellite, const QString& time) {
+        window_->speedButton(ReplayController::kButton)->click();
+        ReplayDialog& dialog = replay_->dialog();
+        ASSERT_TRUE(dialog.isVisible());
+        EXPECT_FALSE(window_->speedButton(ReplayController::kButton)->isChecked());
+        dialog.findChild<QLineEdit*>("ReplayFileEdit")->setText(QString::fromStdString(path));
+        dialog.findChild<QCheckBox*>("ReplayQuadratureBox")->setChecked(quadrature);
+        auto* satellites = dialog.findChild<QComboBox*>("ReplaySatelliteBox");
+        satellites->setCurrentIndex(std::max(0, satellites->findData(satellite)));
+        dialog.findChild<QLineEdit*>("ReplayTimeEdit")->setText(time);
+        auto* speeds = dialog.findChild<QComboBox*>("ReplayDialogSpeedBox");
+        speeds->setCurrentIndex(speeds->findData(int(ReplaySpeed::Fastest)));
+        dialog.findChild<QPushButton*>("ReplayStartButton")->click();
+        ASSERT_TRUE(replay_->running()) << failures_.join("\n").toStdString();
+        EXPECT_TRUE(window_->speedButton(ReplayController::kButton)->isChecked());
+    }
+
+    // Runs the event loop until the replay ends (or `until` says to stop it),
+    // sampling the status bar between ticks.
+    SeenPanels runReplay(const std::function<bool()>& until = {}) {
+        SeenPanels seen;
+        QTimer sampler;
+        QObject::connect(&sampler, &QTimer::timeout, [&] {
+            seen.scan = seen.scan || panel(2) == "SCAN";
+            seen.sync = seen.sync || panel(3) == "SYNC";
+            seen.progress = seen.progress || panel(0).startsWith(QStringLiteral("録音再生中 "));
+            if (panel(5) != "Senser Type") seen.sensor = panel(5);
+            if (until && replay_->running() && until()) window_->speedButton(ReplayController::kButton)->click();
+        });
+        sampler.start(0);
+        QSignalSpy done(replay_, &ReplayController::finished);
+        EXPECT_TRUE(done.wait(120000));
+        return seen;
+    }
+
+    QTemporaryDir dir_;
+    QStringList failures_;
+    std::unique_ptr<MainWindow> window_;
+    ReceptionController* reception_ = nullptr;
+    ReplayController* replay_ = nullptr;
+};
+
+class ReplayKindTest : public ReplayWindowTest, public ::testing::WithParamInterface<SignalKind> {};
+
+TEST_P(ReplayKindTest, ReplayGoesThroughTheLiveReceptionAndSavesThePassPictures) {
+    const bool quadrature = GetParam() == SignalKind::IQ;
+    const std::string path = makeRecording(GetParam(), 450);
+    startFromDialog(path, quadrature, "NOAA-19", "201901240930");
+    EXPECT_EQ(window_->blockHandler().signalType(), quadrature ? 1 : 0);
+    EXPECT_TRUE(window_->liveBlocksHeld());
+
+    const SeenPanels seen = runReplay();
+    EXPECT_TRUE(seen.scan);
+    EXPECT_TRUE(seen.sync);
+    EXPECT_TRUE(seen.progress);
+    EXPECT_TRUE(seen.sensor.startsWith("CH 2")) << seen.sensor.toStdString();
+    EXPECT_TRUE(failures_.isEmpty()) << failures_.join("\n").toStdString();
+
+    // Back to the sound card's format, live blocks taken again.
+    EXPECT_FALSE(window_->reception().receptionActive);
+    EXPECT_EQ(window_->blockHandler().signalType(), 0);
+    EXPECT_FALSE(window_->liveBlocksHeld());
+    EXPECT_FALSE(window_->speedButton(ReplayController::kButton)->isChecked());
+    EXPECT_EQ(panel(0), "");
+
+    // Named from the start time given, as a NOAA-19 pass; no copy of the sound.
+    const std::string stem = "20190124093019";
+    EXPECT_EQ(filesIn(pics()), (std::set<std::string>{stem + "A.jpg", stem + "B.jpg"}));
+    for (int channel = 0; channel < 2; ++channel) {
+        SCOPED_TRACE(channel);
+        const JpegReadResult jpeg = LoadJpegPicture((pics() / (stem + (channel ? "B.jpg" : "A.jpg"))).string());
+        ASSERT_TRUE(jpeg.ok) << jpeg.error;
+        EXPECT_GT(jpeg.picture.height, 400);
+        EXPECT_GT(bestCorrelation(jpeg.picture, channel), 0.9);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ReplayKindTest, ::testing::Values(SignalKind::Audio, SignalKind::IQ),
+                         [](const auto& info) { return info.param == SignalKind::IQ ? "IQ" : "Audio"; });
+
+TEST_F(ReplayWindowTest, StoppedHalfWayKeepsTheLinesReceivedAndNamesThemFromTheFileDate) {
+    const std::string path = makeRecording(SignalKind::Audio, 500);
+    // Modified at 2025-01-15 01:27:10 UT; 250 s long: started at 01:23 UT, 10:23 station time.
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::fromSecsSinceEpoch(1736904180 + 250, Qt::UTC),
+                                 QFileDevice::FileModificationTime));
+    file.close();
+    startFromDialog(path, false, QString(), QString());
+
+    runReplay([&] { return replay_->blocksFed() >= 200; });
+    const long long fed = replay_->blocksFed();
+    EXPECT_GE(fed, 200);
+    EXPECT_LT(fed, 300);
+    // One line per block, all of them kept and in the pictures.
+    EXPECT_EQ(reception_->lineStore().lineCount, fed);
+    const PassPictureResult& pictures = reception_->lastPictures();
+    EXPECT_GT(pictures.rows, fed - 40);
+    EXPECT_LE(pictures.rows, fed);
+    EXPECT_EQ(filesIn(pics()), (std::set<std::string>{"202501151023MNA.jpg", "202501151023MNB.jpg"}));
+    const JpegReadResult jpeg = LoadJpegPicture((pics() / "202501151023MNA.jpg").string());
+    ASSERT_TRUE(jpeg.ok) << jpeg.error;
+    EXPECT_GT(bestCorrelation(jpeg.picture, 0, 0), 0.9);
+}
+
+}  // namespace
