@@ -65,7 +65,7 @@ std::optional<double> parseStamp(const std::string& text) {
     const int day = std::stoi(text.substr(6, 2));
     const int hour = std::stoi(text.substr(8, 2));
     const int minute = std::stoi(text.substr(10, 2));
-    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59)
+    if (!IsCalendarDate(year, month, day) || hour > 23 || minute > 59)
         return std::nullopt;
     return DayCountFromCivil(year, month, day, hour, minute);
 }

@@ -175,6 +175,8 @@ int runPassesCommand(int argc, char** argv)
         return 1;
     }
     std::fputs(FormatPassListing(result).c_str(), stdout);
+    if (result.elementAgeDays)
+        std::fprintf(stderr, "%s\n", ElementAgeText(*result.elementAgeDays, settings.updateDay).c_str());
     if (result.elementsOld)
         std::fprintf(stderr, "%s\n", kElementsNotNewText);
     return 0;

@@ -7,6 +7,7 @@
 #include "app/map_controller.h"
 #include "app/receiver_wiring.h"
 #include "app/scheduler_controller.h"
+#include "orbit/qt/element_downloader.h"
 #include "orbit/qt/orbit_settings_dialog.h"
 
 namespace sorae {
@@ -28,6 +29,7 @@ ScheduleParts installScheduling(MainWindow& w, PassReception& reception) {
                      [scheduler] { scheduler->downloadElements(true); });
     QObject::connect(orbit, &OrbitSettingsDialog::receptionListChanged, scheduler, [&w, scheduler] {
         w.state().rebuildReceptionList(w.settings());
+        scheduler->downloader().setReceptionList(w.state().receptionList);
         scheduler->resetSkippedPassEnd();
     });
     QObject::connect(orbit, &OrbitSettingsDialog::stationChanged, map, [map] { map->setUpAndDrawBaseMap(); });

@@ -129,6 +129,7 @@ void SchedulerController::setReplayRunning(bool running, bool mapHeld) {
 void SchedulerController::downloadElements(bool thenCompute) {
     if (thenCompute) computeAfterDownload_ = true;
     if (downloader_->busy()) return;
+    downloader_->setReceptionList(window_.state().receptionList);
     downloader_->start(QString::fromStdString(window_.settings().address),
                        QString::fromStdString(window_.state().paths.elementFile));
 }
@@ -174,8 +175,14 @@ void SchedulerController::resetSkippedPassEnd() {
     if (calcBusy_) skipResetPending_ = true;
 }
 
-void SchedulerController::computePasses() {
-    if (calcBusy_ || receptionActive()) return;
+bool SchedulerController::computePasses() {
+    if (calcBusy_ || receptionActive()) return false;
+    // Settings changed together with the address: the passes come from the
+    // file being fetched, once it is there.
+    if (downloader_->busy()) {
+        computeAfterDownload_ = true;
+        return true;
+    }
     calcBusy_ = true;
     tableValid_ = false;
 
@@ -192,10 +199,21 @@ void SchedulerController::computePasses() {
     job->request.settings.stationLonDeg = s.locateE;
     job->request.now = programUtcNow();
     job->request.globeCentreLongitudeDeg = map_.globeCentreLongitude();
+    // Each satellite's progress text reaches panel 1 through the event
+    // loop, before the result does.
+    job->request.progress = [self = QPointer<SchedulerController>(this)](const std::string& text) {
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, text = QString::fromStdString(text)] {
+                if (self && self->calcBusy_) self->window_.statusPanels().setPanelText(1, text);
+            },
+            Qt::QueuedConnection);
+    };
     job->memory = memory_;
     job->startupCountdown = startupComputation_ ? -1 : scheduler_.startupCountdown();
     startupComputation_ = false;
 
+    window_.statusPanels().setPanelWarning(1, false);
     window_.statusPanels().setPanelText(1, QString::fromUtf8(kComputingPassesText) + QStringLiteral("0%"));
     QThread* worker = QThread::create([job] { job->result = ComputePasses(job->request, job->memory); });
     worker_ = worker;
@@ -204,13 +222,18 @@ void SchedulerController::computePasses() {
         applyComputation(job);
     });
     worker->start();
+    return true;
 }
 
 void SchedulerController::applyComputation(const std::shared_ptr<Computation>& job) {
     calcBusy_ = false;
     const PassComputation& result = job->result;
-    if (!result.ok) {
-        // The table keeps what it had and stays unusable.
+    StatusPanels& panels = window_.statusPanels();
+    if (!result.ok || result.satelliteCount == 0) {
+        // The table keeps what it had and stays unusable; the computing
+        // text gives way to the reason.
+        panels.setPanelWarning(1, true);
+        panels.setPanelText(1, QString::fromUtf8(result.ok ? kNoSelectedElementsText : kElementsUnreadableText));
         emit passesComputed(false);
         return;
     }
@@ -219,7 +242,12 @@ void SchedulerController::applyComputation(const std::shared_ptr<Computation>& j
         memory_.skippedPassEnd = kNoSkippedPass;
         skipResetPending_ = false;
     }
-    window_.statusPanels().setPanelText(1, QString::fromStdString(result.nextPassText));
+    const int limit = window_.settings().updateDay;
+    QString text = QString::fromStdString(result.nextPassText);
+    if (result.elementAgeDays)
+        text += QStringLiteral("  ") + QString::fromStdString(ElementAgeText(*result.elementAgeDays, limit));
+    panels.setPanelWarning(1, result.elementAgeDays && ElementAgeOverLimit(*result.elementAgeDays, limit));
+    panels.setPanelText(1, text);
     tableValid_ = true;
     actOnOldElements(result, job->startupCountdown);
     if (result.globeRedrawNeeded) map_.drawBaseMap();

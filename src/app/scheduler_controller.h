@@ -78,7 +78,7 @@ public:
     bool askDownloadMissingElements() override;
     void downloadElementsThenComputePasses() override;
     void closeMainWindow() override;
-    void computePasses() override;
+    bool computePasses() override;
     void powerOn(int radioType) override;
     void powerOff(int radioType) override;
     void resetForNewPass() override;

@@ -22,6 +22,11 @@ void StatusPanels::setPanelText(int panel, const QString& text) {
     }
 }
 
+void StatusPanels::setPanelWarning(int panel, bool warning) {
+    if (QLabel* label = this->panel(panel))
+        label->setStyleSheet(warning ? QStringLiteral("QLabel { color: #c00000; font-weight: bold; }") : QString());
+}
+
 QString StatusPanels::panelText(int panel) const {
     const QLabel* label = this->panel(panel);
     return label ? label->text() : QString();

@@ -17,6 +17,8 @@ public:
     explicit StatusPanels(QWidget* parent = nullptr);
 
     void setPanelText(int panel, const QString& text);
+    // A warning stands out in red.
+    void setPanelWarning(int panel, bool warning);
     QString panelText(int panel) const;
     QLabel* panel(int panel) const;
 

@@ -216,7 +216,9 @@ bool ElementAgeOverLimit(double ageDays, int limitDays)
 
 std::string ElementAgeText(double ageDays, int limitDays)
 {
-    const std::string age = FormatFixed(ageDays, 1) + "日前";
+    // An epoch ahead of the clock (a wrong clock, predicted elements).
+    const std::string age =
+        ageDays < 0.0 ? "元期まで" + FormatFixed(-ageDays, 1) + "日" : FormatFixed(ageDays, 1) + "日前";
     if (!ElementAgeOverLimit(ageDays, limitDays))
         return "軌道要素 " + age;
     return "警告: 軌道要素が古すぎます (" + age + ", 期限" + std::to_string(limitDays) + "日)";

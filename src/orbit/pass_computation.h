@@ -99,5 +99,7 @@ inline constexpr const char* kAskDownloadText =
     "衛星軌道要素データが新しくありません。ダウンロードしますか？";
 inline constexpr const char* kElementsNotNewText = "衛星軌道要素データが新しくありません";
 inline constexpr const char* kComputingPassesText = "衛星通過データを計算中 ";
+inline constexpr const char* kElementsUnreadableText = "軌道要素ファイルを読めないため通過を計算できません";
+inline constexpr const char* kNoSelectedElementsText = "選択した衛星の軌道要素がありません";
 
 }  // namespace sorae

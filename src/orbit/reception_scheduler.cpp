@@ -85,9 +85,17 @@ void ReceptionScheduler::startupChecks()
             return;
         }
     } else {
-        host_.computePasses();
+        recompute(wholeSeconds(host_.stationNow()));
     }
     startupCountdown_ = -2;
+}
+
+void ReceptionScheduler::recompute(std::int64_t now)
+{
+    if (host_.computePasses()) {
+        computedOnce_ = true;
+        lastComputeSeconds_ = now;
+    }
 }
 
 void ReceptionScheduler::redraw(bool passMode)
@@ -119,8 +127,9 @@ void ReceptionScheduler::followPassTable(DayTime nowTime)
                 }
             }
         }
-        if (!host_.picturesBusy())
-            host_.computePasses();
+        if (!host_.picturesBusy() &&
+            (!computedOnce_ || now - lastComputeSeconds_ >= kRecomputeSeconds))
+            recompute(now);
     } else if (now >= start) {
         // The pass is in progress.
         if (host_.autoReceptionOn() && !receiverSwitchedOn_) {

@@ -43,7 +43,9 @@ public:
     // Fetches the element file and runs the pass computation when it ends.
     virtual void downloadElementsThenComputePasses() = 0;
     virtual void closeMainWindow() = 0;
-    virtual void computePasses() = 0;
+    // Starts a pass computation; false when it was refused (busy, or a pass
+    // is being received).
+    virtual bool computePasses() = 0;
     virtual void powerOn(int radioType) = 0;
     virtual void powerOff(int radioType) = 0;
     virtual void resetForNewPass() = 0;
@@ -74,6 +76,9 @@ public:
     static constexpr const char* kMissingElementsQuestion =
         "衛星軌道要素データがありません。ダウンロードしますか？";
     static constexpr const char* kProcessingPicturesText = "受信画像処理中...";
+    // A table whose next pass is over (or that holds none) is computed
+    // again at most this often.
+    static constexpr int kRecomputeSeconds = 60;
 
 private:
     void startupChecks();
@@ -81,7 +86,11 @@ private:
     void redraw(bool passMode);
 
     SchedulerHost& host_;
+    void recompute(std::int64_t now);
+
     std::string previousTimeText_;
+    std::int64_t lastComputeSeconds_ = 0;
+    bool computedOnce_ = false;
     int startupCountdown_ = 0;
     bool receiverSwitchedOn_ = false;
     bool mapPassMode_ = false;

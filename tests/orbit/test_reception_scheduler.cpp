@@ -57,15 +57,16 @@ struct FakeHost : SchedulerHost {
     }
     void downloadElementsThenComputePasses() override { log.push_back("download"); }
     void closeMainWindow() override { log.push_back("close"); }
-    void computePasses() override
+    bool computePasses() override
     {
         ++computeCalls;
         // Refused while a pass is received, as the computation itself does.
         if (active)
-            return;
+            return false;
         log.push_back("compute");
         valid = true;
         table[0] = nextTable0;
+        return true;
     }
     void powerOn(int t) override { log.push_back("on " + std::to_string(t)); }
     void powerOff(int t) override { log.push_back("off " + std::to_string(t)); }
@@ -261,6 +262,17 @@ TEST(ReceptionScheduler, ManualReceptionHoldsTheRecomputation)
     const int calls = host.computeCalls;
     host.secondsPass(s, 2);
     EXPECT_EQ(host.computeCalls, calls);
+}
+
+TEST(ReceptionScheduler, ATableWithoutComingPassIsRecomputedOncePerMinute)
+{
+    FakeHost host;
+    ReceptionScheduler s(host);
+    prepare(host, s);
+    host.nextTable0 = PassInfo{};  // no pass in the coming day
+    host.now = at(10, 36, 0);
+    host.secondsPass(s, 150);
+    EXPECT_EQ(host.computeCalls, 1 + 3);  // at 10:36:01, 10:37:01, 10:38:01
 }
 
 TEST(ReceptionScheduler, StationTimeIsNineHoursAheadOfUt)
