@@ -38,6 +38,9 @@ struct MainWindowOptions {
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // The client area the window is laid out for, and the least size of the
+    // whole window with its frame (also the stored default, Form/MainWidth
+    // and Form/MainHeight, which hold the framed size).
     static constexpr int kClientWidth = 1046;
     static constexpr int kClientHeight = 689;
     static constexpr int kMinimumWidth = 1062;
@@ -85,12 +88,20 @@ public:
     // and playback closed. Called when the window closes or is destroyed.
     void shutdown();
 
+    // What the frame adds to the client area: the window manager's frame
+    // once it is known, until then the frame the sizes were designed with
+    // (so that the default window has the designed client area).
+    QSize frameExtras() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void buildToolbar();
     void applyStoredGeometry();
+    // Client size and least size for storedFrame_ with the frame as known.
+    void fitToFrame();
     void showForm(const char* objectName, bool modeless);
     void monitorClicked();
 
@@ -106,6 +117,9 @@ private:
     StatusPanels* status_ = nullptr;
     QWidget* imageArea_ = nullptr;
     std::array<QToolButton*, 12> buttons_{};
+    QSize storedFrame_;
+    bool frameKnown_ = false;
+    bool normalSizePending_ = false;
     bool shutDown_ = false;
     bool reconfiguring_ = false;
 };
