@@ -57,10 +57,8 @@ MainWindow::MainWindow(const MainWindowOptions& options, QWidget* parent)
     setCentralWidget(imageArea_);
     status_ = new StatusPanels(this);
     setStatusBar(status_);
-    resize(kClientWidth, kClientHeight);
-    // The window manager owns the frame here, so the least size applies to
-    // the window itself.
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    storedFrame_ = QSize(kMinimumWidth, kMinimumHeight);
+    fitToFrame();
 
     capture_ = new SoundCapture(this);
     monitor_ = new MonitorOutput(this);
@@ -153,8 +151,43 @@ void MainWindow::setImageArea(QWidget* widget) {
 
 void MainWindow::applyStoredGeometry() {
     move(settings_.mainLeft, settings_.mainTop);
-    resize(std::max(settings_.mainWidth, kMinimumWidth), std::max(settings_.mainHeight, kMinimumHeight));
+    storedFrame_ = QSize(std::max(settings_.mainWidth, kMinimumWidth), std::max(settings_.mainHeight, kMinimumHeight));
+    fitToFrame();
     setWindowState(settings_.mainMaximised ? Qt::WindowMaximized : Qt::WindowNoState);
+}
+
+QSize MainWindow::frameExtras() const {
+    if (frameKnown_) return frameGeometry().size() - size();
+    return QSize(kMinimumWidth - kClientWidth, kMinimumHeight - kClientHeight);
+}
+
+void MainWindow::fitToFrame() {
+    const QSize extras = frameExtras();
+    // The least framed size, but never less room than the designed client
+    // area where the window manager's frame is thinner than designed for.
+    setMinimumSize(std::min(kClientWidth, kMinimumWidth - extras.width()),
+                   std::min(kClientHeight, kMinimumHeight - extras.height()));
+    if (isMaximized() || isFullScreen()) {
+        normalSizePending_ = true;  // for when the window is restored
+    } else {
+        resize(storedFrame_ - extras);
+    }
+}
+
+bool MainWindow::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    // The window manager tells its frame only once the window is up; the
+    // stored size is the framed one, so the client area follows it once.
+    if (!frameKnown_ && isVisible() && frameGeometry().size() != size() &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
+        frameKnown_ = true;
+        fitToFrame();
+    }
+    if (event->type() == QEvent::WindowStateChange && normalSizePending_ && !isMaximized() && !isFullScreen()) {
+        normalSizePending_ = false;
+        resize(storedFrame_ - frameExtras());
+    }
+    return handled;
 }
 
 void MainWindow::showForm(const char* objectName, bool modeless) {
@@ -224,8 +257,8 @@ void MainWindow::shutdown() {
     placement.maximised = isMaximized();
     placement.top = pos().y();
     placement.left = pos().x();
-    placement.width = width();
-    placement.height = height();
+    placement.width = width() + frameExtras().width();
+    placement.height = height() + frameExtras().height();
     if (!saveSettingsFile(state_.paths.settingsFile, settings_, placement)) {
         options_.reportFailure(QStringLiteral("設定ファイルを保存できません\n%1")
                                    .arg(QString::fromStdString(state_.paths.settingsFile)));

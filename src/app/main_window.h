@@ -38,6 +38,9 @@ struct MainWindowOptions {
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // The client area the window is laid out for, and the least size of the
+    // whole window with its frame (also the stored default, Form/MainWidth
+    // and Form/MainHeight, which hold the framed size).
     static constexpr int kClientWidth = 1046;
     static constexpr int kClientHeight = 689;
     static constexpr int kMinimumWidth = 1062;
@@ -90,18 +93,26 @@ public:
     // and playback closed. Called when the window closes or is destroyed.
     void shutdown();
 
+    // What the frame adds to the client area: the window manager's frame
+    // once it is known, until then the frame the sizes were designed with
+    // (so that the default window has the designed client area).
+    QSize frameExtras() const;
+
 signals:
     // A local file was dropped onto the window (a recording to replay).
     void fileDropped(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     void buildToolbar();
     void applyStoredGeometry();
+    // Client size and least size for storedFrame_ with the frame as known.
+    void fitToFrame();
     void showForm(const char* objectName, bool modeless);
     void monitorClicked();
 
@@ -116,7 +127,14 @@ private:
     MonitorOutput* monitor_ = nullptr;
     StatusPanels* status_ = nullptr;
     QWidget* imageArea_ = nullptr;
+<<<<<<< HEAD
     std::array<QToolButton*, 13> buttons_{};
+=======
+    std::array<QToolButton*, 12> buttons_{};
+    QSize storedFrame_;
+    bool frameKnown_ = false;
+    bool normalSizePending_ = false;
+>>>>>>> userfaults
     bool shutDown_ = false;
     bool reconfiguring_ = false;
     bool liveBlocksHeld_ = false;

@@ -1,5 +1,6 @@
-// The main window's status bar (StatusBar1): seven fixed-width panels,
-// addressed by index, as the rest of the program writes to them.
+// The main window's status bar (StatusBar1): seven panels addressed by
+// index, as the rest of the program writes to them. Panel 0 takes what the
+// window's width leaves (200 px at the designed width); the others are fixed.
 #pragma once
 
 #include <QLabel>
@@ -14,6 +15,9 @@ public:
     static constexpr int kPanelCount = 7;
     static constexpr std::array<int, kPanelCount> kWidths{200, 500, 50, 50, 50, 90, 100};
 
+    // What the panels right of panel 0 and the bar's edges take.
+    static constexpr int kFixedPart = 846;
+
     explicit StatusPanels(QWidget* parent = nullptr);
 
     void setPanelText(int panel, const QString& text);
@@ -21,6 +25,9 @@ public:
     void setPanelWarning(int panel, bool warning);
     QString panelText(int panel) const;
     QLabel* panel(int panel) const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     std::array<QLabel*, kPanelCount> panels_{};

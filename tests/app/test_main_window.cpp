@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -89,27 +90,48 @@ TEST_F(MainWindowTest, ToolbarHasTenButtonsInOrderWithCaptionsAndKinds) {
 
 TEST_F(MainWindowTest, StatusBarHasSevenPanelsOfTheirWidths) {
     MainWindow w(options());
+    w.show();
     auto* bar = w.findChild<StatusPanels*>(QStringLiteral("StatusBar1"));
     ASSERT_NE(bar, nullptr);
-    const int widths[] = {200, 500, 50, 50, 50, 90, 100};
-    for (int i = 0; i < 7; ++i) {
-        ASSERT_NE(bar->panel(i), nullptr);
-        EXPECT_EQ(bar->panel(i)->width(), widths[i]) << i;
-        EXPECT_EQ(bar->panelText(i), QString()) << i;
+    // Panel 0 takes what the window's width leaves; all of them lie inside.
+    for (const int clientWidth : {1046, 1400}) {
+        w.resize(clientWidth, 689);
+        QApplication::processEvents();
+        const int widths[] = {clientWidth - 846, 500, 50, 50, 50, 90, 100};
+        for (int i = 0; i < 7; ++i) {
+            ASSERT_NE(bar->panel(i), nullptr);
+            EXPECT_EQ(bar->panel(i)->width(), widths[i]) << clientWidth << " panel " << i;
+            EXPECT_LE(bar->panel(i)->geometry().right(), bar->width()) << clientWidth << " panel " << i;
+            EXPECT_EQ(bar->panelText(i), QString()) << i;
+        }
     }
     EXPECT_EQ(bar->panel(7), nullptr);
     bar->setPanelText(2, QStringLiteral("SCAN"));
     EXPECT_EQ(bar->panelText(2), QStringLiteral("SCAN"));
+    // The longest current-pass line fits panel 1 in the font it is shown in.
+    const QString pass = QStringLiteral(
+        "現在通過中: NOAA-19 137.1000MHz 23:58:58>00:13:58 S>N AZA:359.9 ELV:88.8/88.8");
+    QLabel* line = bar->panel(1);
+    EXPECT_LE(line->fontMetrics().horizontalAdvance(pass), line->contentsRect().width() - 2 * line->margin())
+        << line->font().family().toStdString();
 }
 
 TEST_F(MainWindowTest, WindowCannotBeMadeSmallerThanItsMinimum) {
     MainWindow w(options());
     w.show();
-    EXPECT_EQ(w.minimumSize(), QSize(1062, 726));
+    QApplication::processEvents();
+    // Sizes count with the frame: the fresh window is 1062 x 726 framed,
+    // the least size is that too, but the designed client area always fits.
+    const QSize frame = w.frameExtras();
+    EXPECT_EQ(w.size() + frame, QSize(1062, 726)) << "fresh start: the default geometry";
+    EXPECT_EQ(w.minimumSize(), QSize(std::min(1046, 1062 - frame.width()), std::min(689, 726 - frame.height())));
+    w.resize(1046, 689);
+    EXPECT_EQ(w.size(), QSize(1046, 689));
     w.resize(600, 400);
-    EXPECT_GE(w.width(), 1062);
-    EXPECT_GE(w.height(), 726);
-    EXPECT_EQ(w.size(), QSize(1062, 726)) << "fresh start: the default geometry";
+    EXPECT_EQ(w.size(), w.minimumSize());
+    w.close();
+    const AppSettings saved = loadSettingsFile(iniPath());
+    EXPECT_EQ(QSize(saved.mainWidth, saved.mainHeight), w.minimumSize() + frame);
 }
 
 TEST_F(MainWindowTest, IcPcrVolumeIsClampedAfterLoading) {
@@ -149,10 +171,11 @@ TEST_F(MainWindowTest, GeometryIsRestoredAndSavedAtShutdown) {
     {
         MainWindow w(options());
         w.show();
-        EXPECT_EQ(w.size(), QSize(1100, 760));
+        QApplication::processEvents();
+        EXPECT_EQ(w.size() + w.frameExtras(), QSize(1100, 760));  // stored with the frame
         EXPECT_EQ(w.pos(), QPoint(40, 30));
         w.move(50, 60);
-        w.resize(1200, 800);
+        w.resize(1200 - w.frameExtras().width(), 800 - w.frameExtras().height());
         w.close();
     }
     AppSettings s = loadSettingsFile(iniPath());
@@ -183,7 +206,7 @@ TEST_F(MainWindowTest, MaximisedWindowReopensMaximisedWithTheRestoredGeometry) {
         w.show();
         EXPECT_TRUE(w.isMaximized());
         w.showNormal();
-        EXPECT_EQ(w.size(), QSize(1100, 760)) << "the restored size is the remembered one";
+        EXPECT_EQ(w.size() + w.frameExtras(), QSize(1100, 760)) << "the restored size is the remembered one";
         w.showMaximized();
     }  // destroyed without close(): the destructor saves
     s = loadSettingsFile(iniPath());

@@ -3,6 +3,8 @@
 // recomputation, and a download that computes nothing afterwards.
 #include "test_schedule_support.h"
 
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QSignalSpy>
 
 #include "app/map_controller.h"
@@ -97,3 +99,16 @@ TEST_F(OrbitFormWiringTest, ChangedAddressDownloadsWithoutRecomputing) {
 }
 
 }  // namespace
+
+TEST_F(OrbitFormWiringTest, InvalidCoordinateGivesOneWarning) {
+    orbit_->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(QStringLiteral("95"));
+    orbit_->applyClose();
+    int boxes = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
+            ++boxes;
+            box->close();
+        }
+    }
+    EXPECT_EQ(boxes, 1);
+}

@@ -1,6 +1,5 @@
 #include "orbit/qt/orbit_settings_dialog.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -8,7 +7,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -307,13 +305,8 @@ void OrbitSettingsDialog::applyClose() {
     if (!latOk || !lonOk) {
         const QString message =
             QStringLiteral("受信位置座標が正しくありません\n緯度は-90～90、経度は-180～180の数値で入力して下さい");
-        QApplication::beep();
+        // The window gives the one warning (beep and box) for it.
         emit invalidCoordinate(message);
-        auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok,
-                                    parentWidget());
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->setObjectName("CoordinateError");
-        box->open();
     }
     if (addressEdit_->text() != QString::fromStdString(settings_.address)) {
         settings_.address = addressEdit_->text().toStdString();
