@@ -127,14 +127,10 @@ private:
     MonitorOutput* monitor_ = nullptr;
     StatusPanels* status_ = nullptr;
     QWidget* imageArea_ = nullptr;
-<<<<<<< HEAD
     std::array<QToolButton*, 13> buttons_{};
-=======
-    std::array<QToolButton*, 12> buttons_{};
     QSize storedFrame_;
     bool frameKnown_ = false;
     bool normalSizePending_ = false;
->>>>>>> userfaults
     bool shutDown_ = false;
     bool reconfiguring_ = false;
     bool liveBlocksHeld_ = false;
