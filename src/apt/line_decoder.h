@@ -43,7 +43,7 @@ public:
     // the mostly-low pattern), white or pink noise up to about 145; an APT
     // line scores near 225 when clean and about 170 at 5 dB SNR.
     static constexpr int kMinSyncScore = 155;
-    static constexpr double kMinModulationDepth = 0.25;
+    static constexpr double kMinModulationDepth = 0.05;
     // Distance of two line positions, around the block edge.
     static int positionDistance(int a, int b);
 
