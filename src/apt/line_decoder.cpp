@@ -20,13 +20,21 @@ void LineDecoder::resetForNewPass() {
     telemetry_.resetForNewPass();
 }
 
-void LineDecoder::confirm(int position) {
-    if (std::abs(position - lastRawPosition_) <= kAgreeSamples) {
+int LineDecoder::positionDistance(int a, int b) {
+    const int d = std::abs(a - b) % kEnvelopeBlockSamples;
+    return std::min(d, kEnvelopeBlockSamples - d);
+}
+
+void LineDecoder::confirm(int position, bool candidate) {
+    if (candidate && lastWasCandidate_ &&
+        positionDistance(position, lastRawPosition_) <= kAgreeSamples) {
         if (agreeCount_ >= 1) {
             syncLocked_ = true;
             lineOffset_ = position;
-            // the line of this block is not stored yet: these name the one before
-            if (store_.firstSyncLine == kNoSyncLine) store_.firstSyncLine = store_.lineCount - 1;
+            // This block's line is the first one cut at a confirmed offset;
+            // the line before it was cut where the offset stood before.
+            if (store_.firstSyncLine == kNoSyncLine) store_.firstSyncLine = store_.lineCount;
+            // the line of this block is not stored yet: this names the one before
             store_.lastSyncLine = store_.lineCount - 1;
         } else {
             ++agreeCount_;
@@ -35,6 +43,7 @@ void LineDecoder::confirm(int position) {
         agreeCount_ = 0;
     }
     lastRawPosition_ = position;
+    lastWasCandidate_ = candidate;
 }
 
 DecodeResult LineDecoder::decodeBlock(const double* envelope, const DecodeContext& context,
@@ -49,7 +58,7 @@ DecodeResult LineDecoder::decodeBlock(const double* envelope, const DecodeContex
 
     // 1-2. Hard-limit behind the previous block's last 225 bits.
     std::uint8_t* bits = joined_.data() + kSyncPatternLength;
-    hardLimitBlock(envelope, bits);
+    const double threshold = hardLimitBlock(envelope, bits);
 
     // 3-5. Correlate and turn the best step into a position.
     syncLocked_ = false;
@@ -65,8 +74,12 @@ DecodeResult LineDecoder::decodeBlock(const double* envelope, const DecodeContex
     std::copy(bits + kEnvelopeBlockSamples - kSyncPatternLength, bits + kEnvelopeBlockSamples,
               joined_.begin());   // PreviousBits for the next block
 
-    // 6. Confirmation over consecutive blocks.
-    confirm(position);
+    // 6. Confirmation over consecutive blocks that look like APT at all.
+    result.syncScore = peak.found ? peak.score : 0;
+    result.modulationDepth = modulationDepth(envelope, threshold);
+    result.syncCandidate =
+        result.syncScore >= kMinSyncScore && result.modulationDepth >= kMinModulationDepth;
+    confirm(position, result.syncCandidate);
 
     // 7. Cut the line at the last confirmed offset.
     assembleLine(previousBlock_.data(), envelope, lineOffset_, lineBuffer_.data());

@@ -1,7 +1,10 @@
 // Line synchronisation and assembly for one pass: each 12000-sample envelope
 // block (24 kHz, one line period) is hard-limited and correlated with the
 // channel-A sync word; a position confirmed over three blocks becomes the
-// line start. One full line is cut from the previous and the current block,
+// line start. A block counts towards confirmation only when its best window
+// scores clearly above what constant input (silence, a plain tone) scores
+// and the envelope is modulated at all, so nothing but an APT signal locks.
+// Positions agree across the block edge: 11999 and 3 are 4 samples apart. One full line is cut from the previous and the current block,
 // given to the telemetry, averaged to 2080 words and stored as the two
 // 1040-word halves in the LineStore. The decoded line lags the audio by one
 // block. Everything is allocated at construction; DecodeBlock allocates nothing.
@@ -28,11 +31,22 @@ struct DecodeResult {
     bool decoded = false;     // a line was stored (false once the store is full)
     bool syncLocked = false;  // this block confirmed the sync ("SYNC" on the status bar)
     int rawPosition = 0;      // the position this block's correlation gave
+    int syncScore = 0;        // the best window's score, -225..225
+    double modulationDepth = 0.0;   // see modulationDepth()
+    bool syncCandidate = false;     // score and depth were enough to count
     bool storeFull = false;   // the store has reached 2400 lines: the pass ends
 };
 
 class LineDecoder {
 public:
+    // Constant input scores 61 to 63 (the register's leading zeros against
+    // the mostly-low pattern), white or pink noise up to about 145; an APT
+    // line scores near 225 when clean and about 170 at 5 dB SNR.
+    static constexpr int kMinSyncScore = 155;
+    static constexpr double kMinModulationDepth = 0.05;
+    // Distance of two line positions, around the block edge.
+    static int positionDistance(int a, int b);
+
     explicit LineDecoder(LineStore& store);
 
     // DecodeBlock: envelope holds kEnvelopeBlockSamples samples. hooks may be null.
@@ -58,7 +72,7 @@ public:
     const double* lineWords() const { return lineBuffer_.data(); }
 
 private:
-    void confirm(int position);
+    void confirm(int position, bool candidate);
 
     LineStore& store_;
     Telemetry telemetry_;
@@ -70,6 +84,7 @@ private:
 
     int bestStep_ = 0;          // kept when no window scores above 0
     int lastRawPosition_ = 0;   // LastRawPosition
+    bool lastWasCandidate_ = false;
     int agreeCount_ = 0;        // AgreeCount
     int lineOffset_ = 0;        // LineOffset
     bool syncLocked_ = false;   // SyncLocked

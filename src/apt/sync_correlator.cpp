@@ -4,7 +4,7 @@
 
 namespace sorae {
 
-void hardLimitBlock(const double* envelope, std::uint8_t* bits) {
+double hardLimitBlock(const double* envelope, std::uint8_t* bits) {
     // Four running maxima, combined at the end: the largest value does not
     // depend on the order (samples that are not numbers never count).
     double peak[4] = {0.0, 0.0, 0.0, 0.0};
@@ -16,6 +16,23 @@ void hardLimitBlock(const double* envelope, std::uint8_t* bits) {
     const double threshold = top * 0.5;
     for (int k = 0; k < kEnvelopeBlockSamples; ++k)
         bits[k] = (envelope[k] - threshold >= 0.0) ? 1 : 0;
+    return threshold;
+}
+
+double modulationDepth(const double* envelope, double threshold) {
+    double high = 0.0, low = 0.0;
+    int highCount = 0;
+    for (int k = 0; k < kEnvelopeBlockSamples; ++k) {
+        const bool above = envelope[k] - threshold >= 0.0;
+        high += above ? envelope[k] : 0.0;
+        low += above ? 0.0 : envelope[k];
+        highCount += above ? 1 : 0;
+    }
+    const int lowCount = kEnvelopeBlockSamples - highCount;
+    if (lowCount == 0 || highCount == 0) return 0.0;
+    const double meanHigh = high / highCount;
+    if (!(meanHigh > 0.0)) return 0.0;
+    return (meanHigh - low / lowCount) / meanHigh;
 }
 
 int positionFromPeak(int bestStep) {

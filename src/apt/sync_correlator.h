@@ -19,7 +19,15 @@ namespace sorae {
 
 // bit[k] = 1 when x[k] - peak/2 >= 0, with peak the largest of 0 and all
 // x[k]; so an envelope with nothing above 0 turns its zeros into 1.
-void hardLimitBlock(const double* envelope, std::uint8_t* bits);
+// Returns the threshold, peak/2.
+double hardLimitBlock(const double* envelope, std::uint8_t* bits);
+
+// How deeply the block is modulated around the slicer's threshold:
+// (mean of the samples at or above it - mean of those below) / mean of those
+// at or above it; 0 when no sample lies below or nothing lies above 0.
+// Silence and an unmodulated tone give 0; an APT line about 0.7, and
+// still about 0.2 when its picture is a grey just below the threshold.
+double modulationDepth(const double* envelope, double threshold);
 
 // The line position that a best correlation step m gives: m - 440, brought
 // into 0..11999. It lies 9 samples after the first bit of the matched window.

@@ -86,9 +86,14 @@ PassPictureResult BuildPassPictures(const PassPictureInputs& in, const ProgressC
         bool folderReady = false;
         std::string folderError;
         if (in.rules.picSave) {
-            std::error_code ec;
-            std::filesystem::create_directories(in.picsFolder, ec);
-            folderReady = std::filesystem::is_directory(in.picsFolder, ec);
+            // The error of creating the folder is the one to report: asking
+            // afterwards whether it exists would replace, say, a permission
+            // error by "No such file or directory".
+            std::error_code createError;
+            std::filesystem::create_directories(in.picsFolder, createError);
+            std::error_code statError;
+            folderReady = std::filesystem::is_directory(in.picsFolder, statError);
+            const std::error_code& ec = createError ? createError : statError;
             if (!folderReady)
                 folderError = "cannot create folder " + in.picsFolder +
                               (ec ? ": " + ec.message() : std::string());

@@ -73,7 +73,7 @@ TEST_F(LineDecoderTest, ThirdAgreeingBlockLocksAndTheFirstDisagreementDropsIt) {
     EXPECT_TRUE(r.syncLocked);
     EXPECT_TRUE(decoder.syncLocked());
     EXPECT_EQ(decoder.lineOffset(), 110);
-    EXPECT_EQ(store->firstSyncLine, 1);   // the line stored before this block's
+    EXPECT_EQ(store->firstSyncLine, 2);   // this block's line, cut at the confirmed offset
     EXPECT_EQ(store->lastSyncLine, 1);
     EXPECT_EQ(store->lineCount, 3);
 
@@ -81,7 +81,7 @@ TEST_F(LineDecoderTest, ThirdAgreeingBlockLocksAndTheFirstDisagreementDropsIt) {
     r = feedSyncAt(111, 3);                        // 120: exactly 10 away, still locked
     EXPECT_TRUE(r.syncLocked);
     EXPECT_EQ(decoder.lineOffset(), 120);
-    EXPECT_EQ(store->firstSyncLine, 1);
+    EXPECT_EQ(store->firstSyncLine, 2);
     EXPECT_EQ(store->lastSyncLine, 2);
 
     r = feedSyncAt(122, 4);                        // 131: 11 away
@@ -89,6 +89,33 @@ TEST_F(LineDecoderTest, ThirdAgreeingBlockLocksAndTheFirstDisagreementDropsIt) {
     EXPECT_EQ(decoder.agreeCount(), 0);
     EXPECT_EQ(decoder.lineOffset(), 120);          // lines are still cut here
     EXPECT_EQ(store->lastSyncLine, 2);
+}
+
+TEST(LinePositions, AgreeAcrossTheBlockEdge) {
+    EXPECT_EQ(LineDecoder::positionDistance(11999, 3), 4);
+    EXPECT_EQ(LineDecoder::positionDistance(3, 11999), 4);
+    EXPECT_EQ(LineDecoder::positionDistance(100, 110), 10);
+    EXPECT_EQ(LineDecoder::positionDistance(0, 6000), 6000);
+    EXPECT_EQ(LineDecoder::positionDistance(5, 11990), 15);
+}
+
+TEST_F(LineDecoderTest, InputWithoutAptNeverConfirms) {
+    // silence, a plain tone's flat envelope and noise: every block finds some
+    // step, and constant input always finds the same one
+    decoder.resetForNewPass();
+    std::vector<double> flat(kEnvelopeBlockSamples, 0.0), noisy(kEnvelopeBlockSamples);
+    std::uint32_t h = 12345;
+    for (int b = 0; b < 30; ++b) {
+        std::fill(flat.begin(), flat.end(), b < 10 ? 0.0 : 1530.0);
+        for (double& x : noisy) {
+            h = h * 1664525u + 1013904223u;
+            x = double(h >> 8) / double(1u << 24) * 1000.0;
+        }
+        const auto r = decoder.decodeBlock(b < 20 ? flat.data() : noisy.data(), context, nullptr);
+        EXPECT_FALSE(r.syncLocked) << b;
+        EXPECT_FALSE(r.syncCandidate) << b;
+    }
+    EXPECT_EQ(store->firstSyncLine, kNoSyncLine);
 }
 
 TEST_F(LineDecoderTest, OffsetZeroStoresTheWholePreviousBlockAveragedToWords) {
@@ -143,7 +170,7 @@ TEST_F(LineDecoderTest, LockedLinesMatchTheirSourceAndReachTheHooksInOrder) {
             EXPECT_EQ(hooks.lastB[w], store->at(1, w, line));
         }
     }
-    EXPECT_EQ(store->firstSyncLine, 1);
+    EXPECT_EQ(store->firstSyncLine, 2);
     EXPECT_EQ(store->lastSyncLine, 38);
 
     // stored line L is source line L-1 cut 9 samples (about 1.56 words) late:

@@ -300,6 +300,9 @@ TEST_F(PassPicturesTest, UnwritableFolderIsReportedAndBothChannelsStillBuilt) {
     EXPECT_TRUE(r.filesWritten.empty());
     ASSERT_EQ(r.errors.size(), 2u);
     EXPECT_NE(r.errors[1].find("B.jpg"), std::string::npos);
+    // the reason is the one creating the folder met, not a later look-up's
+    const std::string reason = std::make_error_code(std::errc::not_a_directory).message();
+    EXPECT_NE(r.errors[0].find(reason), std::string::npos) << r.errors[0];
     EXPECT_FALSE(r.refreshBrowser);
     EXPECT_EQ(r.pictureB.height, 20);
     EXPECT_EQ(titles.size(), 2u);
