@@ -14,7 +14,7 @@
 
 #include "app/main_window.h"
 #include "app/reception_controller.h"
-#include "app/recording_decoder.h"
+#include "recording/recording_decoder.h"
 #include "app/replay_controller.h"
 #include "imaging/pass_pictures.h"
 #include "imaging/qt/picture_image.h"

@@ -12,7 +12,7 @@
 
 #include "app/command_line.h"
 #include "app/program_folder.h"
-#include "app/recording_decoder.h"
+#include "recording/recording_decoder.h"
 #include "imaging/pass_pictures.h"
 #include "imaging/picture_naming.h"
 #include "imaging/qt/picture_image.h"

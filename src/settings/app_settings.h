@@ -26,6 +26,8 @@ struct AppSettings {
     int signalGain = 0;      // SignalGain, dB, -20..+20
     int input = 0;           // Input: row of the recording device list
     bool demodType = false;  // DemodType: true = 96 kHz I/Q input
+    std::string inputName;   // InputName: the sound server's name of that device ("" = default)
+    bool autoLevel = false;  // AutoLevel: live reception scales the envelope by itself
 
     // [Sat]
     std::array<bool, 8> recvSat{false, false, false, true, false, true, true, true};

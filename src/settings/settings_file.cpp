@@ -148,6 +148,8 @@ AppSettings readSettings(const IniFile& ini) {
     r.integer(kWave, "SignalGain", s.signalGain);
     r.integer(kWave, "Input", s.input);
     r.boolean(kWave, "DemodType", s.demodType);  // 2 (or any non-zero) means I/Q
+    r.text(kWave, "InputName", s.inputName);
+    r.boolean(kWave, "AutoLevel", s.autoLevel);
     r.boolean(kForm, "AutoScan", s.autoScan);
     r.boolean(kForm, "PicStrech", s.picStretch);
     for (int i = 0; i < 8; ++i) {
@@ -196,6 +198,8 @@ void writeSettings(const AppSettings& s, const WindowPlacement& placement, IniFi
     w.integer(kWave, "SignalGain", s.signalGain);
     w.integer(kWave, "Input", s.input);
     w.boolean(kWave, "DemodType", s.demodType);
+    w.text(kWave, "InputName", s.inputName);
+    w.boolean(kWave, "AutoLevel", s.autoLevel);
     w.boolean(kForm, "AutoScan", s.autoScan);
     w.boolean(kForm, "PicStrech", s.picStretch);
     if (placement.maximised) {

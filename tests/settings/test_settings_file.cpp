@@ -70,7 +70,7 @@ TEST_F(SettingsFileTest, FreshSaveWritesSectionsAndKeysInSaveOrder) {
         keys.push_back(line.substr(0, line.find('=')));
     }
     const std::vector<std::string> expected{
-        "[Wave]", "SignalGain", "Input", "DemodType",
+        "[Wave]", "SignalGain", "Input", "DemodType", "InputName", "AutoLevel",
         "[Form]", "AutoScan", "PicStrech", "MainTop", "MainLeft", "MainWidth", "MainHeight", "MainMaxmum",
         "[Sat]", "RecvSat0", "RecvSat1", "RecvSat2", "RecvSat3", "RecvSat4", "RecvSat5", "RecvSat6",
         "RecvSat7", "LocateN", "LocateE", "Preset", "Address", "AutoUpdate", "UpdateDay", "MaxElev",

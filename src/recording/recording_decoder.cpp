@@ -1,4 +1,4 @@
-#include "app/recording_decoder.h"
+#include "recording/recording_decoder.h"
 
 #include <vector>
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "apt/line_decoder.h"
@@ -15,8 +16,11 @@ namespace sorae {
 
 struct RecordingDecodeOptions {
     std::string path;
-    bool quadrature = false;  // a 96 kHz stereo I/Q recording
-    int signalGainDb = 0;     // as the input dialog's slider: -20 is +20 dB
+    bool quadrature = false;  // a stereo I/Q recording (I left, Q right)
+    std::optional<double> iqCarrierHz;  // where the FM carrier sits; unset: found from the spectrum
+    bool iqSwap = false;      // the recording holds Q left and I right
+    bool autoLevel = true;    // scale the envelope to the design level by itself
+    int signalGainDb = 0;     // as the input dialog's slider: -20 is +20 dB (without autoLevel)
     int direction = 0;        // 0 = N>S, 1 = S>N (the live views only)
     // Called after each block with the blocks done and the blocks expected.
     std::function<void(long done, long expected)> progress;
@@ -35,6 +39,9 @@ struct RecordingDecodeResult {
     std::string sensorNameB;
     double calibrationGain = 1.0;
     double calibrationOffset = 0.0;
+    double appliedLevelDb = 0.0;           // the gain the automatic level settled on
+    std::optional<double> iqCarrierHz;     // where the carrier was taken to be
+    std::string warning;                   // e.g. a read error after some good blocks
 };
 
 class RecordingDecoder : private BlockHooks {
