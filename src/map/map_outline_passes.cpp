@@ -22,6 +22,7 @@ bool RunPolygonPass(const std::string& path, MapProjection& projection,
 
     MapPolygon polygon;
     polygon.points.reserve(4096);
+    polygon.vertices.reserve(4096);
     polygon.outlined.reserve(4096);
     bool collecting = false;
     double firstLat = 0.0, firstLon = 0.0, prevLat = 0.0, prevLon = 0.0;
@@ -31,6 +32,7 @@ bool RunPolygonPass(const std::string& path, MapProjection& projection,
             polygon.outlined.push_back(!IsCutEdge(prevLat, prevLon, firstLat, firstLon));
         flush(polygon);
         polygon.points.clear();
+        polygon.vertices.clear();
         polygon.outlined.clear();
         polygon.anyVisible = false;
         polygon.overflow = false;
@@ -70,6 +72,7 @@ bool RunPolygonPass(const std::string& path, MapProjection& projection,
             prevLat = line.latitude;
             prevLon = line.longitude;
             polygon.points.push_back(p);
+            polygon.vertices.push_back({line.latitude, line.longitude});
             if (p.visible) polygon.anyVisible = true;
             break;
         }

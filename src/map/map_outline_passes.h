@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "map/globe_clipping.h"
 #include "map/map_projection.h"
 
 namespace sorae {
@@ -19,6 +20,7 @@ inline constexpr std::size_t kMaxPolygonVertices = 100000;
 struct MapPolygon {
     char type = '0';  // the polygon type; '0' before the first header
     std::vector<ProjectedPoint> points;
+    std::vector<GeoVertex> vertices;  // the same points in degrees, as read
     // outlined[i]: whether the edge from point i to point i+1 (the last one
     // back to the first) gets an outline. Edges running along the 180th
     // meridian or along a pole line are cuts of the data, not coasts.

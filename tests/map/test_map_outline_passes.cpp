@@ -174,10 +174,12 @@ TEST_F(OutlineRenderTest, FarSidePolygonLeavesNoTraceOnGlobe) {
 TEST_F(OutlineRenderTest, PolygonOverTheHorizonIsClosedAlongTheRim) {
     Draw("PLGN=L\n40\t-10\n120\t-10\n120\t10\n40\t10\nTERM\n", true);
     EXPECT_EQ(At(5.5, 60.5), settings.mapCoastColor);
-    // The hidden corners sit on the rim, so the land reaches out towards it
-    // (the rim corners are at x = 802).
+    // The land is cut at the horizon (longitude 90 here) and closed along the
+    // rim, so it fills the disk out to its edge at x = 808, and no further.
     EXPECT_EQ(PixelValue(renderer.baseBitmap(), 800, 322), settings.mapCoastColor);
-    EXPECT_EQ(PixelValue(renderer.baseBitmap(), 806, 322), settings.mapBackColor);
+    EXPECT_EQ(PixelValue(renderer.baseBitmap(), 806, 322), settings.mapCoastColor);
+    EXPECT_EQ(PixelValue(renderer.baseBitmap(), 790, 392), settings.mapBackColor);  // rim south of it
+    EXPECT_EQ(PixelValue(renderer.baseBitmap(), 810, 322), 0u);
 }
 
 TEST_F(OutlineRenderTest, SecondCopyWrapsTheWorld) {

@@ -1,8 +1,12 @@
 #include "map/qt/map_renderer.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QPolygon>
 
+#include <vector>
+
+#include "map/globe_clipping.h"
 #include "map/map_outline_passes.h"
 #include "map/qt/map_painting.h"
 #include "map/qt/track_painter.h"
@@ -63,11 +67,52 @@ void MapRenderer::drawBackground(QPainter& painter) {
     }
 }
 
+namespace {
+
+// Draws the edges of a closed polygon whose flag is set, as runs of lines.
+void DrawOutlinedEdges(QPainter& painter, const QPolygon& poly, const std::vector<bool>& outlined) {
+    const int n = poly.size();
+    QPolygon run;
+    for (int i = 0; i < n; ++i) {
+        if (outlined[i]) {
+            if (run.isEmpty()) run.append(poly[i]);
+            run.append(poly[(i + 1) % n]);
+        } else if (!run.isEmpty()) {
+            painter.drawPolyline(run);
+            run.clear();
+        }
+    }
+    if (!run.isEmpty()) painter.drawPolyline(run);
+}
+
+// The visible part of a polygon on the globe: its rings filled together,
+// then its coasts outlined (the rim and the cuts of the data are not).
+void DrawGlobeRings(QPainter& painter, const std::vector<ClippedRing>& rings, const QColor& brush,
+                    const QColor& pen) {
+    if (rings.empty()) return;
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    std::vector<QPolygon> polys;
+    for (const ClippedRing& ring : rings) {
+        QPolygon& poly = polys.emplace_back(static_cast<int>(ring.points.size()));
+        for (int i = 0; i < poly.size(); ++i)
+            poly[i] = QPoint(TruncToPixel(ring.points[i].x), TruncToPixel(ring.points[i].y));
+        path.addPolygon(QPolygonF(poly));
+        path.closeSubpath();
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(brush);
+    painter.drawPath(path);
+    painter.setPen(pen);
+    for (std::size_t r = 0; r < rings.size(); ++r) DrawOutlinedEdges(painter, polys[r], rings[r].outlined);
+}
+
+}  // namespace
+
 void MapRenderer::drawPolygons(QPainter& painter, bool shifted) {
     QColor brush = painter.brush().color();
     QColor pen = painter.pen().color();
     QPolygon poly;
-    QPolygon run;
     PolygonPassOptions options;
     options.shifted = shifted;
     RunPolygonPass(mapFilePath_, projection_, options, [&](const MapPolygon& p) {
@@ -85,6 +130,13 @@ void MapRenderer::drawPolygons(QPainter& painter, bool shifted) {
             break;
         default:
             break;  // keeps the colours last set
+        }
+        if (projection_.GlobeMode) {
+            // Cut at the horizon: a polygon may show without a visible vertex
+            // (when it holds the whole visible side), so only the limit applies.
+            if (p.overflow || p.vertices.empty()) return;
+            DrawGlobeRings(painter, ClipRingToGlobe(projection_, p.vertices, p.outlined), brush, pen);
+            return;
         }
         if (!p.drawable()) return;
         const int n = static_cast<int>(p.points.size());
@@ -104,17 +156,7 @@ void MapRenderer::drawPolygons(QPainter& painter, bool shifted) {
         painter.setPen(Qt::NoPen);
         painter.drawPolygon(poly);
         painter.setPen(pen);
-        run.clear();
-        for (int i = 0; i < n; ++i) {
-            if (p.outlined[i]) {
-                if (run.isEmpty()) run.append(poly[i]);
-                run.append(poly[(i + 1) % n]);
-            } else if (!run.isEmpty()) {
-                painter.drawPolyline(run);
-                run.clear();
-            }
-        }
-        if (!run.isEmpty()) painter.drawPolyline(run);
+        DrawOutlinedEdges(painter, poly, p.outlined);
     });
     painter.setBrush(brush);
     painter.setPen(pen);
