@@ -29,17 +29,19 @@ std::vector<std::string> BuildDayEntries(const std::vector<std::string>& fileNam
         if (name.size() != kPictureFileNameLength || !EndsWithJpg(name)) continue;
         if (name.compare(0, 8, dayText) != 0) continue;
 
-        std::string entry = name.substr(8, 2) + ":" + name.substr(10, 2);
+        // Time and satellite ("hh:mm NOAA-15" or "hh:mm MANUAL "): two passes
+        // of the same minute stay apart when their satellite parts differ.
+        const std::string satellite = name.substr(12, 2);
+        std::string entry = name.substr(8, 2) + ":" + name.substr(10, 2) +
+                            (satellite == "MN" ? " MANUAL " : " NOAA-" + satellite);
         char remembered = '\0';
         const auto same = std::find_if(entries.begin(), entries.end(), [&](const std::string& e) {
-            return e.compare(0, 5, entry) == 0;
+            return e.compare(0, entry.size(), entry) == 0;
         });
         if (same != entries.end()) {
             if (same->size() >= 18) remembered = (*same)[17];
             entries.erase(same);
         }
-        const std::string satellite = name.substr(12, 2);
-        entry += satellite == "MN" ? " MANUAL " : " NOAA-" + satellite;
         if (remembered == 'A') entry += " CH-A";
         entry += " CH-";
         entry += name[14];

@@ -16,6 +16,19 @@ TEST(PastPictureListTest, PairsMergeWhicheverFileComesFirst) {
     EXPECT_EQ(BuildDayEntries({"20240309123418B.jpg", "20240309123418A.jpg"}, 2024, 3, 9), expected);
 }
 
+TEST(PastPictureListTest, PassesOfTheSameMinuteStayApartAndOpen) {
+    const std::vector<std::string> names{"202403091234MNA.jpg", "20240309123415A.jpg",
+                                         "202403091234MNB.jpg", "20240309123415B.jpg",
+                                         "20240309123418B.jpg"};
+    const std::vector<std::string> expected{"12:34 MANUAL  CH-A CH-B", "12:34 NOAA-15 CH-A CH-B",
+                                            "12:34 NOAA-18 CH-B"};
+    const auto entries = BuildDayEntries(names, 2024, 3, 9);
+    ASSERT_EQ(entries, expected);
+    const std::vector<std::string> stamps{"202403091234MN", "20240309123415", "20240309123418"};
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        EXPECT_EQ(FilesOfEntry(entries[i], 2024, 3, 9)->stamp, stamps[i]);
+}
+
 TEST(PastPictureListTest, ManualLoneChannelShortNamesAndOtherDays) {
     const std::vector<std::string> names{
         "202403092301MNB.jpg", "202403090805MNA.jpg",  // manual pair
