@@ -162,6 +162,42 @@ TEST_F(PastImageBrowserTest, RefusesToLoadWhileReceivingAndReportsUnreadableFile
     EXPECT_EQ(status.back(), "");
 }
 
+TEST_F(PastImageBrowserTest, FailedLoadKeepsThePicturesShownAndSaysWhyInJapanese) {
+    list->setCurrentRow(1);
+    browser->loadSelected();
+    ASSERT_EQ(display->pictureHeight(), 30);
+    struct Case {
+        const char* file;
+        bool corrupt;  // else removed
+        QString message;
+    };
+    for (const Case& c : {Case{"202403090805MNB.jpg", false, "画像ファイルが見つかりません\n"},
+                          Case{"202403090805MNA.jpg", true, "画像ファイルを読み込めません\n"}}) {
+        SCOPED_TRACE(c.file);
+        if (c.corrupt)
+            std::ofstream(pics / c.file, std::ios::trunc) << "broken";
+        else
+            fs::remove(pics / c.file);
+        errors.clear();
+        list->setCurrentRow(0);  // the manual pair
+        browser->loadSelected();
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_EQ(errors[0], c.message + QString::fromStdString((pics / c.file).string()));
+        EXPECT_EQ(resets, 1);
+        EXPECT_EQ(display->pictureHeight(), 30);  // the pair shown before is still there
+        EXPECT_EQ(status.back(), "");
+    }
+}
+
+TEST_F(PastImageBrowserTest, ClickingADayListsItsPasses) {
+    browser->findChild<QCalendarWidget*>("CCalendar1")->setSelectedDate(QDate(2024, 3, 10));
+    EXPECT_EQ(Entries(list), QStringList{"01:02 NOAA-19 CH-A CH-B"});
+    list->setCurrentRow(0);
+    browser->loadSelected();
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_EQ(display->pictureHeight(), 20);
+}
+
 TEST_F(PastImageBrowserTest, MonthChangesMoveAMissingDayToTheMonthsEnd) {
     browser->setMonth(1);
     browser->findChild<QCalendarWidget*>("CCalendar1")->setSelectedDate(QDate(2024, 1, 31));

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -74,6 +75,7 @@ PastImageBrowser::PastImageBrowser(const QString& picsFolder, ImageDisplay* disp
         }
         yearLabel_->setText(QString::number(d.year()) + "年");
         monthLabel_->setText(QString::number(d.month()) + "月");
+        RefreshList();  // a single click shows the day's passes
     });
     connect(list_, &QListWidget::itemDoubleClicked, this, [this] { loadSelected(); });
 
@@ -116,6 +118,7 @@ void PastImageBrowser::ListDay(QDate date) {
     const auto entries =
         ListDayEntries(picsFolder_.toStdString(), date.year(), date.month(), date.day());
     if (!entries) return;
+    listedDate_ = date;
     list_->clear();
     for (const std::string& entry : *entries) list_->addItem(QString::fromStdString(entry));
 }
@@ -126,42 +129,53 @@ void PastImageBrowser::RefreshList() {
                               "yyyy/MM/dd"));
 }
 
-bool PastImageBrowser::loadInto(int channel, const QString& path) {
+QImage PastImageBrowser::readPicture(int channel, const QString& path) {
     if (hooks_.setStatusText)
         hooks_.setStatusText(channel == 0 ? "CH-A 画像ファイル読み込み中..."
                                           : "CH-B 画像ファイル読み込み中...");
+    if (!QFileInfo(path).isFile()) {
+        if (hooks_.showError) hooks_.showError("画像ファイルが見つかりません\n" + path);
+        return QImage();
+    }
     const LoadedPicture loaded = LoadPictureFile(path);
     if (!loaded.ok) {
-        if (hooks_.showError)
-            hooks_.showError("画像ファイルを読み込めません\n" + path + "\n" + loaded.error);
-        return false;
+        if (hooks_.showError) hooks_.showError("画像ファイルを読み込めません\n" + path);
+        return QImage();
     }
-    display_->setPicture(channel, loaded.image);
-    return true;
+    return loaded.image;
 }
 
 void PastImageBrowser::loadSelected() {
     QListWidgetItem* item = list_->currentItem();
-    if (!item || !display_) return;
+    if (!item || !display_ || !listedDate_.isValid()) return;
     if (hooks_.receptionActive && hooks_.receptionActive()) {
         if (hooks_.showError) hooks_.showError("信号受信中のため画像を読み込めません");
         return;
     }
-    const QDate d = calendar_->selectedDate();
+    // The entry belongs to the day the list was built for, which is the
+    // calendar's day unless the pics folder has gone since.
+    const QDate d = listedDate_;
     const auto files = FilesOfEntry(item->text().toStdString(), d.year(), d.month(), d.day());
     if (!files) return;
+    // Both files are read before anything is reset, so that a failed load
+    // leaves the pictures on display as they were.
+    const QString stamp = picsFolder_ + "/" + QString::fromStdString(files->stamp);
+    QImage pictures[2];
+    for (int channel = 0; channel < 2; ++channel) {
+        if (!(channel == 0 ? files->loadA : files->loadB)) continue;
+        pictures[channel] = readPicture(channel, stamp + (channel == 0 ? "A.jpg" : "B.jpg"));
+        if (pictures[channel].isNull()) {
+            if (hooks_.setStatusText) hooks_.setStatusText("");
+            return;
+        }
+    }
     if (hooks_.resetForNewPass)
         hooks_.resetForNewPass();
     else
         display_->resetForNewPass();
-    const QString stamp = picsFolder_ + "/" + QString::fromStdString(files->stamp);
-    bool ok = true;
-    if (files->loadA) {
-        ok = loadInto(0, stamp + "A.jpg");
-    } else {
-        display_->setPicture(0, QImage());  // a lone B: the display takes B's height
-    }
-    if (ok && files->loadB) loadInto(1, stamp + "B.jpg");
+    // A lone B leaves channel A empty: the display takes B's height.
+    display_->setPicture(0, pictures[0]);
+    if (files->loadB) display_->setPicture(1, pictures[1]);
     display_->showPictures();
     if (hooks_.focusMainWindow) hooks_.focusMainWindow();
     if (hooks_.setStatusText) hooks_.setStatusText("");

@@ -54,7 +54,9 @@ protected:
 
 private:
     void applyDate(int year, int month, int day);
-    bool loadInto(int channel, const QString& path);
+    // Decodes one saved picture; reports a failure in Japanese and gives a
+    // null image.
+    QImage readPicture(int channel, const QString& path);
 
     QString picsFolder_;
     ImageDisplay* display_;
@@ -65,6 +67,7 @@ private:
     QLabel* monthLabel_;
     QCalendarWidget* calendar_;
     QListWidget* list_;
+    QDate listedDate_;  // the day the list was last built for
 };
 
 }  // namespace sorae
