@@ -1,22 +1,31 @@
-// `sorae-apt decode`: a recording through the same chain as the sound card,
-// into the two channel pictures of the pass, titled and saved by the
-// settings file's picture rules.
+// `sorae-apt decode`: recordings through the same chain as the sound card,
+// into the two channel pictures of each pass, titled and saved by the
+// settings file's picture rules. Here the command line is read and the
+// engine's pieces are wired; several recordings go to a pool of jobs.
 #include <QGuiApplication>
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/program_folder.h"
-#include "recording/recording_decoder.h"
 #include "imaging/pass_pictures.h"
 #include "imaging/picture_naming.h"
 #include "imaging/qt/picture_image.h"
-#include "orbit/pass_table.h"
+#include "orbit/day_time.h"
+#include "recording/batch_decoder.h"
+#include "recording/decode_summary.h"
+#include "recording/pass_file_decoder.h"
+#include "recording/recording_list.h"
 #include "settings/settings_file.h"
 
 namespace sorae {
@@ -24,12 +33,18 @@ namespace sorae {
 namespace {
 
 const char* kDecodeHelp =
-    "Usage: sorae-apt decode RECORDING [options]\n"
+    "Usage: sorae-apt decode RECORDING|FOLDER... [options]\n"
     "\n"
-    "Decodes an APT recording (WAV, FLAC, OGG, ...; mono or stereo; any sample\n"
+    "Decodes APT recordings (WAV, FLAC, OGG, ...; mono or stereo; any sample\n"
     "rate) through the same chain as live reception and writes the two channel\n"
-    "pictures as JPEG files, following the picture rules of the settings file\n"
-    "(Pic/PicCut, Pic/AddText, Pic/MinScanLine, Pic/PicSave).\n"
+    "pictures of each as JPEG files, following the picture rules of the settings\n"
+    "file (Pic/PicCut, Pic/AddText, Pic/MinScanLine, Pic/PicSave). A folder\n"
+    "stands for the recordings in it. Several recordings are decoded at once and\n"
+    "end with a table of what became of each.\n"
+    "\n"
+    "The pictures are named from the time of each recording: a date and time in\n"
+    "its file name (taken as UT, e.g. 20190124_093015 or 2019-01-24 09.30.15),\n"
+    "else its modification time less its length.\n"
     "\n"
     "Options:\n"
     "  --direction N>S|S>N   direction of the pass (default N>S); S>N pictures\n"
@@ -40,13 +55,19 @@ const char* kDecodeHelp =
     "                        satellite's own)\n"
     "  --max-elevation DEG   maximum elevation for the title (default 0)\n"
     "  --time YYYYMMDDHHMM   time of the maximum, station time (UT + 9 h), for the\n"
-    "                        title and the file names (default: now)\n"
+    "                        title and the file names of a single recording\n"
+    "                        (default: the recording's own time)\n"
     "  --iq                  the recording is 96 kHz stereo I/Q (I left, Q right)\n"
     "  --gain DB             input gain as the input dialog sets it, -20..20\n"
     "                        (-20 is +20 dB; default 0)\n"
     "  --out DIR             write the pictures into DIR (default: DATA/pics)\n"
+    "  --recursive           take the recordings of a folder's subfolders too\n"
+    "  --jobs N              decode N recordings at once (default: one per core)\n"
     "  --data-dir DIR        program folder with the settings file\n"
-    "  --help                show this help\n";
+    "  --help                show this help\n"
+    "\n"
+    "Exit status: 0 when every recording was decoded, 1 when one was not,\n"
+    "2 for a wrong command line.\n";
 
 // Now in station time (UT + 9 hours), as a day count.
 double stationNowDayCount() {
@@ -78,16 +99,12 @@ std::optional<double> parseNumber(const char* text) {
 }
 
 struct DecodeArguments {
-    std::string recording;
-    int direction = 0;
-    std::optional<std::string> satellite;
-    std::optional<double> frequencyMHz;
-    double maxElevationDeg = 0.0;
-    std::optional<double> time;
-    bool quadrature = false;
-    int gainDb = 0;
+    std::vector<std::string> inputs;   // recordings and folders
+    bool recursive = false;
+    int jobs = 0;                      // 0: one per core
     std::optional<std::string> outDir;
     std::optional<std::string> dataDir;
+    PassFileOptions file;              // the same for every recording
 };
 
 // Returns an exit status when the arguments end the command (help, error).
@@ -105,12 +122,14 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
             std::fputs(kDecodeHelp, stdout);
             return 0;
         } else if (arg == "--iq") {
-            a.quadrature = true;
+            a.file.decode.quadrature = true;
+        } else if (arg == "--recursive") {
+            a.recursive = true;
         } else if (arg == "--direction") {
             const char* v = value("--direction");
             if (!v) return 2;
-            if (std::strcmp(v, "N>S") == 0) a.direction = 0;
-            else if (std::strcmp(v, "S>N") == 0) a.direction = 1;
+            if (std::strcmp(v, "N>S") == 0) a.file.decode.direction = 0;
+            else if (std::strcmp(v, "S>N") == 0) a.file.decode.direction = 1;
             else {
                 std::fprintf(stderr, "sorae-apt decode: --direction is N>S or S>N, not %s\n", v);
                 return 2;
@@ -118,8 +137,9 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
         } else if (arg == "--satellite") {
             const char* v = value("--satellite");
             if (!v) return 2;
-            a.satellite = v;
-        } else if (arg == "--frequency" || arg == "--max-elevation" || arg == "--gain") {
+            a.file.satellite = v;
+        } else if (arg == "--frequency" || arg == "--max-elevation" || arg == "--gain" ||
+                   arg == "--jobs") {
             const char* v = value(arg.c_str());
             if (!v) return 2;
             const auto number = parseNumber(v);
@@ -127,17 +147,23 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
                 std::fprintf(stderr, "sorae-apt decode: %s takes a number, not %s\n", arg.c_str(), v);
                 return 2;
             }
-            if (arg == "--frequency") a.frequencyMHz = *number;
-            else if (arg == "--max-elevation") a.maxElevationDeg = *number;
-            else if (*number < -20 || *number > 20) {
+            if (arg == "--frequency") a.file.frequencyMHz = *number;
+            else if (arg == "--max-elevation") a.file.maxElevationDeg = *number;
+            else if (arg == "--jobs") {
+                if (*number < 1 || *number > 256 || *number != std::floor(*number)) {
+                    std::fprintf(stderr, "sorae-apt decode: --jobs takes a whole number from 1 to 256\n");
+                    return 2;
+                }
+                a.jobs = int(*number);
+            } else if (*number < -20 || *number > 20) {
                 std::fprintf(stderr, "sorae-apt decode: --gain lies in -20..20\n");
                 return 2;
-            } else a.gainDb = int(*number);
+            } else a.file.decode.signalGainDb = int(*number);
         } else if (arg == "--time") {
             const char* v = value("--time");
             if (!v) return 2;
-            a.time = parseStamp(v);
-            if (!a.time) {
+            a.file.passTime = parseStamp(v);
+            if (!a.file.passTime) {
                 std::fprintf(stderr, "sorae-apt decode: --time takes YYYYMMDDHHMM, not %s\n", v);
                 return 2;
             }
@@ -152,14 +178,11 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
         } else if (!arg.empty() && arg[0] == '-') {
             std::fprintf(stderr, "sorae-apt decode: unknown option %s (try --help)\n", arg.c_str());
             return 2;
-        } else if (a.recording.empty()) {
-            a.recording = arg;
         } else {
-            std::fprintf(stderr, "sorae-apt decode: one recording at a time (%s)\n", arg.c_str());
-            return 2;
+            a.inputs.push_back(arg);
         }
     }
-    if (a.recording.empty()) {
+    if (a.inputs.empty()) {
         std::fprintf(stderr, "sorae-apt decode: no recording given (try --help)\n");
         return 2;
     }
@@ -173,11 +196,93 @@ std::string executablePath(char** argv) {
     return argv[0];
 }
 
+// The title is drawn with Qt's fonts. Painting on a QImage of its own is
+// allowed on any thread, but the font lookup behind it is shared: one title
+// at a time.
+TitleDrawer serialisedTitleDrawer() {
+    auto mutex = std::make_shared<std::mutex>();
+    return [mutex, draw = MakeTitleDrawer()](PictureBuffer& picture, const std::string& satellite,
+                                             const std::string& title) {
+        std::lock_guard lock(*mutex);
+        draw(picture, satellite, title);
+    };
+}
+
+// The warning and the error of a recording, one line each.
+std::string failureText(const PassFileReport& report) {
+    std::string text;
+    if (!report.recording.warning.empty())
+        text += "sorae-apt decode: warning: " + report.recording.warning + "\n";
+    if (!report.error.empty()) text += "sorae-apt decode: " + report.error + "\n";
+    return text;
+}
+
+// One recording: the lines of today's single-file decode, progress on a terminal.
+int decodeOne(const std::string& path, const PassFileOptions& options, const TitleDrawer& drawTitle) {
+    const bool progressShown = ::isatty(STDERR_FILENO);
+    DecodeProgress progress;
+    if (progressShown) {
+        progress = [](long done, long expected) {
+            if (done % 20 == 0 && expected > 0)
+                std::fprintf(stderr, "\rdecoding %3ld%%", std::min(100L, done * 100 / expected));
+        };
+    }
+    auto store = std::make_unique<LineStore>();
+    const PassFileReport report = DecodePassFile(path, options, *store, drawTitle, progress);
+    if (progressShown) std::fprintf(stderr, "\r              \r");
+    std::fputs(FormatFileDetails(report).c_str(), stdout);
+    std::fflush(stdout);
+    std::fputs(failureText(report).c_str(), stderr);
+    return report.decoded ? 0 : 1;
+}
+
+// Several recordings on a pool of jobs: a progress line per file on a
+// terminal, a warning or error line when one ends, the table at the end.
+int decodeMany(const std::vector<std::string>& files, int jobs, const PassFileOptions& options,
+               const TitleDrawer& drawTitle) {
+    const bool progressShown = ::isatty(STDERR_FILENO);
+    ProgressBoard board(files);
+    auto show = [&](const std::string& text) {
+        if (!progressShown) return;
+        std::fputs(text.c_str(), stderr);
+        std::fflush(stderr);
+    };
+    BatchEvents events;
+    events.started = [&](std::size_t i) { show(board.started(i)); };
+    events.progress = [&](std::size_t i, int percent) { show(board.progress(i, percent)); };
+    events.finished = [&](std::size_t i, const PassFileReport& report) {
+        if (progressShown)
+            show(board.finished(i, report.decoded, failureText(report)));
+        else
+            std::fputs(failureText(report).c_str(), stderr);
+    };
+    const BatchJob job = [&](const std::string& path, LineStore& store, const DecodeProgress& progress) {
+        return DecodePassFile(path, options, store, drawTitle, progress);
+    };
+    const std::vector<PassFileReport> reports = RunBatch(files, jobs, job, events);
+    std::fputs(FormatDecodeSummary(reports).c_str(), stdout);
+    const bool allDecoded =
+        std::all_of(reports.begin(), reports.end(), [](const PassFileReport& r) { return r.decoded; });
+    return allDecoded ? 0 : 1;
+}
+
 }  // namespace
 
 int runDecodeCommand(int argc, char** argv) {
     DecodeArguments args;
     if (const auto status = parseArguments(argc, argv, args)) return *status;
+
+    const RecordingList list = ListRecordings(args.inputs, args.recursive);
+    for (const std::string& e : list.errors) std::fprintf(stderr, "sorae-apt decode: %s\n", e.c_str());
+    if (list.files.empty()) {
+        std::fprintf(stderr, "sorae-apt decode: no recordings found\n");
+        return 1;
+    }
+    if (args.file.passTime && list.files.size() > 1) {
+        std::fprintf(stderr, "sorae-apt decode: --time names one pass, not %zu recordings\n",
+                     list.files.size());
+        return 2;
+    }
 
     std::string error;
     const auto folder = resolveProgramFolder(args.dataDir, executablePath(argv), &error);
@@ -187,88 +292,25 @@ int runDecodeCommand(int argc, char** argv) {
     }
     const ProgramPaths paths = programPathsFor(*folder);
     const AppSettings settings = loadSettingsFile(paths.settingsFile);
+    args.file.rules = PictureRulesFrom(settings);
+    args.file.picsFolder = args.outDir.value_or(paths.picturesFolder);
+    args.file.fallbackTime = stationNowDayCount();
 
     // The title is drawn with Qt's fonts; no display is needed for that.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QGuiApplication app(qtArgc, qtArgv);
+    const TitleDrawer drawTitle = serialisedTitleDrawer();
 
-    const bool progressShown = ::isatty(STDERR_FILENO);
-    auto store = std::make_unique<LineStore>();
-    RecordingDecoder decoder(*store);
-    RecordingDecodeOptions options;
-    options.path = args.recording;
-    options.quadrature = args.quadrature;
-    options.signalGainDb = args.gainDb;
-    options.direction = args.direction;
-    if (progressShown) {
-        options.progress = [](long done, long expected) {
-            if (done % 20 == 0 && expected > 0)
-                std::fprintf(stderr, "\rdecoding %3ld%%", std::min(100L, done * 100 / expected));
-        };
+    int status = 0;
+    if (list.files.size() == 1) {
+        status = decodeOne(list.files.front(), args.file, drawTitle);
+    } else {
+        const int jobs = args.jobs > 0 ? args.jobs : int(std::max(1u, std::thread::hardware_concurrency()));
+        status = decodeMany(list.files, jobs, args.file, drawTitle);
     }
-    const RecordingDecodeResult decoded = decoder.run(options);
-    if (progressShown) std::fprintf(stderr, "\r              \r");
-    if (!decoded.ok) {
-        std::fprintf(stderr, "sorae-apt decode: %s\n", decoded.error.c_str());
-        return 1;
-    }
-
-    std::printf("recording: %s\n", args.recording.c_str());
-    std::printf("blocks read: %ld (%.1f s)\n", decoded.blocks, decoded.blocks * 0.5);
-    std::printf("lines stored: %d%s\n", decoded.linesStored,
-                decoded.storeFull ? " (the store is full: the rest was not decoded)" : "");
-    if (decoded.firstSyncLine == kNoSyncLine) {
-        std::fprintf(stderr,
-                     "sorae-apt decode: no line was synchronised; is this an APT recording%s?\n",
-                     args.quadrature ? "" : " (use --iq for 96 kHz I/Q)");
-        return 1;
-    }
-    std::printf("synchronised: lines %d to %d (%d blocks locked)\n", std::max(0, decoded.firstSyncLine),
-                decoded.lastSyncLine, decoded.syncedBlocks);
-    std::printf("sensor A: %s\nsensor B: %s\n", decoded.sensorNameA.c_str(),
-                decoded.sensorNameB.c_str());
-    std::printf("calibration: gain %.6f offset %.3f\n", decoded.calibrationGain,
-                decoded.calibrationOffset);
-
-    PassPictureInputs in;
-    in.store = store.get();
-    in.direction = args.direction;
-    in.rules.minScanLine = settings.minScanLine;
-    in.rules.picCut = settings.picCut;
-    in.rules.addText = settings.addText;
-    in.rules.picSave = settings.picSave;
-    in.sensorNameA = decoded.sensorNameA;
-    in.sensorNameB = decoded.sensorNameB;
-    in.calibrationGain = decoded.calibrationGain;
-    in.calibrationOffset = decoded.calibrationOffset;
-    in.manual = !args.satellite.has_value();
-    const double when = args.time.value_or(stationNowDayCount());
-    in.processingTime = when;
-    if (args.satellite) {
-        in.pass.satelliteName = *args.satellite;
-        in.pass.frequencyMHz = args.frequencyMHz.value_or(SatelliteFrequencyMHz(*args.satellite));
-        in.pass.direction = args.direction;
-        in.pass.maxElevationDeg = args.maxElevationDeg;
-        in.pass.maxElevationTime = when;
-    }
-    in.picsFolder = args.outDir.value_or(paths.picturesFolder);
-
-    const PassPictureResult pictures = BuildPassPictures(in, {}, MakeTitleDrawer());
-    std::printf("picture rows: %d from line %d%s\n", pictures.rows, pictures.firstLine,
-                pictures.titled ? " (titled)" : "");
-    for (const std::string& file : pictures.filesWritten) std::printf("written: %s\n", file.c_str());
-    for (const std::string& e : pictures.errors) std::fprintf(stderr, "sorae-apt decode: %s\n", e.c_str());
-    if (!pictures.errors.empty()) return 1;
-    if (pictures.filesWritten.empty()) {
-        if (!settings.picSave)
-            std::printf("no files: picture saving is switched off (Pic/PicSave)\n");
-        else
-            std::printf("no files: %d rows are not more than the minimum of %d (Pic/MinScanLine)\n",
-                        pictures.rows, settings.minScanLine);
-    }
-    return 0;
+    return list.errors.empty() ? status : 1;
 }
 
 }  // namespace sorae

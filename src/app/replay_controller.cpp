@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDateTime>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSignalBlocker>
@@ -21,6 +19,7 @@
 #include "imaging/qt/image_display.h"
 #include "orbit/replay_pass_rule.h"
 #include "orbit/reception_scheduler.h"
+#include "recording/recording_start_time.h"
 
 namespace sorae {
 
@@ -117,10 +116,12 @@ void ReplayController::setSpeed(ReplaySpeed speed) {
 double ReplayController::startTimeOf(const ReplayRequest& request, bool& known) const {
     known = request.startTime.has_value();
     if (known) return *request.startTime;
-    // Else the file's modification time, taken as the end of the recording.
-    const QDateTime modified = QFileInfo(request.path).lastModified();
-    const std::int64_t seconds = modified.toSecsSinceEpoch() - std::int64_t(lengthSeconds_);
-    return StationTimeFromUnixSeconds(seconds).days;
+    // Else the time in the file name (taken as UT), else the file's
+    // modification time less its length; only the first two place the map.
+    const auto found = FindRecordingStartTime(request.path.toStdString(), lengthSeconds_);
+    if (!found) return programStationNow().days;
+    known = found->source == StartTimeSource::FileName;
+    return found->stationDays;
 }
 
 bool ReplayController::start(const ReplayRequest& request) {
@@ -240,6 +241,9 @@ void ReplayController::finish(const QString& failure) {
     reader_.close();
 
     window_.statusPanels().setPanelText(kProgressPanel, QString());
+    // The last block fed left "SCAN" (and "SYNC") up; nothing follows to clear them.
+    window_.statusPanels().setPanelText(BlockHandler::kScanPanel, QString());
+    window_.statusPanels().setPanelText(BlockHandler::kSyncPanel, QString());
     reception_.endReplayPass();
     if (map_ != nullptr) map_->setReplayTime(std::nullopt);
     if (scheduler_ != nullptr) scheduler_->setReplayRunning(false, false);

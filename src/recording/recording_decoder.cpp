@@ -54,9 +54,16 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
         ++result.blocks;
         if (options.progress) options.progress(result.blocks, expected);
     }
+    result.lengthSeconds =
+        reader.sourceRate() > 0 ? double(reader.sourceFrames()) / reader.sourceRate() : 0.0;
     if (reader.error() != RecordingError::None) {
-        result.error = reader.errorMessage();
-        return result;
+        // A recording broken off by a crash or a full disk: what was read
+        // before the damage is still a pass; the error becomes a warning.
+        if (result.blocks == 0) {
+            result.error = reader.errorMessage();
+            return result;
+        }
+        result.warning = reader.errorMessage();
     }
 
     const Telemetry& t = decoder_.telemetry();

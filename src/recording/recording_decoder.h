@@ -30,6 +30,7 @@ struct RecordingDecodeResult {
     bool ok = false;
     std::string error;        // names the file and the reason
     long blocks = 0;          // half-second blocks read
+    double lengthSeconds = 0; // the recording's length as its header gives it
     int linesStored = 0;
     int syncedBlocks = 0;     // blocks that confirmed the sync
     bool storeFull = false;   // the recording was longer than the store

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 
 #include "imaging/jpeg_file.h"
@@ -176,4 +178,64 @@ TEST_F(DecodeCommandTest, BadInputEndsWithAClearMessageAndNoPicture) {
     run = runProgram("decode --help");
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.output.find("--direction"), std::string::npos);
+}
+
+TEST_F(DecodeCommandTest, AFolderIsDecodedInParallelAndEndsWithATableOfEveryRecording) {
+    const fs::path batch = dir_ / "batch";
+    fs::create_directories(batch / "sub");
+    makeRecording("batch/NOAA19-20190124-0930.wav", SignalKind::Audio, 48000, 420, 30.0);
+    // A FLAC whose last third is garbage, as a crash or a full disk leaves it.
+    const fs::path damaged = makeRecording("batch/damaged.flac", SignalKind::Audio, 48000, 300, 30.0);
+    {
+        std::fstream f(damaged, std::ios::in | std::ios::out | std::ios::binary);
+        const auto size = fs::file_size(damaged);
+        f.seekp(std::streamoff(size * 2 / 3));
+        std::uint32_t x = 12345;
+        for (auto i = size * 2 / 3; i < size; ++i) f.put(char((x = x * 1664525u + 1013904223u) >> 24));
+    }
+    std::ofstream(batch / "broken.wav") << "this is not a sound file";
+    std::ofstream(batch / "empty.WAV");
+    std::ofstream(batch / "notes.txt") << "not a recording";
+    std::ofstream(batch / "sub" / "deep.wav") << "only with --recursive";
+
+    const fs::path out = dir_ / "out";
+    const std::string common = " --data-dir '" + dir_.string() + "' --out '" + out.string() + "'";
+    const ProgramRun run = runProgram("decode '" + batch.string() + "' --jobs 2 --satellite NOAA-19" + common);
+    EXPECT_EQ(run.status, 1) << run.output;
+
+    // Whole lines only: the table, the messages, nothing cut into another.
+    std::map<std::string, std::string> rows;
+    std::istringstream lines(run.output);
+    for (std::string line; std::getline(lines, line);) {
+        const std::string first = line.substr(0, line.find(' '));
+        if (first == "NOAA19-20190124-0930.wav" || first == "damaged.flac" || first == "broken.wav" ||
+            first == "empty.WAV")
+            rows[first] = line;
+        else
+            EXPECT_TRUE(first == "file" || first == "sorae-apt" || first == "4" || first == "QStandardPaths:")
+                << line;
+    }
+    ASSERT_EQ(rows.size(), 4u) << run.output;
+    // Named from the time in the file name, 09:30 UT = 18:30 station time.
+    EXPECT_NE(rows["NOAA19-20190124-0930.wav"].find("CH 2"), std::string::npos)
+        << rows["NOAA19-20190124-0930.wav"];
+    EXPECT_NE(rows["NOAA19-20190124-0930.wav"].find("20190124183019A.jpg 20190124183019B.jpg"),
+              std::string::npos);
+    EXPECT_TRUE(fs::exists(out / "20190124183019A.jpg"));
+    // The damaged FLAC keeps what was read before the damage, with a warning.
+    EXPECT_NE(rows["damaged.flac"].find("A.jpg"), std::string::npos) << rows["damaged.flac"];
+    EXPECT_NE(run.output.find("warning: "), std::string::npos);
+    for (const char* failed : {"broken.wav", "empty.WAV"})
+        EXPECT_NE(rows[failed].find(" none: "), std::string::npos) << rows[failed];
+    EXPECT_NE(run.output.find("4 recordings: 2 decoded, 2 failed"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("deep.wav"), std::string::npos);
+    EXPECT_EQ(run.output.find("notes.txt"), std::string::npos);
+
+    // The subfolder only when asked; one --time cannot name several passes.
+    fs::create_directories(dir_ / "nest" / "sub");
+    fs::copy_file(batch / "sub" / "deep.wav", dir_ / "nest" / "sub" / "deep.wav");
+    const std::string nest = "decode '" + (dir_ / "nest").string() + "'" + common;
+    EXPECT_NE(runProgram(nest).output.find("no recordings found"), std::string::npos);
+    EXPECT_NE(runProgram(nest + " --recursive").output.find("deep.wav"), std::string::npos);
+    EXPECT_EQ(runProgram("decode '" + batch.string() + "' --time 202501151023" + common).status, 2);
 }

@@ -1,7 +1,8 @@
 // Replaying a generated recording through the real main window at the
 // fastest speed: the live path's status texts and progress, the pictures
-// saved under the recording's start time and compared with the pictures
-// the recording was made from, and a replay stopped half-way.
+// saved under the recording's start time (given, in its name, or from the
+// file's date) and compared with the pictures the recording was made from,
+// and a replay stopped half-way.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -70,9 +71,9 @@ protected:
     fs::path pics() const { return folder() / "pics"; }
     QString panel(int i) const { return window_->statusPanels().panelText(i); }
 
-    std::string makeRecording(SignalKind kind, long lines) {
+    std::string makeRecording(SignalKind kind, long lines, const std::string& name = "pass.wav") {
         AptSignalGenerator generator(passSource(), passOptions(kind, lines));
-        const std::string path = (folder() / "pass.wav").string();
+        const std::string path = (folder() / name).string();
         const RecordingResult written = writeRecording(path, generator, SampleFormat::Int16);
         EXPECT_TRUE(written.ok) << written.error;
         return path;
@@ -143,6 +144,8 @@ TEST_P(ReplayKindTest, ReplayGoesThroughTheLiveReceptionAndSavesThePassPictures)
     EXPECT_FALSE(window_->liveBlocksHeld());
     EXPECT_FALSE(window_->speedButton(ReplayController::kButton)->isChecked());
     EXPECT_EQ(panel(0), "");
+    EXPECT_EQ(panel(2), "");
+    EXPECT_EQ(panel(3), "");
 
     // Named from the start time given, as a NOAA-19 pass; no copy of the sound.
     const std::string stem = "20190124093019";
@@ -159,29 +162,44 @@ TEST_P(ReplayKindTest, ReplayGoesThroughTheLiveReceptionAndSavesThePassPictures)
 INSTANTIATE_TEST_SUITE_P(Kinds, ReplayKindTest, ::testing::Values(SignalKind::Audio, SignalKind::IQ),
                          [](const auto& info) { return info.param == SignalKind::IQ ? "IQ" : "Audio"; });
 
-TEST_F(ReplayWindowTest, StoppedHalfWayKeepsTheLinesReceivedAndNamesThemFromTheFileDate) {
-    const std::string path = makeRecording(SignalKind::Audio, 500);
-    // Modified at 2025-01-15 01:27:10 UT; 250 s long: started at 01:23 UT, 10:23 station time.
-    QFile file(QString::fromStdString(path));
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.setFileTime(QDateTime::fromSecsSinceEpoch(1736904180 + 250, Qt::UTC),
-                                 QFileDevice::FileModificationTime));
-    file.close();
-    startFromDialog(path, false, QString(), QString());
+TEST_F(ReplayWindowTest, StoppedHalfWayKeepsTheLinesReceivedAndNamesThemFromTheRecordingsTime) {
+    // Modified at 2025-01-15 01:27:10 UT; 250 s long: started at 01:23 UT,
+    // 10:23 station time -- unless the name holds the time (UT + 9 h).
+    const struct {
+        const char* name;
+        const char* stem;
+    } cases[] = {
+        {"pass.wav", "202501151023MN"},
+        {"NOAA19-20190124-0930.wav", "201901241830MN"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(pics());
+        const std::string path = makeRecording(SignalKind::Audio, 500, c.name);
+        QFile file(QString::fromStdString(path));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::fromSecsSinceEpoch(1736904180 + 250, Qt::UTC),
+                                     QFileDevice::FileModificationTime));
+        file.close();
+        startFromDialog(path, false, QString(), QString());
 
-    runReplay([&] { return replay_->blocksFed() >= 200; });
-    const long long fed = replay_->blocksFed();
-    EXPECT_GE(fed, 200);
-    EXPECT_LT(fed, 300);
-    // One line per block, all of them kept and in the pictures.
-    EXPECT_EQ(reception_->lineStore().lineCount, fed);
-    const PassPictureResult& pictures = reception_->lastPictures();
-    EXPECT_GT(pictures.rows, fed - 40);
-    EXPECT_LE(pictures.rows, fed);
-    EXPECT_EQ(filesIn(pics()), (std::set<std::string>{"202501151023MNA.jpg", "202501151023MNB.jpg"}));
-    const JpegReadResult jpeg = LoadJpegPicture((pics() / "202501151023MNA.jpg").string());
-    ASSERT_TRUE(jpeg.ok) << jpeg.error;
-    EXPECT_GT(bestCorrelation(jpeg.picture, 0, 0), 0.9);
+        runReplay([&] { return replay_->blocksFed() >= 200; });
+        const long long fed = replay_->blocksFed();
+        EXPECT_GE(fed, 200);
+        EXPECT_LT(fed, 300);
+        EXPECT_EQ(panel(2), "");
+        EXPECT_EQ(panel(3), "");
+        // One line per block, all of them kept and in the pictures.
+        EXPECT_EQ(reception_->lineStore().lineCount, fed);
+        const PassPictureResult& pictures = reception_->lastPictures();
+        EXPECT_GT(pictures.rows, fed - 40);
+        EXPECT_LE(pictures.rows, fed);
+        const std::string stem = c.stem;
+        EXPECT_EQ(filesIn(pics()), (std::set<std::string>{stem + "A.jpg", stem + "B.jpg"}));
+        const JpegReadResult jpeg = LoadJpegPicture((pics() / (stem + "A.jpg")).string());
+        ASSERT_TRUE(jpeg.ok) << jpeg.error;
+        EXPECT_GT(bestCorrelation(jpeg.picture, 0, 0), 0.9);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,154 @@
+#include "recording/decode_summary.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace sorae {
+
+namespace {
+
+std::string format(const char* pattern, auto... values) {
+    char text[512];
+    std::snprintf(text, sizeof text, pattern, values...);
+    return text;
+}
+
+std::string fileName(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string padded(const std::string& text, std::size_t width) {
+    const std::size_t w = DisplayWidth(text);
+    return text + std::string(w < width ? width - w : 0, ' ');
+}
+
+std::string synchronisedSpan(const PassFileReport& r) {
+    if (!r.synchronised()) return "-";
+    const int first = std::max(0, r.recording.firstSyncLine);
+    return format("%d (%d-%d)", r.recording.lastSyncLine - first + 1, first, r.recording.lastSyncLine);
+}
+
+std::string sensors(const PassFileReport& r) {
+    if (!r.synchronised()) return "-";
+    return r.recording.sensorNameA + " / " + r.recording.sensorNameB;
+}
+
+std::string calibration(const PassFileReport& r) {
+    if (!r.synchronised()) return "-";
+    return format("gain %.4f offset %.2f", r.recording.calibrationGain, r.recording.calibrationOffset);
+}
+
+std::string pictures(const PassFileReport& r) {
+    if (!r.filesWritten.empty()) {
+        std::string names;
+        for (const std::string& f : r.filesWritten) {
+            if (!names.empty()) names += ' ';
+            names += fileName(f);
+        }
+        return names;
+    }
+    if (!r.error.empty()) return "none: " + r.error;
+    return "none: " + r.noFilesReason;
+}
+
+}  // namespace
+
+std::size_t DisplayWidth(const std::string& utf8) {
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        const int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        char32_t cp = length == 1 ? c : c & (0x3F >> (length - 1));
+        for (int k = 1; k < length && i + std::size_t(k) < utf8.size(); ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + std::size_t(k)]) & 0x3F);
+        i += std::size_t(length);
+        // Hangul Jamo onwards, up to the half-width forms, and the
+        // supplementary ideographs are wide; everything else narrow.
+        const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
+                          (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
+                          (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
+                          (cp >= 0xFFE0 && cp <= 0xFFE6) || (cp >= 0x20000 && cp <= 0x3FFFD);
+        width += wide ? 2 : 1;
+    }
+    return width;
+}
+
+std::string FormatFileDetails(const PassFileReport& r) {
+    const RecordingDecodeResult& d = r.recording;
+    if (!d.ok) return {};
+    std::string text = "recording: " + r.path + "\n";
+    text += format("blocks read: %ld (%.1f s)\n", d.blocks, d.blocks * 0.5);
+    text += format("lines stored: %d%s\n", d.linesStored,
+                   d.storeFull ? " (the store is full: the rest was not decoded)" : "");
+    if (!r.synchronised()) return text;
+    text += format("synchronised: lines %d to %d (%d blocks locked)\n", std::max(0, d.firstSyncLine),
+                   d.lastSyncLine, d.syncedBlocks);
+    text += "sensor A: " + d.sensorNameA + "\nsensor B: " + d.sensorNameB + "\n";
+    text += format("calibration: gain %.6f offset %.3f\n", d.calibrationGain, d.calibrationOffset);
+    if (!r.pictured) return text;
+    text += format("picture rows: %d from line %d%s\n", r.pictureRows, r.pictureFirstLine,
+                   r.titled ? " (titled)" : "");
+    for (const std::string& file : r.filesWritten) text += "written: " + file + "\n";
+    if (r.error.empty() && r.filesWritten.empty()) text += "no files: " + r.noFilesReason + "\n";
+    return text;
+}
+
+std::string FormatDecodeSummary(const std::vector<PassFileReport>& reports) {
+    const std::vector<std::string> heading = {"file", "synchronised", "sensors", "calibration",
+                                              "pictures"};
+    std::vector<std::vector<std::string>> rows;
+    for (const PassFileReport& r : reports)
+        rows.push_back({fileName(r.path), synchronisedSpan(r), sensors(r), calibration(r), pictures(r)});
+
+    std::vector<std::size_t> widths;
+    for (const std::string& h : heading) widths.push_back(DisplayWidth(h));
+    for (const auto& row : rows)
+        for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+
+    auto line = [&](const std::vector<std::string>& cells) {
+        std::string text;
+        for (std::size_t c = 0; c + 1 < cells.size(); ++c) text += padded(cells[c], widths[c]) + "  ";
+        return text + cells.back() + "\n";
+    };
+    std::string text = line(heading);
+    for (const auto& row : rows) text += line(row);
+    const auto decoded = std::count_if(reports.begin(), reports.end(),
+                                       [](const PassFileReport& r) { return r.decoded; });
+    text += format("%zu recordings: %zu decoded, %zu failed\n", reports.size(), std::size_t(decoded),
+                   reports.size() - std::size_t(decoded));
+    return text;
+}
+
+ProgressBoard::ProgressBoard(std::vector<std::string> names)
+    : names_(std::move(names)), percent_(names_.size(), 0) {
+    for (std::string& name : names_) name = fileName(name);
+}
+
+std::string ProgressBoard::started(std::size_t file) {
+    running_.push_back(file);
+    percent_[file] = 0;
+    return redraw({});
+}
+
+std::string ProgressBoard::progress(std::size_t file, int percent) {
+    percent_[file] = percent;
+    return redraw({});
+}
+
+std::string ProgressBoard::finished(std::size_t file, bool decoded, const std::string& notes) {
+    running_.erase(std::remove(running_.begin(), running_.end(), file), running_.end());
+    return redraw((decoded ? "[done] " : "[fail] ") + names_[file] + "\n" + notes);
+}
+
+std::string ProgressBoard::redraw(const std::string& settled) {
+    // Back to the first live line, clear to the end of the screen, then the
+    // settled line (it scrolls up with the output) and the live lines again.
+    std::string text = drawnLines_ > 0 ? format("\033[%zuA", drawnLines_) : std::string();
+    text += "\r\033[J" + settled;
+    for (std::size_t file : running_) text += format("[%3d%%] ", percent_[file]) + names_[file] + "\n";
+    drawnLines_ = running_.size();
+    return text;
+}
+
+}  // namespace sorae

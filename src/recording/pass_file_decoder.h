@@ -1,0 +1,54 @@
+// One recording to the two channel pictures of its pass: decoded through the
+// live chain into a line store, then calibrated, titled and saved by the
+// picture rules, named from the pass's time (given, or the recording's own
+// start time). The same for one file or for each file of a batch.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "apt/line_store.h"
+#include "imaging/pass_pictures.h"
+#include "recording/recording_decoder.h"
+#include "recording/recording_start_time.h"
+
+namespace sorae {
+
+// What is done with every recording of a run.
+struct PassFileOptions {
+    RecordingDecodeOptions decode;          // `path` and `progress` are set per file
+    PictureRules rules;
+    std::optional<std::string> satellite;   // unset: a manual reception (no title)
+    std::optional<double> frequencyMHz;     // unset: the satellite's own
+    double maxElevationDeg = 0.0;
+    std::optional<double> passTime;         // station day count; unset: the recording's start
+    double fallbackTime = 0.0;              // when the recording gives no start time either
+    std::string picsFolder;
+};
+
+struct PassFileReport {
+    std::string path;
+    bool decoded = false;      // read, synchronised, and saved as the rules want
+    std::string error;         // why not
+    RecordingDecodeResult recording;
+    double passTime = 0.0;     // the time the pictures are named from
+    std::optional<StartTimeSource> timeSource;  // unset: given, or the fallback
+    bool pictured = false;     // picture building ran
+    int pictureRows = 0;
+    int pictureFirstLine = 0;
+    bool titled = false;
+    std::vector<std::string> filesWritten;
+    std::string noFilesReason; // set when pictures were built but none saved
+
+    bool synchronised() const { return recording.ok && recording.firstSyncLine != kNoSyncLine; }
+};
+
+using DecodeProgress = std::function<void(long done, long expected)>;
+
+PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& options,
+                              LineStore& store, const TitleDrawer& drawTitle,
+                              const DecodeProgress& progress = {});
+
+}  // namespace sorae
