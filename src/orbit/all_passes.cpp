@@ -5,7 +5,9 @@
 #include "orbit/sky_track.h"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
+#include <thread>
 
 namespace sorae {
 
@@ -21,11 +23,16 @@ DayTime stationTimeOf(const UtcInstant& now)
                    kStationOffsetDays};
 }
 
-// Every recorded pass of one set. The detector's slots grow as it goes: it
-// may write the pass being built and the one after it in a single step.
+// Every recorded pass of one set, with a detector of its own (the sets are
+// walked side by side). Every culmination counts. The detector's slots grow
+// as it goes: it may write the pass being built and the one after it in a
+// single step.
 std::vector<PassInfo> walkAllPasses(const OrbitalElements& prepared, const PassRequest& request, int days,
-                                    const StationSite& station, PassStepDetector& detector)
+                                    const StationSite& station)
 {
+    PassStepDetector detector(request.settings.minElevDeg, -std::numeric_limits<double>::infinity());
+    detector.resetForComputation();
+    detector.resetForSatellite();
     std::vector<PassInfo> slots(4);
     WalkSatellite(prepared, request.now, days, detector.minElevationDeg(), station, request.skipUnreachableSeconds,
                   [&](const SearchSecond& s) {
@@ -80,17 +87,29 @@ PassList ListAllPasses(const PassRequest& request, int days)
         return list;
     list.ok = true;
 
-    // The table's own detection elevation; every culmination counts.
-    PassStepDetector detector(request.settings.minElevDeg, -std::numeric_limits<double>::infinity());
-    detector.resetForComputation();
     const StationSite station = StationSite::at(request.settings.stationLatDeg, request.settings.stationLonDeg);
-    for (const ChosenSet& chosen : ChooseSelectedSets(sets, count, request.receptionList)) {
-        const OrbitalElements& el = sets[static_cast<std::size_t>(chosen.index)];
-        detector.resetForSatellite();
-        const int setIndex = static_cast<int>(list.elements.size());
-        list.elements.push_back(el);
-        for (const PassInfo& p : walkAllPasses(el, request, days, station, detector))
-            list.passes.push_back(listed(p, el, station, setIndex));
+    for (const ChosenSet& chosen : ChooseSelectedSets(sets, count, request.receptionList))
+        list.elements.push_back(sets[static_cast<std::size_t>(chosen.index)]);
+
+    // One set per worker at a time; the results keep the file order.
+    std::vector<std::vector<PassInfo>> found(list.elements.size());
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t k = next++; k < found.size(); k = next++)
+            found[k] = walkAllPasses(list.elements[k], request, days, station);
+    };
+    const std::size_t workers =
+        std::min<std::size_t>(found.size(), std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> threads;
+    for (std::size_t w = 1; w < workers; ++w)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads)
+        t.join();
+
+    for (std::size_t k = 0; k < found.size(); ++k) {
+        for (const PassInfo& p : found[k])
+            list.passes.push_back(listed(p, list.elements[k], station, static_cast<int>(k)));
     }
     list.satelliteCount = static_cast<int>(list.elements.size());
     std::stable_sort(list.passes.begin(), list.passes.end(),
