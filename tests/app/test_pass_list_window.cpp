@@ -60,7 +60,8 @@ TEST(PassListWindow, FollowsTheSchedulerTableAndDrawsTheChosenPass) {
     table->selectRow(0);
     const auto& chosen = parts.map->selectedPass();
     ASSERT_TRUE(chosen.has_value());
-    EXPECT_EQ(chosen->name, list->passList().passes[0].satellite);
+    const ListedPass& first = list->passList().passes[0];
+    EXPECT_EQ(chosen->name, first.satellite + " " + FormatTimeOfDay(first.start).substr(0, 5));
     const auto* sky = list->findChild<SkyPlotWidget*>();
     EXPECT_EQ(chosen->points.size(), sky->track().size());
     EXPECT_GT(chosen->points.size(), 10u);
