@@ -40,6 +40,7 @@ constexpr ButtonSpec kButtons[] = {
     {3, "画像設定", false},  // image settings
     {7, "モニター", true},   // monitor
     {12, "録音再生", true},  // replay a recording
+    {13, "通過一覧", false}, // every coming pass
 };
 
 }  // namespace
@@ -136,6 +137,7 @@ void MainWindow::buildToolbar() {
     connect(speedButton(10), &QToolButton::clicked, this, [this] { showForm("TForm3", false); });
     connect(speedButton(11), &QToolButton::clicked, this, [this] { showForm("TForm4", false); });
     connect(speedButton(3), &QToolButton::clicked, this, [this] { showForm("TForm5", true); });
+    connect(speedButton(13), &QToolButton::clicked, this, [this] { showForm("TForm11", true); });
 }
 
 QToolButton* MainWindow::speedButton(int number) const {

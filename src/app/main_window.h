@@ -127,7 +127,7 @@ private:
     MonitorOutput* monitor_ = nullptr;
     StatusPanels* status_ = nullptr;
     QWidget* imageArea_ = nullptr;
-    std::array<QToolButton*, 13> buttons_{};
+    std::array<QToolButton*, 14> buttons_{};
     QSize storedFrame_;
     bool frameKnown_ = false;
     bool normalSizePending_ = false;

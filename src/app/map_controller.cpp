@@ -44,6 +44,7 @@ MapController::MapController(MainWindow& window, PassReception& reception, QObje
     : QObject(parent), window_(window), reception_(reception), renderer_(window.settings()) {
     renderer_.setMapFilePath(findWorldMapFile(window_.state().paths.worldMapFile,
                                               QCoreApplication::applicationDirPath().toStdString()));
+    selectedPass_.tracks = &tracks_;
     tracks_.onPassStatus = [this](const std::string& line) {
         window_.statusPanels().setPanelText(1, QString::fromStdString(line));
     };
@@ -93,7 +94,7 @@ MapTrackContext MapController::context() {
 void MapController::redraw(bool mapPassMode) {
     renderer_.setPassMode(mapPassMode);
     tracks_.context = context();
-    const bool drawn = renderer_.RedrawMap(tracks_);
+    const bool drawn = renderer_.RedrawMap(selectedPass_);
     ImageDisplay& display = reception_.display();
     if (renderer_.lastDrawnMapMode()) {
         // The globe of the pass goes into the picture as an inset.
@@ -103,6 +104,18 @@ void MapController::redraw(bool mapPassMode) {
         display.setMapInset(renderer_.inset(), false);
         if (drawn && display.orbitViewShown()) display.setOrbitViewImage(renderer_.workBitmap());
     }
+}
+
+std::optional<std::vector<SatelliteTrack>> MapController::WithSelectedPass::groundTracks() {
+    std::optional<std::vector<SatelliteTrack>> ground = tracks->groundTracks();
+    if (ground && track) ground->push_back(*track);
+    return ground;
+}
+
+void MapController::showSelectedPass(std::optional<SatelliteTrack> track) {
+    selectedPass_.track = std::move(track);
+    // During a received pass the globe is shown; the flat map follows later.
+    if (window_.speedButton(6)->isChecked() && !renderer_.passMode()) redraw(false);
 }
 
 bool MapController::showPassPosition(const std::string& satellite) {

@@ -50,9 +50,22 @@ public:
     // and for the pass being received instead of the table's next one.
     void setReplayTime(std::optional<DayTime> stationTime) { replayTime_ = stationTime; }
 
+    // A pass chosen in the pass list: its ground track from acquisition to
+    // loss is drawn over the flat map until cleared (nullopt).
+    void showSelectedPass(std::optional<SatelliteTrack> track);
+    const std::optional<SatelliteTrack>& selectedPass() const { return selectedPass_.track; }
+
     MapRenderer& renderer() { return renderer_; }
 
 private:
+    // The element file's tracks with the chosen pass added on the flat map.
+    struct WithSelectedPass : MapTrackSource {
+        MapTrackSource* tracks = nullptr;
+        std::optional<SatelliteTrack> track;
+        std::optional<std::vector<SatelliteTrack>> groundTracks() override;
+        std::optional<SatelliteTrack> passTrack() override { return tracks->passTrack(); }
+    };
+
     MapTrackContext context();
     void orbitButtonToggled(bool down);
     void areaResized();
@@ -61,6 +74,7 @@ private:
     PassReception& reception_;
     MapRenderer renderer_;
     ElementFileTrackSource tracks_;
+    WithSelectedPass selectedPass_;
     std::function<void(MapTrackContext&)> passSource_;
     std::optional<DayTime> replayTime_;
 };

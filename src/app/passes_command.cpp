@@ -1,12 +1,16 @@
 // `sorae-apt passes`: the pass table of the next 24 hours on standard output,
 // computed as the window computes it, from the settings file's values unless
-// the options override them.
+// the options override them; with --all, every pass of the coming days and
+// whether the table takes it.
 #include "app/program_folder.h"
+#include "orbit/all_passes.h"
+#include "orbit/all_passes_listing.h"
 #include "orbit/pass_computation.h"
 #include "orbit/pass_listing.h"
 #include "settings/settings_file.h"
 
 #include <cstdio>
+#include <exception>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -22,6 +26,8 @@ struct PassesArguments {
     std::optional<StationPosition> station;
     std::optional<std::array<bool, 8>> satellites;
     std::optional<std::string> dataDir;
+    bool all = false;
+    std::optional<int> days;
 };
 
 void printPassesHelp()
@@ -29,7 +35,7 @@ void printPassesHelp()
     std::printf(
         "Usage: sorae-apt passes [--elements FILE] [--at \"YYYY/MM/DD hh:nn:ss\"]\n"
         "                        [--station LAT,LON] [--satellites NOAA-15,NOAA-18,...]\n"
-        "                        [--data-dir DIR]\n"
+        "                        [--data-dir DIR] [--all [--days N]]\n"
         "\n"
         "Prints the passes of the next 24 hours, one line per pass, tab separated:\n"
         "slot, satellite, start, end, maximum elevation, direction, frequency (MHz),\n"
@@ -39,7 +45,13 @@ void printPassesHelp()
         "  --at TIME        UT instant the 24 hours start from (default: now)\n"
         "  --station L,L    station latitude and longitude in degrees (default: settings)\n"
         "  --satellites S   satellites to predict (default: the reception list of the settings)\n"
-        "  --data-dir DIR   program folder (settings file, element file)\n");
+        "  --data-dir DIR   program folder (settings file, element file)\n"
+        "  --all            every pass instead of the table, one line each, tab separated:\n"
+        "                   satellite, frequency (MHz), acquisition time and azimuth,\n"
+        "                   culmination time and azimuth, loss time and azimuth,\n"
+        "                   maximum elevation, direction, and whether the table takes it\n"
+        "                   for automatic reception (or why not)\n"
+        "  --days N         with --all: days to list, 1 to 31 (default 1)\n");
 }
 
 // Option value of "--name VALUE" or "--name=VALUE"; advances i past it.
@@ -70,7 +82,11 @@ std::optional<int> parsePassesArguments(int argc, char** argv, PassesArguments& 
             printPassesHelp();
             return 0;
         }
-        const char* names[] = {"--elements", "--at", "--station", "--satellites", "--data-dir"};
+        if (arg == "--all") {
+            a.all = true;
+            continue;
+        }
+        const char* names[] = {"--elements", "--at", "--station", "--satellites", "--data-dir", "--days"};
         const char* matched = nullptr;
         for (const char* n : names) {
             if (hasOption(arg, n))
@@ -95,6 +111,20 @@ std::optional<int> parsePassesArguments(int argc, char** argv, PassesArguments& 
                              value->c_str());
                 return 2;
             }
+        } else if (option == "--days") {
+            int days = 0;
+            std::size_t used = 0;
+            try {
+                days = std::stoi(*value, &used);
+            } catch (const std::exception&) {
+                used = 0;
+            }
+            if (used == 0 || used != value->size() || days < 1 || days > kMaxListDays) {
+                std::fprintf(stderr, "sorae-apt passes: --days wants a whole number from 1 to %d, not %s\n",
+                             kMaxListDays, value->c_str());
+                return 2;
+            }
+            a.days = days;
         } else if (option == "--station") {
             a.station = ParseStationPosition(*value);
             if (!a.station) {
@@ -112,6 +142,10 @@ std::optional<int> parsePassesArguments(int argc, char** argv, PassesArguments& 
                 return 2;
             }
         }
+    }
+    if (a.days && !a.all) {
+        std::fprintf(stderr, "sorae-apt passes: --days goes with --all\n");
+        return 2;
     }
     return std::nullopt;
 }
@@ -162,6 +196,22 @@ int runPassesCommand(int argc, char** argv)
     request.settings.updateDays = settings.updateDay;
     request.settings.stationLatDeg = args.station ? args.station->latitudeDeg : settings.locateN;
     request.settings.stationLonDeg = args.station ? args.station->longitudeDeg : settings.locateE;
+
+    if (args.all) {
+        const PassList list = ListPassesWithTableChoice(request, args.days.value_or(1));
+        if (!list.ok) {
+            std::fprintf(stderr, "sorae-apt passes: cannot read the element file %s\n",
+                         request.elementFilePath.c_str());
+            return 1;
+        }
+        if (list.satelliteCount == 0) {
+            std::fprintf(stderr, "sorae-apt passes: none of the selected satellites is in %s\n",
+                         request.elementFilePath.c_str());
+            return 1;
+        }
+        std::fputs(FormatAllPassesListing(list, request.settings.maxElevDeg).c_str(), stdout);
+        return 0;
+    }
 
     const PassComputation result = ComputePasses(request);
     if (!result.ok) {

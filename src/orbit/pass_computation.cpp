@@ -2,8 +2,7 @@
 
 #include "orbit/look_angles.h"
 #include "orbit/orbital_elements.h"
-#include "orbit/reach_bound.h"
-#include "orbit/sgp_propagator.h"
+#include "orbit/satellite_search.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,107 +12,18 @@ namespace sorae {
 
 namespace {
 
-constexpr double kStepMinutes = 1.0 / 60.0;
-constexpr double kSearchMinutes = 1440.0;
-constexpr double kFarthestEpochMinutes = 1000.0 * 366.0 * 1440.0;
 // No pass of a low orbit lasts an hour.
 constexpr double kLongestPassDays = 1.0 / 24.0;
 
-bool isSelected(const std::string& name, const ReceptionList& list)
-{
-    bool found = false;
-    for (const std::string& candidate : list) {
-        if (!candidate.empty() && candidate == name)
-            found = true;
-    }
-    return found;
-}
-
-// Steps one satellite through the window. The time t and the UT clock move by
-// the same additions whether a second is evaluated or left out.
+// Steps one satellite through the day until its second pass is recorded.
 void searchSatellite(const OrbitalElements& prepared, int slotPair, const PassRequest& request,
                      const StationSite& station, PassTable& table, PassStepDetector& detector)
 {
-    const SgpEpochTerms terms = SgpEpochTerms::from(prepared);
-    const double t0 = MinutesSinceEpoch(prepared.epoch, request.now);
-    // A damaged epoch can put "now" so far from it that adding a second no
-    // longer changes t, and the search would never end. A set a thousand
-    // years from now is damaged anyway: it simply gets no passes.
-    if (!(std::fabs(t0) < kFarthestEpochMinutes))
-        return;
-    const double tEnd = t0 + kSearchMinutes;
-    UtClock clock = UtClock::start(request.now);
-    const double stepHours = kStepMinutes / 60.0;
-
-    const ReachBound bound(terms, t0, request.settings.minElevDeg, station);
-    const bool skipping = request.skipUnreachableSeconds && bound.usable();
-
-    long leaveOut = 0;
-    for (double t = t0; t <= tEnd; t += kStepMinutes) {
-        if (leaveOut > 0) {
-            --leaveOut;
-            clock.advanceHours(stepHours);
-            continue;
-        }
-        const OrbitState state = terms.propagate(t);
-        const Vector3 positionKm{state.positionEarthRadii.x * kKmPerEarthRadius,
-                                 state.positionEarthRadii.y * kKmPerEarthRadius,
-                                 state.positionEarthRadii.z * kKmPerEarthRadius};
-        const CalendarDate date = CalendarFromDayNumber(clock.dayNumber);
-        const double gst = GreenwichSiderealTime(date.year, date.month, date.day, clock.hours);
-        const Vector3 earthFixed = Multiply(EarthRotationMatrix(gst), positionKm);
-        const GeodeticPoint point = EciToGeodetic(earthFixed);
-        const double elevation = StationElevation(point, station);
-        if (detector.step(table, slotPair, prepared.name, point, elevation, date.year, date.month, date.day,
-                          clock.hours))
-            return;
-        if (skipping && elevation < detector.minElevationDeg())
-            leaveOut = bound.secondsSurelyBelow(point);
-        clock.advanceHours(stepHours);
-    }
-}
-
-// A set the search will use: its place in the file and its epoch as a
-// day number with fraction.
-struct ChosenSet {
-    int index;
-    double epochDay;
-};
-
-double epochDayNumber(double epoch)
-{
-    const EpochDate e = EpochToCalendar(epoch);
-    return static_cast<double>(JulianDayNumber(e.date.year, e.date.month, e.date.day)) + e.dayFraction;
-}
-
-// The near-earth sets of selected satellites, one per satellite (the newest
-// when the file holds several), in the order each satellite first appears;
-// at most kMaxPassSatellites. The sets are prepared and their names
-// normalised on the way.
-std::vector<ChosenSet> chooseSets(ElementSetArray& sets, int count, const ReceptionList& list)
-{
-    std::vector<ChosenSet> chosen;
-    for (int i = 0; i < count; ++i) {
-        OrbitalElements& el = sets[static_cast<std::size_t>(i)];
-        PrepareElements(el);
-        if (!IsNearEarth(el))
-            continue;
-        NormaliseSatelliteName(el);
-        if (!isSelected(el.name, list))
-            continue;
-        const ChosenSet set{i, epochDayNumber(el.epoch)};
-        bool repeated = false;
-        for (ChosenSet& c : chosen) {
-            if (sets[static_cast<std::size_t>(c.index)].name == el.name) {
-                repeated = true;
-                if (set.epochDay > c.epochDay)
-                    c = set;
-            }
-        }
-        if (!repeated && chosen.size() < static_cast<std::size_t>(kMaxPassSatellites))
-            chosen.push_back(set);
-    }
-    return chosen;
+    WalkSatellite(prepared, request.now, 1, detector.minElevationDeg(), station, request.skipUnreachableSeconds,
+                  [&](const SearchSecond& s) {
+                      return detector.step(table, slotPair, prepared.name, s.point, s.elevationDeg, s.date.year,
+                                           s.date.month, s.date.day, s.utHours);
+                  });
 }
 
 bool hasOverlongPass(const PassTable& table, int slotPair, int passCount)
@@ -155,7 +65,7 @@ PassComputation ComputePasses(const PassRequest& request, PassMemory& memory)
     const double nowDay = static_cast<double>(today) +
                           (request.now.hour * 3600.0 + request.now.minute * 60.0 + request.now.second) / 86400.0;
 
-    const std::vector<ChosenSet> chosen = chooseSets(sets, count, request.receptionList);
+    const std::vector<ChosenSet> chosen = ChooseSelectedSets(sets, count, request.receptionList);
     double newestEpochDay = 0.0;
     for (std::size_t k = 0; k < chosen.size(); ++k) {
         OrbitalElements& el = sets[static_cast<std::size_t>(chosen[k].index)];

@@ -12,6 +12,7 @@
 #include "orbit/day_time.h"
 #include "orbit/pass_step_detector.h"
 #include "orbit/pass_table.h"
+#include "orbit/satellite_search.h"
 
 #include <array>
 #include <functional>
@@ -25,8 +26,6 @@ namespace sorae {
 inline constexpr std::array<const char*, 8> kSelectableSatellites = {
     "NOAA-11", "NOAA-12", "NOAA-14", "NOAA-15", "NOAA-16", "NOAA-17", "NOAA-18", "NOAA-19"};
 
-using ReceptionList = std::array<std::string, 8>;
-// Selected slots carry the satellite's name, unselected ones an empty name.
 ReceptionList MakeReceptionList(const std::array<bool, 8>& selected);
 
 struct PassSettings {

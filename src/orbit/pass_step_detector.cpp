@@ -13,9 +13,9 @@ void PassStepDetector::resetForSatellite()
     headingPending_ = false;
 }
 
-bool PassStepDetector::step(PassTable& table, int slotPair, const std::string& satellite,
-                            const GeodeticPoint& point, double el, int year, int month, int day,
-                            double utHours)
+bool PassStepDetector::stepInto(PassInfo* slots, int capacity, const std::string& satellite,
+                                const GeodeticPoint& point, double el, int year, int month, int day,
+                                double utHours)
 {
     if (el < minElevationDeg_)
         return false;
@@ -24,7 +24,7 @@ bool PassStepDetector::step(PassTable& table, int slotPair, const std::string& s
     if (previousElevationDeg_ > el) {
         // Descending.
         if (headingPending_) {
-            PassInfo& slot = table[static_cast<std::size_t>(2 * slotPair + passCount_)];
+            PassInfo& slot = slots[passCount_];
             slot.headingAtMaximumDeg =
                 GroundTrackHeading(point, slot.latitudeAtMaximumRad, slot.longitudeAtMaximumRad);
             headingPending_ = false;
@@ -44,14 +44,14 @@ bool PassStepDetector::step(PassTable& table, int slotPair, const std::string& s
 
     if (!rising_) {
         if (passBegun_ && maximumElevationDeg_ >= maxElevationThresholdDeg_) {
-            PassInfo& slot = table[static_cast<std::size_t>(2 * slotPair + passCount_)];
+            PassInfo& slot = slots[passCount_];
             slot.start = acquisition_;
             slot.end = loss_;
             slot.satellite = satellite;
             slot.maximumElevationDeg = maximumElevationDeg_;
             slot.direction = slot.headingAtMaximumDeg >= 270.0 ? 1 : 0;
             ++passCount_;
-            if (passCount_ == 2)
+            if (passCount_ == capacity)
                 return true;
         }
         acquisition_ = now;
@@ -66,7 +66,7 @@ bool PassStepDetector::step(PassTable& table, int slotPair, const std::string& s
     previousLatRad_ = point.latitudeRad;
     previousLonRad_ = point.longitudeRad;
 
-    PassInfo& slot = table[static_cast<std::size_t>(2 * slotPair + passCount_)];
+    PassInfo& slot = slots[passCount_];
     slot.longitudeAtMaximumRad = point.longitudeRad;
     slot.latitudeAtMaximumRad = point.latitudeRad;
     slot.heightAtMaximumKm = point.heightKm;

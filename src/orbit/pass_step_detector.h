@@ -35,7 +35,17 @@ public:
     // 2s and 2s+1). Below the detection elevation nothing changes. Returns
     // true once the satellite's second pass has been recorded.
     bool step(PassTable& table, int slotPair, const std::string& satellite, const GeodeticPoint& point,
-              double elevationDeg, int year, int month, int day, double utHours);
+              double elevationDeg, int year, int month, int day, double utHours)
+    {
+        return stepInto(&table[static_cast<std::size_t>(2 * slotPair)], 2, satellite, point, elevationDeg, year,
+                        month, day, utHours);
+    }
+
+    // The same second for passes kept elsewhere: the pass being built is
+    // slots[passCount()], and true comes once `capacity` passes have been
+    // recorded. Up to passCount() + 1 slots may be written in one step.
+    bool stepInto(PassInfo* slots, int capacity, const std::string& satellite, const GeodeticPoint& point,
+                  double elevationDeg, int year, int month, int day, double utHours);
 
     int passCount() const { return passCount_; }
     double minElevationDeg() const { return minElevationDeg_; }

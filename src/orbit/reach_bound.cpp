@@ -6,7 +6,6 @@ namespace sorae {
 
 namespace {
 constexpr double kPi = 3.141592653589793;
-constexpr double kSearchMinutes = 1440.0;
 // Earth rotation of the sidereal-time model, radians per second.
 constexpr double kEarthRateRadPerSecond = 1.00273791 * 0.2617993877991494 / 3600.0;
 // The polar radius is the smallest distance from the centre to the ellipsoid.
@@ -21,7 +20,8 @@ constexpr double kRateMargin = 1.25;
 constexpr double kRadiusMarginKm = 30.0;
 }  // namespace
 
-ReachBound::ReachBound(const SgpEpochTerms& s, double t0, double minElevationDeg, const StationSite& station)
+ReachBound::ReachBound(const SgpEpochTerms& s, double t0, double minElevationDeg, const StationSite& station,
+                       double windowMinutes)
 {
     stationUnit_[0] = station.cosLat * station.cosLon;
     stationUnit_[1] = station.cosLat * station.sinLon;
@@ -30,7 +30,7 @@ ReachBound::ReachBound(const SgpEpochTerms& s, double t0, double minElevationDeg
     if (!(minElevationDeg > -80.0 && minElevationDeg < 80.0) || !(s.n0 > 0.0) || !(s.a0 > 0.0))
         return;
     // Mean motion over the window: n0 + (2 ndot/2 + 3 nddot/6 t) t at its extremes.
-    const double tFar = std::fabs(t0) + kSearchMinutes + 1.0;
+    const double tFar = std::fabs(t0) + windowMinutes + 1.0;
     const double nSpread = 2.0 * std::fabs(s.ndot2) * tFar + 3.0 * std::fabs(s.nddot6) * tFar * tFar;
     const double nMin = s.n0 - nSpread;
     const double nMax = s.n0 + nSpread;

@@ -17,9 +17,10 @@ namespace sorae {
 
 class ReachBound {
 public:
-    // `minutesFromEpoch` is where the search window starts; it lasts a day.
+    // `minutesFromEpoch` is where the search window starts; it lasts
+    // `windowMinutes` (a day unless told).
     ReachBound(const SgpEpochTerms& terms, double minutesFromEpoch, double minElevationDeg,
-               const StationSite& station);
+               const StationSite& station, double windowMinutes = 1440.0);
 
     // Seconds after this one that are certainly below the detection elevation
     // (0 when nothing can be said).

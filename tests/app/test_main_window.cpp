@@ -68,6 +68,7 @@ TEST_F(MainWindowTest, ToolbarHasTenButtonsInOrderWithCaptionsAndKinds) {
         {1, "自動受信", true},  {2, "手動受信", true},  {6, "衛星軌道", true},  {9, "画面伸張", true},
         {5, "過去画像", false}, {4, "入力設定", false}, {10, "軌道設定", false}, {11, "制御設定", false},
         {3, "画像設定", false}, {7, "モニター", true},  {12, "録音再生", true},
+        {13, "通過一覧", false},
     };
     w.show();
     int lastX = -1;
@@ -81,7 +82,7 @@ TEST_F(MainWindowTest, ToolbarHasTenButtonsInOrderWithCaptionsAndKinds) {
         EXPECT_GT(x, lastX) << "SpeedButton" << e.number << " is out of order";
         lastX = x;
     }
-    EXPECT_EQ(w.findChildren<QToolButton*>(QRegularExpression(QStringLiteral("^SpeedButton"))).size(), 11);
+    EXPECT_EQ(w.findChildren<QToolButton*>(QRegularExpression(QStringLiteral("^SpeedButton"))).size(), 12);
     EXPECT_TRUE(w.speedButton(6)->isChecked()) << "the orbit view is on at start";
     EXPECT_FALSE(w.speedButton(1)->isChecked());
     EXPECT_FALSE(w.speedButton(7)->isChecked());
@@ -240,7 +241,7 @@ TEST_F(MainWindowTest, AFailedSaveIsReported) {
 TEST_F(MainWindowTest, DialogsAreCreatedAndOpenedFromTheToolbar) {
     MainWindow w(options());
     createProgramForms(w);
-    for (const char* name : {"TForm2", "TForm3", "TForm4", "TForm5", "TForm6", "TForm7", "TForm9", "TForm10"}) {
+    for (const char* name : {"TForm2", "TForm3", "TForm4", "TForm5", "TForm6", "TForm7", "TForm9", "TForm10", "TForm11"}) {
         EXPECT_NE(w.findChild<QDialog*>(QString::fromLatin1(name)), nullptr) << name;
     }
     w.show();
@@ -253,6 +254,8 @@ TEST_F(MainWindowTest, DialogsAreCreatedAndOpenedFromTheToolbar) {
     EXPECT_FALSE(w.receptionHooks().monitorOn());
     w.speedButton(7)->click();
     EXPECT_TRUE(w.receptionHooks().monitorOn());
+    w.speedButton(13)->click();
+    EXPECT_TRUE(w.findChild<QDialog*>(QStringLiteral("TForm11"))->isVisible());
 }
 
 // In a child process without a sound server: the window reports the

@@ -120,6 +120,10 @@ QWidget* OrbitSettingsDialog::buildPassGroup() {
     });
     layout->addWidget(sortElev, 2, 0, 1, 3);
     layout->addWidget(sortNext, 3, 0, 1, 3);
+    auto* passList = new QPushButton(QStringLiteral("通過一覧"), group);
+    passList->setObjectName("Button2");
+    connect(passList, &QPushButton::clicked, this, &OrbitSettingsDialog::passListRequested);
+    layout->addWidget(passList, 4, 0, 1, 3);
     updateElevationLabels();
     return group;
 }

@@ -43,6 +43,7 @@ signals:
     void computePassesRequested();
     void baseMapColoursChanged();       // redraw the base map
     void invalidCoordinate(const QString& message);
+    void passListRequested();           // "通過一覧": show every coming pass
 
 protected:
     void showEvent(QShowEvent* event) override;

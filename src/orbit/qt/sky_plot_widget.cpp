@@ -1,0 +1,90 @@
+#include "orbit/qt/sky_plot_widget.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+
+namespace sorae {
+
+SkyPlotWidget::SkyPlotWidget(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("SkyPlot"));
+    setMinimumSize(200, 220);
+}
+
+void SkyPlotWidget::setTrack(std::vector<SkyPoint> samples, const QString& caption) {
+    samples_ = std::move(samples);
+    caption_ = caption;
+    update();
+}
+
+void SkyPlotWidget::clearTrack() {
+    samples_.clear();
+    caption_.clear();
+    update();
+}
+
+void SkyPlotWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(rect(), QColor(16, 24, 40));
+
+    const int captionHeight = fontMetrics().height() + 4;
+    const double radius = std::max(10.0, std::min(width(), height() - captionHeight) / 2.0 - 18.0);
+    const QPointF centre(width() / 2.0, captionHeight + (height() - captionHeight) / 2.0);
+    auto toScreen = [&](double azimuthDeg, double elevationDeg) {
+        const PlotPoint p = SkyPlotPosition(azimuthDeg, elevationDeg);
+        return QPointF(centre.x() + p.x * radius, centre.y() - p.y * radius);
+    };
+
+    painter.setPen(QPen(QColor(90, 110, 140), 1));
+    painter.setBrush(Qt::NoBrush);
+    for (double elevation : {0.0, 30.0, 60.0}) {
+        const double r = radius * (90.0 - elevation) / 90.0;
+        painter.drawEllipse(centre, r, r);
+    }
+    painter.drawLine(QPointF(centre.x() - radius, centre.y()), QPointF(centre.x() + radius, centre.y()));
+    painter.drawLine(QPointF(centre.x(), centre.y() - radius), QPointF(centre.x(), centre.y() + radius));
+
+    painter.setPen(Qt::white);
+    const struct {
+        double azimuth;
+        const char* label;
+    } compass[] = {{0, "北"}, {90, "東"}, {180, "南"}, {270, "西"}};
+    const QFontMetrics metrics = fontMetrics();
+    for (const auto& c : compass) {
+        const QPointF rim = toScreen(c.azimuth, -9.0);  // just outside the horizon
+        const QString text = QString::fromUtf8(c.label);
+        const QRectF box(rim.x() - metrics.horizontalAdvance(text) / 2.0 - 8.0, rim.y() - metrics.height() / 2.0,
+                         metrics.horizontalAdvance(text) + 16.0, metrics.height());
+        painter.drawText(box, Qt::AlignCenter, text);
+    }
+    painter.setPen(QColor(150, 170, 200));
+    for (double elevation : {30.0, 60.0})
+        painter.drawText(toScreen(0.0, elevation) + QPointF(3, -2), QString::number(int(elevation)) + "°");
+
+    painter.setPen(Qt::white);
+    painter.drawText(QRectF(0, 2, width(), captionHeight), Qt::AlignHCenter | Qt::AlignTop,
+                     caption_.isEmpty() ? QStringLiteral("通過を選んでください") : caption_);
+    if (samples_.empty()) return;
+
+    QPainterPath path(toScreen(samples_.front().azimuthDeg, samples_.front().elevationDeg));
+    for (const SkyPoint& s : samples_) path.lineTo(toScreen(s.azimuthDeg, s.elevationDeg));
+    painter.setPen(QPen(QColor(255, 210, 60), 2));
+    painter.drawPath(path);
+
+    // Acquisition: a filled dot; loss: a ring.
+    painter.setPen(QPen(QColor(120, 255, 120), 2));
+    painter.setBrush(QColor(120, 255, 120));
+    painter.drawEllipse(toScreen(samples_.front().azimuthDeg, samples_.front().elevationDeg), 4, 4);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(255, 120, 120), 2));
+    painter.drawEllipse(toScreen(samples_.back().azimuthDeg, samples_.back().elevationDeg), 4, 4);
+    const auto highest = std::max_element(samples_.begin(), samples_.end(), [](const SkyPoint& a, const SkyPoint& b) {
+        return a.elevationDeg < b.elevationDeg;
+    });
+    painter.setPen(Qt::white);
+    painter.drawText(toScreen(highest->azimuthDeg, highest->elevationDeg) + QPointF(6, 4),
+                     QString::number(highest->elevationDeg, 'f', 1) + "°");
+}
+
+}  // namespace sorae

@@ -1,0 +1,33 @@
+// The polar sky plot of one pass: the horizon as the rim, rings at 30 and
+// 60 degrees of elevation, north up and east to the right, the pass's path
+// with its acquisition end marked.
+#pragma once
+
+#include <QWidget>
+
+#include <vector>
+
+#include "orbit/sky_track.h"
+
+namespace sorae {
+
+class SkyPlotWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit SkyPlotWidget(QWidget* parent = nullptr);
+
+    void setTrack(std::vector<SkyPoint> samples, const QString& caption);
+    void clearTrack();
+    const std::vector<SkyPoint>& track() const { return samples_; }
+
+    QSize sizeHint() const override { return {260, 280}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::vector<SkyPoint> samples_;
+    QString caption_;
+};
+
+}  // namespace sorae
