@@ -6,16 +6,19 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
+#include <vector>
 
 #include "app/reception_hooks.h"
 #include "app/status_panels.h"
 #include "capture/qt/monitor_output.h"
 #include "capture/qt/sound_capture.h"
 #include "settings/settings_file.h"
+#include "settings/window_fit.h"
 
 namespace sorae {
 
@@ -152,8 +155,22 @@ void MainWindow::setImageArea(QWidget* widget) {
 }
 
 void MainWindow::applyStoredGeometry() {
+    // The stored geometry is brought onto the screens first; the fitted one
+    // is also what a maximised window saves back.
+    std::vector<ScreenArea> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect r = screen->availableGeometry();
+        screens.push_back(ScreenArea{r.x(), r.y(), r.width(), r.height()});
+    }
+    const WindowPlacement fitted = fitWindowToScreens(
+        WindowPlacement{settings_.mainTop, settings_.mainLeft, settings_.mainWidth, settings_.mainHeight, false},
+        screens, kMinimumWidth, kMinimumHeight);
+    settings_.mainTop = fitted.top;
+    settings_.mainLeft = fitted.left;
+    settings_.mainWidth = fitted.width;
+    settings_.mainHeight = fitted.height;
     move(settings_.mainLeft, settings_.mainTop);
-    storedFrame_ = QSize(std::max(settings_.mainWidth, kMinimumWidth), std::max(settings_.mainHeight, kMinimumHeight));
+    storedFrame_ = QSize(settings_.mainWidth, settings_.mainHeight);
     fitToFrame();
     setWindowState(settings_.mainMaximised ? Qt::WindowMaximized : Qt::WindowNoState);
 }

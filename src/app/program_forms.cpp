@@ -1,6 +1,8 @@
 #include "app/program_forms.h"
 
 #include <QDialog>
+#include <QStringList>
+#include <filesystem>
 
 #include "app/main_window.h"
 #include "app/reception_hooks.h"
@@ -9,7 +11,10 @@
 #include "app/replay_controller.h"
 #include "app/reception_controller.h"
 #include "app/schedule_wiring.h"
+#include "app/status_panels.h"
+#include "capture/leftover_files.h"
 #include "capture/qt/input_device_dialog.h"
+#include "settings/ini_file.h"
 
 namespace sorae {
 
@@ -38,9 +43,25 @@ void createInputDeviceDialog(MainWindow& w) {
     };
 }
 
+// What a killed run left: its half-written pictures and settings go, the
+// sound of the pass it was receiving is finished. Status panel 0 tells.
+QString tidyLeftovers(MainWindow& w) {
+    const ProgramPaths& paths = w.state().paths;
+    removeStaleTemporaryFile(paths.settingsFile);
+    const LeftoverFiles left = tidyPicturesFolder(paths.picturesFolder);
+    QStringList told;
+    for (const std::string& kept : left.finished) {
+        told << QStringLiteral("中断された受信音声を保存しました: %1")
+                    .arg(QString::fromStdString(std::filesystem::path(kept).filename().string()));
+    }
+    for (const std::string& problem : left.problems) told << QString::fromStdString(problem);
+    return told.join(QStringLiteral(" / "));
+}
+
 }  // namespace
 
 void createProgramForms(MainWindow& mainWindow) {
+    const QString leftovers = tidyLeftovers(mainWindow);
     // The pass reception first: the scheduler and the map below take it.
     auto* passReception = new ReceptionController(mainWindow);
     passReception->createPastImageBrowser();                // TForm2
@@ -56,6 +77,7 @@ void createProgramForms(MainWindow& mainWindow) {
     const ScheduleParts parts = installScheduling(mainWindow, *passReception);
     // The replay feeds the reception and holds the scheduler while it runs.
     new ReplayController(mainWindow, *passReception, parts.scheduler, parts.map);
+    if (!leftovers.isEmpty()) mainWindow.statusPanels().setPanelText(0, leftovers);
 }
 
 }  // namespace sorae

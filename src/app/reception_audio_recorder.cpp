@@ -17,18 +17,29 @@ std::int16_t toSample(double v) {
 
 }  // namespace
 
-ReceptionAudioRecorder::ReceptionAudioRecorder() : interleaved_(2 * 48000) {}
+ReceptionAudioRecorder::ReceptionAudioRecorder(FreeSpaceGuard guard)
+    : guard_(std::move(guard)), interleaved_(2 * 48000) {}
 
-bool ReceptionAudioRecorder::start(const std::string& picsFolder, int sampleRate) {
+std::string ReceptionAudioRecorder::lowSpaceText(const char* what) const {
+    const std::uint64_t mib = guard_.lastFreeBytes().value_or(0) >> 20;
+    return std::string("ディスクの空き容量が少ないため (残り ") + std::to_string(mib) + " MB) 受信音声の" + what;
+}
+
+bool ReceptionAudioRecorder::start(const std::string& picsFolder, int sampleRate, const std::string& stem) {
     finish(false, std::string());
     error_.clear();
     failureTold_ = false;
+    outOfSpace_ = false;
     folder_ = picsFolder;
     sampleRate_ = sampleRate;
     std::error_code ec;
     std::filesystem::create_directories(picsFolder, ec);
-    const std::string working = (std::filesystem::path(picsFolder) / kWorkingName).string();
-    if (!writer_.open(working, sampleRate)) {
+    if (!guard_.hasRoom(picsFolder)) {
+        error_ = lowSpaceText("保存を見送りました");
+        return false;
+    }
+    const std::string final = (std::filesystem::path(picsFolder) / (stem + ".flac")).string();
+    if (!writer_.open(final, sampleRate)) {
         error_ = writer_.errorMessage();
         return false;
     }
@@ -36,7 +47,15 @@ bool ReceptionAudioRecorder::start(const std::string& picsFolder, int sampleRate
 }
 
 bool ReceptionAudioRecorder::append(const double* left, const double* right, int frames) {
-    if (!writer_.isOpen()) return true;
+    if (!writer_.isOpen() || outOfSpace_) return true;
+    if (!guard_.hasRoom(folder_)) {
+        // Stop here; the file is finished at the end of the pass as usual.
+        outOfSpace_ = true;
+        if (failureTold_) return true;
+        failureTold_ = true;
+        error_ = lowSpaceText("保存を止めました");
+        return false;
+    }
     if (frames > int(interleaved_.size() / 2)) frames = int(interleaved_.size() / 2);
     for (int i = 0; i < frames; ++i) {
         interleaved_[std::size_t(2 * i)] = toSample(left[i]);
@@ -56,24 +75,16 @@ ReceptionAudioRecorder::Finish ReceptionAudioRecorder::finish(bool keep, const s
         writer_.abandon();
         return result;
     }
-    if (!writer_.close()) {
-        // What was written stays under the writer's temporary name.
+    const std::string final = (std::filesystem::path(folder_) / (stem + ".flac")).string();
+    if (!writer_.closeAs(final)) {
+        // What was written stays under the working name; the next start
+        // finishes it.
         error_ = writer_.errorMessage();
         result.ok = false;
         return result;
     }
-    const std::filesystem::path from = writer_.finalPath();
-    const std::filesystem::path to = std::filesystem::path(folder_) / (stem + ".flac");
-    std::error_code ec;
-    std::filesystem::rename(from, to, ec);
-    if (ec) {
-        error_ = "受信音声ファイル「" + from.string() + "」を「" + to.string() +
-                 "」に改名できません: " + ec.message();
-        result.ok = false;
-        result.path = from.string();
-        return result;
-    }
-    result.path = to.string();
+    result.path = writer_.finalPath();
+    if (outOfSpace_) result.note = error_;
     return result;
 }
 

@@ -176,7 +176,7 @@ void ReceptionController::decodeCapturedBlock(const double* envelope, int /*samp
         // Only a whole pass is recorded: the file starts with its first block.
         audioPending_ = false;
         if (window_.settings().saveAudio &&
-            !audio_->start(window_.state().paths.picturesFolder, format.sampleRate)) {
+            !audio_->start(window_.state().paths.picturesFolder, format.sampleRate, passStem())) {
             setPanel(kProgressPanel, QString::fromStdString(audio_->errorMessage()));
         }
     }
@@ -290,6 +290,8 @@ void ReceptionController::finishPassAudio(const std::string& stem) {
     const ReceptionAudioRecorder::Finish done = audio_->finish(syncConfirmed(), stem);
     if (!done.ok) audioError_ = QString::fromStdString(audio_->errorMessage());
     if (done.ok) lastAudioFile_ = done.path;
+    // A recording cut short for want of space says so after the pass too.
+    if (done.ok && !done.note.empty()) audioError_ = QString::fromStdString(done.note);
 }
 
 // --- a replayed recording ---

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
@@ -43,20 +44,26 @@ bool sameName(std::string_view a, std::string_view b) {
 
 void IniFile::parse(std::string_view text) {
     lines_.clear();
-    crlf_ = false;
+    eol_ = "\n";
     // A byte-order mark, as some editors write, is kept but not read as text.
     bom_ = text.substr(0, 3) == "\xEF\xBB\xBF";
     if (bom_) text.remove_prefix(3);
+    // Lines end in LF or CR LF; a file without any LF ends them in bare CR
+    // (as old Macintosh editors write), and is written back that way.
+    const char separator = text.find('\n') == std::string_view::npos && text.find('\r') != std::string_view::npos
+                               ? '\r'
+                               : '\n';
+    if (separator == '\r') eol_ = "\r";
     std::string current;
     bool firstLine = true;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        auto end = text.find('\n', pos);
+        auto end = text.find(separator, pos);
         std::string_view raw = text.substr(pos, end == std::string_view::npos ? text.size() - pos : end - pos);
         pos = end == std::string_view::npos ? text.size() : end + 1;
-        if (!raw.empty() && raw.back() == '\r') {
+        if (separator == '\n' && !raw.empty() && raw.back() == '\r') {
             raw.remove_suffix(1);
-            if (firstLine) crlf_ = true;
+            if (firstLine) eol_ = "\r\n";
         }
         firstLine = false;
 
@@ -80,7 +87,7 @@ void IniFile::parse(std::string_view text) {
 }
 
 std::string IniFile::toText() const {
-    const char* eol = crlf_ ? "\r\n" : "\n";
+    const char* eol = eol_;
     std::string out = bom_ ? "\xEF\xBB\xBF" : "";
     for (const auto& line : lines_) {
         out += line.raw;
@@ -96,6 +103,7 @@ bool IniFile::load(const std::string& path) {
         if (::stat(path.c_str(), &st) != 0 && errno == ENOENT) {
             lines_.clear();
             bom_ = false;
+            eol_ = "\n";
             return true;
         }
         return false;
@@ -174,8 +182,38 @@ void IniFile::setValue(std::string_view section, std::string_view key, std::stri
     lines_.insert(lines_.begin() + insertAt, std::move(line));
 }
 
+std::string replacedFilePath(const std::string& path) {
+    // A settings file kept elsewhere and linked into the program folder is
+    // updated where it lives; the link stays a link. Links are followed one
+    // by one (also to a target that does not exist yet), at most 40 deep as
+    // the kernel does.
+    namespace fs = std::filesystem;
+    fs::path p(path);
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(p, ec)) || ec) break;
+        const fs::path target = fs::read_symlink(p, ec);
+        if (ec) break;
+        p = target.is_absolute() ? target : p.parent_path() / target;
+    }
+    return p.lexically_normal().string();
+}
+
+std::string temporaryPathForReplacing(const std::string& path) { return replacedFilePath(path) + ".tmp"; }
+
+bool removeStaleTemporaryFile(const std::string& path, std::chrono::seconds minimumAge) {
+    namespace fs = std::filesystem;
+    const fs::path temp = temporaryPathForReplacing(path);
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(temp, ec))) return false;
+    const auto written = fs::last_write_time(temp, ec);
+    if (ec || fs::file_time_type::clock::now() - written < minimumAge) return false;
+    return fs::remove(temp, ec);
+}
+
 bool writeFileReplacing(const std::string& path, std::string_view contents) {
-    const std::string temp = path + ".tmp";
+    const std::string target = replacedFilePath(path);
+    const std::string temp = target + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         return false;
@@ -197,7 +235,7 @@ bool writeFileReplacing(const std::string& path, std::string_view contents) {
     if (::close(fd) != 0) {
         ok = false;
     }
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
+    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
         ok = false;
     }
     if (!ok) {

@@ -5,6 +5,7 @@
 // private-profile files this format comes from do.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,7 +19,7 @@ public:
     // neither section headers nor key lines are kept verbatim.
     void parse(std::string_view text);
     // The document as text, in the line-ending style of the parsed text
-    // ("\n" for a document that was built from nothing).
+    // (LF, CR LF or bare CR; "\n" for a document that was built from nothing).
     std::string toText() const;
 
     // Reads the file at path. A missing file gives an empty document and true;
@@ -50,13 +51,26 @@ private:
     int findKey(std::string_view section, std::string_view key) const;
 
     std::vector<Line> lines_;
-    bool crlf_ = false;
+    const char* eol_ = "\n";
     bool bom_ = false;
 };
 
 // Atomically replaces the file at path with contents: written to a temporary
-// file in the same folder, flushed to disk and renamed over path. On failure
-// the old file is left untouched and the temporary file removed.
+// file in the same folder, flushed to disk and renamed over path. When path
+// is a symbolic link, its final target is replaced that way instead (the
+// temporary file then sits beside the target). On failure the old file is
+// left untouched and the temporary file removed.
 bool writeFileReplacing(const std::string& path, std::string_view contents);
+// The file that writeFileReplacing(path, ...) replaces: path with its links
+// followed.
+std::string replacedFilePath(const std::string& path);
+// The temporary file writeFileReplacing(path, ...) writes; one left behind
+// by a killed process is stale.
+std::string temporaryPathForReplacing(const std::string& path);
+// Removes that temporary file when it is older than any write could take
+// (minimumAge), so that one another copy of the program is writing just now
+// is spared. True when a file was removed.
+bool removeStaleTemporaryFile(const std::string& path,
+                              std::chrono::seconds minimumAge = std::chrono::seconds(60));
 
 }  // namespace sorae

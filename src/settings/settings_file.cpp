@@ -1,6 +1,7 @@
 #include "settings/settings_file.h"
 
 #include <charconv>
+#include <cmath>
 #include <string>
 
 namespace sorae {
@@ -43,9 +44,10 @@ public:
             if (auto v = parseIniInt(*text)) out = *v != 0;
         }
     }
-    void real(const char* section, const std::string& key, double& out) const {
+    // A value outside [lowest, highest] cannot be meant and is unreadable too.
+    void real(const char* section, const std::string& key, double& out, double lowest, double highest) const {
         if (auto text = ini_.value(section, key)) {
-            if (auto v = parseIniFloat(*text)) out = *v;
+            if (auto v = parseIniFloat(*text); v && *v >= lowest && *v <= highest) out = *v;
         }
     }
     void text(const char* section, const std::string& key, std::string& out) const {
@@ -97,7 +99,8 @@ std::optional<double> parseIniFloat(std::string_view text) {
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     double value = 0.0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) {
+    // "nan" and "inf" parse, but no setting can hold them.
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty() || !std::isfinite(value)) {
         return std::nullopt;
     }
     return value;
@@ -157,14 +160,15 @@ AppSettings readSettings(const IniFile& ini) {
         r.boolean(kSat, recvSatKey(i), v);
         s.recvSat[std::size_t(i)] = v;
     }
-    r.real(kSat, "LocateN", s.locateN);
-    r.real(kSat, "LocateE", s.locateE);
+    // The station's position within the ranges the command line accepts.
+    r.real(kSat, "LocateN", s.locateN, -90.0, 90.0);
+    r.real(kSat, "LocateE", s.locateE, -180.0, 360.0);
     r.integer(kSat, "Preset", s.preset);
     r.text(kSat, "Address", s.address);
     r.boolean(kSat, "AutoUpdate", s.autoUpdate);
     r.integer(kSat, "UpdateDay", s.updateDay);
-    r.real(kSat, "MaxElev", s.maxElev);
-    r.real(kSat, "MinElev", s.minElev);
+    r.real(kSat, "MaxElev", s.maxElev, -90.0, 90.0);
+    r.real(kSat, "MinElev", s.minElev, -90.0, 90.0);
     r.boolean(kSat, "SortElev", s.sortElev);
     r.boolean(kSat, "SortNext", s.sortNext);
     r.integer(kPic, "MinScanLine", s.minScanLine);

@@ -167,13 +167,14 @@ TEST_F(MainWindowTest, SettingsDriveTheButtonsAndTheHandler) {
     EXPECT_NE(readIni().find("DemodType=1\n"), std::string::npos);
 }
 
+// The test screen is 800 x 800: no stored width beyond the least one fits.
 TEST_F(MainWindowTest, GeometryIsRestoredAndSavedAtShutdown) {
-    writeIni("[Form]\nMainTop=30\nMainLeft=40\nMainWidth=1100\nMainHeight=760\n");
+    writeIni("[Form]\nMainTop=30\nMainLeft=40\nMainWidth=1062\nMainHeight=760\n");
     {
         MainWindow w(options());
         w.show();
         QApplication::processEvents();
-        EXPECT_EQ(w.size() + w.frameExtras(), QSize(1100, 760));  // stored with the frame
+        EXPECT_EQ(w.size() + w.frameExtras(), QSize(1062, 760));  // stored with the frame
         EXPECT_EQ(w.pos(), QPoint(40, 30));
         w.move(50, 60);
         w.resize(1200 - w.frameExtras().width(), 800 - w.frameExtras().height());
@@ -187,8 +188,24 @@ TEST_F(MainWindowTest, GeometryIsRestoredAndSavedAtShutdown) {
     EXPECT_FALSE(s.mainMaximised);
 }
 
+TEST_F(MainWindowTest, AbsurdStoredGeometryIsBroughtOntoTheScreen) {
+    writeIni("[Form]\nMainTop=10\nMainLeft=20\nMainWidth=999999999\nMainHeight=999999999\nMainMaxmum=1\n");
+    {
+        MainWindow w(options());
+        w.show();
+        w.showNormal();
+        QApplication::processEvents();
+        EXPECT_EQ(w.size() + w.frameExtras(), QSize(1062, 800)) << "the screen's height, the least width";
+        EXPECT_EQ(w.pos(), QPoint(0, 0));
+        w.showMaximized();
+        w.close();
+    }
+    const AppSettings s = loadSettingsFile(iniPath());
+    EXPECT_EQ(QSize(s.mainWidth, s.mainHeight), QSize(1062, 800)) << "the absurd size is not saved back";
+}
+
 TEST_F(MainWindowTest, MaximisedWindowReopensMaximisedWithTheRestoredGeometry) {
-    writeIni("[Form]\nMainTop=30\nMainLeft=40\nMainWidth=1100\nMainHeight=760\nMainMaxmum=0\n");
+    writeIni("[Form]\nMainTop=30\nMainLeft=40\nMainWidth=1062\nMainHeight=760\nMainMaxmum=0\n");
     {
         MainWindow w(options());
         w.show();
@@ -200,19 +217,19 @@ TEST_F(MainWindowTest, MaximisedWindowReopensMaximisedWithTheRestoredGeometry) {
     EXPECT_TRUE(s.mainMaximised);
     EXPECT_EQ(s.mainTop, 30);
     EXPECT_EQ(s.mainLeft, 40);
-    EXPECT_EQ(s.mainWidth, 1100);
+    EXPECT_EQ(s.mainWidth, 1062);
     EXPECT_EQ(s.mainHeight, 760);
     {
         MainWindow w(options());
         w.show();
         EXPECT_TRUE(w.isMaximized());
         w.showNormal();
-        EXPECT_EQ(w.size() + w.frameExtras(), QSize(1100, 760)) << "the restored size is the remembered one";
+        EXPECT_EQ(w.size() + w.frameExtras(), QSize(1062, 760)) << "the restored size is the remembered one";
         w.showMaximized();
     }  // destroyed without close(): the destructor saves
     s = loadSettingsFile(iniPath());
     EXPECT_TRUE(s.mainMaximised);
-    EXPECT_EQ(s.mainWidth, 1100);
+    EXPECT_EQ(s.mainWidth, 1062);
 }
 
 TEST_F(MainWindowTest, ShutdownSwitchesTheReceiverOffBeforeSavingAndSavesOnce) {

@@ -182,7 +182,7 @@ TEST_F(ReceptionWindowTest, ManualPassGivesLiveViewPicturesAndASoundFileThatDeco
     // Channel A's sensor, identified from the telemetry.
     EXPECT_TRUE(panel(5).startsWith("CH 2")) << panel(5).toStdString();
     EXPECT_EQ(panel(5).toStdString(), reception_->decoder().telemetry().sensorNameA);
-    EXPECT_TRUE(fs::exists(pics() / "receiving.flac.part"));
+    EXPECT_TRUE(fs::exists(pics() / (kStamp + "MN.flac.part"))) << "the working file has the pass's name";
 
     button(2)->click();  // released: the pass ends
     EXPECT_FALSE(state.receptionActive);

@@ -9,6 +9,7 @@
 
 #include "common/scratch_folder.h"
 #include "settings/settings_file.h"
+#include "settings/window_fit.h"
 
 namespace fs = std::filesystem;
 using namespace sorae;
@@ -202,7 +203,7 @@ TEST_F(SettingsFileTest, UnreadableValuesFallBackToTheirDefaults) {
     writeText(
         "[Form]\nMainWidth=wide\nMainHeight=12x\nMainTop= 40 \nAutoScan=yes\n"
         "[Wave]\nSignalGain=\nInput=2.5\n"
-        "[Sat]\nLocateN=north\nLocateE=1e3\nUpdateDay=99999999999\nRecvSat0=7\nRecvSat3=0\n"
+        "[Sat]\nLocateN=north\nLocateE=1e2\nUpdateDay=99999999999\nRecvSat0=7\nRecvSat3=0\n"
         "[Pic]\nMinScanLine=-\n");
     const AppSettings s = loadSettingsFile(path_);
     const AppSettings d;
@@ -213,7 +214,7 @@ TEST_F(SettingsFileTest, UnreadableValuesFallBackToTheirDefaults) {
     EXPECT_EQ(s.signalGain, d.signalGain);
     EXPECT_EQ(s.input, d.input);
     EXPECT_EQ(s.locateN, d.locateN);
-    EXPECT_EQ(s.locateE, 1000.0);
+    EXPECT_EQ(s.locateE, 100.0);
     EXPECT_EQ(s.updateDay, d.updateDay);  // out of the integer range
     EXPECT_TRUE(s.recvSat[0]);            // any non-zero value is true
     EXPECT_FALSE(s.recvSat[3]);
@@ -317,4 +318,70 @@ TEST(IniEncodings, FloatsUseFifteenSignificantDigitsAndAPoint) {
     EXPECT_EQ(parseIniInt("+12"), 12);
     EXPECT_EQ(parseIniInt("-20"), -20);
     EXPECT_FALSE(parseIniInt("0x10").has_value());
+}
+
+// Values a damaged or hand-edited file may hold, read, fitted to a
+// 1920 x 1080 screen beside a 1280 x 1024 one, and saved again.
+TEST_F(SettingsFileTest, ImpossibleValuesLineEndsAndLinksAreReadSafely) {
+    const AppSettings d;
+    struct Case {
+        const char* label;
+        std::string text;
+        bool throughLink;
+        double locateN, locateE, maxElev;
+        int minScanLine;
+        WindowPlacement fitted;
+    };
+    const WindowPlacement normal{30, 40, 1100, 760, false};
+    const std::string geometry = "[Form]\nMainTop=30\nMainLeft=40\nMainWidth=1100\nMainHeight=760\n";
+    const Case cases[] = {
+        {"not finite", geometry + "[Sat]\nLocateN=nan\nLocateE=inf\nMaxElev=-infinity\n", false,
+         d.locateN, d.locateE, d.maxElev, d.minScanLine, normal},
+        {"out of range", geometry + "[Sat]\nLocateN=1e308\nLocateE=-180.5\nMaxElev=91\n", false,
+         d.locateN, d.locateE, d.maxElev, d.minScanLine, normal},
+        {"range ends", geometry + "[Sat]\nLocateN=-90\nLocateE=360\nMaxElev=90\n", false,
+         -90.0, 360.0, 90.0, d.minScanLine, normal},
+        {"bare CR", "[Form]\rMainTop=30\rMainLeft=40\rMainWidth=1100\rMainHeight=760\r"
+                    "[Sat]\rLocateN=43.5\r[Pic]\rMinScanLine=500\r", false,
+         43.5, d.locateE, d.maxElev, 500, normal},
+        {"through a link", geometry + "[Sat]\nLocateN=43.5\n", true,
+         43.5, d.locateE, d.maxElev, d.minScanLine, normal},
+        {"huge window", "[Form]\nMainTop=10\nMainLeft=20\nMainWidth=999999999\nMainHeight=999999999\n", false,
+         d.locateN, d.locateE, d.maxElev, d.minScanLine, WindowPlacement{0, 0, 1920, 1080, false}},
+        {"off every screen", "[Form]\nMainTop=-5000\nMainLeft=2147483000\nMainWidth=1100\nMainHeight=760\n", false,
+         d.locateN, d.locateE, d.maxElev, d.minScanLine, WindowPlacement{0, 820, 1100, 760, false}},
+        {"on the second screen", "[Form]\nMainTop=100\nMainLeft=2000\nMainWidth=1100\nMainHeight=760\n", false,
+         d.locateN, d.locateE, d.maxElev, d.minScanLine, WindowPlacement{100, 2000, 1100, 760, false}},
+        {"too small", "[Form]\nMainTop=100\nMainLeft=2000\nMainWidth=-7\nMainHeight=3\n", false,
+         d.locateN, d.locateE, d.maxElev, d.minScanLine, WindowPlacement{100, 2000, 1062, 726, false}},
+    };
+    const std::vector<ScreenArea> screens{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        fs::remove_all(scratch_.path());
+        fs::create_directories(scratch_.path() / "kept");
+        const std::string target = scratch_.file("kept/station.ini");
+        std::ofstream(c.throughLink ? target : path_, std::ios::binary) << c.text;
+        if (c.throughLink) fs::create_symlink("kept/station.ini", path_);
+
+        AppSettings s = loadSettingsFile(path_);
+        EXPECT_EQ(s.locateN, c.locateN);
+        EXPECT_EQ(s.locateE, c.locateE);
+        EXPECT_EQ(s.maxElev, c.maxElev);
+        EXPECT_EQ(s.minScanLine, c.minScanLine);
+        const WindowPlacement f = fitWindowToScreens(
+            WindowPlacement{s.mainTop, s.mainLeft, s.mainWidth, s.mainHeight, false}, screens, 1062, 726);
+        EXPECT_EQ(std::vector<int>({f.top, f.left, f.width, f.height}),
+                  std::vector<int>({c.fitted.top, c.fitted.left, c.fitted.width, c.fitted.height}));
+
+        s.minScanLine = 777;
+        ASSERT_TRUE(saveSettingsFile(path_, s, f));
+        EXPECT_EQ(fs::is_symlink(path_), c.throughLink) << "a link stays a link";
+        EXPECT_EQ(loadSettingsFile(path_).minScanLine, 777);
+        EXPECT_EQ(loadSettingsFile(c.throughLink ? target : path_).minScanLine, 777);
+        EXPECT_FALSE(fs::exists(temporaryPathForReplacing(path_)));
+        std::ifstream in(fs::canonical(path_), std::ios::binary);
+        const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(saved.find('\n') == std::string::npos, std::string(c.label) == "bare CR") << "line ends kept";
+    }
 }
