@@ -1,12 +1,15 @@
 // Timing of the orbit view: the base map of the shipped outline file, the
-// once-a-second flat redraw with the default satellites, and the globe-mode
-// pass track.
+// once-a-second flat redraw with the default satellites, the globe-mode pass
+// track, and the horizon clipping of the globe's outlines.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
 
 #include <string>
+#include <vector>
 
+#include "map/globe_clipping.h"
+#include "map/map_outline_passes.h"
 #include "map/qt/map_renderer.h"
 #include "map/qt/track_painter.h"
 #include "map/track_builder.h"
@@ -95,6 +98,26 @@ void BM_DrawPassTrack15Minutes(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DrawPassTrack15Minutes)->Unit(benchmark::kMillisecond);
+
+// Horizon clipping alone: every ring of the shipped outline cut for one
+// station (the file is read once, outside the loop).
+void BM_ClipWorldToGlobe(benchmark::State& state) {
+    sorae::MapProjection flat = sorae::SetUpProjection({0.0, 0.0, false, 360, 180});
+    std::vector<sorae::MapPolygon> polygons;
+    sorae::RunPolygonPass(kSourceDir + "/data/AllWorld.map", flat, {},
+                          [&](const sorae::MapPolygon& p) { polygons.push_back(p); });
+    sorae::AppSettings settings;
+    const sorae::MapProjection globe =
+        sorae::SetUpProjection({settings.locateN, settings.locateE, true, 1040, 640});
+    for (auto _ : state) {
+        std::size_t points = 0;
+        for (const sorae::MapPolygon& p : polygons)
+            for (const sorae::ClippedRing& r : sorae::ClipRingToGlobe(globe, p.vertices, p.outlined))
+                points += r.points.size();
+        benchmark::DoNotOptimize(points);
+    }
+}
+BENCHMARK(BM_ClipWorldToGlobe)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
