@@ -21,7 +21,9 @@ TEST(AptGenArguments, OptionsReachTheGenerator) {
     const AptGenParse p = parseAptGenArguments({"--out", "x.wav", "--snr", "20", "--ppm=-50", "--lines", "10",
                                                 "--start-fraction", "0.5", "--seed", "9", "--sensor-a", "6",
                                                 "--sensor-b=0", "--float", "--rate", "11025",
-                                                "--pattern-b", "bars", "--truth-prefix", "t"});
+                                                "--pattern-b", "bars", "--truth-prefix", "t",
+                                                "--sensor-b-after", "900:6", "--dropout-every", "120",
+                                                "--click-every=10"});
     ASSERT_TRUE(p.command.has_value()) << p.error;
     const AptGenCommand& c = *p.command;
     EXPECT_EQ(c.outPath, "x.wav");
@@ -37,6 +39,12 @@ TEST(AptGenArguments, OptionsReachTheGenerator) {
     EXPECT_EQ(c.format, SampleFormat::Float);
     EXPECT_EQ(c.patternB, "bars");
     EXPECT_EQ(c.truthPrefix, "t");
+    EXPECT_EQ(c.sensorChange[1].fromLine, 900);
+    EXPECT_EQ(c.sensorChange[1].sensor, 6);
+    EXPECT_EQ(c.sensorChange[0].fromLine, -1);
+    EXPECT_EQ(c.generator.dropoutEverySeconds, 120.0);
+    EXPECT_EQ(c.generator.dropoutSeconds, 1.0);
+    EXPECT_EQ(c.generator.clickEverySeconds, 10.0);
 
     const AptGenParse iq = parseAptGenArguments({"--iq", "--out", "y.flac"});
     ASSERT_TRUE(iq.command.has_value());
@@ -60,6 +68,10 @@ TEST(AptGenArguments, BadCommandLinesAreRefusedWithAReason) {
         {"--out", "x.wav", "--iq", "--rate", "48000"},
         {"--out", "x.wav", "--iq=1"},
         {"--out", "x.wav", "--ppm", "nan"},
+        {"--out", "x.wav", "--sensor-b-after", "900"},
+        {"--out", "x.wav", "--sensor-b-after", "900:7"},
+        {"--out", "x.wav", "--dropout-every", "1", "--dropout-length", "2"},
+        {"--out", "x.wav", "--click-every", "-3"},
     };
     for (const auto& args : bad) {
         const AptGenParse p = parseAptGenArguments(args);

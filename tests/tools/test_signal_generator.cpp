@@ -268,3 +268,36 @@ TEST(AptSignalGenerator, OptionsOutsideWhatCanBeMadeAreRefused) {
                   o.deviationHz = 20000;
               }), "");
 }
+
+TEST(AptSignalGenerator, DropOutsAreSilenceAndClicksFullScaleOnTime) {
+    for (const SignalKind kind : {SignalKind::Audio, SignalKind::IQ}) {
+        GeneratorOptions o;
+        o.kind = kind;
+        o.sampleRate = kind == SignalKind::IQ ? 96000 : 11025;
+        o.snrDb = 20.0;
+        o.lines = 7;   // 3.5 s
+        o.dropoutEverySeconds = 2.0;
+        o.dropoutSeconds = 0.5;
+        o.clickEverySeconds = 1.0;
+        AptSignalGenerator g(cardSource(), o);
+        const int ch = g.channels();
+        std::vector<double> s(std::size_t(g.totalFrames()) * ch);
+        ASSERT_EQ(g.generate(s), std::size_t(g.totalFrames()));
+        const long second = o.sampleRate;
+        auto at = [&](long frame) { return s[std::size_t(frame) * ch]; };
+        EXPECT_NE(at(2 * second - 1), 0.0);
+        for (long n = 2 * second + kClickSamples; n < 2 * second + second / 2; n += 97)
+            EXPECT_EQ(at(n), 0.0) << n;
+        EXPECT_NE(at(2 * second + (second + 1) / 2), 0.0);
+        for (long t : {1L, 2L, 3L}) {
+            EXPECT_EQ(at(t * second), kClickCounts);
+            EXPECT_EQ(at(t * second + kClickSamples - 1), kClickCounts);
+            EXPECT_NE(at(t * second + kClickSamples), kClickCounts);
+        }
+        EXPECT_NE(at(0), kClickCounts);   // none at the start
+    }
+    GeneratorOptions bad;
+    bad.dropoutEverySeconds = 1.0;
+    bad.dropoutSeconds = 1.0;
+    EXPECT_NE(validateGeneratorOptions(bad), "");
+}

@@ -66,6 +66,16 @@ AptLineSource::AptLineSource(GreyPicture pictureA, GreyPicture pictureB, int sen
     : pictureA_(std::move(pictureA)), pictureB_(std::move(pictureB)),
       sensorA_(validSensor(sensorA)), sensorB_(validSensor(sensorB)) {}
 
+void AptLineSource::changeSensor(int channel, long fromLine, int sensor) {
+    change_[channel == 0 ? 0 : 1] = SensorChange{fromLine, validSensor(sensor)};
+}
+
+int AptLineSource::sensor(int channel, long lineNumber) const {
+    const SensorChange& c = change_[channel == 0 ? 0 : 1];
+    if (c.fromLine >= 0 && lineNumber >= c.fromLine) return c.sensor;
+    return channel == 0 ? sensorA_ : sensorB_;
+}
+
 void AptLineSource::composeHalf(long lineNumber, int channel, std::uint8_t* out) const {
     const SyncWord& sync = channel == 0 ? syncWordA() : syncWordB();
     for (int i = 0; i < AptLayout::kSyncWords; ++i)
@@ -89,7 +99,7 @@ void AptLineSource::composeHalf(long lineNumber, int channel, std::uint8_t* out)
         }
     }
 
-    const int value = telemetryWedgeValue(wedgeOfLine(lineNumber), sensor(channel));
+    const int value = telemetryWedgeValue(wedgeOfLine(lineNumber), sensor(channel, lineNumber));
     std::memset(out + AptLayout::kTelemetryStart, value, AptLayout::kTelemetryWords);
 }
 

@@ -71,6 +71,10 @@ public:
     // is not 909 is sampled at the nearest column; an empty picture is black.
     AptLineSource(GreyPicture pictureA, GreyPicture pictureB, int sensorA, int sensorB);
 
+    // From line `fromLine` on, channel 0 (A) or 1 (B) carries `sensor`
+    // (a sensor switched during the pass, as CH 2 to CH 3B at night).
+    void changeSensor(int channel, long fromLine, int sensor);
+
     void composeLine(long lineNumber, AptLine& out) const;
     AptLine line(long lineNumber) const;
     // channel 0 = A, 1 = B: the 1040 words the decoder stores for the half.
@@ -80,7 +84,8 @@ public:
     GreyPicture truthPicture(int channel, long firstLine, int lines) const;
 
     const GreyPicture& picture(int channel) const { return channel == 0 ? pictureA_ : pictureB_; }
-    int sensor(int channel) const { return channel == 0 ? sensorA_ : sensorB_; }
+    // The sensor a channel carries on a line.
+    int sensor(int channel, long lineNumber = 0) const;
 
 private:
     void composeHalf(long lineNumber, int channel, std::uint8_t* out) const;
@@ -89,6 +94,11 @@ private:
     GreyPicture pictureB_;
     int sensorA_;
     int sensorB_;
+    struct SensorChange {
+        long fromLine = -1;   // -1: none
+        int sensor = 0;
+    };
+    SensorChange change_[2];
 };
 
 }  // namespace sorae::testsignal

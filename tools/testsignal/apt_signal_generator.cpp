@@ -53,6 +53,11 @@ std::string validateGeneratorOptions(const GeneratorOptions& o) {
     if (!(o.whiteAmplitude > 0.0 && o.whiteAmplitude < 1e6)) return "white amplitude must be positive";
     if (!(o.modulationIndex > 0.0 && o.modulationIndex <= 1.0))
         return "modulation index must lie in (0, 1]";
+    if (!(o.dropoutEverySeconds >= 0.0 && o.dropoutSeconds >= 0.0 && o.clickEverySeconds >= 0.0 &&
+          o.dropoutEverySeconds < 1e6 && o.clickEverySeconds < 1e6))
+        return "drop-out and click times must not be negative";
+    if (o.dropoutEverySeconds > 0.0 && !(o.dropoutSeconds < o.dropoutEverySeconds))
+        return "a drop-out must be shorter than the time between drop-outs";
     if (o.kind == SignalKind::IQ) {
         if (!(o.carrierAmplitude > 0.0 && o.carrierAmplitude < 1e6))
             return "carrier amplitude must be positive";
@@ -100,6 +105,9 @@ AptSignalGenerator::AptSignalGenerator(AptLineSource source, GeneratorOptions op
     stepCos_ = std::cos(kTwoPi * cyclesPerSample_);
     stepSin_ = std::sin(kTwoPi * cyclesPerSample_);
     sigma_ = noiseSigma(options_);
+    dropoutPeriod_ = std::llround(options_.dropoutEverySeconds * options_.sampleRate);
+    dropoutLength_ = dropoutPeriod_ > 0 ? std::llround(options_.dropoutSeconds * options_.sampleRate) : 0;
+    clickPeriod_ = std::llround(options_.clickEverySeconds * options_.sampleRate);
     for (int v = 0; v < 256; ++v) amplitudeOfValue_[v] = wordAmplitude(options_, v);
     rewind();
 }
@@ -151,6 +159,7 @@ std::size_t AptSignalGenerator::generate(std::span<double> out) {
 
         if (!iq) {
             out[i] = sigma_ > 0.0 ? audio + sigma_ * noise_.next() : audio;
+            interrupt(&out[i], 1);
             continue;
         }
         double inPhase = options_.carrierAmplitude * tableSine(sine, fmCycles_, kSineSteps / 4);
@@ -161,9 +170,18 @@ std::size_t AptSignalGenerator::generate(std::span<double> out) {
         }
         out[2 * i] = inPhase;
         out[2 * i + 1] = quadrature;
+        interrupt(&out[2 * i], 2);
         fmCycles_ = fraction(fmCycles_ + carrierCycles + audio * fmPerCount);
     }
     return frames;
+}
+
+void AptSignalGenerator::interrupt(double* frame, int channels) const {
+    // The first drop-out and click come one period after the start.
+    if (dropoutLength_ > 0 && n_ >= dropoutPeriod_ && n_ % dropoutPeriod_ < dropoutLength_)
+        for (int c = 0; c < channels; ++c) frame[c] = 0.0;
+    if (clickPeriod_ > 0 && n_ >= clickPeriod_ && n_ % clickPeriod_ < kClickSamples)
+        for (int c = 0; c < channels; ++c) frame[c] = kClickCounts;
 }
 
 std::size_t AptSignalGenerator::generateInt16(std::span<std::int16_t> out) {

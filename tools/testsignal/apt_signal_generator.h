@@ -27,6 +27,10 @@ constexpr double kWhiteAmplitude = 3816.0;
 // Standard APT modulation index: black is (1 - m) / (1 + m) of white.
 constexpr double kModulationIndex = 0.87;
 
+// Length of a click, in samples of the recording, and its level in counts.
+constexpr int kClickSamples = 4;
+constexpr double kClickCounts = 32767.0;
+
 enum class SignalKind { Audio, IQ };
 
 struct GeneratorOptions {
@@ -39,6 +43,12 @@ struct GeneratorOptions {
     long firstLineNumber = 0;            // number of line 0 (telemetry, markers, picture row)
     std::uint64_t seed = 1;              // noise
     double whiteAmplitude = kWhiteAmplitude;
+    // Interruptions, timed from the start of the recording (0: none): a
+    // silence of dropoutSeconds every dropoutEverySeconds, and a full-scale
+    // spike of kClickSamples samples every clickEverySeconds.
+    double dropoutEverySeconds = 0.0;
+    double dropoutSeconds = 0.0;
+    double clickEverySeconds = 0.0;
     double modulationIndex = kModulationIndex;
     // I/Q mode only
     double carrierHz = -24000.0;
@@ -83,11 +93,14 @@ public:
 
 private:
     void loadLine(long lineNumber);
+    // Drop-outs and clicks on the sample just made (frame n_).
+    void interrupt(double* frame, int channels) const;
 
     AptLineSource source_;
     GeneratorOptions options_;
     GaussianNoise noise_;
     double sigma_ = 0.0;
+    std::int64_t dropoutPeriod_ = 0, dropoutLength_ = 0, clickPeriod_ = 0;   // samples
     double effectiveRate_ = 0.0;
     std::int64_t totalFrames_ = 0;
     std::int64_t n_ = 0;

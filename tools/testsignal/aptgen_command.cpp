@@ -29,6 +29,19 @@ bool parseInteger(const std::string& text, T& value) {
     return ec == std::errc() && ptr == last && first != last;
 }
 
+// "LINE:N": a line number (counted like --first-line) and a sensor 0..6.
+bool parseSensorChange(const std::string& text, AptGenCommand::SensorChange& change) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) return false;
+    long line = 0;
+    int sensor = 0;
+    if (!parseInteger(text.substr(0, colon), line) || !parseInteger(text.substr(colon + 1), sensor))
+        return false;
+    if (line < 0 || sensor < 0 || sensor > kMaxSensor) return false;
+    change = {line, sensor};
+    return true;
+}
+
 }  // namespace
 
 std::string aptGenUsage() {
@@ -49,11 +62,17 @@ std::string aptGenUsage() {
            "  --pattern-b NAME     built-in channel B picture\n"
            "  --sensor-a N         sensor of channel A, 1..6, 0 for none (2)\n"
            "  --sensor-b N         sensor of channel B (4)\n"
+           "  --sensor-a-after L:N channel A sends sensor N from line L on\n"
+           "  --sensor-b-after L:N channel B sends sensor N from line L on\n"
+           "  --dropout-every S    a silence every S seconds ...\n"
+           "  --dropout-length S   ... lasting S seconds (1)\n"
+           "  --click-every S      a full-scale click every S seconds\n"
            "  --truth-prefix P     also write the true line halves as P_A.png, P_B.png\n";
 }
 
 AptGenParse parseAptGenArguments(const std::vector<std::string>& args) {
     AptGenCommand c;
+    c.generator.dropoutSeconds = 1.0;
     bool rateGiven = false;
     using Setter = std::function<bool(const std::string&)>;
     const std::map<std::string, Setter> withValue = {
@@ -77,6 +96,11 @@ AptGenParse parseAptGenArguments(const std::vector<std::string>& args) {
         {"--pattern-b", [&](const std::string& v) { c.patternB = v; return makePattern(v, 1, 'B').has_value(); }},
         {"--sensor-a", [&](const std::string& v) { return parseInteger(v, c.sensorA) && c.sensorA >= 0 && c.sensorA <= kMaxSensor; }},
         {"--sensor-b", [&](const std::string& v) { return parseInteger(v, c.sensorB) && c.sensorB >= 0 && c.sensorB <= kMaxSensor; }},
+        {"--sensor-a-after", [&](const std::string& v) { return parseSensorChange(v, c.sensorChange[0]); }},
+        {"--sensor-b-after", [&](const std::string& v) { return parseSensorChange(v, c.sensorChange[1]); }},
+        {"--dropout-every", [&](const std::string& v) { return parseDouble(v, c.generator.dropoutEverySeconds); }},
+        {"--dropout-length", [&](const std::string& v) { return parseDouble(v, c.generator.dropoutSeconds); }},
+        {"--click-every", [&](const std::string& v) { return parseDouble(v, c.generator.clickEverySeconds); }},
         {"--truth-prefix", [&](const std::string& v) { c.truthPrefix = v; return !v.empty(); }},
     };
 
@@ -138,9 +162,11 @@ int runAptGen(const AptGenCommand& c, std::ostream& out, std::ostream& err) {
         }
     }
 
-    AptSignalGenerator generator(AptLineSource(std::move(pictures[0]), std::move(pictures[1]),
-                                               c.sensorA, c.sensorB),
-                                 c.generator);
+    AptLineSource source(std::move(pictures[0]), std::move(pictures[1]), c.sensorA, c.sensorB);
+    for (int ch = 0; ch < 2; ++ch)
+        if (c.sensorChange[ch].fromLine >= 0)
+            source.changeSensor(ch, c.sensorChange[ch].fromLine, c.sensorChange[ch].sensor);
+    AptSignalGenerator generator(std::move(source), c.generator);
     const RecordingResult written = writeRecording(c.outPath, generator, c.format);
     if (!written.ok) {
         err << "sorae-aptgen: " << written.error << "\n";

@@ -19,6 +19,12 @@ struct AptGenCommand {
     std::string pictureA, pictureB;                  // PNG files; empty: pattern
     std::string patternA = "card", patternB = "card";
     int sensorA = 2, sensorB = 4;
+    // --sensor-a-after / --sensor-b-after LINE:N: sensor N from line LINE on
+    struct SensorChange {
+        long fromLine = -1;   // -1: none
+        int sensor = 0;
+    };
+    SensorChange sensorChange[2];
     std::string truthPrefix;                         // empty: no true pictures
     bool help = false;
 };
