@@ -3,6 +3,7 @@
 // settings file's picture rules.
 #include <QGuiApplication>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -41,7 +42,12 @@ const char* kDecodeHelp =
     "  --max-elevation DEG   maximum elevation for the title (default 0)\n"
     "  --time YYYYMMDDHHMM   time of the maximum, station time (UT + 9 h), for the\n"
     "                        title and the file names (default: now)\n"
-    "  --iq                  the recording is 96 kHz stereo I/Q (I left, Q right)\n"
+    "  --iq                  the recording is stereo I/Q (I left, Q right) at\n"
+    "                        48 kHz or more\n"
+    "  --iq-carrier HZ       where the FM carrier of the I/Q recording lies: -24000\n"
+    "                        for a receiver's IF output, 0 for an SDR's baseband\n"
+    "                        (default: found from the first seconds)\n"
+    "  --iq-swap             the I/Q recording has Q left and I right\n"
     "  --gain DB             input gain as the input dialog sets it, -20..20\n"
     "                        (-20 is +20 dB; default 0)\n"
     "  --out DIR             write the pictures into DIR (default: DATA/pics)\n"
@@ -85,6 +91,8 @@ struct DecodeArguments {
     double maxElevationDeg = 0.0;
     std::optional<double> time;
     bool quadrature = false;
+    std::optional<double> iqCarrierHz;
+    bool iqSwap = false;
     int gainDb = 0;
     std::optional<std::string> outDir;
     std::optional<std::string> dataDir;
@@ -106,6 +114,16 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
             return 0;
         } else if (arg == "--iq") {
             a.quadrature = true;
+        } else if (arg == "--iq-swap") {
+            a.iqSwap = true;
+        } else if (arg == "--iq-carrier") {
+            const char* v = value("--iq-carrier");
+            if (!v) return 2;
+            a.iqCarrierHz = parseNumber(v);
+            if (!a.iqCarrierHz || !std::isfinite(*a.iqCarrierHz)) {
+                std::fprintf(stderr, "sorae-apt decode: --iq-carrier takes a frequency in Hz, not %s\n", v);
+                return 2;
+            }
         } else if (arg == "--direction") {
             const char* v = value("--direction");
             if (!v) return 2;
@@ -163,6 +181,10 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
         std::fprintf(stderr, "sorae-apt decode: no recording given (try --help)\n");
         return 2;
     }
+    if ((a.iqCarrierHz || a.iqSwap) && !a.quadrature) {
+        std::fprintf(stderr, "sorae-apt decode: --iq-carrier and --iq-swap go with --iq\n");
+        return 2;
+    }
     return std::nullopt;
 }
 
@@ -200,6 +222,8 @@ int runDecodeCommand(int argc, char** argv) {
     RecordingDecodeOptions options;
     options.path = args.recording;
     options.quadrature = args.quadrature;
+    options.iqCarrierHz = args.iqCarrierHz;
+    options.iqSwap = args.iqSwap;
     options.signalGainDb = args.gainDb;
     options.direction = args.direction;
     if (progressShown) {
@@ -216,13 +240,18 @@ int runDecodeCommand(int argc, char** argv) {
     }
 
     std::printf("recording: %s\n", args.recording.c_str());
+    if (decoded.iqCarrierHz) {
+        static const char* const how[] = {"given", "found", "none found: the receiver's IF"};
+        std::printf("carrier: %.0f Hz (%s)\n", *decoded.iqCarrierHz,
+                    how[int(decoded.iqCarrierSource)]);
+    }
     std::printf("blocks read: %ld (%.1f s)\n", decoded.blocks, decoded.blocks * 0.5);
     std::printf("lines stored: %d%s\n", decoded.linesStored,
                 decoded.storeFull ? " (the store is full: the rest was not decoded)" : "");
     if (decoded.firstSyncLine == kNoSyncLine) {
         std::fprintf(stderr,
                      "sorae-apt decode: no line was synchronised; is this an APT recording%s?\n",
-                     args.quadrature ? "" : " (use --iq for 96 kHz I/Q)");
+                     args.quadrature ? "" : " (use --iq for I/Q)");
         return 1;
     }
     std::printf("synchronised: lines %d to %d (%d blocks locked)\n", std::max(0, decoded.firstSyncLine),

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "capture/recording_reader.h"
+#include "recording/threaded_block_reader.h"
 
 namespace sorae {
 
@@ -27,10 +28,17 @@ void RecordingDecoder::decodeBlock(const double* envelope, int /*samples*/) {
 RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& options) {
     RecordingDecodeResult result;
     RecordingReader reader;
+    QuadratureOptions iq;
+    iq.carrierHz = options.iqCarrierHz;
+    iq.swap = options.iqSwap;
     if (!reader.open(options.path,
-                     options.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio)) {
+                     options.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio, iq)) {
         result.error = reader.errorMessage();
         return result;
+    }
+    if (options.quadrature) {
+        result.iqCarrierHz = reader.carrierHz();
+        result.iqCarrierSource = reader.carrierSource();
     }
 
     decoder_.resetForNewPass();
@@ -48,14 +56,19 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
                     reader.framesPerBlock() - 1) /
                    reader.framesPerBlock())
             : 0;
-    std::vector<std::int16_t> frames(std::size_t(reader.framesPerBlock()) * 2);
-    while (active_ && reader.nextBlock(frames.data())) {
-        handler_.handleBlock(frames.data(), reader.framesPerBlock());
+    // The file is read and resampled on a thread of its own, ahead of the chain.
+    const int framesPerBlock = reader.framesPerBlock();
+    ThreadedBlockReader blocks(reader);
+    while (active_) {
+        const std::int16_t* frames = blocks.next();
+        if (!frames) break;
+        handler_.handleBlock(frames, framesPerBlock);
         ++result.blocks;
         if (options.progress) options.progress(result.blocks, expected);
     }
-    if (reader.error() != RecordingError::None) {
-        result.error = reader.errorMessage();
+    blocks.stop();
+    if (blocks.error() != RecordingError::None) {
+        result.error = blocks.errorMessage();
         return result;
     }
 
