@@ -57,7 +57,12 @@ const char* kDecodeHelp =
     "  --time YYYYMMDDHHMM   time of the maximum, station time (UT + 9 h), for the\n"
     "                        title and the file names of a single recording\n"
     "                        (default: the recording's own time)\n"
-    "  --iq                  the recording is 96 kHz stereo I/Q (I left, Q right)\n"
+    "  --iq                  the recording is stereo I/Q (I left, Q right) at\n"
+    "                        48 kHz or more\n"
+    "  --iq-carrier HZ       where the FM carrier of the I/Q recording lies: -24000\n"
+    "                        for a receiver's IF output, 0 for an SDR's baseband\n"
+    "                        (default: found from the first seconds)\n"
+    "  --iq-swap             the I/Q recording has Q left and I right\n"
     "  --gain DB             input gain as the input dialog sets it, -20..20\n"
     "                        (-20 is +20 dB; default 0)\n"
     "  --out DIR             write the pictures into DIR (default: DATA/pics)\n"
@@ -123,6 +128,16 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
             return 0;
         } else if (arg == "--iq") {
             a.file.decode.quadrature = true;
+        } else if (arg == "--iq-swap") {
+            a.file.decode.iqSwap = true;
+        } else if (arg == "--iq-carrier") {
+            const char* v = value("--iq-carrier");
+            if (!v) return 2;
+            a.file.decode.iqCarrierHz = parseNumber(v);
+            if (!a.file.decode.iqCarrierHz || !std::isfinite(*a.file.decode.iqCarrierHz)) {
+                std::fprintf(stderr, "sorae-apt decode: --iq-carrier takes a frequency in Hz, not %s\n", v);
+                return 2;
+            }
         } else if (arg == "--recursive") {
             a.recursive = true;
         } else if (arg == "--direction") {

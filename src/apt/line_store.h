@@ -1,10 +1,17 @@
 // The decoded lines of the pass being received: two channels of 1040 words
 // by up to 2400 lines, addressed [word][line] so that the values of one word
 // position lie together. Allocated once; nothing is allocated during a pass.
+//
+// The 38 MB are taken from the system as they are, without being written:
+// the system hands out pages of zeros on first touch, so a short recording
+// costs only the pages its lines reach, and a line never written still reads
+// as 0.
 #pragma once
 
 #include <cstddef>
-#include <vector>
+#include <cstdlib>
+#include <memory>
+#include <new>
 
 namespace sorae {
 
@@ -15,16 +22,20 @@ constexpr int kNoSyncLine = -999;
 
 class LineStore {
 public:
-    LineStore()
-        : channelA_(std::size_t(kWordsPerChannel) * kMaxLines, 0.0),
-          channelB_(std::size_t(kWordsPerChannel) * kMaxLines, 0.0) {}
+    static constexpr std::size_t kValuesPerChannel = std::size_t(kWordsPerChannel) * kMaxLines;
+
+    // calloc, not new + fill: a block this large comes straight from the
+    // system as zero pages, and calloc knows not to clear them again.
+    LineStore() : values_(static_cast<double*>(std::calloc(2 * kValuesPerChannel, sizeof(double)))) {
+        if (!values_) throw std::bad_alloc();
+    }
 
     // channel 0 is A, 1 is B
     double& at(int channel, int word, int line) {
-        return (channel == 0 ? channelA_ : channelB_)[std::size_t(word) * kMaxLines + line];
+        return values_.get()[index(channel, word, line)];
     }
     double at(int channel, int word, int line) const {
-        return (channel == 0 ? channelA_ : channelB_)[std::size_t(word) * kMaxLines + line];
+        return values_.get()[index(channel, word, line)];
     }
 
     int lineCount = 0;                  // LineCount: the next line goes to this column
@@ -32,8 +43,13 @@ public:
     int lastSyncLine = 0;               // LastSyncLine
 
 private:
-    std::vector<double> channelA_;
-    std::vector<double> channelB_;
+    struct Free {
+        void operator()(double* p) const { std::free(p); }
+    };
+    static std::size_t index(int channel, int word, int line) {
+        return (channel == 0 ? 0 : kValuesPerChannel) + std::size_t(word) * kMaxLines + line;
+    }
+    std::unique_ptr<double[], Free> values_;
 };
 
 }  // namespace sorae

@@ -5,8 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "capture/carrier_search.h"
+#include "capture/frequency_shift.h"
 
 namespace sorae {
 
@@ -16,6 +20,12 @@ constexpr int kReadChunkFrames = 4096;    // frames asked of libsndfile at a tim
 constexpr int kSpareOutputFrames = 8192;  // room beyond one block in the queue
 
 std::string quoted(const std::string& path) { return "「" + path + "」"; }
+
+std::string hertz(double hz) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f Hz", hz);
+    return text;
+}
 
 }  // namespace
 
@@ -39,6 +49,14 @@ struct RecordingReader::Impl {
     soxr_t resampler = nullptr;  // null when the rate already fits
     bool directShorts = false;   // integer samples of 16 bits or less, no resampling
     std::vector<int16_t> monoShorts;
+
+    // I/Q only: swap, then the shift at the recording's rate on what is
+    // read, then the one at 96 kHz on what is delivered.
+    bool swap = false;
+    double carrierHz = RecordingReader::kQuadratureCarrierHz;
+    CarrierSource carrierSource = CarrierSource::Given;
+    FrequencyShift sourceShift;
+    FrequencyShift outputShift;
 
     // Samples read from the file and not yet taken by the resampler.
     std::vector<float> input;
@@ -83,6 +101,45 @@ struct RecordingReader::Impl {
         inputFrames = n > 0 ? size_t(n) : 0;
         inputPos = 0;
         if (n < kReadChunkFrames) afterShortRead(n);
+        prepareQuadrature(input.data(), inputFrames);
+    }
+
+    void prepareQuadrature(float* iq, size_t frames) {
+        if (kind != RecordingKind::Quadrature) return;
+        if (swap) swapChannels(iq, frames);
+        sourceShift.apply(iq, frames);
+    }
+
+    static void swapChannels(float* iq, size_t frames) {
+        for (size_t f = 0; f < frames; ++f) std::swap(iq[2 * f], iq[2 * f + 1]);
+    }
+
+    // Reads the first seconds for the carrier and goes back to the start.
+    // Nothing found is not an error here: the caller falls back to the IF.
+    bool searchCarrier(std::optional<double>& found) {
+        CarrierSearch search;
+        std::vector<float> chunk(size_t(kReadChunkFrames) * 2);
+        const sf_count_t wanted = sf_count_t(RecordingReader::kCarrierSearchSeconds * info.samplerate);
+        sf_count_t done = 0;
+        while (done < wanted) {
+            const sf_count_t n = sf_readf_float(file, chunk.data(), kReadChunkFrames);
+            if (n <= 0) break;
+            if (swap) swapChannels(chunk.data(), size_t(n));
+            search.add(chunk.data(), size_t(n));
+            done += n;
+        }
+        if (sf_error(file) != SF_ERR_NO_ERROR) {
+            return fail(RecordingError::ReadFailed,
+                        "録音ファイル" + quoted(path) + "の読み込み中にエラーが発生しました: " +
+                            sf_strerror(file));
+        }
+        if (sf_seek(file, 0, SEEK_SET) != 0) {
+            return fail(RecordingError::Unsupported,
+                        "録音ファイル" + quoted(path) +
+                            "は先頭に戻れないため、IQ信号の搬送波を探せません: 搬送波の周波数を指定してください");
+        }
+        found = search.carrierHz(info.samplerate);
+        return true;
     }
 
     // After a read that gave fewer frames than asked for: a libsndfile error
@@ -147,9 +204,51 @@ struct RecordingReader::Impl {
         if (real == 0) return false;
         if (channels() == 1) {
             for (size_t i = 0; i < real; ++i) frames[2 * i] = frames[2 * i + 1] = monoShorts[i];
+        } else if (swap) {
+            for (size_t i = 0; i < real; ++i) std::swap(frames[2 * i], frames[2 * i + 1]);
         }
         std::fill(frames + 2 * real, frames + 2 * block, int16_t(0));
         ++blocks;
+        return true;
+    }
+
+    // Takes the carrier (given, found, or the IF), checks that its FM band
+    // fits in the recording's band, and sets up the two shifts.
+    bool setUpQuadrature(const QuadratureOptions& iq) {
+        swap = iq.swap;
+        const double rate = info.samplerate;
+        if (iq.carrierHz) {
+            carrierHz = *iq.carrierHz;
+            carrierSource = CarrierSource::Given;
+        } else {
+            std::optional<double> found;
+            if (!searchCarrier(found)) return false;
+            if (found) {
+                carrierHz = std::round(*found / 10.0) * 10.0 + 0.0;  // no -0
+                if (std::abs(carrierHz - kQuadratureCarrierHz) <= kIfSnapHz)
+                    carrierHz = kQuadratureCarrierHz;
+                carrierSource = CarrierSource::Found;
+            } else {
+                carrierHz = kQuadratureCarrierHz;
+                carrierSource = CarrierSource::Assumed;
+            }
+        }
+        if (!(std::abs(carrierHz) + kFmHalfBandHz <= rate / 2.0)) {
+            const std::string why =
+                carrierSource == CarrierSource::Assumed
+                    ? "搬送波が見つからず、"
+                    : std::string();
+            return fail(RecordingError::Unsupported,
+                        "録音ファイル" + quoted(path) + "は" + why + "搬送波 " + hertz(carrierHz) +
+                            " のFM帯域（±20 kHz）が録音の帯域（±" + hertz(rate / 2.0) +
+                            "）に入りません: 搬送波の周波数を確かめてください");
+        }
+        if (info.samplerate == kQuadratureRate) {
+            sourceShift = FrequencyShift(kQuadratureCarrierHz - carrierHz, rate);
+        } else {
+            sourceShift = FrequencyShift(-carrierHz, rate);
+            outputShift = FrequencyShift(kQuadratureCarrierHz, kQuadratureRate);
+        }
         return true;
     }
 
@@ -165,7 +264,8 @@ RecordingReader::RecordingReader() : impl_(std::make_unique<Impl>()) {}
 
 RecordingReader::~RecordingReader() { impl_->release(); }
 
-bool RecordingReader::open(const std::string& path, RecordingKind kind) {
+bool RecordingReader::open(const std::string& path, RecordingKind kind,
+                           const QuadratureOptions& iq) {
     close();
     Impl& d = *impl_;
     d.path = path;
@@ -189,15 +289,17 @@ bool RecordingReader::open(const std::string& path, RecordingKind kind) {
                       "録音ファイル" + quoted(path) + "のサンプリング周波数には対応していません（" +
                           shape + "）");
     }
-    if (kind == RecordingKind::Quadrature && (rate != kQuadratureRate || channels != 2)) {
+    if (kind == RecordingKind::Quadrature && (rate < kMinQuadratureRate || channels != 2)) {
         return d.fail(RecordingError::Unsupported,
                       "録音ファイル" + quoted(path) + "はIQ信号として読めません（" + shape +
-                          "）: 96000 Hzのステレオが必要です");
+                          "）: 48000 Hz以上のステレオが必要です（FMの帯域±20 kHzが入りません）");
     }
     if (d.info.frames == 0) {
         return d.fail(RecordingError::Empty,
                       "録音ファイル" + quoted(path) + "には音声データがありません");
     }
+
+    if (kind == RecordingKind::Quadrature && !d.setUpQuadrature(iq)) return false;
 
     const int targetRate = kind == RecordingKind::Audio ? kAudioRate : kQuadratureRate;
     if (rate != targetRate) {
@@ -215,7 +317,8 @@ bool RecordingReader::open(const std::string& path, RecordingKind kind) {
     }
 
     const int subtype = d.info.format & SF_FORMAT_SUBMASK;
-    d.directShorts = !d.resampler && (subtype == SF_FORMAT_PCM_16 || subtype == SF_FORMAT_PCM_S8 ||
+    d.directShorts = !d.resampler && d.sourceShift.isIdentity() && d.outputShift.isIdentity() &&
+                     (subtype == SF_FORMAT_PCM_16 || subtype == SF_FORMAT_PCM_S8 ||
                                       subtype == SF_FORMAT_PCM_U8);
     if (d.directShorts) {
         if (channels == 1) d.monoShorts.assign(size_t(d.framesPerBlock()), 0);
@@ -234,6 +337,11 @@ void RecordingReader::close() {
     d.inputFrames = d.inputPos = 0;
     d.inputEnded = d.drained = false;
     d.directShorts = false;
+    d.swap = false;
+    d.carrierHz = kQuadratureCarrierHz;
+    d.carrierSource = CarrierSource::Given;
+    d.sourceShift = FrequencyShift();
+    d.outputShift = FrequencyShift();
     d.queueFrames = 0;
     d.lastBlockFrames = 0;
     d.blocks = 0;
@@ -262,6 +370,7 @@ bool RecordingReader::nextBlock(int16_t* frames) {
             frames[2 * i + 1] = v;
         }
     } else {
+        if (d.kind == RecordingKind::Quadrature) d.outputShift.apply(d.queue.data(), real);
         for (size_t i = 0; i < 2 * real; ++i) frames[i] = floatSampleToInt16(q[i]);
     }
     std::fill(frames + 2 * real, frames + 2 * block, int16_t(0));
@@ -284,6 +393,8 @@ RecordingKind RecordingReader::kind() const { return impl_->kind; }
 int RecordingReader::sourceRate() const { return impl_->info.samplerate; }
 int RecordingReader::sourceChannels() const { return impl_->info.channels; }
 long long RecordingReader::sourceFrames() const { return impl_->info.frames; }
+double RecordingReader::carrierHz() const { return impl_->carrierHz; }
+CarrierSource RecordingReader::carrierSource() const { return impl_->carrierSource; }
 RecordingError RecordingReader::error() const { return impl_->error; }
 const std::string& RecordingReader::errorMessage() const { return impl_->message; }
 

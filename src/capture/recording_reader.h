@@ -6,8 +6,16 @@
 //    high quality; passed through untouched when already at 48 kHz) and
 //    delivered as 24000 interleaved stereo int16 frames; a mono recording is
 //    copied to both channels;
-//  - I/Q: a 96 kHz stereo recording (I left, Q right), never resampled,
-//    delivered as 48000 interleaved stereo int16 frames.
+//  - I/Q: a stereo recording (I left, Q right; swapped on request) at 48 kHz
+//    or more, delivered as 48000 interleaved stereo int16 frames at 96 kHz
+//    with the FM carrier at -24 kHz, where the receiver's IF output has it
+//    and the demodulator expects it. The carrier may sit anywhere the FM
+//    band (+-20 kHz) fits in the recording's band: it is moved at the
+//    recording's own rate to 0 Hz, resampled to 96 kHz (libsoxr) and turned
+//    exactly by a quarter of a turn per frame to -24 kHz. A 96 kHz recording
+//    is moved in one step, and one with the carrier at -24 kHz is passed
+//    through as it is, so it reaches the demodulator bit for bit. Where the
+//    carrier lies is given, or found from the first seconds (CarrierSearch).
 //
 // Floating-point samples are scaled by 32768 to int16, rounded to nearest
 // and clipped. The file is read in small chunks, so an hour-long recording
@@ -17,19 +25,33 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace sorae {
 
 enum class RecordingKind {
     Audio,       // demodulated receiver audio, any rate
-    Quadrature,  // 96 kHz stereo I/Q
+    Quadrature,  // stereo I/Q, 48 kHz or more
+};
+
+// Where the carrier of an I/Q recording was taken from.
+enum class CarrierSource {
+    Given,    // QuadratureOptions::carrierHz
+    Found,    // the first seconds of the recording
+    Assumed,  // none stood out: the receiver's IF, -24 kHz
+};
+
+struct QuadratureOptions {
+    std::optional<double> carrierHz;  // unset: found from the first seconds
+    bool swap = false;                // Q left, I right
 };
 
 enum class RecordingError {
     None,
     CannotOpen,       // missing, unreadable, not a sound file, malformed header
-    Unsupported,      // channels, sample rate, or an I/Q file not at 96 kHz stereo
+    Unsupported,      // channels, sample rate, an I/Q file below 48 kHz, a carrier
+                      // outside the band or none found
     Empty,            // a valid file without a single frame
     ReadFailed,       // the file broke off with an error while being read
     ResamplerFailed,  // libsoxr refused the conversion
@@ -43,6 +65,16 @@ public:
     static constexpr int kQuadratureFramesPerBlock = 48000;
     static constexpr int kMinSourceRate = 1000;
     static constexpr int kMaxSourceRate = 1536000;
+    static constexpr int kMinQuadratureRate = 48000;
+    // Where the demodulator expects the carrier of the 96 kHz stream.
+    static constexpr double kQuadratureCarrierHz = -24000.0;
+    // Half the Carson bandwidth of a NOAA downlink (17 kHz deviation of a
+    // 2.4 kHz subcarrier carrying words up to 2080 Hz): what must fit.
+    static constexpr double kFmHalfBandHz = 20000.0;
+    // A found carrier this close to -24 kHz is taken as the receiver's IF
+    // output itself; the demodulator's DC removal takes the small offset.
+    static constexpr double kIfSnapHz = 500.0;
+    static constexpr double kCarrierSearchSeconds = 3.0;
 
     RecordingReader();
     ~RecordingReader();
@@ -52,7 +84,8 @@ public:
     // Opens `path` as the given kind; closes whatever was open before. On
     // failure returns false, and error()/errorMessage() tell why (the message
     // names the file).
-    bool open(const std::string& path, RecordingKind kind);
+    // For I/Q, `iq` says where the carrier is and whether I and Q are swapped.
+    bool open(const std::string& path, RecordingKind kind, const QuadratureOptions& iq = {});
     void close();
     bool isOpen() const;
 
@@ -74,6 +107,10 @@ public:
     int sourceRate() const;
     int sourceChannels() const;
     long long sourceFrames() const;
+
+    // I/Q: where the carrier of the recording was taken to be, and why.
+    double carrierHz() const;
+    CarrierSource carrierSource() const;
 
     RecordingError error() const;
     const std::string& errorMessage() const;

@@ -78,6 +78,10 @@ std::string FormatFileDetails(const PassFileReport& r) {
     const RecordingDecodeResult& d = r.recording;
     if (!d.ok) return {};
     std::string text = "recording: " + r.path + "\n";
+    if (d.iqCarrierHz) {
+        static const char* const how[] = {"given", "found", "none found: the receiver's IF"};
+        text += format("carrier: %.0f Hz (%s)\n", *d.iqCarrierHz, how[int(d.iqCarrierSource)]);
+    }
     text += format("blocks read: %ld (%.1f s)\n", d.blocks, d.blocks * 0.5);
     text += format("lines stored: %d%s\n", d.linesStored,
                    d.storeFull ? " (the store is full: the rest was not decoded)" : "");

@@ -24,7 +24,7 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
     }
     if (r.firstSyncLine == kNoSyncLine) {
         report.error = std::string("no line was synchronised; is this an APT recording") +
-                       (decode.quadrature ? "" : " (use --iq for 96 kHz I/Q)") + "?";
+                       (decode.quadrature ? "" : " (use --iq for I/Q)") + "?";
         return report;
     }
 

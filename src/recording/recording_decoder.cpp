@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "capture/recording_reader.h"
+#include "recording/threaded_block_reader.h"
 
 namespace sorae {
 
@@ -27,10 +28,17 @@ void RecordingDecoder::decodeBlock(const double* envelope, int /*samples*/) {
 RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& options) {
     RecordingDecodeResult result;
     RecordingReader reader;
+    QuadratureOptions iq;
+    iq.carrierHz = options.iqCarrierHz;
+    iq.swap = options.iqSwap;
     if (!reader.open(options.path,
-                     options.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio)) {
+                     options.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio, iq)) {
         result.error = reader.errorMessage();
         return result;
+    }
+    if (options.quadrature) {
+        result.iqCarrierHz = reader.carrierHz();
+        result.iqCarrierSource = reader.carrierSource();
     }
 
     decoder_.resetForNewPass();
@@ -48,22 +56,27 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
                     reader.framesPerBlock() - 1) /
                    reader.framesPerBlock())
             : 0;
-    std::vector<std::int16_t> frames(std::size_t(reader.framesPerBlock()) * 2);
-    while (active_ && reader.nextBlock(frames.data())) {
-        handler_.handleBlock(frames.data(), reader.framesPerBlock());
+    // The file is read and resampled on a thread of its own, ahead of the chain.
+    const int framesPerBlock = reader.framesPerBlock();
+    ThreadedBlockReader blocks(reader);
+    while (active_) {
+        const std::int16_t* frames = blocks.next();
+        if (!frames) break;
+        handler_.handleBlock(frames, framesPerBlock);
         ++result.blocks;
         if (options.progress) options.progress(result.blocks, expected);
     }
+    blocks.stop();
     result.lengthSeconds =
         reader.sourceRate() > 0 ? double(reader.sourceFrames()) / reader.sourceRate() : 0.0;
-    if (reader.error() != RecordingError::None) {
+    if (blocks.error() != RecordingError::None) {
         // A recording broken off by a crash or a full disk: what was read
         // before the damage is still a pass; the error becomes a warning.
         if (result.blocks == 0) {
-            result.error = reader.errorMessage();
+            result.error = blocks.errorMessage();
             return result;
         }
-        result.warning = reader.errorMessage();
+        result.warning = blocks.errorMessage();
     }
 
     const Telemetry& t = decoder_.telemetry();

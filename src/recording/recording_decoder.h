@@ -11,6 +11,7 @@
 #include "apt/line_store.h"
 #include "capture/block_handler.h"
 #include "capture/demodulator.h"
+#include "capture/recording_reader.h"
 
 namespace sorae {
 
@@ -42,6 +43,7 @@ struct RecordingDecodeResult {
     double calibrationOffset = 0.0;
     double appliedLevelDb = 0.0;           // the gain the automatic level settled on
     std::optional<double> iqCarrierHz;     // where the carrier was taken to be
+    CarrierSource iqCarrierSource = CarrierSource::Given;
     std::string warning;                   // e.g. a read error after some good blocks
 };
 

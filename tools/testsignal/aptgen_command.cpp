@@ -47,7 +47,8 @@ bool parseSensorChange(const std::string& text, AptGenCommand::SensorChange& cha
 std::string aptGenUsage() {
     return "usage: sorae-aptgen --out FILE.wav|flac|ogg [options]\n"
            "  --rate HZ            sample rate (audio 48000, I/Q 96000)\n"
-           "  --iq                 96 kHz stereo I/Q: FM carrier at -24 kHz in I + jQ\n"
+           "  --iq                 stereo I/Q (96000 Hz unless --rate): FM carrier in I + jQ\n"
+           "  --iq-carrier HZ      where the I/Q carrier lies (-24000; 0 for an SDR's baseband)\n"
            "  --deviation HZ       I/Q frequency deviation of white (17000)\n"
            "  --float              32-bit float samples (WAV, OGG)\n"
            "  --snr DB             add white noise (none by default)\n"
@@ -78,6 +79,7 @@ AptGenParse parseAptGenArguments(const std::vector<std::string>& args) {
     const std::map<std::string, Setter> withValue = {
         {"--out", [&](const std::string& v) { c.outPath = v; return !v.empty(); }},
         {"--rate", [&](const std::string& v) { rateGiven = true; return parseInteger(v, c.generator.sampleRate); }},
+        {"--iq-carrier", [&](const std::string& v) { return parseDouble(v, c.generator.carrierHz); }},
         {"--deviation", [&](const std::string& v) { return parseDouble(v, c.generator.deviationHz); }},
         {"--snr", [&](const std::string& v) {
              double d;
