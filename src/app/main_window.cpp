@@ -16,6 +16,7 @@
 #include "app/reception_hooks.h"
 #include "app/status_panels.h"
 #include "capture/qt/monitor_output.h"
+#include "capture/qt/recording_devices.h"
 #include "capture/qt/sound_capture.h"
 #include "settings/settings_file.h"
 #include "settings/window_fit.h"
@@ -79,10 +80,15 @@ MainWindow::MainWindow(const MainWindowOptions& options, QWidget* parent)
         return dialog != nullptr && dialog->isVisible();
     };
     // The sound server went away or the device was unplugged: say so rather
-    // than fall silent. The input dialog can open it again.
+    // than fall silent; the capture opens it again by itself and that is
+    // told too. Without blocks nothing is being scanned.
     connect(capture_, &SoundCapture::deviceLost, this, [this] {
-        status_->setPanelText(0, QStringLiteral("録音デバイスが停止しました"));
+        status_->setPanelText(0, captureStoppedMessage());
+        status_->setPanelText(BlockHandler::kScanPanel, QString());
+        status_->setPanelText(BlockHandler::kSyncPanel, QString());
     });
+    connect(capture_, &SoundCapture::deviceRestored, this,
+            [this] { status_->setPanelText(0, captureRestoredMessage()); });
     capture_->setBlockCallback([this](const std::int16_t* frames, int count) {
         if (!liveBlocksHeld_) blockHandler_->handleBlock(frames, count);
     });
@@ -226,6 +232,16 @@ void MainWindow::monitorClicked() {
 }
 
 void MainWindow::reconfigureSoundDevices(int row, int chosenType) {
+    if (row < 0) {
+        reconfigureSoundDevices(std::nullopt, chosenType);
+        return;
+    }
+    settings_.input = row;
+    settings_.inputName = row == 0 ? std::string() : recordingDeviceForRow(row).id().toStdString();
+    reconfigureSoundDevices(std::nullopt, chosenType);
+}
+
+void MainWindow::reconfigureSoundDevices(const std::optional<QByteArray>& deviceId, int chosenType) {
     auto* notice = findChild<QDialog*>(QStringLiteral("TForm10"), Qt::FindDirectChildrenOnly);
     if (notice != nullptr) {
         if (auto* dialog = findChild<QDialog*>(QStringLiteral("TForm9"), Qt::FindDirectChildrenOnly)) {
@@ -241,7 +257,10 @@ void MainWindow::reconfigureSoundDevices(int row, int chosenType) {
     speedButton(7)->setChecked(false);
     closePlayback();
     closeCapture();
-    if (row >= 0) settings_.input = row;
+    if (deviceId) {
+        settings_.inputName = deviceId->toStdString();
+        settings_.input = std::max(recordingRowOf(*deviceId), 0);
+    }
     reconfiguring_ = true;
     // The devices get half a second to settle; the window keeps running.
     QTimer::singleShot(500, this, [this, notice] {
@@ -260,7 +279,21 @@ bool MainWindow::openPlayback() { return monitor_->open(); }
 
 bool MainWindow::openCapture() {
     demodulator_.clearQuadratureLowPass();
-    return capture_->open(settings_.input, blockHandler_->signalType());
+    // The saved device by its name; when it is gone, the default source
+    // records, and the name stays for when the device is back.
+    const StoredRecordingDevice stored = storedRecordingDevice(settings_.input, settings_.inputName);
+    if (!stored.missing.isEmpty()) options_.reportFailure(savedDeviceMissingMessage(stored.missing));
+    const bool opened = capture_->open(stored.id, blockHandler_->signalType());
+    if (opened) {
+        settings_.input = std::max(recordingRowOf(stored.id), 0);
+        if (stored.missing.isEmpty()) settings_.inputName = stored.id.toStdString();
+    }
+    return opened;
+}
+
+void MainWindow::setAutoLevel(bool on) {
+    settings_.autoLevel = on;
+    emit autoLevelChanged(on);
 }
 
 bool MainWindow::closeCapture() { return capture_->close(); }

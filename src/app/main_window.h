@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/main_window_state.h"
@@ -74,10 +75,16 @@ public:
     bool closeCapture();
     void closePlayback();
 
-    // After the input dialog closed with another device (row, -1 = keep) or
-    // signal type (0..2): the monitor is released, both devices closed and,
-    // half a second later, opened again with the warm-up restarted.
+    // After the input dialog closed with another device (its id, empty for
+    // the default source; nothing = keep) or signal type (0..2): the monitor
+    // is released, both devices closed and, half a second later, opened
+    // again with the warm-up restarted.
+    void reconfigureSoundDevices(const std::optional<QByteArray>& deviceId, int chosenType);
+    // The same with the device of a row of today's list (-1 = keep).
     void reconfigureSoundDevices(int row, int chosenType);
+
+    // Wave/AutoLevel: stores the choice and tells autoLevelChanged.
+    void setAutoLevel(bool on);
     bool reconfigurationPending() const { return reconfiguring_; }
 
     // Switches the receiver of the configured model off; installed by the
@@ -101,6 +108,8 @@ public:
 signals:
     // A local file was dropped onto the window (a recording to replay).
     void fileDropped(const QString& path);
+    // The automatic level of live reception was switched (Wave/AutoLevel).
+    void autoLevelChanged(bool on);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

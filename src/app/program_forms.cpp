@@ -14,6 +14,7 @@
 #include "app/status_panels.h"
 #include "capture/leftover_files.h"
 #include "capture/qt/input_device_dialog.h"
+#include "capture/qt/sound_capture.h"
 #include "settings/ini_file.h"
 
 namespace sorae {
@@ -22,7 +23,7 @@ namespace {
 
 void createInputDeviceDialog(MainWindow& w) {
     InputDeviceDialog::Host host;
-    host.inputDeviceIndex = [&w] { return w.settings().input; };
+    host.deviceInUse = [&w] { return w.soundCapture().requestedId(); };
     host.signalType = [&w] { return w.blockHandler().signalType(); };
     host.signalGain = [&w] { return w.settings().signalGain; };
     host.receiverIsIcPcr = [&w] { return w.settings().type == 1; };
@@ -30,7 +31,11 @@ void createInputDeviceDialog(MainWindow& w) {
         w.settings().signalGain = position;
         w.applySignalGain();
     };
-    host.reconfigure = [&w](int row, int chosenType) { w.reconfigureSoundDevices(row, chosenType); };
+    host.autoLevel = [&w] { return w.settings().autoLevel; };
+    host.setAutoLevel = [&w](bool on) { w.setAutoLevel(on); };
+    host.reconfigure = [&w](const std::optional<QByteArray>& deviceId, int chosenType) {
+        w.reconfigureSoundDevices(deviceId, chosenType);
+    };
     host.showIcPcrVolume = [&w] {
         if (auto* volume = w.findChild<QDialog*>(QStringLiteral("TForm7"), Qt::FindDirectChildrenOnly)) {
             volume->open();

@@ -13,6 +13,7 @@
 #include "app/reception_audio_recorder.h"
 #include "app/reception_hooks.h"
 #include "app/status_panels.h"
+#include "capture/block_handler.h"
 #include "imaging/picture_naming.h"
 #include "imaging/qt/image_display.h"
 #include "imaging/qt/image_settings_dialog.h"
@@ -115,6 +116,12 @@ ManualReceptionDialog* ReceptionController::createManualReceptionDialog() {
 void ReceptionController::setReceptionActive(bool active) {
     window_.reception().receptionActive = active;
     display_->setReceptionActive(active);
+    // The block handler empties them with the next block, but none may come
+    // (the recording device stopped): the pass is over now.
+    if (!active) {
+        setPanel(BlockHandler::kScanPanel, QString());
+        setPanel(BlockHandler::kSyncPanel, QString());
+    }
 }
 
 bool ReceptionController::syncConfirmed() const { return store_->firstSyncLine != kNoSyncLine; }

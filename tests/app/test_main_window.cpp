@@ -326,3 +326,22 @@ TEST_F(MainWindowTest, ReconfigurationReopensTheDevicesAndRestartsTheWarmUp) {
     EXPECT_NE(readIni().find("DemodType=1\n"), std::string::npos);
     EXPECT_NE(readIni().find("Input=2\n"), std::string::npos);
 }
+
+// A saved device that is not there at start: the user is told and the
+// default source records; the name is kept for when the device is back.
+TEST_F(MainWindowTest, AMissingSavedDeviceFallsBackToTheDefaultSource) {
+    if (std::getenv("SORAE_PULSE_AVAILABLE") == nullptr) GTEST_SKIP() << "no PulseAudio test server";
+    writeIni("[Wave]\nInput=2\nInputName=unplugged_mic\n");
+    MainWindowOptions o = options();
+    o.openSoundDevices = true;
+    {
+        MainWindow w(o);
+        ASSERT_EQ(failures_.size(), 1) << failures_.join(QString()).toStdString();
+        EXPECT_EQ(failures_[0], QStringLiteral("設定された録音デバイス「unplugged_mic」が見つかりません\n"
+                                               "標準の入力デバイスで録音します"));
+        EXPECT_TRUE(w.soundCapture().isOpen());
+        EXPECT_TRUE(w.soundCapture().requestedId().isEmpty());
+        EXPECT_EQ(w.settings().input, 0);
+    }
+    EXPECT_NE(readIni().find("InputName=unplugged_mic\n"), std::string::npos);
+}

@@ -401,7 +401,11 @@ TEST_F(ReceptionWindowTest, LostRecordingDeviceKeepsTheLinesAndThePicturesCanBeB
     EXPECT_EQ(panel(0), "録音デバイスが停止しました");
     EXPECT_TRUE(window_->reception().receptionActive);
     EXPECT_EQ(reception_->lineStore().lineCount, lines);
+    emit window_->soundCapture().deviceRestored();
+    EXPECT_EQ(panel(0), "録音デバイスが復帰しました");
     button(2)->click();
+    EXPECT_EQ(panel(2), "") << "no block follows to empty SCAN";
+    EXPECT_EQ(panel(3), "");
     EXPECT_EQ(filesIn(pics()),
               (std::set<std::string>{kStamp + "MNA.jpg", kStamp + "MNB.jpg", kStamp + "MN.flac"}));
 }

@@ -2,7 +2,7 @@
 // script): tones played into the null sinks arrive as exact half-second
 // blocks at the right level, the warm-up skips the first block, and the
 // monitor is heard on the sink's monitor. Without a server, opening fails
-// with the program's message.
+// with the program's message; a server that changes is followed.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "common/qt_application.h"
+#include "common/private_sound_server.h"
 #include "common/sound_server.h"
 #include "common/without_sound_server.h"
 #include "capture/block_handler.h"
@@ -224,50 +225,60 @@ TEST(AudioDevice, WithoutAServerOpeningFailsWithTheMessage) {
     monitor.close();
 }
 
-// A private sound server that dies while capturing: the capture closes
-// itself and says so, and opening again fails cleanly instead of crashing.
-TEST(AudioDevice, CaptureSurvivesTheServerGoingAway) {
+// The cases that change the sound server run on a server of their own.
+TEST(AudioDevice, ServerChangesAreFollowed) {
     if (!testsupport::soundServerAvailable()) GTEST_SKIP() << "no PulseAudio test server";
-    const QString script = QStringLiteral(SORAE_SHARED_DATA_DIR "/../scripts/test-services.sh");
-    if (std::getenv("SORAE_PRIVATE_SERVER_CHILD") == nullptr) {
-        QTemporaryDir dir;
-        ASSERT_EQ(QProcess::execute(QStringLiteral("bash"), {script, QStringLiteral("start"), dir.path()}), 0);
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("SORAE_PRIVATE_SERVER_CHILD"), dir.path());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path() + QStringLiteral("/runtime"));
-        env.remove(QStringLiteral("PULSE_SERVER"));
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        testsupport::ensureApplication();  // the program runs one of its own tests again
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=AudioDevice.CaptureSurvivesTheServerGoingAway")});
-        const bool finished = child.waitForFinished(60000);
-        QProcess::execute(QStringLiteral("bash"), {script, QStringLiteral("stop"), dir.path()});
-        ASSERT_TRUE(finished);
-        const QString out = QString::fromLocal8Bit(child.readAll());
-        EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
-        EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
-        return;
-    }
+    // A process that saw its server die stays without one: that case runs alone.
+    testsupport::runWithPrivateSoundServer("PrivateServer.*:-PrivateServer.ALostServer*");
+    testsupport::runWithPrivateSoundServer("PrivateServer.ALostServer*");
+}
+
+// Row 0 records from the source the server calls its default, whichever
+// place Qt lists it in.
+TEST(PrivateServer, RowZeroOpensTheServersDefaultSource) {
+    if (!testsupport::inPrivateSoundServerChild()) GTEST_SKIP() << "runs under AudioDevice.ServerChangesAreFollowed";
     testsupport::ensureApplication();
-    const QString serverDir = QString::fromLocal8Bit(std::getenv("SORAE_PRIVATE_SERVER_CHILD"));
+    for (const auto& [source, type] : {std::pair{"iq_in", 1}, std::pair{"test_mic", 0}, std::pair{"iq_in", 0}}) {
+        ASSERT_TRUE(testsupport::pactl({QStringLiteral("set-default-source"), QLatin1String(source)}));
+        EXPECT_EQ(recordingDeviceList().first().id(), QByteArray(source));
+        SoundCapture capture;
+        capture.setFailureReporter([](const QString& m) { ADD_FAILURE() << m.toStdString(); });
+        ASSERT_TRUE(capture.open(0, type));
+        EXPECT_EQ(capture.device().id(), QByteArray(source)) << type;
+        EXPECT_TRUE(capture.requestedId().isEmpty());
+    }
+}
+
+// The server dies while capturing: the capture notices even though the
+// source does not stop by itself, says so once, waits quietly to open the
+// same device again, and closing ends the waiting. (Qt 6.4 does not connect
+// to a restarted server within the same process, so the return itself is
+// not checked here.)
+TEST(PrivateServer, ALostServerIsNoticedAndWaitedFor) {
+    if (!testsupport::inPrivateSoundServerChild()) GTEST_SKIP() << "runs under AudioDevice.ServerChangesAreFollowed";
+    testsupport::ensureApplication();
     QStringList failures;
     SoundCapture capture;
     capture.setFailureReporter([&](const QString& m) { failures << m; });
     int blocks = 0;
     capture.setBlockCallback([&](const std::int16_t*, int) { ++blocks; });
-    bool lost = false;
-    QObject::connect(&capture, &SoundCapture::deviceLost, [&] { lost = true; });
-    ASSERT_TRUE(capture.open(0, 0)) << failures.join(QString()).toStdString();
-    (void)QTest::qWaitFor([&] { return blocks >= 1; }, 10000);
-    EXPECT_GE(blocks, 1);
-    ASSERT_EQ(QProcess::execute(QStringLiteral("bash"), {script, QStringLiteral("stop"), serverDir}), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return lost; }, 20000));
+    int lost = 0;
+    QObject::connect(&capture, &SoundCapture::deviceLost, [&] { ++lost; });
+    ASSERT_TRUE(capture.open(QByteArrayLiteral("iq_in"), 1)) << failures.join(QString()).toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return blocks >= 1; }, 10000));
+
+    ASSERT_TRUE(testsupport::stopPrivateSoundServer());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lost == 1; }, 20000));
     EXPECT_FALSE(capture.isOpen());
-    EXPECT_TRUE(capture.close());
-    EXPECT_FALSE(capture.open(0, 0));
-    EXPECT_EQ(failures.size(), 1);
+    EXPECT_TRUE(capture.isReconnecting());
+    EXPECT_EQ(capture.requestedId(), QByteArrayLiteral("iq_in")) << "the same device is asked for again";
+    (void)QTest::qWaitFor([] { return false; }, 3500);  // attempts after 1 and 2 s
+    EXPECT_TRUE(capture.isReconnecting());
+    EXPECT_TRUE(failures.isEmpty()) << "attempts are quiet: " << failures.join(QString()).toStdString();
+    EXPECT_EQ(lost, 1);
+    capture.close();
+    EXPECT_FALSE(capture.isReconnecting());
+    ASSERT_TRUE(testsupport::startPrivateSoundServer());
 }
 
 // A busy program loses no audio: after the GUI thread was held up for

@@ -3,41 +3,49 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSlider>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "common/qt_application.h"
 #include "common/sound_server.h"
 #include "capture/block_handler.h"
 #include "capture/qt/input_device_dialog.h"
+#include "capture/qt/recording_devices.h"
+#include "common/private_sound_server.h"
 
 using namespace sorae;
 
 namespace {
 
 struct FakeProgram {
-    int input = 0;
+    QByteArray inUse;  // the default source
     int type = 0;
     int gain = 0;
+    bool autoLevel = false;
     bool icPcr = false;
-    std::vector<std::pair<int, int>> reconfigurations;
+    std::vector<std::pair<std::optional<QByteArray>, int>> reconfigurations;
     int volumeShown = 0;
 
     InputDeviceDialog::Host host() {
         InputDeviceDialog::Host h;
-        h.inputDeviceIndex = [this] { return input; };
+        h.deviceInUse = [this] { return inUse; };
         h.signalType = [this] { return type; };
         h.signalGain = [this] { return gain; };
         h.receiverIsIcPcr = [this] { return icPcr; };
         h.setSignalGain = [this](int g) { gain = g; };
-        h.reconfigure = [this](int row, int chosen) {
-            reconfigurations.emplace_back(row, chosen);
-            if (row >= 0) input = row;
+        h.autoLevel = [this] { return autoLevel; };
+        h.setAutoLevel = [this](bool on) { autoLevel = on; };
+        h.reconfigure = [this](const std::optional<QByteArray>& device, int chosen) {
+            reconfigurations.emplace_back(device, chosen);
+            if (device) inUse = *device;
             type = chosen != 0 ? 1 : 0;
         };
         h.showIcPcrVolume = [this] { ++volumeShown; };
@@ -123,11 +131,49 @@ TEST(InputDeviceDialog, ClosingReconfiguresOnlyWhenSomethingChanged) {
         child<QRadioButton>(d, "RadioButton3")->click();  // "24kHz IF" while 1 is stored
         d.close();
         ASSERT_EQ(p.reconfigurations.size(), 1u);
-        EXPECT_EQ(p.reconfigurations[0], std::make_pair(-1, 2));
+        EXPECT_EQ(p.reconfigurations[0].first, std::nullopt);
+        EXPECT_EQ(p.reconfigurations[0].second, 2);
         EXPECT_EQ(p.type, 1) << "stored as 1";
     }
     InputDeviceDialog again(p.host());
     EXPECT_TRUE(child<QRadioButton>(again, "RadioButton2")->isChecked());
+}
+
+// Escape is "leave it as it was"; the close box takes the choices.
+TEST(InputDeviceDialog, EscapeLeavesTheSettingsAsTheyWere) {
+    testsupport::ensureApplication();
+    FakeProgram p;
+    p.inUse = "some_source";
+    p.gain = -3;
+    InputDeviceDialog d(p.host());
+    auto* list = child<QTreeWidget>(d, "ListView1");
+    auto* autoLevel = child<QCheckBox>(d, "AutoLevelCheck");
+    EXPECT_EQ(autoLevel->text(), QStringLiteral("自動レベル調整"));
+    EXPECT_EQ(child<QPushButton>(d, "Button2")->text(), QStringLiteral("サウンド設定"));
+    const auto change = [&] {
+        d.show();
+        child<QSlider>(d, "TrackBar1")->setValue(10);
+        autoLevel->click();
+        child<QRadioButton>(d, "RadioButton2")->click();
+        list->topLevelItem(0)->setSelected(true);  // the default source instead of some_source
+    };
+    change();
+    EXPECT_EQ(p.gain, 10) << "the gain acts at once";
+    EXPECT_TRUE(p.autoLevel) << "and so does the automatic level";
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(p.gain, -3);
+    EXPECT_EQ(child<QLabel>(d, "Label3")->text(), QStringLiteral("[+3dB]"));
+    EXPECT_FALSE(p.autoLevel);
+    EXPECT_TRUE(child<QRadioButton>(d, "RadioButton1")->isChecked());
+    EXPECT_TRUE(p.reconfigurations.empty());
+
+    change();
+    d.close();
+    EXPECT_EQ(p.gain, 10);
+    EXPECT_TRUE(p.autoLevel);
+    ASSERT_EQ(p.reconfigurations.size(), 1u);
+    EXPECT_EQ(p.reconfigurations[0], std::make_pair(std::optional(QByteArray()), 1));
 }
 
 TEST(InputDeviceDialog, CheckMarkStaysOnTheDeviceInUseUntilClosing) {
@@ -149,7 +195,8 @@ TEST(InputDeviceDialog, CheckMarkStaysOnTheDeviceInUseUntilClosing) {
     EXPECT_EQ(second->checkState(0), Qt::Unchecked);
     d.close();
     ASSERT_EQ(p.reconfigurations.size(), 1u);
-    EXPECT_EQ(p.reconfigurations[0], std::make_pair(1, 0));
+    EXPECT_EQ(p.reconfigurations[0].first, std::optional(recordingDeviceForRow(1).id())) << "the device shown";
+    EXPECT_EQ(p.reconfigurations[0].second, 0);
     EXPECT_EQ(second->checkState(0), Qt::Checked);
     EXPECT_EQ(list->topLevelItem(0)->checkState(0), Qt::Unchecked);
 }
@@ -190,4 +237,41 @@ TEST(InputDeviceDialog, MeterIsDrawnIntoItsImage) {
     EXPECT_EQ(image.pixel(3, 17) & 0xFFFFFF, 0xFF0000u);  // height 83: red
     EXPECT_EQ(image.pixel(3, 15) & 0xFFFFFF, 0x800000u);  // height 85: maroon
     EXPECT_EQ(image.pixel(3, 16) & 0xFFFFFF, 0x000000u);  // scan line
+}
+
+// Sources plugged in and out while the dialog is open (on a server of the
+// test's own, run by AudioDevice.ServerChangesAreFollowed): the list
+// follows, a chosen row keeps its device, and a chosen device that went
+// away is never swapped for another.
+TEST(PrivateServer, DialogFollowsSourcesPluggedInAndOut) {
+    if (!testsupport::inPrivateSoundServerChild()) GTEST_SKIP() << "runs under AudioDevice.ServerChangesAreFollowed";
+    testsupport::ensureApplication();
+    FakeProgram p;
+    InputDeviceDialog d(p.host());
+    d.show();
+    auto* list = child<QTreeWidget>(d, "ListView1");
+    const auto rowNamed = [&](const char* name) -> QTreeWidgetItem* {
+        for (int row = 1; row < list->topLevelItemCount(); ++row)
+            if (list->topLevelItem(row)->text(0) == QLatin1String(name)) return list->topLevelItem(row);
+        return nullptr;
+    };
+    ASSERT_NE(rowNamed("IQIn"), nullptr);
+    rowNamed("IQIn")->setSelected(true);
+
+    const auto module = testsupport::pactl({QStringLiteral("load-module"), QStringLiteral("module-remap-source"),
+                                            QStringLiteral("source_name=plug_in"),
+                                            QStringLiteral("master=test_sink.monitor"),
+                                            QStringLiteral("source_properties=device.description=PlugIn")});
+    ASSERT_TRUE(module.has_value());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rowNamed("PlugIn") != nullptr; }, 10000));
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    EXPECT_EQ(list->selectedItems().first()->text(0), QStringLiteral("IQIn"));
+
+    list->clearSelection();
+    rowNamed("PlugIn")->setSelected(true);
+    ASSERT_TRUE(testsupport::pactl({QStringLiteral("unload-module"), *module}).has_value());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rowNamed("PlugIn") == nullptr; }, 10000));
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    d.close();
+    EXPECT_TRUE(p.reconfigurations.empty());
 }

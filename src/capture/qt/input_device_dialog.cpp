@@ -1,6 +1,9 @@
 #include "capture/qt/input_device_dialog.h"
 
 #include <QAudioFormat>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QMediaDevices>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -12,9 +15,11 @@
 #include <QShowEvent>
 #include <QSlider>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "capture/qt/capture_messages.h"
 #include "capture/qt/recording_devices.h"
 
 namespace sorae {
@@ -33,9 +38,9 @@ QString channelsText(const QAudioDevice& device, int rate) {
     return QString();
 }
 
-// The desktop's recording settings: the PulseAudio mixer on its input tab,
-// or the desktop's own sound settings.
-void openDesktopRecordingSettings(QWidget* parent) {
+// The sound server's mixer on its input-device tab; the desktop's own sound
+// settings where the mixer is not installed.
+void openSoundMixer(QWidget* parent) {
     struct Tool {
         const char* program;
         QStringList arguments;
@@ -49,9 +54,10 @@ void openDesktopRecordingSettings(QWidget* parent) {
         const QString path = QStandardPaths::findExecutable(QString::fromLatin1(tool.program));
         if (!path.isEmpty() && QProcess::startDetached(path, tool.arguments)) return;
     }
-    QMessageBox::warning(parent, QStringLiteral("SORAE-APT"),
-                         QStringLiteral("録音設定を開くプログラムが見つかりません"), QMessageBox::Ok);
+    QMessageBox::warning(parent, QStringLiteral("SORAE-APT"), soundMixerMissingMessage(), QMessageBox::Ok);
 }
+
+constexpr int kDeviceIdRole = Qt::UserRole;
 
 }  // namespace
 
@@ -107,6 +113,15 @@ InputDeviceDialog::InputDeviceDialog(Host host, QWidget* parent) : QDialog(paren
     list_->setColumnWidth(2, 30);
     list_->setMinimumWidth(270);
     buildDeviceList();
+    // Sources plugged in or out while the program runs. Qt 6.4 updates its
+    // list of PulseAudio sources but does not always signal it, so the list
+    // is also compared once a second while the dialog shows.
+    auto* devices = new QMediaDevices(this);
+    connect(devices, &QMediaDevices::audioInputsChanged, this, &InputDeviceDialog::buildDeviceList);
+    devicePoll_ = new QTimer(this);
+    connect(devicePoll_, &QTimer::timeout, this, [this] {
+        if (listedDevices() != currentDevices()) buildDeviceList();
+    });
     connect(list_, &QTreeWidget::itemClicked, this, [this] { listClicked(); });
     connect(list_, &QTreeWidget::itemChanged, this, [this] { listClicked(); });
 
@@ -152,11 +167,18 @@ InputDeviceDialog::InputDeviceDialog(Host host, QWidget* parent) : QDialog(paren
         if (host_.setSignalGain) host_.setSignalGain(position);
     });
 
-    soundSettings_ = new QPushButton(QStringLiteral("Windowsのサウンド設定"), this);
+    autoLevel_ = new QCheckBox(QStringLiteral("自動レベル調整"), gainBox);
+    autoLevel_->setObjectName(QStringLiteral("AutoLevelCheck"));
+    gainLayout->addWidget(autoLevel_, 4, 0, 1, 2);
+    connect(autoLevel_, &QCheckBox::toggled, this, [this](bool on) {
+        if (host_.setAutoLevel) host_.setAutoLevel(on);
+    });
+
+    soundSettings_ = new QPushButton(QStringLiteral("サウンド設定"), this);
     soundSettings_->setObjectName(QStringLiteral("Button2"));
     connect(soundSettings_, &QPushButton::clicked, this, [this] {
         if (host_.openRecordingSettings) host_.openRecordingSettings();
-        else openDesktopRecordingSettings(this);
+        else openSoundMixer(this);
     });
     icPcrVolume_ = new QPushButton(QStringLiteral("IC-PCR音量"), this);
     icPcrVolume_->setObjectName(QStringLiteral("Button3"));
@@ -182,34 +204,77 @@ InputDeviceDialog::InputDeviceDialog(Host host, QWidget* parent) : QDialog(paren
         gain_->setValue(host_.signalGain ? host_.signalGain() : 0);
     }
     gainLabel_->setText(gainLabelText(gain_->value()));
+    {
+        const QSignalBlocker block(autoLevel_);
+        autoLevel_->setChecked(host_.autoLevel && host_.autoLevel());
+    }
     icPcrVolume_->setEnabled(host_.receiverIsIcPcr && host_.receiverIsIcPcr());
     meterImage_->setPixmap(QPixmap::fromImage(levelMeterImage(meter_)));
 }
 
+QList<QByteArray> InputDeviceDialog::listedDevices() const {
+    QList<QByteArray> ids;
+    for (int row = 1; row < list_->topLevelItemCount(); ++row)
+        ids.append(list_->topLevelItem(row)->data(0, kDeviceIdRole).toByteArray());
+    return ids;
+}
+
+QList<QByteArray> InputDeviceDialog::currentDevices() {
+    QList<QByteArray> ids;
+    for (const QAudioDevice& device : QMediaDevices::audioInputs()) ids.append(device.id());
+    return ids;
+}
+
 void InputDeviceDialog::buildDeviceList() {
-    const QSignalBlocker block(list_);
-    list_->clear();
-    const auto devices = recordingDeviceList();
-    for (int row = 0; row < devices.size(); ++row) {
-        auto* item = new QTreeWidgetItem(list_);
-        if (row == 0) {
-            item->setText(0, QStringLiteral("標準の入力デバイス"));
-        } else {
-            item->setText(0, devices[row].description());
-            item->setText(1, channelsText(devices[row], 48000));
-            item->setText(2, channelsText(devices[row], 96000));
+    const std::optional<QByteArray> selected = selectedDevice();
+    {
+        const QSignalBlocker block(list_);
+        list_->clear();
+        const auto devices = recordingDeviceList();
+        for (int row = 0; row < devices.size(); ++row) {
+            auto* item = new QTreeWidgetItem(list_);
+            if (row == 0) {
+                item->setText(0, QStringLiteral("標準の入力デバイス"));
+                item->setData(0, kDeviceIdRole, QByteArray());
+            } else {
+                item->setText(0, devices[row].description());
+                item->setText(1, channelsText(devices[row], 48000));
+                item->setText(2, channelsText(devices[row], 96000));
+                item->setData(0, kDeviceIdRole, devices[row].id());
+            }
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(0, Qt::Unchecked);
         }
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(0, Qt::Unchecked);
     }
+    selectDevice(selected);
     markDeviceInUse();
+}
+
+std::optional<QByteArray> InputDeviceDialog::selectedDevice() const {
+    const auto selected = list_->selectedItems();
+    if (selected.isEmpty()) return std::nullopt;
+    return selected.first()->data(0, kDeviceIdRole).toByteArray();
+}
+
+void InputDeviceDialog::selectDevice(const std::optional<QByteArray>& id) {
+    const QSignalBlocker block(list_);
+    list_->clearSelection();
+    if (!id) return;
+    for (int row = 0; row < list_->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = list_->topLevelItem(row);
+        if (item->data(0, kDeviceIdRole).toByteArray() == *id) {
+            item->setSelected(true);
+            return;
+        }
+    }
 }
 
 void InputDeviceDialog::markDeviceInUse() {
     const QSignalBlocker block(list_);
-    const int inUse = host_.inputDeviceIndex ? host_.inputDeviceIndex() : 0;
+    const QByteArray inUse = host_.deviceInUse ? host_.deviceInUse() : QByteArray();
     for (int row = 0; row < list_->topLevelItemCount(); ++row) {
-        list_->topLevelItem(row)->setCheckState(0, row == inUse ? Qt::Checked : Qt::Unchecked);
+        QTreeWidgetItem* item = list_->topLevelItem(row);
+        item->setCheckState(0, item->data(0, kDeviceIdRole).toByteArray() == inUse ? Qt::Checked : Qt::Unchecked);
     }
 }
 
@@ -235,6 +300,10 @@ void InputDeviceDialog::drawLevelMeter(const double* envelope, int samples) {
 void InputDeviceDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
+    shown_ = {gain_->value(), autoLevel_->isChecked(), chosenType()};
+    cancelled_ = false;
+    if (listedDevices() != currentDevices()) buildDeviceList();
+    devicePoll_->start(1000);
     if (QWidget* owner = parentWidget()) {
         const QRect o = owner->geometry();
         move(o.x() + (o.width() - width()) / 2, o.y() + (o.height() - height()) / 2);
@@ -244,15 +313,35 @@ void InputDeviceDialog::showEvent(QShowEvent* event) {
     }
 }
 
+void InputDeviceDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        // Back to what was shown; the gain and the automatic level act at
+        // once, so they are given back to the program too.
+        cancelled_ = true;
+        gain_->setValue(shown_.gain);
+        autoLevel_->setChecked(shown_.autoLevel);
+        radios_[shown_.type]->setChecked(true);
+        updateRequirement();
+        list_->clearSelection();
+        reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void InputDeviceDialog::done(int result) {
+    devicePoll_->stop();
     QDialog::done(result);
+    if (cancelled_) {
+        cancelled_ = false;
+        return;
+    }
     const int chosen = chosenType();
-    const auto selected = list_->selectedItems();
-    const int row = selected.isEmpty() ? -1 : list_->indexOfTopLevelItem(selected.first());
-    const int inUse = host_.inputDeviceIndex ? host_.inputDeviceIndex() : 0;
+    const std::optional<QByteArray> device = selectedDevice();
+    const QByteArray inUse = host_.deviceInUse ? host_.deviceInUse() : QByteArray();
     const int stored = host_.signalType ? host_.signalType() : 0;
-    if ((row >= 0 && row != inUse) || chosen != stored) {
-        if (host_.reconfigure) host_.reconfigure(row, chosen);
+    if ((device && *device != inUse) || chosen != stored) {
+        if (host_.reconfigure) host_.reconfigure(device, chosen);
         markDeviceInUse();
     }
 }

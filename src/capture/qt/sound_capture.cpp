@@ -1,9 +1,11 @@
 #include "capture/qt/sound_capture.h"
 
 #include <QAudioSource>
+#include <QElapsedTimer>
 #include <QIODevice>
 #include <QPointer>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <new>
 
@@ -34,15 +36,21 @@ public:
         stream_ = stream;
         connect(stream, &QIODevice::readyRead, this, &CaptureReader::readAvailable);
         connect(source_.get(), &QAudioSource::stateChanged, this, [this] {
-            if (source_ && source_->state() == QAudio::StoppedState && source_->error() != QAudio::NoError) {
-                stop();
-                QMetaObject::invokeMethod(&owner_, [o = &owner_] { o->readerLost(); }, Qt::QueuedConnection);
-            }
+            if (source_ && source_->state() == QAudio::StoppedState && source_->error() != QAudio::NoError) lost();
         });
+        // A server that dies does not always stop the source: a running
+        // source that delivers nothing for seconds is gone as well.
+        sinceData_.start();
+        watchdog_ = new QTimer(this);
+        connect(watchdog_, &QTimer::timeout, this, [this] {
+            if (source_ && sinceData_.elapsed() > kSilentMilliseconds) lost();
+        });
+        watchdog_->start(kWatchdogMilliseconds);
         return true;
     }
 
     void stop() {
+        if (watchdog_) watchdog_->stop();
         if (!source_) return;
         if (stream_) stream_->disconnect(this);
         source_->disconnect(this);
@@ -52,10 +60,19 @@ public:
     }
 
 private:
+    static constexpr int kWatchdogMilliseconds = 1000;
+    static constexpr qint64 kSilentMilliseconds = 5000;
+
+    void lost() {
+        stop();
+        QMetaObject::invokeMethod(&owner_, [o = &owner_] { o->readerLost(); }, Qt::QueuedConnection);
+    }
+
     void readAvailable() {
         while (stream_) {
             const qint64 n = stream_->read(block_.data() + filled_, qint64(block_.size()) - filled_);
             if (n <= 0) break;
+            sinceData_.start();
             filled_ += int(n);
             if (filled_ < int(block_.size())) continue;
             filled_ = 0;
@@ -81,10 +98,14 @@ private:
     QPointer<QIODevice> stream_;  // owned by the source; may vanish on a fatal error
     std::vector<char> block_;
     int filled_ = 0;
+    QTimer* watchdog_ = nullptr;
+    QElapsedTimer sinceData_;
 };
 
 SoundCapture::SoundCapture(QObject* parent) : QObject(parent), report_(showFailureBox) {
     thread_.setObjectName(QStringLiteral("sound capture"));
+    reconnectTimer_.setSingleShot(true);
+    connect(&reconnectTimer_, &QTimer::timeout, this, &SoundCapture::reconnect);
 }
 
 SoundCapture::~SoundCapture() {
@@ -95,8 +116,28 @@ SoundCapture::~SoundCapture() {
     }
 }
 
+int SoundCapture::reconnectDelaySeconds(int attempt) {
+    constexpr int kDoubling[] = {1, 2, 4, 8, 16};
+    constexpr int kSteady = 30;
+    if (attempt < 0) return kDoubling[0];
+    if (attempt < int(std::size(kDoubling))) return kDoubling[attempt];
+    return kSteady;
+}
+
 bool SoundCapture::open(int inputDeviceIndex, int signalType) {
+    if (inputDeviceIndex == 0) return open(QByteArray(), signalType);
+    const QAudioDevice device = recordingDeviceForRow(inputDeviceIndex);
+    if (device.isNull()) {
+        close();
+        report_(captureOpenFailedMessage());
+        return false;
+    }
+    return open(device.id(), signalType);
+}
+
+bool SoundCapture::open(const QByteArray& deviceId, int signalType) {
     close();
+    requestedId_ = deviceId;
     const CaptureFormat cf = captureFormatFor(signalType);
     format_ = QAudioFormat();
     format_.setSampleRate(cf.sampleRate);
@@ -105,7 +146,7 @@ bool SoundCapture::open(int inputDeviceIndex, int signalType) {
     framesPerBlock_ = cf.framesPerBlock;
     blockBytes_ = cf.bytesPerBlock();
 
-    device_ = recordingDeviceForRow(inputDeviceIndex);
+    device_ = recordingDeviceById(deviceId);
     if (device_.isNull() || !device_.isFormatSupported(format_)) {
         report_(captureOpenFailedMessage());
         return false;
@@ -117,6 +158,14 @@ bool SoundCapture::open(int inputDeviceIndex, int signalType) {
         report_(outOfMemoryMessage());
         return false;
     }
+    if (!startReader()) {
+        report_(captureOpenFailedMessage());
+        return false;
+    }
+    return true;
+}
+
+bool SoundCapture::startReader() {
     written_.store(0);
     deliveredShared_.store(0);
     delivered_ = 0;
@@ -132,17 +181,13 @@ bool SoundCapture::open(int inputDeviceIndex, int signalType) {
     if (!started) {
         QMetaObject::invokeMethod(reader_, [r = reader_] { delete r; }, Qt::BlockingQueuedConnection);
         reader_ = nullptr;
-        report_(captureOpenFailedMessage());
         return false;
     }
     open_ = true;
     return true;
 }
 
-bool SoundCapture::close() {
-    if (!open_) {
-        return true;
-    }
+void SoundCapture::stopReader() {
     open_ = false;
     if (reader_ != nullptr) {
         QMetaObject::invokeMethod(
@@ -153,6 +198,11 @@ bool SoundCapture::close() {
             Qt::BlockingQueuedConnection);
         reader_ = nullptr;
     }
+}
+
+bool SoundCapture::close() {
+    reconnectTimer_.stop();
+    if (open_) stopReader();
     return true;
 }
 
@@ -179,8 +229,22 @@ void SoundCapture::deliverPending() {
 
 void SoundCapture::readerLost() {
     if (!open_) return;
-    close();
+    stopReader();
+    reconnectAttempt_ = 0;
+    reconnectTimer_.start(reconnectDelaySeconds(0) * 1000);
     emit deviceLost();
+}
+
+void SoundCapture::reconnect() {
+    // The same device by its id (the default source for an empty one), in
+    // the same format; the sound server may list it again only after a while.
+    device_ = recordingDeviceById(requestedId_);
+    if (!device_.isNull() && device_.isFormatSupported(format_) && startReader()) {
+        emit deviceRestored();
+        return;
+    }
+    ++reconnectAttempt_;
+    reconnectTimer_.start(reconnectDelaySeconds(reconnectAttempt_) * 1000);
 }
 
 }  // namespace sorae

@@ -4,13 +4,17 @@
 // thread, in arrival order. The device is read on a thread of its own into
 // a ring of 32 blocks (16 s), so a GUI thread that is busy for a while
 // loses no audio. Failures to open are told to the user through the
-// failure reporter; closing is always safe.
+// failure reporter; closing is always safe. A device that stops by itself
+// (the sound server restarted, the device unplugged) is opened again,
+// quietly, after 1, 2, 4, 8 and 16 s and then every 30 s, until it records
+// again or the capture is closed or opened anew.
 #pragma once
 
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QObject>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -36,14 +40,26 @@ public:
     void setBlockCallback(BlockCallback callback) { onBlock_ = std::move(callback); }
     void setFailureReporter(FailureReporter reporter) { report_ = std::move(reporter); }
 
-    // OpenCapture: the source of row inputDeviceIndex of the device list, in
-    // the format of signalType. Reports the failure and returns false when
-    // the device cannot be opened. An open device is closed first.
+    // OpenCapture: the source with this id (QAudioDevice::id(); empty for
+    // the sound server's default source), in the format of signalType.
+    // Reports the failure and returns false when the device cannot be
+    // opened. An open device is closed first.
+    bool open(const QByteArray& deviceId, int signalType);
+    // The same for a row of the device list as it is now.
     bool open(int inputDeviceIndex, int signalType);
     // CloseCapture: stops and releases the device; nothing when none is open.
+    // Ends any reconnecting.
     bool close();
 
+    // The wait in seconds before attempt n (0, 1, ...) to open a lost
+    // device again: 1, 2, 4, 8, 16, then 30 for every later one.
+    static int reconnectDelaySeconds(int attempt);
+
     bool isOpen() const { return open_; }
+    // Waiting to open a lost device again.
+    bool isReconnecting() const { return reconnectTimer_.isActive(); }
+    // The id last asked to open (empty for the default source).
+    QByteArray requestedId() const { return requestedId_; }
     int framesPerBlock() const { return framesPerBlock_; }
     QAudioFormat format() const { return format_; }
     QAudioDevice device() const { return device_; }
@@ -56,20 +72,30 @@ public:
 
 signals:
     // The device stopped by itself (the sound server went away, the device
-    // was unplugged). The capture is closed by then.
+    // was unplugged). The capture is closed by then and tries to open the
+    // same device again by itself.
     void deviceLost();
+    // The lost device records again.
+    void deviceRestored();
 
 private:
     friend class CaptureReader;
     void deliverPending();
     void readerLost();
+    // Opens device_ in format_ with an empty ring; false when it does not start.
+    bool startReader();
+    void stopReader();
+    void reconnect();
 
     BlockCallback onBlock_;
     FailureReporter report_;
     QThread thread_;
     CaptureReader* reader_ = nullptr;
     QAudioDevice device_;
+    QByteArray requestedId_;
     QAudioFormat format_;
+    QTimer reconnectTimer_;
+    int reconnectAttempt_ = 0;
     int framesPerBlock_ = 0;
     int blockBytes_ = 0;
     bool open_ = false;
