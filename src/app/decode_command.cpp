@@ -42,8 +42,13 @@ const char* kDecodeHelp =
     "  --time YYYYMMDDHHMM   time of the maximum, station time (UT + 9 h), for the\n"
     "                        title and the file names (default: now)\n"
     "  --iq                  the recording is 96 kHz stereo I/Q (I left, Q right)\n"
+    "  --auto-level          scale the signal to the design level by itself\n"
+    "                        (the default)\n"
+    "  --no-auto-level       leave the level as recorded (gain 0 dB)\n"
     "  --gain DB             input gain as the input dialog sets it, -20..20\n"
-    "                        (-20 is +20 dB; default 0)\n"
+    "                        (-20 is +20 dB); switches the automatic level off\n"
+    "  --min-lines N         fewest picture rows worth a title and files\n"
+    "                        (more than N; default Pic/MinScanLine)\n"
     "  --out DIR             write the pictures into DIR (default: DATA/pics)\n"
     "  --data-dir DIR        program folder with the settings file\n"
     "  --help                show this help\n";
@@ -86,6 +91,8 @@ struct DecodeArguments {
     std::optional<double> time;
     bool quadrature = false;
     int gainDb = 0;
+    bool autoLevel = true;
+    std::optional<int> minLines;
     std::optional<std::string> outDir;
     std::optional<std::string> dataDir;
 };
@@ -106,6 +113,19 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
             return 0;
         } else if (arg == "--iq") {
             a.quadrature = true;
+        } else if (arg == "--auto-level" || arg == "--no-auto-level") {
+            a.autoLevel = arg == "--auto-level";
+            if (a.autoLevel) a.gainDb = 0;
+        } else if (arg == "--min-lines") {
+            const char* v = value("--min-lines");
+            if (!v) return 2;
+            const auto number = parseNumber(v);
+            if (!number || *number < 0 || *number > kMaxLines || *number != int(*number)) {
+                std::fprintf(stderr, "sorae-apt decode: --min-lines takes a whole number 0..%d, not %s\n",
+                             kMaxLines, v);
+                return 2;
+            }
+            a.minLines = int(*number);
         } else if (arg == "--direction") {
             const char* v = value("--direction");
             if (!v) return 2;
@@ -132,7 +152,10 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
             else if (*number < -20 || *number > 20) {
                 std::fprintf(stderr, "sorae-apt decode: --gain lies in -20..20\n");
                 return 2;
-            } else a.gainDb = int(*number);
+            } else {
+                a.gainDb = int(*number);
+                a.autoLevel = false;
+            }
         } else if (arg == "--time") {
             const char* v = value("--time");
             if (!v) return 2;
@@ -201,6 +224,7 @@ int runDecodeCommand(int argc, char** argv) {
     options.path = args.recording;
     options.quadrature = args.quadrature;
     options.signalGainDb = args.gainDb;
+    options.autoLevel = args.autoLevel;
     options.direction = args.direction;
     if (progressShown) {
         options.progress = [](long done, long expected) {
@@ -217,6 +241,10 @@ int runDecodeCommand(int argc, char** argv) {
 
     std::printf("recording: %s\n", args.recording.c_str());
     std::printf("blocks read: %ld (%.1f s)\n", decoded.blocks, decoded.blocks * 0.5);
+    if (args.autoLevel)
+        std::printf("level: automatic, %.1f dB\n", decoded.appliedLevelDb);
+    else
+        std::printf("level: fixed gain %d dB\n", -args.gainDb);
     std::printf("lines stored: %d%s\n", decoded.linesStored,
                 decoded.storeFull ? " (the store is full: the rest was not decoded)" : "");
     if (decoded.firstSyncLine == kNoSyncLine) {
@@ -235,7 +263,7 @@ int runDecodeCommand(int argc, char** argv) {
     PassPictureInputs in;
     in.store = store.get();
     in.direction = args.direction;
-    in.rules.minScanLine = settings.minScanLine;
+    in.rules.minScanLine = args.minLines.value_or(settings.minScanLine);
     in.rules.picCut = settings.picCut;
     in.rules.addText = settings.addText;
     in.rules.picSave = settings.picSave;
@@ -258,6 +286,8 @@ int runDecodeCommand(int argc, char** argv) {
     const PassPictureResult pictures = BuildPassPictures(in, {}, MakeTitleDrawer());
     std::printf("picture rows: %d from line %d%s\n", pictures.rows, pictures.firstLine,
                 pictures.titled ? " (titled)" : "");
+    std::printf("grey levels: A %s, B %s\n", GreyMappingName(pictures.mapping[0]),
+                GreyMappingName(pictures.mapping[1]));
     for (const std::string& file : pictures.filesWritten) std::printf("written: %s\n", file.c_str());
     for (const std::string& e : pictures.errors) std::fprintf(stderr, "sorae-apt decode: %s\n", e.c_str());
     if (!pictures.errors.empty()) return 1;
@@ -265,8 +295,9 @@ int runDecodeCommand(int argc, char** argv) {
         if (!settings.picSave)
             std::printf("no files: picture saving is switched off (Pic/PicSave)\n");
         else
-            std::printf("no files: %d rows are not more than the minimum of %d (Pic/MinScanLine)\n",
-                        pictures.rows, settings.minScanLine);
+            std::printf("no files: %d rows are not more than the minimum of %d (%s)\n",
+                        pictures.rows, in.rules.minScanLine,
+                        args.minLines ? "--min-lines" : "Pic/MinScanLine");
     }
     return 0;
 }
