@@ -9,7 +9,7 @@ namespace sorae {
 namespace {
 
 // The top 16 bits of a positive double (sign, exponent, 4 mantissa bits)
-// grow with its value: a logarithmic bin index of 1/16 octave without a log.
+// grow with its value: 16 bins an octave without a log.
 std::uint32_t logKey(double v) { return std::uint32_t(std::bit_cast<std::uint64_t>(v) >> 48); }
 
 }  // namespace
@@ -37,16 +37,18 @@ double AutoLevel::measureBlock(const double* envelope, int samples) {
     if (counted == 0) return 0.0;
 
     // Walk down from the top until the share above the percentile is found,
-    // then interpolate within that bin (geometrically, as the bins are).
+    // then interpolate within that bin. The 16 bins of an octave split it
+    // linearly (they are the top mantissa bits).
     const double above = (1.0 - kPercentile) * counted;
     double seen = 0.0;
     for (int bin = kBins - 1; bin > 0; --bin) {
         const double n = histogram_[std::size_t(bin)];
         if (seen + n >= above && n > 0) {
             const double within = (above - seen) / n;  // 0 = top edge of the bin
-            const double log2Value =
-                std::log2(kLowestLevel) + (bin + 1 - within) / double(kBinsPerOctave);
-            return std::exp2(log2Value);
+            const double octave = kLowestLevel * std::exp2(bin / kBinsPerOctave);
+            const double step = octave / kBinsPerOctave;
+            const double top = octave + step * (bin % kBinsPerOctave + 1);
+            return top - within * step;
         }
         seen += n;
     }
