@@ -68,7 +68,8 @@ PassPictureResult BuildPassPictures(const PassPictureInputs& in, const ProgressC
     result.firstLine = first;
     result.rows = rows;
 
-    const bool calibrated = in.calibrationGain != 1.0 || in.calibrationOffset != 0.0;
+    const bool calibrated =
+        in.calibrated.value_or(in.calibrationGain != 1.0 || in.calibrationOffset != 0.0);
     std::vector<double> scratch;
     for (int channel = 0; channel < 2; ++channel) {
         if (calibrated) {

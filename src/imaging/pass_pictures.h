@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,11 +45,12 @@ struct PassPictureInputs {
     PictureRules rules;
     std::string sensorNameA = "Senser Type";
     std::string sensorNameB = "Senser Type";
-    // The telemetry's calibration; gain 1 and offset 0 (its state before any
-    // wedge was recognised) mean there is none, and each channel is then
-    // stretched by its own histogram instead.
+    // The telemetry's calibration. Without one each channel is stretched by
+    // its own histogram instead. Unset, gain 1 and offset 0 (the telemetry's
+    // state before any wedge was recognised) count as none.
     double calibrationGain = 1.0;
     double calibrationOffset = 0.0;
+    std::optional<bool> calibrated;
     PassDescription pass;
     bool manual = false;              // ManualReception
     double processingTime = 0.0;      // day count of "now"; the stamp of a manual reception
