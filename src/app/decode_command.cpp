@@ -63,8 +63,13 @@ const char* kDecodeHelp =
     "                        for a receiver's IF output, 0 for an SDR's baseband\n"
     "                        (default: found from the first seconds)\n"
     "  --iq-swap             the I/Q recording has Q left and I right\n"
+    "  --auto-level          scale the signal to the design level by itself\n"
+    "                        (the default)\n"
+    "  --no-auto-level       leave the level as recorded (gain 0 dB)\n"
     "  --gain DB             input gain as the input dialog sets it, -20..20\n"
-    "                        (-20 is +20 dB; default 0)\n"
+    "                        (-20 is +20 dB); switches the automatic level off\n"
+    "  --min-lines N         fewest picture rows worth a title and files\n"
+    "                        (more than N; default Pic/MinScanLine)\n"
     "  --out DIR             write the pictures into DIR (default: DATA/pics)\n"
     "  --recursive           take the recordings of a folder's subfolders too\n"
     "  --jobs N              decode N recordings at once (default: one per core)\n"
@@ -107,6 +112,7 @@ struct DecodeArguments {
     std::vector<std::string> inputs;   // recordings and folders
     bool recursive = false;
     int jobs = 0;                      // 0: one per core
+    std::optional<int> minLines;       // unset: Pic/MinScanLine
     std::optional<std::string> outDir;
     std::optional<std::string> dataDir;
     PassFileOptions file;              // the same for every recording
@@ -138,6 +144,19 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
                 std::fprintf(stderr, "sorae-apt decode: --iq-carrier takes a frequency in Hz, not %s\n", v);
                 return 2;
             }
+        } else if (arg == "--auto-level" || arg == "--no-auto-level") {
+            a.file.decode.autoLevel = arg == "--auto-level";
+            if (a.file.decode.autoLevel) a.file.decode.signalGainDb = 0;
+        } else if (arg == "--min-lines") {
+            const char* v = value("--min-lines");
+            if (!v) return 2;
+            const auto number = parseNumber(v);
+            if (!number || *number < 0 || *number > kMaxLines || *number != int(*number)) {
+                std::fprintf(stderr, "sorae-apt decode: --min-lines takes a whole number 0..%d, not %s\n",
+                             kMaxLines, v);
+                return 2;
+            }
+            a.minLines = int(*number);
         } else if (arg == "--recursive") {
             a.recursive = true;
         } else if (arg == "--direction") {
@@ -173,7 +192,10 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
             } else if (*number < -20 || *number > 20) {
                 std::fprintf(stderr, "sorae-apt decode: --gain lies in -20..20\n");
                 return 2;
-            } else a.file.decode.signalGainDb = int(*number);
+            } else {
+                a.file.decode.signalGainDb = int(*number);
+                a.file.decode.autoLevel = false;
+            }
         } else if (arg == "--time") {
             const char* v = value("--time");
             if (!v) return 2;
@@ -308,6 +330,10 @@ int runDecodeCommand(int argc, char** argv) {
     const ProgramPaths paths = programPathsFor(*folder);
     const AppSettings settings = loadSettingsFile(paths.settingsFile);
     args.file.rules = PictureRulesFrom(settings);
+    if (args.minLines) {
+        args.file.rules.minScanLine = *args.minLines;
+        args.file.minLinesName = "--min-lines";
+    }
     args.file.picsFolder = args.outDir.value_or(paths.picturesFolder);
     args.file.fallbackTime = stationNowDayCount();
 

@@ -28,6 +28,16 @@ void BlockHandler::setSignalGain(int signalGainDb) {
     gainLinear_ = signalGainLinear(signalGainDb);
 }
 
+void BlockHandler::setAutoLevel(bool on) {
+    if (on && !autoLevelOn_) autoLevel_.reset();
+    autoLevelOn_ = on;
+}
+
+void BlockHandler::envelopeStage() {
+    hooks_.demodulateEnvelope(demodOutput_.data());
+    if (autoLevelOn_) autoLevel_.process(demodOutput_.data(), kEnvelopeSamples);
+}
+
 namespace {
 
 // Truncation toward zero, then clipped to the 16-bit range (rather than
@@ -85,13 +95,13 @@ void BlockHandler::handleBlock(const std::int16_t* interleaved, int frames) {
     }
 
     if (dialog) {
-        hooks_.demodulateEnvelope(demodOutput_.data());
+        envelopeStage();
         hooks_.drawLevelMeter(demodOutput_.data(), kEnvelopeSamples);
         if (reception) {
             hooks_.decodeBlock(demodOutput_.data(), kEnvelopeSamples);
         }
     } else if (reception) {
-        hooks_.demodulateEnvelope(demodOutput_.data());
+        envelopeStage();
         hooks_.decodeBlock(demodOutput_.data(), kEnvelopeSamples);
     }
 

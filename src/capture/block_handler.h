@@ -2,7 +2,8 @@
 // block of interleaved stereo 16-bit frames runs, in this order, the
 // scheduler tick, the warm-up test, de-interleaving, the audio path (gain,
 // or the quadrature demodulator for I/Q input), the monitor output, the
-// envelope, level meter and decode stages as needed, and the "SCAN"/"SYNC"
+// envelope (with the automatic level when it is on), level meter and
+// decode stages as needed, and the "SCAN"/"SYNC"
 // status panels. Everything that belongs to another subsystem is reached
 // through BlockHooks, so the handler holds no device, clock or window.
 // All buffers are allocated once; nothing is allocated per block.
@@ -11,6 +12,8 @@
 #include <cstdint>
 #include <string_view>
 #include <vector>
+
+#include "capture/auto_level.h"
 
 namespace sorae {
 
@@ -73,6 +76,17 @@ public:
     int signalGain() const { return signalGainDb_; }
     double gainLinear() const { return gainLinear_; }
 
+    // Automatic level: scales the envelope (after the envelope stage, before
+    // the level meter and the decoder) so that white reads about 1530, and
+    // clamps it at 1.25 x white. Off, the envelope is left exactly as the
+    // envelope stage made it. Switching it on starts a fresh measurement.
+    void setAutoLevel(bool on);
+    bool autoLevel() const { return autoLevelOn_; }
+    // The gain the automatic level applies now (0 dB while off or before
+    // the first block with signal).
+    double appliedLevelDb() const { return autoLevelOn_ ? autoLevel_.gainDb() : 0.0; }
+    const AutoLevel& autoLevelState() const { return autoLevel_; }
+
     // WarmUpCounter: 32 after start-up (one block skipped), 0 after the
     // input device or signal type changed (33 blocks skipped).
     int warmUpCounter() const { return warmUpCounter_; }
@@ -89,11 +103,15 @@ public:
     const std::int16_t* monitorSamples() const { return monitorSamples_.data(); }
 
 private:
+    void envelopeStage();
+
     BlockHooks& hooks_;
     int signalType_ = 0;
     int signalGainDb_ = 0;
     double gainLinear_ = 1.0;
     int warmUpCounter_ = kWarmUpLimit;
+    bool autoLevelOn_ = false;
+    AutoLevel autoLevel_;
 
     std::vector<double> left_;
     std::vector<double> right_;

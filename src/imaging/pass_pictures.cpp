@@ -6,8 +6,13 @@
 
 #include "imaging/jpeg_file.h"
 #include "imaging/picture_naming.h"
+#include "imaging/picture_stretch.h"
 
 namespace sorae {
+
+const char* GreyMappingName(GreyMapping mapping) {
+    return mapping == GreyMapping::Stretch ? "stretch" : "calibration";
+}
 
 void ResetPassPictures(PictureBuffer& pictureA, PictureBuffer& pictureB, int areaHeight) {
     pictureA.resize(kWordsPerChannel, areaHeight);
@@ -63,12 +68,27 @@ PassPictureResult BuildPassPictures(const PassPictureInputs& in, const ProgressC
     result.firstLine = first;
     result.rows = rows;
 
+    const bool calibrated =
+        in.calibrated.value_or(in.calibrationGain != 1.0 || in.calibrationOffset != 0.0);
+    std::vector<double> scratch;
+    for (int channel = 0; channel < 2; ++channel) {
+        if (calibrated) {
+            result.gain[channel] = in.calibrationGain;
+            result.offset[channel] = in.calibrationOffset;
+            continue;
+        }
+        const ChannelStretch stretch = StretchChannel(store, channel, first, rows, scratch);
+        result.mapping[channel] = GreyMapping::Stretch;
+        result.gain[channel] = stretch.gain;
+        result.offset[channel] = stretch.offset;
+    }
+
     show("");
     const std::string directionWord = in.direction == 1 ? "S>N 画像処理中 " : "N>S 画像処理中 ";
     for (int channel = 0; channel < 2; ++channel) {
         PictureBuffer& picture = channel == 0 ? result.pictureA : result.pictureB;
-        FillChannelPicture(store, channel, first, rows, in.direction, in.calibrationGain,
-                           in.calibrationOffset, picture, [&](int r) {
+        FillChannelPicture(store, channel, first, rows, in.direction, result.gain[channel],
+                           result.offset[channel], picture, [&](int r) {
                                if ((r * 100 / rows) % 10 == 0) return;
                                const int percent = r * 50 / rows + (channel == 0 ? 0 : 50);
                                show(directionWord + std::to_string(percent) + "%");

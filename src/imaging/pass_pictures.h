@@ -1,11 +1,14 @@
 // Turns the decoded lines of a pass into the two finished channel pictures:
-// the span to use, north-up orientation, calibration to grey levels, the
+// the span to use, north-up orientation, calibration to grey levels (or,
+// when the telemetry gave no calibration, a contrast stretch), the
 // title, the file stamp and names, and the JPEG files. Everything comes in
 // as arguments; drawing the title text is handed to the caller's drawer
 // (it needs a font renderer), and progress texts go to a callback.
 #pragma once
 
+#include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,18 +45,29 @@ struct PassPictureInputs {
     PictureRules rules;
     std::string sensorNameA = "Senser Type";
     std::string sensorNameB = "Senser Type";
+    // The telemetry's calibration. Without one each channel is stretched by
+    // its own histogram instead. Unset, gain 1 and offset 0 (the telemetry's
+    // state before any wedge was recognised) count as none.
     double calibrationGain = 1.0;
     double calibrationOffset = 0.0;
+    std::optional<bool> calibrated;
     PassDescription pass;
     bool manual = false;              // ManualReception
     double processingTime = 0.0;      // day count of "now"; the stamp of a manual reception
     std::string picsFolder;           // created when missing
 };
 
+// How a channel's levels were turned into grey.
+enum class GreyMapping { Calibration, Stretch };
+const char* GreyMappingName(GreyMapping mapping);  // "calibration", "stretch"
+
 struct PassPictureResult {
     bool built = false;       // false: nothing was ever synchronised, no pictures made
     int firstLine = 0;        // first store line used
     int rows = 0;             // N
+    std::array<GreyMapping, 2> mapping{GreyMapping::Calibration, GreyMapping::Calibration};
+    std::array<double, 2> gain{1.0, 1.0};      // the gain and offset each channel was filled with
+    std::array<double, 2> offset{0.0, 0.0};
     PictureBuffer pictureA;
     PictureBuffer pictureB;
     bool titled = false;

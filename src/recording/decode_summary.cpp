@@ -36,7 +36,13 @@ std::string sensors(const PassFileReport& r) {
 
 std::string calibration(const PassFileReport& r) {
     if (!r.synchronised()) return "-";
-    return format("gain %.4f offset %.2f", r.recording.calibrationGain, r.recording.calibrationOffset);
+    if (r.pictured && r.mapping[0] == GreyMapping::Stretch && r.mapping[1] == GreyMapping::Stretch)
+        return "stretch";
+    std::string text =
+        format("gain %.4f offset %.2f", r.recording.calibrationGain, r.recording.calibrationOffset);
+    if (r.pictured && (r.mapping[0] == GreyMapping::Stretch || r.mapping[1] == GreyMapping::Stretch))
+        text += r.mapping[0] == GreyMapping::Stretch ? " (A stretch)" : " (B stretch)";
+    return text;
 }
 
 std::string pictures(const PassFileReport& r) {
@@ -83,6 +89,10 @@ std::string FormatFileDetails(const PassFileReport& r) {
         text += format("carrier: %.0f Hz (%s)\n", *d.iqCarrierHz, how[int(d.iqCarrierSource)]);
     }
     text += format("blocks read: %ld (%.1f s)\n", d.blocks, d.blocks * 0.5);
+    if (r.autoLevel)
+        text += format("level: automatic, %.1f dB\n", d.appliedLevelDb);
+    else
+        text += format("level: fixed gain %d dB\n", -r.signalGainDb);
     text += format("lines stored: %d%s\n", d.linesStored,
                    d.storeFull ? " (the store is full: the rest was not decoded)" : "");
     if (!r.synchronised()) return text;
@@ -91,6 +101,8 @@ std::string FormatFileDetails(const PassFileReport& r) {
     text += "sensor A: " + d.sensorNameA + "\nsensor B: " + d.sensorNameB + "\n";
     text += format("calibration: gain %.6f offset %.3f\n", d.calibrationGain, d.calibrationOffset);
     if (!r.pictured) return text;
+    text += format("grey levels: A %s, B %s\n", GreyMappingName(r.mapping[0]),
+                   GreyMappingName(r.mapping[1]));
     text += format("picture rows: %d from line %d%s\n", r.pictureRows, r.pictureFirstLine,
                    r.titled ? " (titled)" : "");
     for (const std::string& file : r.filesWritten) text += "written: " + file + "\n";

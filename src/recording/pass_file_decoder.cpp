@@ -16,6 +16,8 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
     // A decoder of its own per file: nothing of the sync state of the last
     // recording carries over; the store is reused, its lines rewritten.
     RecordingDecoder decoder(store);
+    report.autoLevel = decode.autoLevel;
+    report.signalGainDb = decode.signalGainDb;
     report.recording = decoder.run(decode);
     const RecordingDecodeResult& r = report.recording;
     if (!r.ok) {
@@ -62,6 +64,7 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
     report.pictureFirstLine = pictures.firstLine;
     report.titled = pictures.titled;
     report.filesWritten = pictures.filesWritten;
+    report.mapping = pictures.mapping;
     if (!pictures.errors.empty()) {
         for (const std::string& e : pictures.errors) {
             if (!report.error.empty()) report.error += "; ";
@@ -74,7 +77,7 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
             !options.rules.picSave
                 ? "picture saving is switched off (Pic/PicSave)"
                 : std::to_string(pictures.rows) + " rows are not more than the minimum of " +
-                      std::to_string(options.rules.minScanLine) + " (Pic/MinScanLine)";
+                      std::to_string(options.rules.minScanLine) + " (" + options.minLinesName + ")";
     }
     report.decoded = true;
     return report;

@@ -4,6 +4,7 @@
 // start time). The same for one file or for each file of a batch.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -26,6 +27,7 @@ struct PassFileOptions {
     std::optional<double> passTime;         // station day count; unset: the recording's start
     double fallbackTime = 0.0;              // when the recording gives no start time either
     std::string picsFolder;
+    const char* minLinesName = "Pic/MinScanLine";  // where rules.minScanLine came from
 };
 
 struct PassFileReport {
@@ -40,6 +42,9 @@ struct PassFileReport {
     int pictureFirstLine = 0;
     bool titled = false;
     std::vector<std::string> filesWritten;
+    std::array<GreyMapping, 2> mapping{GreyMapping::Calibration, GreyMapping::Calibration};
+    bool autoLevel = false;    // the level was set by the automatic level, not by hand
+    int signalGainDb = 0;      // the hand-set gain otherwise
     std::string noFilesReason; // set when pictures were built but none saved
 
     bool synchronised() const { return recording.ok && recording.firstSyncLine != kNoSyncLine; }

@@ -46,7 +46,10 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     active_ = true;
     syncedBlocks_ = 0;
     handler_.setSignalType(options.quadrature ? 1 : 0);
-    handler_.setSignalGain(options.signalGainDb);
+    // The automatic level replaces the hand-set gain.
+    handler_.setSignalGain(options.autoLevel ? 0 : options.signalGainDb);
+    handler_.setAutoLevel(false);
+    handler_.setAutoLevel(options.autoLevel);  // a fresh measurement for each recording
     handler_.setWarmUpCounter(BlockHandler::kWarmUpLimit + 1);  // a file needs no warm-up
     if (options.quadrature) demodulator_.clearQuadratureLowPass();
 
@@ -90,6 +93,7 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     result.sensorNameB = t.sensorNameB;
     result.calibrationGain = t.calibrationGain;
     result.calibrationOffset = t.calibrationOffset;
+    result.appliedLevelDb = handler_.appliedLevelDb();
     return result;
 }
 

@@ -50,7 +50,7 @@ int rowOf(const QString& description) {
 std::string decodeAgain(const std::string& flac, const fs::path& folder, const fs::path& out, bool iq) {
     const std::string program = std::string(SORAE_BINARY_DIR) + "/src/app/sorae-apt";
     const std::string command = program + " decode '" + flac + "' --data-dir '" + folder.string() +
-                                "' --out '" + out.string() + "' --time 202501151023" +
+                                "' --out '" + out.string() + "' --no-auto-level --time 202501151023" +
                                 (iq ? " --iq" : "") + " 2>&1";
     std::string output;
     FILE* pipe = ::popen(command.c_str(), "r");

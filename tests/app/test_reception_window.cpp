@@ -219,7 +219,7 @@ TEST_F(ReceptionWindowTest, ManualPassGivesLiveViewPicturesAndASoundFileThatDeco
     // gives the same pictures.
     const fs::path again = folder() / "again";
     const ProgramRun run = runProgram("decode '" + (pics() / (stem + ".flac")).string() + "' --data-dir '" +
-                                      folder().string() + "' --out '" + again.string() + "' --time " + kStamp);
+                                      folder().string() + "' --out '" + again.string() + "' --no-auto-level --time " + kStamp);
     ASSERT_EQ(run.status, 0) << run.output;
     for (int channel = 0; channel < 2; ++channel) {
         const JpegReadResult jpeg = LoadJpegPicture((again / (stem + (channel ? "B.jpg" : "A.jpg"))).string());

@@ -231,3 +231,92 @@ TEST(BlockHandler, ShortBlocksArePaddedAndLongBlocksCut) {
     EXPECT_EQ(f.handler.captureChannel(0)[10], 0.0);
     EXPECT_EQ(f.handler.demodOutput()[23999], 0.0);
 }
+
+namespace {
+
+// One line's envelope: `whiteShare` of it at `white` (space B, sync
+// pulses), the rest at a third of that.
+std::vector<double> lineEnvelope(double white, double whiteShare = 0.04) {
+    std::vector<double> e(BlockHandler::kEnvelopeSamples, white / 3.0);
+    const int whiteSamples = int(whiteShare * double(e.size()));
+    for (int i = 0; i < whiteSamples; ++i) e[std::size_t(3000 + i)] = white;
+    return e;
+}
+
+}  // namespace
+
+TEST(AutoLevel, BringsWhiteToTheDesignLevelAndFollowsChanges) {
+    struct Case {
+        double white;       // white of the incoming envelope
+        double thenWhite;   // white after the change
+        int blocksAfter;    // blocks given to follow the change
+    };
+    const Case cases[] = {
+        {30.0, 30.0, 1},        // 0.02 x: steady
+        {1530.0, 1530.0, 1},    // the design level: 0 dB
+        {30000.0, 30000.0, 1},  // 20 x
+        {30.0, 3000.0, 6},      // a loud signal after a quiet start: followed quickly
+        {3000.0, 1000.0, 160},  // a fall: followed slowly, but followed
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.white);
+        AutoLevel level;
+        std::vector<double> e = lineEnvelope(c.white);
+        level.process(e.data(), int(e.size()));
+        EXPECT_NEAR(e[3000], AutoLevel::kWhiteLevel, 0.05 * AutoLevel::kWhiteLevel);
+        for (int b = 0; b < c.blocksAfter; ++b) {
+            e = lineEnvelope(c.thenWhite);
+            level.process(e.data(), int(e.size()));
+        }
+        EXPECT_NEAR(e[3000], AutoLevel::kWhiteLevel, 0.1 * AutoLevel::kWhiteLevel);
+    }
+}
+
+TEST(AutoLevel, IgnoresClicksAndSilenceAndClampsTheScaledEnvelope) {
+    AutoLevel level;
+    std::vector<double> e = lineEnvelope(153.0);
+    level.process(e.data(), int(e.size()));
+    const double gain = level.gain();
+    EXPECT_NEAR(level.gainDb(), 20.0, 0.5);
+
+    // A 5 ms click at 100 x the signal: the gain stays, the click is clamped.
+    e = lineEnvelope(153.0);
+    std::fill(e.begin() + 100, e.begin() + 220, 15300.0);
+    level.process(e.data(), int(e.size()));
+    EXPECT_NEAR(level.gain(), gain, 0.01 * gain);
+    EXPECT_DOUBLE_EQ(e[150], AutoLevel::kClampLevel);
+
+    const double before = level.gain();
+    std::vector<double> silence(BlockHandler::kEnvelopeSamples, 0.0);
+    level.process(silence.data(), int(silence.size()));
+    EXPECT_DOUBLE_EQ(level.gain(), before);
+}
+
+TEST(BlockHandler, AutomaticLevelActsBetweenEnvelopeAndDecoder) {
+    struct EnvelopeHooks : RecordingHooks {
+        double decoded = 0.0;
+        void demodulateEnvelope(double* out) override {
+            RecordingHooks::demodulateEnvelope(out);
+            const std::vector<double> e = lineEnvelope(15300.0);
+            std::copy(e.begin(), e.end(), out);
+        }
+        void decodeBlock(const double* envelope, int samples) override {
+            RecordingHooks::decodeBlock(envelope, samples);
+            decoded = envelope[3000];
+        }
+    } hooks;
+    hooks.reception = true;
+    BlockHandler handler(hooks);
+    handler.setWarmUpCounter(BlockHandler::kWarmUpLimit + 1);
+    const auto block = rampBlock(24000);
+
+    EXPECT_FALSE(handler.autoLevel());
+    handler.handleBlock(block.data(), 24000);
+    EXPECT_EQ(hooks.decoded, 15300.0);  // off: untouched
+    EXPECT_EQ(handler.appliedLevelDb(), 0.0);
+
+    handler.setAutoLevel(true);
+    handler.handleBlock(block.data(), 24000);
+    EXPECT_NEAR(hooks.decoded, AutoLevel::kWhiteLevel, 0.05 * AutoLevel::kWhiteLevel);
+    EXPECT_NEAR(handler.appliedLevelDb(), -20.0, 0.5);
+}

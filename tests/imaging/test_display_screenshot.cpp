@@ -49,6 +49,7 @@ TEST(DisplayScreenshotTest, DecodedPictureRowsLandOnTheExpectedScreenRows) {
     in.store = store.get();
     in.rules.picSave = false;
     in.rules.minScanLine = 100;
+    in.calibrated = true;  // the stored levels as grey, not stretched
     in.sensorNameA = "CH 2 (VIS)";
     in.pass.satelliteName = "NOAA-19";
     in.pass.frequencyMHz = 137.1;

@@ -44,6 +44,7 @@ protected:
         in.processingTime = DayCountFromCivil(2025, 1, 2, 3, 4, 59);
         in.picsFolder = (folder / "pics").string();
         in.rules.minScanLine = 10;
+        in.calibrated = true;  // the raw levels as they are, unless a test says otherwise
     }
 
     PassPictureResult Build() {

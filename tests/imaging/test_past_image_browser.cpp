@@ -70,6 +70,7 @@ protected:
         PassPictureInputs in;
         in.store = store.get();
         in.rules.minScanLine = 5;
+        in.calibrated = true;  // the stored levels as grey, not stretched
         in.picsFolder = pics.string();
         in.pass.satelliteName = "NOAA-19";
         in.pass.maxElevationTime = DayCountFromCivil(2024, 3, 9, 12, 34);

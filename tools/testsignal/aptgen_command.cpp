@@ -52,6 +52,9 @@ std::string aptGenUsage() {
            "  --deviation HZ       I/Q frequency deviation of white (17000)\n"
            "  --float              32-bit float samples (WAV, OGG)\n"
            "  --snr DB             add white noise (none by default)\n"
+           "  --level X            scale the whole signal (and its noise) by X (1);\n"
+           "                       16-bit files clip at full scale as a recorder does,\n"
+           "                       float files keep samples beyond +-1.0\n"
            "  --ppm X              sample-clock error of the recorder\n"
            "  --lines N            number of lines, 2 a second (240)\n"
            "  --start-fraction F   start this far into the first line, 0 <= F < 1\n"
@@ -75,6 +78,7 @@ AptGenParse parseAptGenArguments(const std::vector<std::string>& args) {
     AptGenCommand c;
     c.generator.dropoutSeconds = 1.0;
     bool rateGiven = false;
+    double level = 1.0;
     using Setter = std::function<bool(const std::string&)>;
     const std::map<std::string, Setter> withValue = {
         {"--out", [&](const std::string& v) { c.outPath = v; return !v.empty(); }},
@@ -87,6 +91,7 @@ AptGenParse parseAptGenArguments(const std::vector<std::string>& args) {
              c.generator.snrDb = d;
              return true;
          }},
+        {"--level", [&](const std::string& v) { return parseDouble(v, level) && level > 0.0; }},
         {"--ppm", [&](const std::string& v) { return parseDouble(v, c.generator.clockErrorPpm); }},
         {"--lines", [&](const std::string& v) { return parseInteger(v, c.generator.lines); }},
         {"--start-fraction", [&](const std::string& v) { return parseDouble(v, c.generator.startFraction); }},
@@ -135,6 +140,9 @@ AptGenParse parseAptGenArguments(const std::vector<std::string>& args) {
 
     if (c.outPath.empty()) return {std::nullopt, "--out FILE is required"};
     if (c.generator.kind == SignalKind::IQ && !rateGiven) c.generator.sampleRate = 96000;
+    // The noise is defined relative to the signal, so it scales along.
+    if (c.generator.kind == SignalKind::IQ) c.generator.carrierAmplitude *= level;
+    else c.generator.whiteAmplitude *= level;
     if (const std::string problem = validateGeneratorOptions(c.generator); !problem.empty())
         return {std::nullopt, problem};
     return {c, {}};

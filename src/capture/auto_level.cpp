@@ -1,0 +1,78 @@
+#include "capture/auto_level.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace sorae {
+
+namespace {
+
+// The top 16 bits of a positive double (sign, exponent, 4 mantissa bits)
+// grow with its value: 16 bins an octave without a log.
+std::uint32_t logKey(double v) { return std::uint32_t(std::bit_cast<std::uint64_t>(v) >> 48); }
+
+}  // namespace
+
+void AutoLevel::reset() {
+    acquired_ = false;
+    log2Level_ = std::log2(kReferenceReading);
+    gain_ = 1.0;
+}
+
+double AutoLevel::gainDb() const { return 20.0 * std::log10(gain_); }
+
+double AutoLevel::measureBlock(const double* envelope, int samples) {
+    histogram_.fill(0);
+    const std::uint32_t base = logKey(kLowestLevel);
+    // Every second sample: the envelope is band-limited to about 2 kHz, so
+    // nothing is lost at 12 kHz, and the measurement costs half as much.
+    int counted = 0;
+    for (int i = 0; i < samples; i += 2) {
+        const double v = envelope[i] > kLowestLevel ? envelope[i] : kLowestLevel;  // NaN too
+        const std::uint32_t bin = std::min<std::uint32_t>(logKey(v) - base, kBins - 1);
+        ++histogram_[bin];
+        ++counted;
+    }
+    if (counted == 0) return 0.0;
+
+    // Walk down from the top until the share above the percentile is found,
+    // then interpolate within that bin. The 16 bins of an octave split it
+    // linearly (they are the top mantissa bits).
+    const double above = (1.0 - kPercentile) * counted;
+    double seen = 0.0;
+    for (int bin = kBins - 1; bin > 0; --bin) {
+        const double n = histogram_[std::size_t(bin)];
+        if (seen + n >= above && n > 0) {
+            const double within = (above - seen) / n;  // 0 = top edge of the bin
+            const double octave = kLowestLevel * std::exp2(bin / kBinsPerOctave);
+            const double step = octave / kBinsPerOctave;
+            const double top = octave + step * (bin % kBinsPerOctave + 1);
+            return top - within * step;
+        }
+        seen += n;
+    }
+    return 0.0;  // the percentile lies in the lowest bin: silence
+}
+
+void AutoLevel::process(double* envelope, int samples) {
+    const double reading = measureBlock(envelope, samples);
+    if (reading >= kMinReading) {
+        const double log2Reading = std::log2(reading);
+        if (!acquired_) {
+            log2Level_ = log2Reading;
+            acquired_ = true;
+        } else {
+            const double share = log2Reading > log2Level_ ? kAttack : kRelease;
+            log2Level_ += share * (log2Reading - log2Level_);
+        }
+        const double gainDb = std::clamp(20.0 * std::log10(kReferenceReading) -
+                                             20.0 * std::log10(2.0) * log2Level_,
+                                         kMinGainDb, kMaxGainDb);
+        gain_ = std::pow(10.0, gainDb / 20.0);
+    }
+    const double g = gain_;
+    for (int i = 0; i < samples; ++i) envelope[i] = std::min(envelope[i] * g, kClampLevel);
+}
+
+}  // namespace sorae
