@@ -101,6 +101,7 @@ MainWindow::MainWindow(const MainWindowOptions& options, QWidget* parent)
     speedButton(9)->setChecked(settings_.picStretch);
     blockHandler_->setSignalType(settings_.demodType ? 1 : 0);
     blockHandler_->setSignalGain(settings_.signalGain);
+    blockHandler_->setAutoLevel(settings_.autoLevel);
 
     state_.rebuildReceptionList(settings_);
     reception_.receptionActive = false;
@@ -293,6 +294,7 @@ bool MainWindow::openCapture() {
 
 void MainWindow::setAutoLevel(bool on) {
     settings_.autoLevel = on;
+    blockHandler_->setAutoLevel(on);
     emit autoLevelChanged(on);
 }
 

@@ -154,6 +154,9 @@ bool ReplayController::start(const ReplayRequest& request) {
     window_.setLiveBlocksHeld(true);
     savedSignalType_ = handler.signalType();
     savedWarmUp_ = handler.warmUpCounter();
+    // A recording comes at any level: it is scaled as `decode` scales it.
+    savedAutoLevel_ = handler.autoLevel();
+    handler.setAutoLevel(true);
     handler.setSignalType(request.quadrature ? 1 : 0);
     handler.setWarmUpCounter(BlockHandler::kWarmUpLimit + 1);  // a file needs no warm-up
     window_.demodulator().clearQuadratureLowPass();
@@ -251,6 +254,7 @@ void ReplayController::finish(const QString& failure) {
     BlockHandler& handler = window_.blockHandler();
     handler.setSignalType(savedSignalType_);
     handler.setWarmUpCounter(savedWarmUp_);
+    handler.setAutoLevel(savedAutoLevel_);
     window_.demodulator().clearQuadratureLowPass();
     window_.setLiveBlocksHeld(false);
     window_.speedButton(kManualButton)->setEnabled(true);

@@ -100,6 +100,7 @@ private:
     double startStation_ = 0.0;  // day count, station time
     int savedSignalType_ = 0;
     int savedWarmUp_ = 0;
+    bool savedAutoLevel_ = false;
     std::optional<double> askedPassStart_;  // the pass the user was asked about
 };
 

@@ -48,6 +48,7 @@ struct RecordingReader::Impl {
     SF_INFO info{};
     soxr_t resampler = nullptr;  // null when the rate already fits
     bool directShorts = false;   // integer samples of 16 bits or less, no resampling
+    float peakScale = 1.0f;      // < 1 for a floating-point file that goes beyond full scale
     std::vector<int16_t> monoShorts;
 
     // I/Q only: swap, then the shift at the recording's rate on what is
@@ -112,6 +113,33 @@ struct RecordingReader::Impl {
 
     static void swapChannels(float* iq, size_t frames) {
         for (size_t f = 0; f < frames; ++f) std::swap(iq[2 * f], iq[2 * f + 1]);
+    }
+
+    // Floating-point recordings may hold samples beyond full scale (a loud
+    // signal saved by an SDR program, or scaled up afterwards): converting
+    // them to 16 bits would clip the picture's light half. Such a file is
+    // scanned once and brought down as a whole so that its peak fits; the
+    // envelope's automatic level then restores the design level. Files that
+    // fit, and all integer files, are taken as they are.
+    bool measureFloatPeak() {
+        const int subtype = info.format & SF_FORMAT_SUBMASK;
+        if ((subtype != SF_FORMAT_FLOAT && subtype != SF_FORMAT_DOUBLE) || !info.seekable) return true;
+        std::vector<float> chunk(size_t(kReadChunkFrames) * size_t(info.channels));
+        double peak = 0.0;
+        for (;;) {
+            const sf_count_t n = sf_readf_float(file, chunk.data(), kReadChunkFrames);
+            if (n <= 0) break;
+            for (size_t i = 0; i < size_t(n) * size_t(info.channels); ++i)
+                if (std::isfinite(chunk[i])) peak = std::max(peak, double(std::fabs(chunk[i])));
+        }
+        // A read error is met again, and reported, when the file is read for real.
+        if (sf_seek(file, 0, SEEK_SET) != 0) {
+            return fail(RecordingError::ReadFailed,
+                        "録音ファイル" + quoted(path) + "の読み込み中にエラーが発生しました: " +
+                            sf_strerror(file));
+        }
+        peakScale = peak > 1.0 ? float(1.0 / peak) : 1.0f;
+        return true;
     }
 
     // Reads the first seconds for the carrier and goes back to the start.
@@ -298,6 +326,7 @@ bool RecordingReader::open(const std::string& path, RecordingKind kind,
         return d.fail(RecordingError::Empty,
                       "録音ファイル" + quoted(path) + "には音声データがありません");
     }
+    if (!d.measureFloatPeak()) return false;
 
     if (kind == RecordingKind::Quadrature && !d.setUpQuadrature(iq)) return false;
 
@@ -337,6 +366,7 @@ void RecordingReader::close() {
     d.inputFrames = d.inputPos = 0;
     d.inputEnded = d.drained = false;
     d.directShorts = false;
+    d.peakScale = 1.0f;
     d.swap = false;
     d.carrierHz = kQuadratureCarrierHz;
     d.carrierSource = CarrierSource::Given;
@@ -363,6 +393,9 @@ bool RecordingReader::nextBlock(int16_t* frames) {
         return false;
     }
     const float* q = d.queue.data();
+    if (d.peakScale != 1.0f) {
+        for (size_t i = 0; i < real * size_t(d.channels()); ++i) d.queue[i] *= d.peakScale;
+    }
     if (d.channels() == 1) {
         for (size_t i = 0; i < real; ++i) {
             const int16_t v = floatSampleToInt16(q[i]);

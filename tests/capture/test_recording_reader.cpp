@@ -171,18 +171,30 @@ TEST_F(RecordingReaderTest, OtherRatesAreResampledTo48kAsOneContinuousStream) {
     EXPECT_LT(worst, 10.0);  // resampling error plus the source's rounding
 }
 
-TEST_F(RecordingReaderTest, FloatRecordingsAreScaledAndClipped) {
-    std::vector<float> s = {0.0f, 0.25f, -0.25f, 1.0f, 1.7f, -1.0f, -3.0f, 0.5f};
-    s.resize(2 * 100, 0.1f);
-    const auto file = writeFloats("f.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 48000, 2, s);
-    RecordingReader r;
-    ASSERT_TRUE(r.open(file, RecordingKind::Audio)) << r.errorMessage();
-    std::vector<int16_t> block(2 * 24000);
-    ASSERT_TRUE(r.nextBlock(block.data()));
-    EXPECT_EQ(r.lastBlockFrames(), 100);
-    const std::vector<int16_t> expected = {0, 8192, -8192, 32767, 32767, -32768, -32768, 16384};
-    EXPECT_EQ(std::vector<int16_t>(block.begin(), block.begin() + 8), expected);
-    EXPECT_EQ(block[199], 3277);
+TEST_F(RecordingReaderTest, FloatRecordingsAreScaledAndBroughtDownWhenBeyondFullScale) {
+    struct Case {
+        std::vector<float> samples;
+        std::vector<int16_t> expected;
+        int16_t filler;   // the 0.1 that pads the file to 100 frames
+    };
+    // Within full scale: x 32768, rounded, +1.0 just clipped. Beyond it (peak
+    // 3.0) the whole file is scaled by 1/3 instead of clipping its peaks.
+    const Case cases[] = {
+        {{0.0f, 0.25f, -0.25f, 1.0f, -1.0f, 0.5f}, {0, 8192, -8192, 32767, -32768, 16384}, 3277},
+        {{0.0f, 1.5f, -3.0f, 0.75f, 3.0f, -0.3f}, {0, 16384, -32768, 8192, 32767, -3277}, 1092},
+    };
+    for (const Case& c : cases) {
+        std::vector<float> s = c.samples;
+        s.resize(2 * 100, 0.1f);
+        const auto file = writeFloats("f.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 48000, 2, s);
+        RecordingReader r;
+        ASSERT_TRUE(r.open(file, RecordingKind::Audio)) << r.errorMessage();
+        std::vector<int16_t> block(2 * 24000);
+        ASSERT_TRUE(r.nextBlock(block.data()));
+        EXPECT_EQ(r.lastBlockFrames(), 100);
+        EXPECT_EQ(std::vector<int16_t>(block.begin(), block.begin() + 6), c.expected);
+        EXPECT_EQ(block[199], c.filler);
+    }
 }
 
 TEST_F(RecordingReaderTest, OggVorbisIsReadAndResampled) {
