@@ -130,8 +130,11 @@ bool ReplayController::start(const ReplayRequest& request) {
         report_(QStringLiteral("受信中は録音再生できません"));
         return false;
     }
+    QuadratureOptions iq;
+    iq.carrierHz = request.iqCarrierHz;
+    iq.swap = request.iqSwap;
     if (!reader_.open(request.path.toStdString(),
-                      request.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio)) {
+                      request.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio, iq)) {
         report_(QString::fromStdString(reader_.errorMessage()));
         return false;
     }

@@ -1,5 +1,7 @@
 #include "app/replay_dialog.h"
 
+#include <cmath>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -47,8 +49,22 @@ ReplayDialog::ReplayDialog(const QStringList& satellites, QWidget* parent) : QDi
     fileRow->addWidget(fileEdit_);
     fileRow->addWidget(browseButton);
 
-    quadratureBox_ = new QCheckBox(QStringLiteral("I/Q 信号 (96kHz ステレオ, I 左 Q 右)"), this);
+    quadratureBox_ = new QCheckBox(QStringLiteral("I/Q 信号 (48kHz 以上のステレオ, I 左 Q 右)"), this);
     quadratureBox_->setObjectName(QStringLiteral("ReplayQuadratureBox"));
+    carrierEdit_ = new QLineEdit(this);
+    carrierEdit_->setObjectName(QStringLiteral("ReplayCarrierEdit"));
+    carrierEdit_->setPlaceholderText(QStringLiteral("Hz (空欄: 自動検出, 受信機の IF は -24000, SDR は 0)"));
+    swapBox_ = new QCheckBox(QStringLiteral("I と Q を入れ替える"), this);
+    swapBox_->setObjectName(QStringLiteral("ReplaySwapBox"));
+    auto* iqRow = new QHBoxLayout;
+    iqRow->addWidget(carrierEdit_);
+    iqRow->addWidget(swapBox_);
+    auto followQuadrature = [this](bool on) {
+        carrierEdit_->setEnabled(on);
+        swapBox_->setEnabled(on);
+    };
+    connect(quadratureBox_, &QCheckBox::toggled, this, followQuadrature);
+    followQuadrature(false);
 
     satelliteBox_ = new QComboBox(this);
     satelliteBox_->setObjectName(QStringLiteral("ReplaySatelliteBox"));
@@ -76,6 +92,7 @@ ReplayDialog::ReplayDialog(const QStringList& satellites, QWidget* parent) : QDi
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("録音ファイル"), fileRow);
     form->addRow(QString(), quadratureBox_);
+    form->addRow(QStringLiteral("搬送波"), iqRow);
     form->addRow(QStringLiteral("衛星"), satelliteBox_);
     form->addRow(QStringLiteral("通過方向"), directionBox_);
     form->addRow(QStringLiteral("録音開始 (日本時間)"), timeEdit_);
@@ -105,6 +122,12 @@ ReplayRequest ReplayDialog::request() const {
     ReplayRequest r;
     r.path = fileEdit_->text().trimmed();
     r.quadrature = quadratureBox_->isChecked();
+    if (r.quadrature) {
+        bool ok = false;
+        const double hz = carrierEdit_->text().trimmed().toDouble(&ok);
+        if (ok && std::isfinite(hz)) r.iqCarrierHz = hz;
+        r.iqSwap = swapBox_->isChecked();
+    }
     r.satellite = satelliteBox_->currentData().toString();
     r.direction = directionBox_->currentIndex() == 1 ? 1 : 0;
     r.startTime = parseReplayStartTime(timeEdit_->text());
@@ -132,6 +155,8 @@ void ReplayDialog::tryAccept() {
         problem = QStringLiteral("録音ファイルがありません");
     else if (!timeEdit_->text().trimmed().isEmpty() && !r.startTime)
         problem = QStringLiteral("録音開始は YYYYMMDDHHMM で入れてください");
+    else if (r.quadrature && !carrierEdit_->text().trimmed().isEmpty() && !r.iqCarrierHz)
+        problem = QStringLiteral("搬送波は Hz の数値で入れてください");
     if (!problem.isEmpty()) {
         QApplication::beep();
         errorLabel_->setText(problem);

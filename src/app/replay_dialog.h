@@ -20,7 +20,9 @@ namespace sorae {
 
 struct ReplayRequest {
     QString path;
-    bool quadrature = false;  // 96 kHz stereo I/Q, I left and Q right
+    bool quadrature = false;  // stereo I/Q, I left and Q right
+    std::optional<double> iqCarrierHz;  // unset: found from the first seconds
+    bool iqSwap = false;
     QString satellite;        // empty: unknown, replayed as a manual reception
     int direction = 0;        // 0 = N>S, 1 = S>N
     // Station time (day count) of the recording's first sample, when given.
@@ -50,6 +52,8 @@ private:
 
     QLineEdit* fileEdit_ = nullptr;
     QCheckBox* quadratureBox_ = nullptr;
+    QLineEdit* carrierEdit_ = nullptr;
+    QCheckBox* swapBox_ = nullptr;
     QComboBox* satelliteBox_ = nullptr;
     QComboBox* directionBox_ = nullptr;
     QLineEdit* timeEdit_ = nullptr;

@@ -72,7 +72,12 @@ protected:
     QString panel(int i) const { return window_->statusPanels().panelText(i); }
 
     std::string makeRecording(SignalKind kind, long lines, const std::string& name = "pass.wav") {
-        AptSignalGenerator generator(passSource(), passOptions(kind, lines));
+        GeneratorOptions options = passOptions(kind, lines);
+        // The I/Q recording holds Q left and I right (its carrier mirrored to
+        // +24 kHz): the carrier given at -24 kHz decodes it only when the
+        // dialog's swap reaches the reader.
+        if (kind == SignalKind::IQ) options.carrierHz = 24000.0;
+        AptSignalGenerator generator(passSource(), options);
         const std::string path = (folder() / name).string();
         const RecordingResult written = writeRecording(path, generator, SampleFormat::Int16);
         EXPECT_TRUE(written.ok) << written.error;
@@ -87,6 +92,10 @@ protected:
         EXPECT_FALSE(window_->speedButton(ReplayController::kButton)->isChecked());
         dialog.findChild<QLineEdit*>("ReplayFileEdit")->setText(QString::fromStdString(path));
         dialog.findChild<QCheckBox*>("ReplayQuadratureBox")->setChecked(quadrature);
+        if (quadrature) {
+            dialog.findChild<QLineEdit*>("ReplayCarrierEdit")->setText("-24000");
+            dialog.findChild<QCheckBox*>("ReplaySwapBox")->setChecked(true);
+        }
         auto* satellites = dialog.findChild<QComboBox*>("ReplaySatelliteBox");
         satellites->setCurrentIndex(std::max(0, satellites->findData(satellite)));
         dialog.findChild<QLineEdit*>("ReplayTimeEdit")->setText(time);
