@@ -15,6 +15,7 @@
 #include "testsignal/apt_signal_generator.h"
 #include "testsignal/recording_writer.h"
 #include "common/program_run.h"
+#include "app/test_picture_support.h"
 
 namespace fs = std::filesystem;
 using namespace sorae;
@@ -22,19 +23,9 @@ using namespace sorae::testsignal;
 
 using sorae::testsupport::ProgramRun;
 using sorae::testsupport::runProgram;
+using sorae::testsupport::smoothPicture;
 
 namespace {
-
-// A picture that changes smoothly both along and across the lines, so a
-// wrong line or column alignment shows in the correlation.
-GreyPicture smoothPicture(int height, double phase) {
-    GreyPicture p(AptLayout::kImageWords, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < p.width; ++x)
-            p.at(x, y) = std::uint8_t(128 + 90 * std::sin(x / 70.0 + phase) * std::cos(y / 45.0) +
-                                      30 * std::sin(y / 23.0));
-    return p;
-}
 
 class DecodeCommandTest : public ::testing::Test {
 protected:

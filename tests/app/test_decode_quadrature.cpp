@@ -13,6 +13,7 @@
 #include <string>
 
 #include "common/program_run.h"
+#include "app/test_picture_support.h"
 #include "imaging/jpeg_file.h"
 #include "testsignal/apt_line_source.h"
 #include "testsignal/apt_signal_generator.h"
@@ -23,19 +24,11 @@ using namespace sorae;
 using namespace sorae::testsignal;
 using sorae::testsupport::ProgramRun;
 using sorae::testsupport::runProgram;
+using sorae::testsupport::smoothPicture;
 
 namespace {
 
 constexpr long kFirstLine = 40;  // inside a telemetry frame
-
-GreyPicture smoothPicture(int height, double phase) {
-    GreyPicture p(AptLayout::kImageWords, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < p.width; ++x)
-            p.at(x, y) = std::uint8_t(128 + 90 * std::sin(x / 70.0 + phase) * std::cos(y / 45.0) +
-                                      30 * std::sin(y / 23.0));
-    return p;
-}
 
 // Best correlation of a saved picture's image words with the lines sent,
 // over the small line and column offsets of the chain.
