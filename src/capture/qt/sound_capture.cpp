@@ -1,9 +1,5 @@
 #include "capture/qt/sound_capture.h"
 
-#include <QAudioSource>
-#include <QElapsedTimer>
-#include <QIODevice>
-#include <QPointer>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -14,107 +10,20 @@
 
 namespace sorae {
 
-// Lives on the capture thread: owns the QAudioSource, gathers bytes into
-// whole blocks and puts them into the owner's ring.
-class CaptureReader : public QObject {
-public:
-    explicit CaptureReader(SoundCapture& owner) : owner_(owner) {}
-
-    bool start(const QAudioDevice& device, const QAudioFormat& format, int blockBytes) {
-        block_.assign(std::size_t(blockBytes), 0);
-        filled_ = 0;
-        source_ = std::make_unique<QAudioSource>(device, format);
-        // The backend's own buffer is kept modest; the ring does the waiting.
-        source_->setBufferSize(qsizetype(blockBytes) * 2);
-        QIODevice* stream = source_->start();
-        if (stream == nullptr || source_->error() != QAudio::NoError ||
-            source_->state() == QAudio::StoppedState) {
-            source_->stop();
-            source_.reset();
-            return false;
-        }
-        stream_ = stream;
-        connect(stream, &QIODevice::readyRead, this, &CaptureReader::readAvailable);
-        connect(source_.get(), &QAudioSource::stateChanged, this, [this] {
-            if (source_ && source_->state() == QAudio::StoppedState && source_->error() != QAudio::NoError) lost();
-        });
-        // A server that dies does not always stop the source: a running
-        // source that delivers nothing for seconds is gone as well.
-        sinceData_.start();
-        watchdog_ = new QTimer(this);
-        connect(watchdog_, &QTimer::timeout, this, [this] {
-            if (source_ && sinceData_.elapsed() > kSilentMilliseconds) lost();
-        });
-        watchdog_->start(kWatchdogMilliseconds);
-        return true;
-    }
-
-    void stop() {
-        if (watchdog_) watchdog_->stop();
-        if (!source_) return;
-        if (stream_) stream_->disconnect(this);
-        source_->disconnect(this);
-        source_->stop();
-        source_.reset();
-        stream_ = nullptr;
-    }
-
-private:
-    static constexpr int kWatchdogMilliseconds = 1000;
-    static constexpr qint64 kSilentMilliseconds = 5000;
-
-    void lost() {
-        stop();
-        QMetaObject::invokeMethod(&owner_, [o = &owner_] { o->readerLost(); }, Qt::QueuedConnection);
-    }
-
-    void readAvailable() {
-        while (stream_) {
-            const qint64 n = stream_->read(block_.data() + filled_, qint64(block_.size()) - filled_);
-            if (n <= 0) break;
-            sinceData_.start();
-            filled_ += int(n);
-            if (filled_ < int(block_.size())) continue;
-            filled_ = 0;
-            pushBlock();
-        }
-    }
-
-    void pushBlock() {
-        const long long written = owner_.written_.load(std::memory_order_relaxed);
-        const long long delivered = owner_.deliveredShared_.load(std::memory_order_acquire);
-        if (written - delivered >= SoundCapture::kBufferedBlocks) {
-            owner_.dropped_.fetch_add(1, std::memory_order_relaxed);
-            return;
-        }
-        const std::size_t slot = std::size_t(written % SoundCapture::kBufferedBlocks);
-        std::memcpy(owner_.ring_.data() + slot * block_.size(), block_.data(), block_.size());
-        owner_.written_.store(written + 1, std::memory_order_release);
-        QMetaObject::invokeMethod(&owner_, [o = &owner_] { o->deliverPending(); }, Qt::QueuedConnection);
-    }
-
-    SoundCapture& owner_;
-    std::unique_ptr<QAudioSource> source_;
-    QPointer<QIODevice> stream_;  // owned by the source; may vanish on a fatal error
-    std::vector<char> block_;
-    int filled_ = 0;
-    QTimer* watchdog_ = nullptr;
-    QElapsedTimer sinceData_;
-};
+namespace {
+// A source that sends nothing for this long is taken as gone, whatever the
+// server says.
+constexpr int kWatchdogMilliseconds = 1000;
+constexpr qint64 kSilentMilliseconds = 5000;
+}  // namespace
 
 SoundCapture::SoundCapture(QObject* parent) : QObject(parent), report_(showFailureBox) {
-    thread_.setObjectName(QStringLiteral("sound capture"));
     reconnectTimer_.setSingleShot(true);
     connect(&reconnectTimer_, &QTimer::timeout, this, &SoundCapture::reconnect);
+    connect(&watchdog_, &QTimer::timeout, this, &SoundCapture::checkBlocksArrive);
 }
 
-SoundCapture::~SoundCapture() {
-    close();
-    if (thread_.isRunning()) {
-        thread_.quit();
-        thread_.wait();
-    }
-}
+SoundCapture::~SoundCapture() { close(); }
 
 int SoundCapture::reconnectDelaySeconds(int attempt) {
     constexpr int kDoubling[] = {1, 2, 4, 8, 16};
@@ -171,32 +80,54 @@ bool SoundCapture::startReader() {
     delivered_ = 0;
     dropped_.store(0);
 
-    if (!thread_.isRunning()) thread_.start();
-    reader_ = new CaptureReader(*this);
-    reader_->moveToThread(&thread_);
-    bool started = false;
-    QMetaObject::invokeMethod(
-        reader_, [&] { started = reader_->start(device_, format_, blockBytes_); },
-        Qt::BlockingQueuedConnection);
-    if (!started) {
-        QMetaObject::invokeMethod(reader_, [r = reader_] { delete r; }, Qt::BlockingQueuedConnection);
-        reader_ = nullptr;
-        return false;
-    }
+    auto reader = std::make_unique<PulseRecordStream>();
+    const int generation = ++generation_;
+    std::string why;
+    const bool started = reader->open(
+        requestedId_.toStdString(), format_.sampleRate(), format_.channelCount(), blockBytes_,
+        [this](const char* block) { pushBlock(block); },
+        [this, generation] {
+            QMetaObject::invokeMethod(this, [this, generation] { readerLost(generation); }, Qt::QueuedConnection);
+        },
+        &why);
+    if (!started) return false;
+    reader_ = std::move(reader);
     open_ = true;
+    watchedWritten_ = 0;
+    sinceBlock_.start();
+    watchdog_.start(kWatchdogMilliseconds);
     return true;
 }
 
 void SoundCapture::stopReader() {
     open_ = false;
-    if (reader_ != nullptr) {
-        QMetaObject::invokeMethod(
-            reader_, [r = reader_] {
-                r->stop();
-                delete r;
-            },
-            Qt::BlockingQueuedConnection);
-        reader_ = nullptr;
+    watchdog_.stop();
+    // After this no block and no loss of this reader comes any more.
+    if (reader_) reader_->close();
+    reader_.reset();
+}
+
+// On the sound server's thread.
+void SoundCapture::pushBlock(const char* block) {
+    const long long written = written_.load(std::memory_order_relaxed);
+    const long long delivered = deliveredShared_.load(std::memory_order_acquire);
+    if (written - delivered >= kBufferedBlocks) {
+        dropped_.fetch_add(1, std::memory_order_relaxed);
+        return;
+    }
+    const std::size_t slot = std::size_t(written % kBufferedBlocks);
+    std::memcpy(ring_.data() + slot * std::size_t(blockBytes_), block, std::size_t(blockBytes_));
+    written_.store(written + 1, std::memory_order_release);
+    QMetaObject::invokeMethod(this, &SoundCapture::deliverPending, Qt::QueuedConnection);
+}
+
+void SoundCapture::checkBlocksArrive() {
+    const long long written = written_.load(std::memory_order_acquire) + dropped_.load(std::memory_order_relaxed);
+    if (written != watchedWritten_) {
+        watchedWritten_ = written;
+        sinceBlock_.start();
+    } else if (sinceBlock_.elapsed() > kSilentMilliseconds) {
+        readerLost(generation_);
     }
 }
 
@@ -227,8 +158,8 @@ void SoundCapture::deliverPending() {
     delivering_ = false;
 }
 
-void SoundCapture::readerLost() {
-    if (!open_) return;
+void SoundCapture::readerLost(int generation) {
+    if (!open_ || generation != generation_) return;
     stopReader();
     reconnectAttempt_ = 0;
     reconnectTimer_.start(reconnectDelaySeconds(0) * 1000);
@@ -236,10 +167,10 @@ void SoundCapture::readerLost() {
 }
 
 void SoundCapture::reconnect() {
-    // The same device by its id (the default source for an empty one), in
-    // the same format; the sound server may list it again only after a while.
-    device_ = recordingDeviceById(requestedId_);
-    if (!device_.isNull() && device_.isFormatSupported(format_) && startReader()) {
+    // The same device by its name (the default source for an empty one), in
+    // the same format, asked of the server itself: Qt's device list does not
+    // come back after the server restarted.
+    if (startReader()) {
         emit deviceRestored();
         return;
     }

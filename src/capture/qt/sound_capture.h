@@ -1,9 +1,10 @@
 // The recording device: opens the chosen source in the format of the signal
 // type (48 or 96 kHz, stereo, 16-bit), cuts the stream into exact
 // half-second blocks and hands each to the block callback on the GUI
-// thread, in arrival order. The device is read on a thread of its own into
-// a ring of 32 blocks (16 s), so a GUI thread that is busy for a while
-// loses no audio. Failures to open are told to the user through the
+// thread, in arrival order. The device is read straight from the sound
+// server on the client library's thread into a ring of 32 blocks (16 s), so
+// a GUI thread that is busy for a while loses no audio. Qt Multimedia only
+// lists the devices and checks the format. Failures to open are told to the user through the
 // failure reporter; closing is always safe. A device that stops by itself
 // (the sound server restarted, the device unplugged) is opened again,
 // quietly, after 1, 2, 4, 8 and 16 s and then every 30 s, until it records
@@ -13,18 +14,18 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QObject>
-#include <QThread>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "capture/qt/capture_messages.h"
+#include "capture/qt/pulse_record_stream.h"
 
 namespace sorae {
-
-class CaptureReader;
 
 class SoundCapture : public QObject {
     Q_OBJECT
@@ -79,9 +80,10 @@ signals:
     void deviceRestored();
 
 private:
-    friend class CaptureReader;
     void deliverPending();
-    void readerLost();
+    void readerLost(int generation);
+    void pushBlock(const char* block);
+    void checkBlocksArrive();
     // Opens device_ in format_ with an empty ring; false when it does not start.
     bool startReader();
     void stopReader();
@@ -89,8 +91,11 @@ private:
 
     BlockCallback onBlock_;
     FailureReporter report_;
-    QThread thread_;
-    CaptureReader* reader_ = nullptr;
+    std::unique_ptr<PulseRecordStream> reader_;
+    int generation_ = 0;  // counts the readers started, so a late loss of an old one is ignored
+    QTimer watchdog_;
+    QElapsedTimer sinceBlock_;
+    long long watchedWritten_ = 0;
     QAudioDevice device_;
     QByteArray requestedId_;
     QAudioFormat format_;
@@ -101,7 +106,7 @@ private:
     bool open_ = false;
     bool delivering_ = false;
 
-    // Ring of complete blocks: the reader thread fills slot written % N and
+    // Ring of complete blocks: the server's thread fills slot written % N and
     // then advances written_; the GUI thread hands out slot delivered_ % N.
     std::vector<char> ring_;
     std::atomic<long long> written_{0};
