@@ -187,6 +187,12 @@ void Demodulator::clearQuadratureLowPass() {
 
 void Demodulator::demodulateQuadrature(const double* left, const double* right, int frames,
                                        double gainLinear, double* demodOutput) {
+    const int kept = mixAndDecimate(left, right, frames, decimatedI_.data(), decimatedQ_.data());
+    discriminate(decimatedI_.data(), decimatedQ_.data(), kept, gainLinear, demodOutput);
+}
+
+int Demodulator::mixAndDecimate(const double* left, const double* right, int frames, double* decI,
+                                double* decQ) {
     frames = std::clamp(frames, 0, kFramesPerBlock96k);
 
     // Mixer (x j e^(-j phase): +24 kHz), 20 kHz low-pass on both channels,
@@ -199,8 +205,6 @@ void Demodulator::demodulateQuadrature(const double* left, const double* right, 
     PairedCascade f(quadLowPass_[0], quadLowPass_[1]);
     const PairedCoefficients k(demod::kQuadratureLowPass96k);
     int step = mixerStep_;
-    double* decI = decimatedI_.data();
-    double* decQ = decimatedQ_.data();
     int kept = 0;
     for (int i = 0; i < frames; ++i) {
         step = (step + 1) & 3;
@@ -220,7 +224,11 @@ void Demodulator::demodulateQuadrature(const double* left, const double* right, 
     }
     f.storeTo(quadLowPass_[0], quadLowPass_[1]);
     mixerStep_ = step;
+    return kept;
+}
 
+void Demodulator::discriminate(const double* decI, const double* decQ, int kept, double gainLinear,
+                               double* demodOutput) {
     // FM discriminator: theta = atan2(I, Q); the step from the previous
     // theta (the last one of the previous block for the first sample) is
     // the increase of arg(I + jQ). Then gain and the 5 Hz DC removal.
@@ -242,21 +250,28 @@ void Demodulator::demodulateQuadrature(const double* left, const double* right, 
 }
 
 void Demodulator::demodulateEnvelope(double* demodOutput) {
-    static_assert(kDecimatedSamples % 8 == 0, "the FIR loops work eight outputs at a time");
-    // 5 kHz low-pass at 48 kHz and decimation by 4 into the band-pass input.
-    {
-        const CascadeCoefficients& lp = demod::kAudioLowPass48k;
-        LocalCascade f(audioLowPass_);
-        double* dec = bandPassInput_.data() + kFirHistory;
-        for (int j = 0; j < kDecimatedSamples; ++j) {
-            const double* x = demodOutput + 4 * j;
-            dec[j] = f.step(lp, x[0]);
-            f.advance(lp, x[1]);
-            f.advance(lp, x[2]);
-            f.advance(lp, x[3]);
-        }
-        f.storeTo(audioLowPass_);
+    decimateAudio(demodOutput, bandPassInput_.data() + kFirHistory);
+    envelopeOfDecimated(bandPassInput_.data() + kFirHistory, demodOutput);
+}
+
+void Demodulator::decimateAudio(const double* audio, double* decimated) {
+    // 5 kHz low-pass at 48 kHz and decimation by 4.
+    const CascadeCoefficients& lp = demod::kAudioLowPass48k;
+    LocalCascade f(audioLowPass_);
+    for (int j = 0; j < kDecimatedSamples; ++j) {
+        const double* x = audio + 4 * j;
+        decimated[j] = f.step(lp, x[0]);
+        f.advance(lp, x[1]);
+        f.advance(lp, x[2]);
+        f.advance(lp, x[3]);
     }
+    f.storeTo(audioLowPass_);
+}
+
+void Demodulator::envelopeOfDecimated(const double* decimated, double* demodOutput) {
+    static_assert(kDecimatedSamples % 8 == 0, "the FIR loops work eight outputs at a time");
+    if (decimated != bandPassInput_.data() + kFirHistory)
+        std::copy(decimated, decimated + kDecimatedSamples, bandPassInput_.begin() + kFirHistory);
 
     // Subcarrier band-pass (all 51 taps), eight outputs at a time as four
     // lane pairs, each lane its own sum in the order k = 0 .. 50.

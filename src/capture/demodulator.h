@@ -59,6 +59,21 @@ public:
     // first half; entries from kEnvelopeSamples on are left as they were.
     void demodulateEnvelope(double* demodOutput);
 
+    // The two stages above each in two parts, for a pipeline that runs the
+    // parts on different threads; one after the other they give the same
+    // bits as the whole stage. A Demodulator's parts keep separate state,
+    // so each part may run on its own thread as long as every part is fed
+    // its blocks in order.
+    //   Quadrature: mixer, low-pass and decimation into decI/decQ (the
+    //   count kept is returned), then the discriminator into demodOutput.
+    int mixAndDecimate(const double* left, const double* right, int frames, double* decI, double* decQ);
+    void discriminate(const double* decI, const double* decQ, int kept, double gainLinear, double* demodOutput);
+    //   Envelope: the 5 kHz low-pass and decimation of kFramesPerBlock48k
+    //   samples into kDecimatedSamples, then band-pass, Hilbert transformer
+    //   and interpolation into kEnvelopeSamples of demodOutput.
+    void decimateAudio(const double* audio, double* decimated);
+    void envelopeOfDecimated(const double* decimated, double* demodOutput);
+
 private:
     // Direct-form-II state of one biquad section.
     struct BiquadState {

@@ -1,8 +1,11 @@
 #include "recording/recording_decoder.h"
 
+#include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "capture/recording_reader.h"
+#include "recording/block_stage.h"
 #include "recording/threaded_block_reader.h"
 
 namespace sorae {
@@ -10,13 +13,12 @@ namespace sorae {
 RecordingDecoder::RecordingDecoder(LineStore& store)
     : store_(store), decoder_(store), handler_(*this) {}
 
-void RecordingDecoder::demodulateQuadrature(const double* left, const double* right, int frames,
-                                            double gainLinear, double* demodOutput) {
-    demodulator_.demodulateQuadrature(left, right, frames, gainLinear, demodOutput);
-}
+// The demodulation ran ahead on the pipeline's threads: the block handler
+// gets its results here, in order.
+void RecordingDecoder::demodulateQuadrature(const double*, const double*, int, double, double*) {}
 
 void RecordingDecoder::demodulateEnvelope(double* demodOutput) {
-    demodulator_.demodulateEnvelope(demodOutput);
+    if (envelope_ != nullptr) std::copy(envelope_, envelope_ + Demodulator::kEnvelopeSamples, demodOutput);
 }
 
 void RecordingDecoder::decodeBlock(const double* envelope, int /*samples*/) {
@@ -59,17 +61,77 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
                     reader.framesPerBlock() - 1) /
                    reader.framesPerBlock())
             : 0;
-    // The file is read and resampled on a thread of its own, ahead of the chain.
+    // A pipeline of threads ahead of the line decoding: reading and
+    // resampling the file; for I/Q the mixer and low-pass, then the
+    // discriminator; the audio low-pass and decimation; the rest of the
+    // envelope. Each stage does exactly what the block handler would do
+    // with the block, in the same order, so the results are the same bits,
+    // only sooner.
     const int framesPerBlock = reader.framesPerBlock();
+    const double gainLinear = signalGainLinear(options.autoLevel ? 0 : options.signalGainDb);
+    constexpr int kAudio = Demodulator::kFramesPerBlock48k;
     ThreadedBlockReader blocks(reader);
+    std::vector<double> left(static_cast<std::size_t>(framesPerBlock));
+    std::vector<double> right(static_cast<std::size_t>(framesPerBlock));
+    const auto deinterleave = [&](const std::int16_t* frames) {
+        for (int j = 0; j < framesPerBlock; ++j) {
+            left[std::size_t(j)] = double(frames[2 * j]);
+            right[std::size_t(j)] = double(frames[2 * j + 1]);
+        }
+    };
+    std::unique_ptr<BlockStage> mixed, discriminated;
+    if (options.quadrature) {
+        mixed = std::make_unique<BlockStage>(2 * kAudio, kPipelineDepth, [&](double* out) {
+            const std::int16_t* frames = blocks.next();
+            if (frames == nullptr) return false;
+            deinterleave(frames);
+            demodulator_.mixAndDecimate(left.data(), right.data(), framesPerBlock, out, out + kAudio);
+            return true;
+        });
+        discriminated = std::make_unique<BlockStage>(kAudio, kPipelineDepth, [&](double* out) {
+            const double* decimated = mixed->next();
+            if (decimated == nullptr) return false;
+            demodulator_.discriminate(decimated, decimated + kAudio, (framesPerBlock + 1) / 2, gainLinear, out);
+            return true;
+        });
+    }
+    std::vector<double> audio(kAudio);
+    BlockStage decimated(Demodulator::kDecimatedSamples, kPipelineDepth, [&](double* out) {
+        const double* samples = nullptr;
+        if (discriminated) {
+            samples = discriminated->next();
+        } else if (const std::int16_t* frames = blocks.next()) {
+            deinterleave(frames);
+            for (int k = 0; k < kAudio; ++k) audio[std::size_t(k)] = left[std::size_t(k)] * gainLinear;
+            samples = audio.data();
+        }
+        if (samples == nullptr) return false;
+        demodulator_.decimateAudio(samples, out);
+        return true;
+    });
+    BlockStage envelope(Demodulator::kEnvelopeSamples, kPipelineDepth, [&](double* out) {
+        const double* samples = decimated.next();
+        if (samples == nullptr) return false;
+        demodulator_.envelopeOfDecimated(samples, out);
+        return true;
+    });
+    // The handler's own input is not used: its demodulation hooks take the
+    // pipeline's results.
+    const std::vector<std::int16_t> unused(std::size_t(framesPerBlock) * 2, 0);
     while (active_) {
-        const std::int16_t* frames = blocks.next();
-        if (!frames) break;
-        handler_.handleBlock(frames, framesPerBlock);
+        envelope_ = envelope.next();
+        if (envelope_ == nullptr) break;
+        handler_.handleBlock(unused.data(), framesPerBlock);
         ++result.blocks;
         if (options.progress) options.progress(result.blocks, expected);
     }
+    envelope_ = nullptr;
+    // Each stage is stopped after the one it reads from.
     blocks.stop();
+    if (mixed) mixed->stop();
+    if (discriminated) discriminated->stop();
+    decimated.stop();
+    envelope.stop();
     result.lengthSeconds =
         reader.sourceRate() > 0 ? double(reader.sourceFrames()) / reader.sourceRate() : 0.0;
     if (blocks.error() != RecordingError::None) {

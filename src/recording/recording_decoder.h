@@ -63,8 +63,11 @@ private:
     void demodulateEnvelope(double* demodOutput) override;
     void decodeBlock(const double* envelope, int samples) override;
 
+    static constexpr int kPipelineDepth = 4;
+
     LineStore& store_;
-    Demodulator demodulator_;
+    Demodulator demodulator_;  // each part on a thread of the pipeline
+    const double* envelope_ = nullptr;   // the current block's envelope
     LineDecoder decoder_;
     BlockHandler handler_;
     DecodeContext context_;

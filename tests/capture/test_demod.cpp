@@ -96,6 +96,31 @@ TEST(DemodulatorExactness, QuadratureChainMatchesLiteralFormIncludingLowPassRese
     }
 }
 
+// The parts a file decoding pipeline runs on separate threads, each with
+// buffers of its own, give the literal form's bits too.
+TEST(DemodulatorExactness, StagePartsWithTheirOwnBuffersMatchLiteralForm) {
+    std::mt19937_64 rng(13);
+    auto parts = std::make_unique<Demodulator>();
+    auto ref = std::make_unique<testing::ReferenceDemodulator>();
+    for (int block = 0; block < 4; ++block) {
+        const std::vector<double> left = randomSamples(rng, kBlock96);
+        const std::vector<double> right = randomSamples(rng, kBlock96);
+        std::vector<double> decI(kBlock48), decQ(kBlock48), audio(kBlock48);
+        std::vector<double> decimated(Demodulator::kDecimatedSamples), envelope(kEnvelope);
+        const int kept = parts->mixAndDecimate(left.data(), right.data(), kBlock96, decI.data(), decQ.data());
+        ASSERT_EQ(kept, kBlock48);
+        parts->discriminate(decI.data(), decQ.data(), kept, 0.5, audio.data());
+        parts->decimateAudio(audio.data(), decimated.data());
+        parts->envelopeOfDecimated(decimated.data(), envelope.data());
+
+        std::vector<double> b(kBlock48, 0.0);
+        ref->quadrature(left, right, kBlock96, 0.5, b.data());
+        ASSERT_EQ(firstBitDifference(audio.data(), b.data(), kBlock48), -1) << "block " << block;
+        ref->envelope(b.data());
+        ASSERT_EQ(firstBitDifference(envelope.data(), b.data(), kEnvelope), -1) << "block " << block;
+    }
+}
+
 // The mixer table rests on the stepped phase taking exactly four values for
 // ever (a drifting phase would slowly detune the table from sin/cos).
 TEST(DemodulatorExactness, SteppedMixerPhaseRepeatsExactlyEveryFourFrames) {
