@@ -1,5 +1,7 @@
 #include "app/reception_hooks.h"
 
+#include <algorithm>
+
 #include "app/reception_state.h"
 #include "app/status_panels.h"
 #include "capture/qt/monitor_output.h"
@@ -24,10 +26,20 @@ bool ReceptionHooks::inputDialogShowing() const { return isInputDialogShowing &&
 
 void ReceptionHooks::demodulateQuadrature(const double* left, const double* right, int frames,
                                           double gainLinear, double* demodOutput) {
+    if (demodulated_ != nullptr) {
+        std::copy(demodulated_->audio.begin(), demodulated_->audio.end(), demodOutput);
+        return;
+    }
     demodulator_.demodulateQuadrature(left, right, frames, gainLinear, demodOutput);
 }
 
-void ReceptionHooks::demodulateEnvelope(double* demodOutput) { demodulator_.demodulateEnvelope(demodOutput); }
+void ReceptionHooks::demodulateEnvelope(double* demodOutput) {
+    if (demodulated_ != nullptr) {
+        std::copy(demodulated_->envelope.begin(), demodulated_->envelope.end(), demodOutput);
+        return;
+    }
+    demodulator_.demodulateEnvelope(demodOutput);
+}
 
 void ReceptionHooks::drawLevelMeter(const double* envelope, int samples) {
     if (onDrawLevelMeter) onDrawLevelMeter(envelope, samples);

@@ -8,6 +8,7 @@
 
 #include "capture/block_handler.h"
 #include "capture/demodulator.h"
+#include "recording/demodulation_pipeline.h"
 
 namespace sorae {
 
@@ -39,11 +40,16 @@ public:
     void playMonitor(const std::int16_t* samples, int count) override;
     void setStatusPanel(int panel, std::string_view text) override;
 
+    // A block demodulated ahead (a replay): while set, the demodulation
+    // stages hand out its audio and envelope instead of running.
+    void setDemodulatedBlock(const DemodulatedBlock* block) { demodulated_ = block; }
+
 private:
     ReceptionState& state_;
     Demodulator& demodulator_;
     MonitorOutput& monitor_;
     StatusPanels& status_;
+    const DemodulatedBlock* demodulated_ = nullptr;
 };
 
 }  // namespace sorae

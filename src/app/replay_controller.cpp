@@ -163,7 +163,8 @@ bool ReplayController::start(const ReplayRequest& request) {
     handler.setSignalType(request.quadrature ? 1 : 0);
     handler.setWarmUpCounter(BlockHandler::kWarmUpLimit + 1);  // a file needs no warm-up
     window_.demodulator().clearQuadratureLowPass();
-    frames_.assign(std::size_t(reader_.framesPerBlock()) * 2, 0);
+    demodulator_ = std::make_unique<Demodulator>();
+    pipeline_ = std::make_unique<DemodulationPipeline>(reader_, *demodulator_, handler.gainLinear());
 
     reception_.startReplayPass(pass, request.direction, startStation_);
     drawsMap_ = false;
@@ -224,12 +225,16 @@ void ReplayController::tick() {
 }
 
 bool ReplayController::feedOne() {
-    if (!reader_.nextBlock(frames_.data())) {
-        finish(reader_.error() == RecordingError::None ? QString()
-                                                       : QString::fromStdString(reader_.errorMessage()));
+    const DemodulatedBlock* block = pipeline_->next();
+    if (block == nullptr) {
+        finish(pipeline_->error() == RecordingError::None ? QString()
+                                                          : QString::fromStdString(pipeline_->errorMessage()));
         return false;
     }
-    window_.blockHandler().handleBlock(frames_.data(), reader_.framesPerBlock());
+    ReceptionHooks& hooks = window_.receptionHooks();
+    hooks.setDemodulatedBlock(block);
+    window_.blockHandler().handleBlock(block->frames.data(), reader_.framesPerBlock());
+    hooks.setDemodulatedBlock(nullptr);
     ++fed_;
     // A full line store has ended the pass (and built its pictures).
     if (!window_.reception().receptionActive) {
@@ -244,6 +249,8 @@ void ReplayController::finish(const QString& failure) {
     running_ = false;
     reception_.setLiveViewBatched(false);
     timer_.stop();
+    pipeline_.reset();  // its threads end before the reader closes
+    demodulator_.reset();
     reader_.close();
 
     window_.statusPanels().setPanelText(kProgressPanel, QString());

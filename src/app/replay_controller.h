@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "capture/recording_reader.h"
 #include "capture/replay_pacing.h"
 #include "orbit/day_time.h"
+#include "recording/demodulation_pipeline.h"
 
 class QComboBox;
 
@@ -88,7 +90,10 @@ private:
     FailureReporter report_;
 
     RecordingReader reader_;
-    std::vector<std::int16_t> frames_;
+    // Reads and demodulates the recording ahead on threads of its own, with
+    // a demodulator of the replay's own.
+    std::unique_ptr<Demodulator> demodulator_;
+    std::unique_ptr<DemodulationPipeline> pipeline_;
     ReplayPacer pacer_;
     QTimer timer_;
     QElapsedTimer clock_;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <utility>
 
 // Speed notes. Every result here is bit-identical to filtering one section
 // over the whole block after another, with shifting delay lines and a sine
@@ -191,8 +192,8 @@ void Demodulator::demodulateQuadrature(const double* left, const double* right, 
     discriminate(decimatedI_.data(), decimatedQ_.data(), kept, gainLinear, demodOutput);
 }
 
-int Demodulator::mixAndDecimate(const double* left, const double* right, int frames, double* decI,
-                                double* decQ) {
+template <typename Input>
+int Demodulator::mixAndDecimateFrom(Input input, int frames, double* decI, double* decQ) {
     frames = std::clamp(frames, 0, kFramesPerBlock96k);
 
     // Mixer (x j e^(-j phase): +24 kHz), 20 kHz low-pass on both channels,
@@ -208,8 +209,7 @@ int Demodulator::mixAndDecimate(const double* left, const double* right, int fra
     int kept = 0;
     for (int i = 0; i < frames; ++i) {
         step = (step + 1) & 3;
-        const double inI = left[i];
-        const double inQ = right[i];
+        const auto [inI, inQ] = input(i);
         // lane 0: I*s - Q*c (written as I*s + (-Q)*c, the same operation),
         // lane 1: I*c + Q*s
         const Pair mixed = Pair{inI, inI} * sinCos[step] + Pair{-inQ, inQ} * cosSin[step];
@@ -225,6 +225,18 @@ int Demodulator::mixAndDecimate(const double* left, const double* right, int fra
     f.storeTo(quadLowPass_[0], quadLowPass_[1]);
     mixerStep_ = step;
     return kept;
+}
+
+int Demodulator::mixAndDecimate(const double* left, const double* right, int frames, double* decI,
+                                double* decQ) {
+    return mixAndDecimateFrom([=](int i) { return std::pair<double, double>{left[i], right[i]}; }, frames, decI, decQ);
+}
+
+int Demodulator::mixAndDecimateInterleaved(const std::int16_t* interleaved, int frames, double* decI, double* decQ) {
+    // The same values as de-interleaving into doubles first: the conversion is exact.
+    return mixAndDecimateFrom(
+        [=](int i) { return std::pair<double, double>{double(interleaved[2 * i]), double(interleaved[2 * i + 1])}; },
+        frames, decI, decQ);
 }
 
 void Demodulator::discriminate(const double* decI, const double* decQ, int kept, double gainLinear,

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 namespace sorae {
@@ -67,6 +68,8 @@ public:
     //   Quadrature: mixer, low-pass and decimation into decI/decQ (the
     //   count kept is returned), then the discriminator into demodOutput.
     int mixAndDecimate(const double* left, const double* right, int frames, double* decI, double* decQ);
+    // The same from the captured frames as they come (I, Q, I, Q, ...).
+    int mixAndDecimateInterleaved(const std::int16_t* interleaved, int frames, double* decI, double* decQ);
     void discriminate(const double* decI, const double* decQ, int kept, double gainLinear, double* demodOutput);
     //   Envelope: the 5 kHz low-pass and decimation of kFramesPerBlock48k
     //   samples into kDecimatedSamples, then band-pass, Hilbert transformer
@@ -75,6 +78,9 @@ public:
     void envelopeOfDecimated(const double* decimated, double* demodOutput);
 
 private:
+    template <typename Input>
+    int mixAndDecimateFrom(Input input, int frames, double* decI, double* decQ);
+
     // Direct-form-II state of one biquad section.
     struct BiquadState {
         double w1 = 0.0;

@@ -1,12 +1,10 @@
 #include "recording/recording_decoder.h"
 
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 #include "capture/recording_reader.h"
-#include "recording/block_stage.h"
-#include "recording/threaded_block_reader.h"
+#include "recording/demodulation_pipeline.h"
 
 namespace sorae {
 
@@ -15,10 +13,12 @@ RecordingDecoder::RecordingDecoder(LineStore& store)
 
 // The demodulation ran ahead on the pipeline's threads: the block handler
 // gets its results here, in order.
-void RecordingDecoder::demodulateQuadrature(const double*, const double*, int, double, double*) {}
+void RecordingDecoder::demodulateQuadrature(const double*, const double*, int, double, double* demodOutput) {
+    if (block_ != nullptr) std::copy(block_->audio.begin(), block_->audio.end(), demodOutput);
+}
 
 void RecordingDecoder::demodulateEnvelope(double* demodOutput) {
-    if (envelope_ != nullptr) std::copy(envelope_, envelope_ + Demodulator::kEnvelopeSamples, demodOutput);
+    if (block_ != nullptr) std::copy(block_->envelope.begin(), block_->envelope.end(), demodOutput);
 }
 
 void RecordingDecoder::decodeBlock(const double* envelope, int /*samples*/) {
@@ -61,87 +61,29 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
                     reader.framesPerBlock() - 1) /
                    reader.framesPerBlock())
             : 0;
-    // A pipeline of threads ahead of the line decoding: reading and
-    // resampling the file; for I/Q the mixer and low-pass, then the
-    // discriminator; the audio low-pass and decimation; the rest of the
-    // envelope. Each stage does exactly what the block handler would do
-    // with the block, in the same order, so the results are the same bits,
-    // only sooner.
+    // The file is read and demodulated on threads of their own, ahead of
+    // the line decoding; the handler takes the results through its hooks.
+    DemodulationPipeline pipeline(reader, demodulator_, signalGainLinear(options.autoLevel ? 0 : options.signalGainDb));
     const int framesPerBlock = reader.framesPerBlock();
-    const double gainLinear = signalGainLinear(options.autoLevel ? 0 : options.signalGainDb);
-    constexpr int kAudio = Demodulator::kFramesPerBlock48k;
-    ThreadedBlockReader blocks(reader);
-    std::vector<double> left(static_cast<std::size_t>(framesPerBlock));
-    std::vector<double> right(static_cast<std::size_t>(framesPerBlock));
-    const auto deinterleave = [&](const std::int16_t* frames) {
-        for (int j = 0; j < framesPerBlock; ++j) {
-            left[std::size_t(j)] = double(frames[2 * j]);
-            right[std::size_t(j)] = double(frames[2 * j + 1]);
-        }
-    };
-    std::unique_ptr<BlockStage> mixed, discriminated;
-    if (options.quadrature) {
-        mixed = std::make_unique<BlockStage>(2 * kAudio, kPipelineDepth, [&](double* out) {
-            const std::int16_t* frames = blocks.next();
-            if (frames == nullptr) return false;
-            deinterleave(frames);
-            demodulator_.mixAndDecimate(left.data(), right.data(), framesPerBlock, out, out + kAudio);
-            return true;
-        });
-        discriminated = std::make_unique<BlockStage>(kAudio, kPipelineDepth, [&](double* out) {
-            const double* decimated = mixed->next();
-            if (decimated == nullptr) return false;
-            demodulator_.discriminate(decimated, decimated + kAudio, (framesPerBlock + 1) / 2, gainLinear, out);
-            return true;
-        });
-    }
-    std::vector<double> audio(kAudio);
-    BlockStage decimated(Demodulator::kDecimatedSamples, kPipelineDepth, [&](double* out) {
-        const double* samples = nullptr;
-        if (discriminated) {
-            samples = discriminated->next();
-        } else if (const std::int16_t* frames = blocks.next()) {
-            deinterleave(frames);
-            for (int k = 0; k < kAudio; ++k) audio[std::size_t(k)] = left[std::size_t(k)] * gainLinear;
-            samples = audio.data();
-        }
-        if (samples == nullptr) return false;
-        demodulator_.decimateAudio(samples, out);
-        return true;
-    });
-    BlockStage envelope(Demodulator::kEnvelopeSamples, kPipelineDepth, [&](double* out) {
-        const double* samples = decimated.next();
-        if (samples == nullptr) return false;
-        demodulator_.envelopeOfDecimated(samples, out);
-        return true;
-    });
-    // The handler's own input is not used: its demodulation hooks take the
-    // pipeline's results.
-    const std::vector<std::int16_t> unused(std::size_t(framesPerBlock) * 2, 0);
     while (active_) {
-        envelope_ = envelope.next();
-        if (envelope_ == nullptr) break;
-        handler_.handleBlock(unused.data(), framesPerBlock);
+        block_ = pipeline.next();
+        if (block_ == nullptr) break;
+        handler_.handleBlock(block_->frames.data(), framesPerBlock);
         ++result.blocks;
         if (options.progress) options.progress(result.blocks, expected);
     }
-    envelope_ = nullptr;
-    // Each stage is stopped after the one it reads from.
-    blocks.stop();
-    if (mixed) mixed->stop();
-    if (discriminated) discriminated->stop();
-    decimated.stop();
-    envelope.stop();
+    block_ = nullptr;
+    pipeline.stop();
     result.lengthSeconds =
         reader.sourceRate() > 0 ? double(reader.sourceFrames()) / reader.sourceRate() : 0.0;
-    if (blocks.error() != RecordingError::None) {
+    if (pipeline.error() != RecordingError::None) {
         // A recording broken off by a crash or a full disk: what was read
         // before the damage is still a pass; the error becomes a warning.
         if (result.blocks == 0) {
-            result.error = blocks.errorMessage();
+            result.error = pipeline.errorMessage();
             return result;
         }
-        result.warning = blocks.errorMessage();
+        result.warning = pipeline.errorMessage();
     }
 
     const Telemetry& t = decoder_.telemetry();

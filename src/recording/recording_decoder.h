@@ -12,6 +12,7 @@
 #include "capture/block_handler.h"
 #include "capture/demodulator.h"
 #include "capture/recording_reader.h"
+#include "recording/demodulation_pipeline.h"
 
 namespace sorae {
 
@@ -63,11 +64,9 @@ private:
     void demodulateEnvelope(double* demodOutput) override;
     void decodeBlock(const double* envelope, int samples) override;
 
-    static constexpr int kPipelineDepth = 4;
-
     LineStore& store_;
     Demodulator demodulator_;  // each part on a thread of the pipeline
-    const double* envelope_ = nullptr;   // the current block's envelope
+    const DemodulatedBlock* block_ = nullptr;  // the block being handled
     LineDecoder decoder_;
     BlockHandler handler_;
     DecodeContext context_;

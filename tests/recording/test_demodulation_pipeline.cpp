@@ -1,12 +1,14 @@
-#include "recording/threaded_block_reader.h"
+#include "recording/demodulation_pipeline.h"
 
 #include <gtest/gtest.h>
 
 #include <sndfile.h>
 
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -42,23 +44,35 @@ std::string writeFlac(const std::string& path, int seconds, bool damaged) {
     return path;
 }
 
-// The blocks come out as the reader gives them, in order, and a read error
-// after good blocks is still reported at the end.
-TEST(ThreadedBlockReader, DeliversTheReadersBlocksThenItsError) {
+// The blocks come out as the reader gives them, in order, each with the
+// audio and envelope the demodulator gives when run block after block on
+// one thread, to the bit; a read error after good blocks is still reported
+// at the end.
+TEST(DemodulationPipeline, DeliversTheReadersBlocksDemodulatedThenItsError) {
     testsupport::ScratchFolder scratch;
+    const double gain = 0.5;
     for (bool damaged : {false, true}) {
         const std::string file = writeFlac(scratch.file(damaged ? "bad.flac" : "good.flac"), 6, damaged);
-        RecordingReader direct, threaded;
+        RecordingReader direct, piped;
         ASSERT_TRUE(direct.open(file, RecordingKind::Audio));
-        ASSERT_TRUE(threaded.open(file, RecordingKind::Audio));
+        ASSERT_TRUE(piped.open(file, RecordingKind::Audio));
         std::vector<std::int16_t> expected(2 * 24000);
+        std::vector<double> audio(Demodulator::kFramesPerBlock48k);
+        auto alone = std::make_unique<Demodulator>();
+        auto spread = std::make_unique<Demodulator>();
         int blocks = 0;
         {
-            ThreadedBlockReader ahead(threaded, 2);
-            while (const std::int16_t* block = ahead.next()) {
+            DemodulationPipeline ahead(piped, *spread, gain, 2);
+            while (const DemodulatedBlock* block = ahead.next()) {
                 ASSERT_TRUE(direct.nextBlock(expected.data())) << blocks;
-                ASSERT_EQ(ahead.lastBlockFrames(), direct.lastBlockFrames());
-                ASSERT_TRUE(std::equal(expected.begin(), expected.end(), block)) << blocks;
+                ASSERT_TRUE(std::equal(expected.begin(), expected.end(), block->frames.begin())) << blocks;
+                for (std::size_t k = 0; k < audio.size(); ++k) audio[k] = double(expected[2 * k]) * gain;
+                ASSERT_EQ(std::memcmp(audio.data(), block->audio.data(), audio.size() * sizeof(double)), 0);
+                alone->demodulateEnvelope(audio.data());
+                ASSERT_EQ(std::memcmp(audio.data(), block->envelope.data(),
+                                      Demodulator::kEnvelopeSamples * sizeof(double)),
+                          0)
+                    << blocks;
                 ++blocks;
             }
             EXPECT_FALSE(direct.nextBlock(expected.data()));
@@ -71,14 +85,15 @@ TEST(ThreadedBlockReader, DeliversTheReadersBlocksThenItsError) {
     }
 }
 
-// Stopping with blocks read ahead and the thread waiting for room ends at
-// once, reports no error, and gives no further blocks.
-TEST(ThreadedBlockReader, StoppingEarlyEndsTheThreadWithoutError) {
+// Stopping with blocks worked on ahead and the threads waiting for room
+// ends at once, reports no error, and gives no further blocks.
+TEST(DemodulationPipeline, StoppingEarlyEndsTheThreadsWithoutError) {
     testsupport::ScratchFolder scratch;
     const std::string file = writeFlac(scratch.file("long.flac"), 20, false);
     RecordingReader reader;
     ASSERT_TRUE(reader.open(file, RecordingKind::Audio));
-    ThreadedBlockReader ahead(reader, 3);
+    Demodulator demodulator;
+    DemodulationPipeline ahead(reader, demodulator, 1.0, 3);
     ASSERT_NE(ahead.next(), nullptr);
     ahead.stop();
     EXPECT_EQ(ahead.next(), nullptr);
