@@ -243,11 +243,17 @@ void SchedulerController::applyComputation(const std::shared_ptr<Computation>& j
         skipResetPending_ = false;
     }
     const int limit = window_.settings().updateDay;
+    // The age in short beside the next-pass line (red past the limit), in
+    // full when the pointer rests on the panel.
     QString text = QString::fromStdString(result.nextPassText);
-    if (result.elementAgeDays)
-        text += QStringLiteral("  ") + QString::fromStdString(ElementAgeText(*result.elementAgeDays, limit));
+    QString ageInFull;
+    if (result.elementAgeDays) {
+        text += QStringLiteral("  ") + QString::fromStdString(ElementAgeShortText(*result.elementAgeDays));
+        ageInFull = QString::fromStdString(ElementAgeText(*result.elementAgeDays, limit));
+    }
     panels.setPanelWarning(1, result.elementAgeDays && ElementAgeOverLimit(*result.elementAgeDays, limit));
     panels.setPanelText(1, text);
+    panels.panel(1)->setToolTip(ageInFull);
     tableValid_ = true;
     actOnOldElements(result, job->startupCountdown);
     if (result.globeRedrawNeeded) map_.drawBaseMap();

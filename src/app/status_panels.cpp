@@ -1,6 +1,9 @@
 #include "app/status_panels.h"
 
+#include <QColor>
+#include <QFont>
 #include <QHBoxLayout>
+#include <QPalette>
 #include <QResizeEvent>
 #include <algorithm>
 
@@ -54,8 +57,16 @@ void StatusPanels::setPanelText(int panel, const QString& text) {
 }
 
 void StatusPanels::setPanelWarning(int panel, bool warning) {
-    if (QLabel* label = this->panel(panel))
-        label->setStyleSheet(warning ? QStringLiteral("QLabel { color: #c00000; font-weight: bold; }") : QString());
+    // Colour and weight only: a style sheet would put the default font
+    // family back, in which the texts no longer fit.
+    if (QLabel* label = this->panel(panel)) {
+        QPalette colours = label->palette();
+        colours.setColor(QPalette::WindowText, warning ? QColor(0xc0, 0x00, 0x00) : palette().color(QPalette::WindowText));
+        label->setPalette(colours);
+        QFont weight = label->font();
+        weight.setBold(warning);
+        label->setFont(weight);
+    }
 }
 
 QString StatusPanels::panelText(int panel) const {

@@ -134,6 +134,12 @@ std::string ElementAgeText(double ageDays, int limitDays)
     return "警告: 軌道要素が古すぎます (" + age + ", 期限" + std::to_string(limitDays) + "日)";
 }
 
+std::string ElementAgeShortText(double ageDays)
+{
+    const bool whole = std::fabs(ageDays) >= 100.0;
+    return "要素" + FormatFixed(ageDays, whole ? 0 : 1) + "日";
+}
+
 OldElementsAction DecideOldElements(bool elementsOld, int startupCountdown, bool autoUpdate)
 {
     if (!elementsOld)

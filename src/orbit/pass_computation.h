@@ -82,6 +82,9 @@ PassComputation ComputePasses(const PassRequest& request);
 // "軌道要素 3日前", or, past the age limit, the warning
 // "警告: 軌道要素が古すぎます (2555日前, 期限14日)".
 std::string ElementAgeText(double ageDays, int limitDays);
+// The same in the few characters left beside the next-pass line: "要素3.0日",
+// "要素-0.6日" for an epoch still ahead, whole days from 100 on ("要素2555日").
+std::string ElementAgeShortText(double ageDays);
 bool ElementAgeOverLimit(double ageDays, int limitDays);
 
 // What to do about old elements after a computation.

@@ -20,6 +20,7 @@
 #include "app/status_panels.h"
 #include "capture/qt/sound_capture.h"
 #include "common/without_sound_server.h"
+#include "orbit/pass_computation.h"
 #include "settings/settings_file.h"
 #include "common/qt_application.h"
 
@@ -109,12 +110,24 @@ TEST_F(MainWindowTest, StatusBarHasSevenPanelsOfTheirWidths) {
     EXPECT_EQ(bar->panel(7), nullptr);
     bar->setPanelText(2, QStringLiteral("SCAN"));
     EXPECT_EQ(bar->panelText(2), QStringLiteral("SCAN"));
-    // The longest current-pass line fits panel 1 in the font it is shown in.
-    const QString pass = QStringLiteral(
-        "現在通過中: NOAA-19 137.1000MHz 23:58:58>00:13:58 S>N AZA:359.9 ELV:88.8/88.8");
+    // The longest current-pass line, and the next-pass line with the
+    // element age beside it, fit panel 1 in the font it is shown in, also
+    // in the warning's bold.
     QLabel* line = bar->panel(1);
-    EXPECT_LE(line->fontMetrics().horizontalAdvance(pass), line->contentsRect().width() - 2 * line->margin())
-        << line->font().family().toStdString();
+    for (const QString& text :
+         {QStringLiteral("現在通過中: NOAA-19 137.1000MHz 23:58:58>00:13:58 S>N AZA:359.9 ELV:88.8/88.8"),
+          QStringLiteral("次回通過: NOAA-15 137.6200MHz 20:52:17>21:06:27 S>N MaxElev 89.9deg  ") +
+              QString::fromStdString(ElementAgeShortText(-12.35)),
+          QStringLiteral("次回通過: NOAA-15 137.6200MHz 20:52:17>21:06:27 S>N MaxElev 89.9deg  ") +
+              QString::fromStdString(ElementAgeShortText(12345.6))}) {
+        for (const bool warning : {false, true}) {
+            bar->setPanelWarning(1, warning);
+            bar->setPanelText(1, text);
+            line->ensurePolished();
+            EXPECT_LE(line->fontMetrics().horizontalAdvance(text), line->contentsRect().width() - 2 * line->margin())
+                << text.toStdString() << " in " << line->font().family().toStdString() << (warning ? " bold" : "");
+        }
+    }
 }
 
 TEST_F(MainWindowTest, WindowCannotBeMadeSmallerThanItsMinimum) {

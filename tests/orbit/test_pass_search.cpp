@@ -239,6 +239,9 @@ TEST(PassSearch, ElementAgeAndGlobeRedraw)
     EXPECT_NEAR(*week.elementAgeDays, 7.0, 1e-4);
     EXPECT_EQ(ElementAgeText(*week.elementAgeDays, 14), "軌道要素 7.0日前");
     EXPECT_EQ(ElementAgeText(2555.04, 14), "警告: 軌道要素が古すぎます (2555.0日前, 期限14日)");
+    EXPECT_EQ(ElementAgeShortText(*week.elementAgeDays), "要素7.0日");
+    EXPECT_EQ(ElementAgeShortText(-0.64), "要素-0.6日");
+    EXPECT_EQ(ElementAgeShortText(2555.04), "要素2555日");
     EXPECT_FALSE(ComputePasses(request(path, {}, {2019, 1, 31, 0, 0, 0}, 35.0, 139.0)).elementAgeDays);
 
     PassRequest r = request(path, kAllSelected, {2019, 1, 25, 0, 0, 0}, 35.0, 139.0);
