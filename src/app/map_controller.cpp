@@ -124,6 +124,17 @@ bool MapController::showPassPosition(const std::string& satellite) {
     return line.has_value();
 }
 
+std::optional<double> MapController::maximumElevation(const std::string& satellite, DayTime start,
+                                                      DayTime end) const {
+    ElementSetArray sets;
+    int count = 0;
+    if (ReadElementFile(sets, count, window_.state().paths.elementFile) != 0) return std::nullopt;
+    const DayTimeFields u = DecodeDayTime(DayTime{start.days - 9.0 / 24.0});
+    return MaximumElevationDuring(sets, count, satellite, UtcInstant{u.year, u.month, u.day, u.hour, u.minute, u.second},
+                                  (end.days - start.days) * 24.0 * 60.0, window_.settings().locateN,
+                                  window_.settings().locateE);
+}
+
 void MapController::orbitButtonToggled(bool down) {
     ImageDisplay& display = reception_.display();
     display.setOrbitViewShown(down);

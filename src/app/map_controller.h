@@ -42,6 +42,9 @@ public:
     // ShowPassPosition: the current-pass line in status panel 1; false when
     // the element file cannot give it (no file, no such satellite).
     bool showPassPosition(const std::string& satellite);
+    // The highest elevation of the satellite over the station between two
+    // station times, from the element file; nullopt when it cannot tell.
+    std::optional<double> maximumElevation(const std::string& satellite, DayTime start, DayTime end) const;
     // CentreLongitude while the globe is in force, for the pass computation.
     std::optional<double> globeCentreLongitude() const;
 

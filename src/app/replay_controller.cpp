@@ -166,6 +166,12 @@ bool ReplayController::start(const ReplayRequest& request) {
     demodulator_ = std::make_unique<Demodulator>();
     pipeline_ = std::make_unique<DemodulationPipeline>(reader_, *demodulator_, handler.gainLinear());
 
+    // A known satellite at a known time: the pass's highest elevation over
+    // the station, for the current-pass line and the pictures' titles.
+    if (map_ != nullptr && startKnown && !pass.satellite.empty()) {
+        if (const auto highest = map_->maximumElevation(pass.satellite, pass.start, pass.end))
+            pass.maximumElevationDeg = *highest;
+    }
     reception_.startReplayPass(pass, request.direction, startStation_);
     drawsMap_ = false;
     if (map_ != nullptr && startKnown && !pass.satellite.empty()) {

@@ -1,5 +1,7 @@
 #include "map/track_builder.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 #include "map/pass_status.h"
@@ -125,6 +127,28 @@ std::optional<GeodeticPoint> PresentSubSatellitePoint(const ElementSetArray& set
         const double t0 = MinutesSinceEpoch(set->epoch, now);
         const std::vector<GeodeticPoint> p = ComputeSubSatellitePoints(*set, now, t0, t0, 1.0);
         if (!p.empty()) return p.front();
+    }
+    return std::nullopt;
+}
+
+std::optional<double> MaximumElevationDuring(const ElementSetArray& sets, int count, const std::string& name,
+                                             const UtcInstant& start, double minutes, double stationLatitude,
+                                             double stationLongitude) {
+    for (int i = 0; i < count && i < kMaxElementSets; ++i) {
+        if (NormalisedSatelliteName(sets[i].name) != name) continue;
+        const std::optional<OrbitalElements> set = Prepared(sets[i]);
+        if (!set) continue;
+        const double t0 = MinutesSinceEpoch(set->epoch, start);
+        const std::vector<GeodeticPoint> points =
+            ComputeSubSatellitePoints(*set, start, t0, t0 + std::max(minutes, 0.0), 1.0 / 60.0);
+        if (points.empty()) continue;
+        double highest = 0.0;
+        for (const GeodeticPoint& g : points) {
+            const LookAngles a =
+                ComputeLookAngles(g.latitudeRad, g.longitudeRad, g.heightKm, stationLatitude, stationLongitude);
+            highest = std::max(highest, a.elevationDeg);
+        }
+        return highest;
     }
     return std::nullopt;
 }

@@ -68,6 +68,14 @@ std::optional<GeodeticPoint> PresentSubSatellitePoint(const ElementSetArray& set
                                                       const std::string& name,
                                                       const UtcInstant& now);
 
+// The highest elevation the named satellite reaches over the station (in
+// degrees, as Sat/LocateN and Sat/LocateE) from `start` for `minutes`, one
+// look a second; nullopt when the file has no such near-earth set. For a
+// replayed recording, whose pass was not taken from the pass table.
+std::optional<double> MaximumElevationDuring(const ElementSetArray& sets, int count, const std::string& name,
+                                             const UtcInstant& start, double minutes, double stationLatitude,
+                                             double stationLongitude);
+
 // The current-pass line for a present sub-satellite point (ShowPassStatus):
 // look angles from the context's station, pass data from context.nextPass.
 std::string PassStatusText(const GeodeticPoint& present, const MapTrackContext& context);

@@ -169,6 +169,22 @@ TEST_F(TrackBuilderTest, PassTrackRunsToThePassEndInSeconds) {
     EXPECT_FALSE(BuildPassTrack(sets, count, "NOAA-99", context));
 }
 
+// A replayed NOAA-17 pass over Tokyo: the pass list gives AOS 04:36:28 UT,
+// LOS 04:51:12 and a culmination of 80.9 degrees at 04:43:47.
+TEST_F(TrackBuilderTest, HighestElevationOfAReplayedStretch) {
+    const double lat = 35.6894875, lon = 139.6917064;
+    const UtcInstant aos{2019, 1, 25, 4, 36, 28};
+    const auto whole = MaximumElevationDuring(sets, count, "NOAA-17", aos, 14.73, lat, lon);
+    ASSERT_TRUE(whole);
+    EXPECT_NEAR(*whole, 80.9, 0.15);
+    // Three minutes after acquisition the satellite is still low.
+    const auto start = MaximumElevationDuring(sets, count, "NOAA-17", aos, 3.0, lat, lon);
+    ASSERT_TRUE(start);
+    EXPECT_GT(*start, 5.0);
+    EXPECT_LT(*start, 30.0);
+    EXPECT_FALSE(MaximumElevationDuring(sets, count, "NOAA-99", aos, 14.0, lat, lon));
+}
+
 TEST(PassWindow, MinutesAndSecondsToTheEnd) {
     const DayTime now = EncodeDayTime(2019, 1, 26, 8, 30, 0);
     EXPECT_DOUBLE_EQ(MinutesToPassEnd(EncodeDayTime(2019, 1, 26, 8, 44, 30), now), 14.5);
