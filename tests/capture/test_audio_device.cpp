@@ -285,6 +285,16 @@ TEST(PrivateServer, ALostServerIsNoticedAndTheDeviceOpenedAgain) {
     EXPECT_EQ(lost, 1);
     EXPECT_TRUE(failures.isEmpty());
 
+    // Opened anew by name (the input dialog's choice) after the restart,
+    // although Qt's device list no longer knows the server; a name the
+    // server does not know is refused with the message.
+    ASSERT_TRUE(capture.open(QByteArrayLiteral("iq_in"), 1)) << failures.join(QString()).toStdString();
+    const int reopened = blocks;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return blocks >= reopened + 2; }, 20000));
+    EXPECT_FALSE(capture.open(QByteArrayLiteral("no_such_source"), 1));
+    EXPECT_EQ(failures.size(), 1);
+    ASSERT_TRUE(capture.open(QByteArrayLiteral("iq_in"), 1));
+
     // Closing while waiting ends the waiting.
     ASSERT_TRUE(testsupport::stopPrivateSoundServer());
     ASSERT_TRUE(QTest::qWaitFor([&] { return lost == 2; }, 20000));

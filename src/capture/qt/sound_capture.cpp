@@ -55,8 +55,11 @@ bool SoundCapture::open(const QByteArray& deviceId, int signalType) {
     framesPerBlock_ = cf.framesPerBlock;
     blockBytes_ = cf.bytesPerBlock();
 
+    // Qt's list only describes the device here: after the sound server
+    // restarted it stays empty for good, and the server itself is asked
+    // below whether the source is there.
     device_ = recordingDeviceById(deviceId);
-    if (device_.isNull() || !device_.isFormatSupported(format_)) {
+    if (!device_.isNull() && !device_.isFormatSupported(format_)) {
         report_(captureOpenFailedMessage());
         return false;
     }
