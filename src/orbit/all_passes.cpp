@@ -13,8 +13,6 @@ namespace sorae {
 
 namespace {
 
-// No pass of a low orbit lasts an hour; a set that claims one is damaged.
-constexpr double kLongestPassDays = 1.0 / 24.0;
 constexpr double kStationOffsetDays = 9.0 / 24.0;
 
 DayTime stationTimeOf(const UtcInstant& now)
@@ -43,9 +41,7 @@ std::vector<PassInfo> walkAllPasses(const OrbitalElements& prepared, const PassR
                       return false;
                   });
     slots.resize(static_cast<std::size_t>(detector.passCount()));
-    const bool damaged = std::any_of(slots.begin(), slots.end(), [](const PassInfo& p) {
-        return p.end.days - p.start.days > kLongestPassDays;
-    });
+    const bool damaged = std::any_of(slots.begin(), slots.end(), PassIsImplausible);
     if (damaged)
         slots.clear();
     return slots;

@@ -12,9 +12,6 @@ namespace sorae {
 
 namespace {
 
-// No pass of a low orbit lasts an hour.
-constexpr double kLongestPassDays = 1.0 / 24.0;
-
 // Steps one satellite through the day until its second pass is recorded.
 void searchSatellite(const OrbitalElements& prepared, int slotPair, const PassRequest& request,
                      const StationSite& station, PassTable& table, PassStepDetector& detector)
@@ -30,7 +27,7 @@ bool hasOverlongPass(const PassTable& table, int slotPair, int passCount)
 {
     for (int p = 0; p < passCount; ++p) {
         const PassInfo& pass = table[static_cast<std::size_t>(2 * slotPair + p)];
-        if (pass.end.days - pass.start.days > kLongestPassDays)
+        if (PassIsImplausible(pass))
             return true;
     }
     return false;

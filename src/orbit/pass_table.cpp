@@ -5,6 +5,12 @@
 
 namespace sorae {
 
+bool PassIsImplausible(const PassInfo& pass) {
+    constexpr double kLongestPassDays = 25.0 / (24.0 * 60.0);
+    const double length = pass.end.days - pass.start.days;
+    return !(length >= 0.0 && length <= kLongestPassDays);
+}
+
 void SwapPasses(PassTable& table, int k)
 {
     PassInfo& a = table[static_cast<std::size_t>(k - 1)];

@@ -26,6 +26,13 @@ struct PassInfo {
     friend bool operator==(const PassInfo&, const PassInfo&) = default;
 };
 
+// A pass no satellite of the program's low orbits makes: up for more than
+// 25 minutes (their longest passes take about 17). The detector follows the
+// loss for thirty minutes only, so a longer pass shows as one of just under
+// thirty minutes or as one that ends before it begins. A set that gives one
+// is damaged (an absurd decay term, say) and gives no passes at all.
+bool PassIsImplausible(const PassInfo& pass);
+
 inline constexpr int kPassSlots = 16;
 inline constexpr int kMaxPassSatellites = 8;
 using PassTable = std::array<PassInfo, kPassSlots>;

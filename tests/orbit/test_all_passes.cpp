@@ -218,6 +218,34 @@ TEST(AllPasses, LookAnglesDescribeTheirPass)
     }
 }
 
+// NOAA 19's set with its mean motion altered: at 6.5 turns a day the
+// satellite stays up for most of an hour, which no pass of a low orbit
+// does, so the set gives no pass to the list or the table; at 12 turns its
+// passes are plausible and kept.
+TEST(AllPasses, ASetWithPassesNoLowOrbitMakesGivesNone)
+{
+    const std::string line1 = sorae::testing::kNoaa19Line1;
+    const struct {
+        const char* line2;
+        bool kept;
+    } cases[] = {
+        {"2 33591  99.1678  12.6689 0014882  65.9693 294.3034  6.50000000513214", false},
+        {"2 33591  99.1678  12.6689 0014882  65.9693 294.3034 12.00000000513216", true},
+    };
+    const std::array<bool, 8> noaa19{false, false, false, false, false, false, false, true};
+    for (const auto& c : cases) {
+        PassRequest r = request(noaa19, {2019, 1, 25, 0, 30, 0}, 35.69, 139.69);
+        r.elementFilePath = sorae::testing::writeTempFile(
+            "altered", std::string(sorae::testing::kNoaa19Name) + "\r\n" + line1 + "\r\n" + c.line2 + "\r\n");
+        const PassList list = ListAllPasses(r, 1);
+        ASSERT_TRUE(list.ok);
+        EXPECT_EQ(!list.passes.empty(), c.kept) << c.line2;
+        const PassComputation table = ComputePasses(r);
+        EXPECT_EQ(!table.table[0].satellite.empty(), c.kept) << c.line2;
+        for (const ListedPass& p : list.passes) EXPECT_LT(secondsApart(p.start, p.end), 25 * 60) << c.line2;
+    }
+}
+
 TEST(SkyTrack, AzimuthAndPlotPosition)
 {
     const StationSite station = StationSite::at(35.0, 139.0);
