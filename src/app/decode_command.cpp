@@ -24,6 +24,7 @@
 #include "orbit/day_time.h"
 #include "recording/batch_decoder.h"
 #include "recording/decode_summary.h"
+#include "recording/name_claims.h"
 #include "recording/pass_file_decoder.h"
 #include "recording/recording_list.h"
 #include "settings/settings_file.h"
@@ -336,6 +337,12 @@ int runDecodeCommand(int argc, char** argv) {
     }
     args.file.picsFolder = args.outDir.value_or(paths.picturesFolder);
     args.file.fallbackTime = stationNowDayCount();
+    // Two recordings of this run that come to the same minute keep both
+    // their pictures: the second pair is numbered.
+    NameClaims claims;
+    args.file.claimName = [&claims](const std::string& folder, const std::string& stem) {
+        return claims.claim(folder + '/' + stem);
+    };
 
     // The title is drawn with Qt's fonts; no display is needed for that.
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -119,6 +119,10 @@ PassPictureResult BuildPassPictures(const PassPictureInputs& in, const ProgressC
                               (ec ? ": " + ec.message() : std::string());
         }
 
+        const int occurrence =
+            in.rules.picSave && folderReady && in.claimName
+                ? in.claimName(in.picsFolder, result.fileStamp + result.satellitePart)
+                : 1;
         for (int channel = 0; channel < 2; ++channel) {
             PictureBuffer& picture = channel == 0 ? result.pictureA : result.pictureB;
             show(channel == 0 ? "ChA 画像処理中..." : "ChB 画像処理中...");
@@ -133,7 +137,7 @@ PassPictureResult BuildPassPictures(const PassPictureInputs& in, const ProgressC
             if (in.rules.picSave) {
                 show(channel == 0 ? "ChA Jpeg画像処理中..." : "ChB Jpeg画像処理中...");
                 const std::string path = PictureFilePath(in.picsFolder, result.fileStamp,
-                                                         result.satellitePart, channel);
+                                                         result.satellitePart, channel, occurrence);
                 if (!folderReady) {
                     result.errors.push_back(path + ": " + folderError);
                     continue;

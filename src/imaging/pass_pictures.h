@@ -55,6 +55,11 @@ struct PassPictureInputs {
     bool manual = false;              // ManualReception
     double processingTime = 0.0;      // day count of "now"; the stamp of a manual reception
     std::string picsFolder;           // created when missing
+    // Recordings decoded together may come to the same name (the same
+    // minute): when set, asked once with the folder and name stem (stamp
+    // and satellite part) before saving, it answers which pass of that name
+    // this is (1, 2, ...), so that none takes another's files.
+    std::function<int(const std::string& folder, const std::string& stem)> claimName;
 };
 
 // How a channel's levels were turned into grey.

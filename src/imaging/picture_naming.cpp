@@ -80,10 +80,15 @@ std::string SatellitePart(const std::string& satelliteName, bool manual) {
 }
 
 std::string PictureFilePath(const std::string& picsFolder, const std::string& stamp,
-                            const std::string& satellitePart, int channel) {
+                            const std::string& satellitePart, int channel, int occurrence) {
     std::string path = picsFolder;
     if (!path.empty() && path.back() != '/') path += '/';
-    return path + stamp + satellitePart + (channel == 0 ? "A.jpg" : "B.jpg");
+    path += stamp + satellitePart + (channel == 0 ? "A" : "B");
+    if (occurrence > 1) {
+        path += '-';
+        path += std::to_string(occurrence);
+    }
+    return path + ".jpg";
 }
 
 std::string FormatTitleLine(const CivilMinute& maxElevationTime, double frequencyMHz,

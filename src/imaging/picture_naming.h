@@ -30,9 +30,10 @@ std::string FormatTitleTime(const CivilMinute& t);
 // "MN" for a manual reception; "NOAA-18" -> "18"; "NOAA-9" -> "09"; else "".
 std::string SatellitePart(const std::string& satelliteName, bool manual);
 
-// folder/stamp + satellite part + "A.jpg" (channel 0) or "B.jpg" (channel 1)
+// folder/stamp + satellite part + "A.jpg" (channel 0) or "B.jpg" (channel 1);
+// from the second pass of one name on, "-N" before ".jpg" ("...A-2.jpg").
 std::string PictureFilePath(const std::string& picsFolder, const std::string& stamp,
-                            const std::string& satellitePart, int channel);
+                            const std::string& satellitePart, int channel, int occurrence = 1);
 
 inline constexpr const char* kUnknownSensor = "Senser Type";
 

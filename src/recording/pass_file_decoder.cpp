@@ -57,6 +57,7 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
         in.pass.maxElevationTime = report.passTime;
     }
     in.picsFolder = options.picsFolder;
+    in.claimName = options.claimName;
 
     const PassPictureResult pictures = BuildPassPictures(in, {}, drawTitle);
     report.pictured = true;

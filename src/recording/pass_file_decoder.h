@@ -28,6 +28,8 @@ struct PassFileOptions {
     double fallbackTime = 0.0;              // when the recording gives no start time either
     std::string picsFolder;
     const char* minLinesName = "Pic/MinScanLine";  // where rules.minScanLine came from
+    // Shared by the recordings decoded together (PassPictureInputs::claimName).
+    std::function<int(const std::string& folder, const std::string& stem)> claimName;
 };
 
 struct PassFileReport {

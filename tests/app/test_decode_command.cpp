@@ -175,6 +175,8 @@ TEST_F(DecodeCommandTest, AFolderIsDecodedInParallelAndEndsWithATableOfEveryReco
     const fs::path batch = dir_ / "batch";
     fs::create_directories(batch / "sub");
     makeRecording("batch/NOAA19-20190124-0930.wav", SignalKind::Audio, 48000, 420, 30.0);
+    // Another pass of the same minute: both pairs are kept.
+    makeRecording("batch/second 2019-01-24 09.30.40.wav", SignalKind::Audio, 48000, 420, 30.0);
     // A FLAC whose last third is garbage, as a crash or a full disk leaves it.
     const fs::path damaged = makeRecording("batch/damaged.flac", SignalKind::Audio, 48000, 300, 30.0);
     {
@@ -199,26 +201,29 @@ TEST_F(DecodeCommandTest, AFolderIsDecodedInParallelAndEndsWithATableOfEveryReco
     std::istringstream lines(run.output);
     for (std::string line; std::getline(lines, line);) {
         const std::string first = line.substr(0, line.find(' '));
-        if (first == "NOAA19-20190124-0930.wav" || first == "damaged.flac" || first == "broken.wav" ||
-            first == "empty.WAV")
+        if (first == "NOAA19-20190124-0930.wav" || first == "second" || first == "damaged.flac" ||
+            first == "broken.wav" || first == "empty.WAV")
             rows[first] = line;
         else
-            EXPECT_TRUE(first == "file" || first == "sorae-apt" || first == "4" || first == "QStandardPaths:")
+            EXPECT_TRUE(first == "file" || first == "sorae-apt" || first == "5" || first == "QStandardPaths:")
                 << line;
     }
-    ASSERT_EQ(rows.size(), 4u) << run.output;
+    ASSERT_EQ(rows.size(), 5u) << run.output;
     // Named from the time in the file name, 09:30 UT = 18:30 station time.
     EXPECT_NE(rows["NOAA19-20190124-0930.wav"].find("CH 2"), std::string::npos)
         << rows["NOAA19-20190124-0930.wav"];
-    EXPECT_NE(rows["NOAA19-20190124-0930.wav"].find("20190124183019A.jpg 20190124183019B.jpg"),
-              std::string::npos);
-    EXPECT_TRUE(fs::exists(out / "20190124183019A.jpg"));
+    for (const char* name : {"20190124183019A", "20190124183019B", "20190124183019A-2", "20190124183019B-2"}) {
+        EXPECT_TRUE(fs::exists(out / (std::string(name) + ".jpg"))) << name;
+        EXPECT_NE((rows["NOAA19-20190124-0930.wav"] + rows["second"]).find(std::string(name) + ".jpg"),
+                  std::string::npos)
+            << name;
+    }
     // The damaged FLAC keeps what was read before the damage, with a warning.
     EXPECT_NE(rows["damaged.flac"].find("A.jpg"), std::string::npos) << rows["damaged.flac"];
     EXPECT_NE(run.output.find("warning: "), std::string::npos);
     for (const char* failed : {"broken.wav", "empty.WAV"})
         EXPECT_NE(rows[failed].find(" none: "), std::string::npos) << rows[failed];
-    EXPECT_NE(run.output.find("4 recordings: 2 decoded, 2 failed"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("5 recordings: 3 decoded, 2 failed"), std::string::npos) << run.output;
     EXPECT_EQ(run.output.find("deep.wav"), std::string::npos);
     EXPECT_EQ(run.output.find("notes.txt"), std::string::npos);
 

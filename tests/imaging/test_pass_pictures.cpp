@@ -101,6 +101,7 @@ TEST(PictureNamingTest, StampSatellitePartAndPaths) {
     EXPECT_EQ(SatellitePart("NOAA-18", true), "MN");
     EXPECT_EQ(PictureFilePath("/x/pics", "202401020304", "18", 0), "/x/pics/20240102030418A.jpg");
     EXPECT_EQ(PictureFilePath("/x/pics/", "202401020304", "", 1), "/x/pics/202401020304B.jpg");
+    EXPECT_EQ(PictureFilePath("/x/pics", "202401020304", "MN", 1, 2), "/x/pics/202401020304MNB-2.jpg");
 }
 
 TEST(PictureNamingTest, TitleLineNamesTheSensorOnlyOnceKnown) {
