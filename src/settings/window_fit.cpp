@@ -53,7 +53,8 @@ WindowPlacement fitWindowToScreens(const WindowPlacement& stored, const std::vec
     fitted.width = int(std::max<long long>(minWidth, std::min(width, screen.right - screen.left)));
     fitted.height = int(std::max<long long>(minHeight, std::min(height, screen.bottom - screen.top)));
 
-    const Box titleStrip{stored.left, stored.top, stored.left + fitted.width, stored.top + kGrabHeight};
+    const Box titleStrip{stored.left, stored.top, static_cast<long long>(stored.left) + fitted.width,
+                         stored.top + kGrabHeight};
     bool grabbable = false;
     for (const ScreenArea& s : screens) {
         const Box shown = overlap(titleStrip, boxOf(s));
