@@ -56,11 +56,11 @@ bool PulseRecordStream::open(const std::string& source, int sampleRate, int chan
         pa_threaded_mainloop_wait(mainloop_);
     }
 
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = std::uint32_t(sampleRate);
-    spec.channels = std::uint8_t(channels);
-    stream_ = pa_stream_new(context_, "APT", &spec, nullptr);
+    pa_sample_spec sampleFormat{};
+    sampleFormat.format = PA_SAMPLE_S16LE;
+    sampleFormat.rate = std::uint32_t(sampleRate);
+    sampleFormat.channels = std::uint8_t(channels);
+    stream_ = pa_stream_new(context_, "APT", &sampleFormat, nullptr);
     if (stream_ == nullptr) return fail("cannot make a recording stream", true);
     pa_stream_set_state_callback(stream_, &PulseRecordStream::streamStateChanged, this);
     pa_stream_set_read_callback(stream_, &PulseRecordStream::streamReadable, this);
@@ -69,7 +69,7 @@ bool PulseRecordStream::open(const std::string& source, int sampleRate, int chan
     attr.tlength = std::uint32_t(-1);
     attr.prebuf = std::uint32_t(-1);
     attr.minreq = std::uint32_t(-1);
-    attr.fragsize = std::uint32_t(pa_usec_to_bytes(kFragmentMicroseconds, &spec));
+    attr.fragsize = std::uint32_t(pa_usec_to_bytes(kFragmentMicroseconds, &sampleFormat));
     if (pa_stream_connect_record(stream_, source.empty() ? nullptr : source.c_str(), &attr,
                                  PA_STREAM_ADJUST_LATENCY) < 0)
         return fail("cannot record from the source", true);
