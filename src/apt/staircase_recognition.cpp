@@ -1,21 +1,45 @@
 #include "apt/staircase_recognition.h"
 
 #include <cmath>
+#include <optional>
 
 namespace sorae {
 
-int recogniseStaircase(const WedgeLevels& w) {
-    const double zero = w[8];   // wedge 9, zero modulation
-    const double span = w[7] - zero;
-    if (!(span > 0.0)) return kNoStaircase;   // also NaN
-    const double step = span / 8.0;
+namespace {
 
+struct RiseBounds {
+    double least, most;  // in steps
+};
+
+// The step of the staircase when its wedges rise from wedge 9 within the
+// bounds, the first `regular` of them evenly: the step is measured over
+// those; nothing when the levels are no such staircase.
+std::optional<double> stepOf(const WedgeLevels& w, int regular, RiseBounds even, RiseBounds upper) {
+    const double zero = w[8];   // wedge 9, zero modulation
+    const double regularSpan = w[regular - 1] - zero;
+    if (!(regularSpan > 0.0)) return std::nullopt;   // also NaN
+    const double step = regularSpan / regular;
     double below = zero;
     for (int k = 0; k < 8; ++k) {
         const double rise = (w[k] - below) / step;
-        if (!(rise >= kMinRiseSteps && rise <= kMaxRiseSteps)) return kNoStaircase;
+        const RiseBounds& b = k < regular ? even : upper;
+        if (!(rise >= b.least && rise <= b.most)) return std::nullopt;
         below = w[k];
     }
+    return step;
+}
+
+}  // namespace
+
+int recogniseStaircase(const WedgeLevels& w) {
+    // Even steps all the way up; else the brighter wedges clipped.
+    const RiseBounds even{kMinRiseSteps, kMaxRiseSteps};
+    std::optional<double> found = stepOf(w, 8, even, even);
+    if (!found)
+        found = stepOf(w, kClippedEvenWedges, {kMinClippedEvenRise, kMaxClippedEvenRise},
+                       {kMinCompressedRise, kMaxCompressedRise});
+    if (!found) return kNoStaircase;
+    const double step = *found;
 
     const double wedge16 = w[15];
     int nearest = kNoSensorWedge;

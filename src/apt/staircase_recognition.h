@@ -1,8 +1,11 @@
 // Recognition of the telemetry staircase from the 16 wedge levels of one
-// frame, relative to its own span (wedge 8 minus wedge 9), so that it does
-// not depend on the signal level: wedges 1..8 must rise from wedge 9 in
-// roughly equal steps of an eighth of the span, and wedge 16 must lie close
-// to one of wedges 1..6 to name a sensor.
+// frame, relative to its own steps so that it does not depend on the signal
+// level: wedges 1..8 must rise from wedge 9 in roughly equal steps of an
+// eighth of their span. Failing that, a loud recording may have clipped the
+// brighter levels (a clipped carrier still grows a little): then wedges
+// 1..3 must rise evenly, their step measured over them, and wedges 4..8 may
+// rise less or level off but never fall by much. Wedge 16 must lie close to
+// one of wedges 1..6 to name a sensor.
 #pragma once
 
 #include <array>
@@ -14,11 +17,17 @@ using WedgeLevels = std::array<double, 16>;   // index 0 = wedge 1
 inline constexpr int kNoStaircase = -1;   // the levels are not a staircase
 inline constexpr int kNoSensorWedge = 0;  // a staircase whose wedge 16 matches none of 1..6
 
-// Each of the nine rises wedge 9 -> 1 -> 2 ... -> 8 must lie within this
-// range of one step (span / 8). The upper wedges may be compressed when
-// the input clips, hence the generous lower bound.
+// Each rise of an even staircase lies within this range of one step.
 inline constexpr double kMinRiseSteps = 0.4;
 inline constexpr double kMaxRiseSteps = 1.6;
+// A clipped staircase: its first three rises closer to one step, the rises
+// above them no larger than a step and at least a little below zero (noise
+// on a level top), as clipping only ever shrinks them.
+inline constexpr int kClippedEvenWedges = 3;
+inline constexpr double kMinClippedEvenRise = 0.6;
+inline constexpr double kMaxClippedEvenRise = 1.4;
+inline constexpr double kMinCompressedRise = -0.1;
+inline constexpr double kMaxCompressedRise = 1.2;
 // Wedge 16 names the nearest of wedges 1..6 when it lies closer than this
 // fraction of a step to it.
 inline constexpr double kMatchSteps = 0.4;

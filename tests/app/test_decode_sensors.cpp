@@ -48,6 +48,7 @@ TEST(DecodeSensors, NamesHoldUnderNoiseLevelAndInterruptions) {
         {"5 dB SNR, other sensors", 400, 5.0, 1.0, 48000, 0.0, 0.0, 0.0, 3, 5, -1, "CH 3A (mIR)", "CH 5 (IR)"},
         {"0.05x level", 400, 15.0, 0.05, 48000, 0.0, 0.0, 0.0, 1, 2, -1, "CH 1 (VIS)", "CH 2 (VIS)"},
         {"10x level, clipping", 400, 15.0, 10.0, 48000, 0.0, 0.0, 0.0, 6, 4, -1, "CH 3B (mIR)", "CH 4 (IR)"},
+        {"20x level, the brighter half clipped", 400, 15.0, 20.0, 48000, 0.0, 0.0, 0.0, 5, 2, -1, "CH 5 (IR)", "CH 2 (VIS)"},
         {"a 1 s drop-out every 2 min", 520, 15.0, 1.0, 48000, 0.0, 120.0},
         {"a click every 10 s", 400, 15.0, 1.0, 48000, 0.0, 0.0, 10.0},
         {"11025 Hz, -80 ppm", 400, 15.0, 1.0, 11025, -80.0},

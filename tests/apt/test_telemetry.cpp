@@ -67,6 +67,8 @@ TEST(StaircaseRecognition, ShapeRelativeToItsOwnSpanAtAnyLevel) {
         {"zero modulation", with16(0.0), kNoSensorWedge},
         {"wedge 7 names nothing", with16(7.0), kNoSensorWedge},
         {"clipped top wedges", {1, 2, 3, 4, 5, 6, 6.9, 7.45, 0, 3, 3, 3, 3, 1, 3, 3}, 3},
+        {"the brighter half clipped", {1, 2, 3, 3.6, 3.9, 4.0, 3.95, 4.05, 0, 3, 3, 3, 3, 1, 3, 2}, 2},
+        {"clipped, yet falling", {1, 2, 3, 3.6, 3.9, 3.2, 3.95, 4.05, 0, 3, 3, 3, 3, 1, 3, 2}, kNoStaircase},
         {"flat", {4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4}, kNoStaircase},
         {"wedge 9 above wedge 8", {1, 2, 3, 4, 5, 6, 7, 8, 9, 3, 3, 3, 3, 1, 3, 2}, kNoStaircase},
         {"a missing rise", {1, 2, 2, 4, 5, 6, 7, 8, 0, 3, 3, 3, 3, 1, 3, 2}, kNoStaircase},
