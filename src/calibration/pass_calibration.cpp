@@ -1,0 +1,303 @@
+#include "calibration/pass_calibration.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "calibration/pass_telemetry.h"
+#include "calibration/robust_mean.h"
+#include "calibration/thermal_calibration.h"
+
+namespace sorae {
+namespace {
+
+constexpr float kNoValue = std::numeric_limits<float>::quiet_NaN();
+// Readings of a wedge or of the space view that agree this closely (in
+// 8-bit words) are never outliers of each other.
+constexpr double kReadingFloorWords = 0.75;
+// Two sensors whose space views differ by this many words can be told apart
+// line by line (a visible channel sees space dark, a thermal one bright).
+constexpr double kSeparableSpaceWords = 40.0;
+
+std::string format(const char* f, double a, double b = 0.0) {
+    char text[160];
+    std::snprintf(text, sizeof text, f, a, b);
+    return text;
+}
+
+double medianOf(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? std::numeric_limits<double>::quiet_NaN() : v[v.size() / 2];
+}
+
+// A run of frames of one channel that name the same sensor.
+struct Run {
+    int sensorWedge = 0;
+    std::vector<int> frames;   // indices into the frame list
+};
+
+std::vector<Run> sensorRuns(const std::vector<TelemetryFrame>& frames, int channel) {
+    std::vector<Run> runs;
+    for (int i = 0; i < int(frames.size()); ++i) {
+        const ChannelFrame& f = frames[i].channel[channel];
+        if (!f.staircase || !ChannelOfSensorWedge(f.sensorWedge)) continue;
+        if (runs.empty() || runs.back().sensorWedge != f.sensorWedge) runs.push_back({f.sensorWedge, {}});
+        runs.back().frames.push_back(i);
+    }
+    // a lone frame naming another sensor between two runs of one is a misread
+    for (std::size_t k = 1; k + 1 < runs.size();) {
+        if (runs[k].frames.size() == 1 && runs[k - 1].sensorWedge == runs[k + 1].sensorWedge) {
+            runs[k - 1].frames.insert(runs[k - 1].frames.end(), runs[k + 1].frames.begin(),
+                                      runs[k + 1].frames.end());
+            runs.erase(runs.begin() + long(k), runs.begin() + long(k) + 2);
+        } else {
+            ++k;
+        }
+    }
+    return runs;
+}
+
+// The line where the sensor changed, between the end of one run (from) and
+// the wedge 16 of the next (to), from the space view's level line by line.
+int switchLine(const LineStore& store, int channel, int from, int to,
+                              double oldSpaceLevel, double newSpaceLevel) {
+    if (to < from) return from;
+    // best split: lines before it nearer the old level, from it on the new
+    int bestSplit = from, bestScore = -1;
+    std::vector<int> nearNew(std::size_t(to - from + 1));
+    for (int line = from; line <= to; ++line) {
+        const double s = SpaceLevel(store, channel, line);
+        nearNew[line - from] = std::fabs(s - newSpaceLevel) < std::fabs(s - oldSpaceLevel);
+    }
+    int newAfter = 0;
+    for (const int n : nearNew) newAfter += n;
+    int oldBefore = 0;
+    for (int split = from; split <= to + 1; ++split) {
+        const int score = oldBefore + newAfter;
+        if (score > bestScore) {
+            bestScore = score;
+            bestSplit = split;
+        }
+        if (split <= to) {
+            oldBefore += !nearNew[split - from];
+            newAfter -= nearNew[split - from];
+        }
+    }
+    return bestSplit;
+}
+
+void calibrateSegment(CalibrationSegment& seg, const SatelliteCoefficients& sat,
+                      const std::vector<TelemetryFrame>& frames, const Run& run, int channel,
+                      bool afterSwitch, const PassCalibration& pass) {
+    std::vector<double> white, zero, space, backScan;
+    for (std::size_t k = 0; k < run.frames.size(); ++k) {
+        const ChannelFrame& f = frames[run.frames[k]].channel[channel];
+        white.push_back(f.white);
+        zero.push_back(f.zero);
+        // the first frame after a switch may show the old sensor's views
+        if (afterSwitch && k == 0 && run.frames.size() > 1) continue;
+        space.push_back(f.spaceWord);
+        backScan.push_back(f.backScanWord);
+    }
+    seg.frames = int(run.frames.size());
+    seg.whiteLevel = medianOf(white);
+    seg.zeroLevel = medianOf(zero);
+    const std::string name = std::string("channel ") + ChannelName(seg.channel);
+
+    if (sat.thermal(seg.channel)) {
+        if (!pass.blackbodyKnown) {
+            seg.reason = name + ": the blackbody thermometers could not be read";
+            return;
+        }
+        const RobustMean s = RobustMeanOf(space, kReadingFloorWords);
+        const RobustMean b = RobustMeanOf(backScan, kReadingFloorWords);
+        seg.rejectedReadings = s.rejected + b.rejected;
+        seg.spaceCount = CountOfWord(s.mean);
+        seg.blackbodyCount = CountOfWord(b.mean);
+        if (!(seg.spaceCount > seg.blackbodyCount)) {
+            seg.reason = name + format(": the space view (%.0f counts) is not colder than the "
+                                       "blackbody (%.0f counts)",
+                                       seg.spaceCount, seg.blackbodyCount);
+            return;
+        }
+        seg.quantity = CalibratedQuantity::Kelvin;
+    } else if (sat.visible(seg.channel)) {
+        seg.quantity = CalibratedQuantity::AlbedoPercent;
+    } else {
+        seg.reason = name + " of " + sat.name +
+                     ": no published pre-launch coefficients; left as grey levels";
+    }
+}
+
+}  // namespace
+
+bool ChannelCalibration::hasKelvin() const {
+    return std::find(rowQuantity.begin(), rowQuantity.end(), CalibratedQuantity::Kelvin) !=
+           rowQuantity.end();
+}
+
+bool ChannelCalibration::hasAlbedo() const {
+    return std::find(rowQuantity.begin(), rowQuantity.end(), CalibratedQuantity::AlbedoPercent) !=
+           rowQuantity.end();
+}
+
+float ChannelCalibration::at(int column, int row) const {
+    if (column < 0 || column >= kImageWords || row < 0 || row >= int(rowQuantity.size()))
+        return kNoValue;
+    return values[std::size_t(row) * kImageWords + std::size_t(column)];
+}
+
+PassCalibration CalibratePass(const CalibrationInputs& in) {
+    PassCalibration pass;
+    pass.satellite = in.satellite;
+    pass.direction = in.direction;
+    pass.firstLine = std::clamp(in.firstLine, 0, kMaxLines);
+    pass.rows = std::clamp(in.rows, 0, kMaxLines - pass.firstLine);
+    for (ChannelCalibration& c : pass.channel) {
+        c.values.assign(std::size_t(pass.rows) * kImageWords, kNoValue);
+        c.rowQuantity.assign(std::size_t(pass.rows), CalibratedQuantity::None);
+    }
+    auto fail = [&](const std::string& why) {
+        pass.reason = why;
+        for (ChannelCalibration& c : pass.channel) c.reason = why;
+        return pass;
+    };
+
+    const SatelliteCoefficients* sat = CoefficientsFor(in.satellite);
+    if (!sat)
+        return fail(in.satellite.empty()
+                        ? "no satellite named; calibration needs NOAA 15, 18 or 19"
+                        : "no calibration coefficients for " + in.satellite +
+                              " (known: NOAA 15, 18 and 19)");
+    pass.satellite = sat->name;
+    if (!in.store) return fail("no decoded lines");
+    const LineStore& store = *in.store;
+
+    const std::vector<TelemetryFrame> frames = FindTelemetryFrames(store, pass.firstLine, pass.rows);
+    pass.frames = int(frames.size());
+    if (frames.empty())
+        return fail(format("no telemetry frame in %.0f lines (a frame takes 128)", pass.rows));
+
+    // the four thermometers, from both channels' frames
+    for (int i = 0; i < 4; ++i) {
+        std::vector<double> words;
+        for (const TelemetryFrame& f : frames)
+            for (const ChannelFrame& c : f.channel)
+                if (c.staircase) words.push_back(c.thermometerWords[i]);
+        const RobustMean m = RobustMeanOf(words, kReadingFloorWords);
+        pass.thermometerReadingsRejected += m.rejected;
+        pass.thermometerKelvin[i] = ThermometerTemperature(sat->thermometers[i], CountOfWord(m.mean));
+    }
+    if (std::all_of(pass.thermometerKelvin.begin(), pass.thermometerKelvin.end(),
+                    [](double t) { return std::isfinite(t); })) {
+        pass.blackbodyKnown = true;
+        double sum = 0.0, weights = 0.0;
+        for (int i = 0; i < 4; ++i) {
+            sum += sat->thermometerWeights[i] * pass.thermometerKelvin[i];
+            weights += sat->thermometerWeights[i];
+        }
+        pass.blackbodyKelvin = sum / weights;
+        const auto [lo, hi] =
+            std::minmax_element(pass.thermometerKelvin.begin(), pass.thermometerKelvin.end());
+        pass.thermometerSpreadKelvin = *hi - *lo;
+    }
+
+    const int endLine = pass.firstLine + pass.rows - 1;
+    for (int r = 0; r < 2; ++r) {
+        ChannelCalibration& out = pass.channel[r];
+        const std::vector<Run> runs = sensorRuns(frames, r);
+        if (runs.empty()) {
+            out.reason = frames.size() == 1 ? "the only telemetry frame names no sensor"
+                                             : "no telemetry frame names this channel's sensor";
+            continue;
+        }
+        for (std::size_t k = 0; k < runs.size(); ++k) {
+            CalibrationSegment seg;
+            seg.channel = *ChannelOfSensorWedge(runs[k].sensorWedge);
+            calibrateSegment(seg, *sat, frames, runs[k], r, k > 0, pass);
+            seg.firstLine = k == 0 ? pass.firstLine : -1;
+            seg.lastLine = k + 1 == runs.size() ? endLine : -1;
+            out.segments.push_back(seg);
+        }
+        // where one sensor gave way to the next
+        for (std::size_t k = 0; k + 1 < runs.size(); ++k) {
+            const int from = frames[runs[k].frames.back()].lastLine + 1;
+            const int to = frames[runs[k + 1].frames.front()].lastLine - 8;
+            CalibrationSegment& a = out.segments[k];
+            CalibrationSegment& b = out.segments[k + 1];
+            // the space levels of both, from their frames
+            std::vector<double> levelsA, levelsB;
+            for (const int i : runs[k].frames) {
+                const ChannelFrame& f = frames[i].channel[r];
+                levelsA.push_back(f.zero + f.spaceWord * (f.white - f.zero) / 255.0);
+            }
+            for (const int i : runs[k + 1].frames) {
+                const ChannelFrame& f = frames[i].channel[r];
+                levelsB.push_back(f.zero + f.spaceWord * (f.white - f.zero) / 255.0);
+            }
+            const double oldLevel = medianOf(levelsA), newLevel = medianOf(levelsB);
+            const double wordStep = (a.whiteLevel - a.zeroLevel) / 255.0;
+            if (std::fabs(newLevel - oldLevel) > kSeparableSpaceWords * std::fabs(wordStep)) {
+                const int split = switchLine(store, r, from, to, oldLevel, newLevel);
+                a.lastLine = split - 1;
+                b.firstLine = split;
+            } else {
+                // no telling where in between: those lines stay unknown
+                a.lastLine = from - 1;
+                b.firstLine = to + 1;
+            }
+        }
+
+        // the values, row by row in the picture's orientation
+        double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+        for (const CalibrationSegment& seg : out.segments) {
+            if (seg.quantity == CalibratedQuantity::None) {
+                if (!out.reason.empty()) out.reason += "; ";
+                out.reason += seg.reason;
+                continue;
+            }
+            std::optional<ThermalCalibration> thermal;
+            const VisibleChannelCoefficients* visible = nullptr;
+            if (seg.quantity == CalibratedQuantity::Kelvin)
+                thermal = ThermalCalibration::make(*sat->thermal(seg.channel), pass.blackbodyKelvin,
+                                                   seg.spaceCount, seg.blackbodyCount);
+            else
+                visible = sat->visible(seg.channel);
+            if (!thermal && !visible) continue;
+            const double toWord = 255.0 / (seg.whiteLevel - seg.zeroLevel);
+            for (int line = std::max(seg.firstLine, pass.firstLine);
+                 line <= std::min(seg.lastLine, endLine); ++line) {
+                const int row = in.direction == 1 ? endLine - line : line - pass.firstLine;
+                out.rowQuantity[row] = seg.quantity;
+                float* values = out.values.data() + std::size_t(row) * kImageWords;
+                for (int c = 0; c < kImageWords; ++c) {
+                    const int word = in.direction == 1 ? kImageFirstWord + kImageWords - 1 - c
+                                                       : kImageFirstWord + c;
+                    const double count =
+                        CountOfWord((store.at(r, word, line) - seg.zeroLevel) * toWord);
+                    double v;
+                    if (thermal) {
+                        v = thermal->temperature(count);
+                        if (std::isfinite(v)) {
+                            lo = std::min(lo, v);
+                            hi = std::max(hi, v);
+                        }
+                    } else {
+                        v = count <= visible->breakCount
+                                ? visible->lowSlope * count + visible->lowIntercept
+                                : visible->highSlope * count + visible->highIntercept;
+                    }
+                    values[c] = float(v);
+                }
+            }
+        }
+        if (lo <= hi) {
+            out.minKelvin = lo;
+            out.maxKelvin = hi;
+        }
+    }
+    return pass;
+}
+
+}  // namespace sorae

@@ -1,0 +1,73 @@
+#include "calibration/pass_telemetry.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "apt/wedge_frame_tracker.h"
+
+namespace sorae {
+namespace {
+
+// The middle of the telemetry column, clear of the edges the line
+// averaging blurs into the picture and the next sync.
+constexpr int kTelemetryMiddleFirst = kTelemetryFirstWord + 3;
+constexpr int kTelemetryMiddleWords = kTelemetryWords - 6;
+
+double telemetryLevel(const LineStore& store, int channel, int line) {
+    double sum = 0.0;
+    for (int w = 0; w < kTelemetryMiddleWords; ++w)
+        sum += store.at(channel, kTelemetryMiddleFirst + w, line);
+    return sum / kTelemetryMiddleWords;
+}
+
+ChannelFrame readChannel(const LineStore& store, int channel, const WedgeLevels& wedges,
+                         int firstLine) {
+    ChannelFrame f;
+    const int found = recogniseStaircase(wedges);
+    if (found == kNoStaircase || !(wedges[7] > wedges[8])) return f;
+    f.staircase = true;
+    f.sensorWedge = found;
+    f.white = wedges[7];
+    f.zero = wedges[8];
+    for (int i = 0; i < 4; ++i) f.thermometerWords[i] = f.word(wedges[9 + i]);
+    f.backScanWord = f.word(wedges[14]);
+    std::vector<double> space;
+    space.reserve(WedgeFrameTracker::kLinesPerFrame);
+    for (int i = 0; i < WedgeFrameTracker::kLinesPerFrame; ++i)
+        space.push_back(SpaceLevel(store, channel, firstLine + i));
+    std::nth_element(space.begin(), space.begin() + space.size() / 2, space.end());
+    f.spaceWord = f.word(space[space.size() / 2]);
+    return f;
+}
+
+}  // namespace
+
+double SpaceLevel(const LineStore& store, int channel, int line) {
+    constexpr int kEdge = 3;
+    double sum = 0.0;
+    for (int w = kSpaceFirstWord + kEdge; w < kSpaceFirstWord + kSpaceWords - kEdge; ++w)
+        sum += store.at(channel, w, line);
+    return sum / (kSpaceWords - 2 * kEdge);
+}
+
+std::vector<TelemetryFrame> FindTelemetryFrames(const LineStore& store, int first, int count) {
+    std::vector<TelemetryFrame> frames;
+    first = std::clamp(first, 0, kMaxLines);
+    count = std::clamp(count, 0, kMaxLines - first);
+    // The tracker keeps what it needs of the lines; a fresh one per pass.
+    auto tracker = std::make_unique<WedgeFrameTracker>();
+    for (int i = 0; i < count; ++i) {
+        const int line = first + i;
+        if (!tracker->addLine(telemetryLevel(store, 0, line), telemetryLevel(store, 1, line), true))
+            continue;
+        TelemetryFrame frame;
+        frame.lastLine = line - int(tracker->linesSinceFrameEnd());
+        frame.firstLine = frame.lastLine - WedgeFrameTracker::kLinesPerFrame + 1;
+        for (int r = 0; r < 2; ++r)
+            frame.channel[r] = readChannel(store, r, tracker->frame(r), frame.firstLine);
+        frames.push_back(frame);
+    }
+    return frames;
+}
+
+}  // namespace sorae

@@ -1,0 +1,48 @@
+// The telemetry frames of a decoded pass, read back from the line store:
+// for every frame both channels' 16 wedges, the sensor each names, and the
+// level of each channel's space view over the frame's lines. Levels are put
+// on the 8-bit word scale of the frame's own wedges 9 (0) and 8 (255), so a
+// change of the signal level between frames costs nothing.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "apt/line_store.h"
+#include "apt/staircase_recognition.h"
+
+namespace sorae {
+
+// Word positions within a 1040-word channel half.
+inline constexpr int kSpaceFirstWord = 39;
+inline constexpr int kSpaceWords = 47;
+inline constexpr int kImageFirstWord = 86;
+inline constexpr int kImageWords = 909;
+inline constexpr int kTelemetryFirstWord = 995;
+inline constexpr int kTelemetryWords = 45;
+
+// The mean level of a line's space view, its edges left out.
+double SpaceLevel(const LineStore& store, int channel, int line);
+
+struct ChannelFrame {
+    bool staircase = false;   // wedges 1..9 were recognised; the rest is valid only then
+    int sensorWedge = 0;      // 1..6 as wedge 16 names it, 0 none
+    double white = 0.0;       // levels of wedges 8 and 9
+    double zero = 0.0;
+    std::array<double, 4> thermometerWords{};   // wedges 10..13
+    double backScanWord = 0.0;                  // wedge 15
+    double spaceWord = 0.0;   // median over the frame's lines (minute markers drop out)
+
+    double word(double level) const { return 255.0 * (level - zero) / (white - zero); }
+};
+
+struct TelemetryFrame {
+    int firstLine = 0;   // store line of the first line of wedge 1
+    int lastLine = 0;    // store line of the last line of wedge 16
+    std::array<ChannelFrame, 2> channel;
+};
+
+// Every frame found among store lines first .. first + count - 1.
+std::vector<TelemetryFrame> FindTelemetryFrames(const LineStore& store, int first, int count);
+
+}  // namespace sorae
