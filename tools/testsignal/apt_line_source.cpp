@@ -76,14 +76,27 @@ int AptLineSource::sensor(int channel, long lineNumber) const {
     return channel == 0 ? sensorA_ : sensorB_;
 }
 
+void AptLineSource::setSensorViews(int sensor, int backScanWord, int spaceWord) {
+    views_[std::size_t(validSensor(sensor))] = Views{backScanWord, spaceWord};
+}
+
+void AptLineSource::setThermometerWords(const std::array<int, 4>& words) { thermometers_ = words; }
+
 void AptLineSource::composeHalf(long lineNumber, int channel, std::uint8_t* out) const {
     const SyncWord& sync = channel == 0 ? syncWordA() : syncWordB();
     for (int i = 0; i < AptLayout::kSyncWords; ++i)
         out[AptLayout::kSyncStart + i] = sync[i] ? kWordHigh : kWordLow;
 
     // Space: dark on channel A, bright on channel B, inverted on marker lines.
-    const bool bright = (channel == 1) != isMinuteMarkerLine(lineNumber);
-    std::memset(out + AptLayout::kSpaceStart, bright ? kWordHigh : kWordLow, AptLayout::kSpaceWords);
+    const int sensorNow = sensor(channel, lineNumber);
+    const Views& views = views_[std::size_t(sensorNow)];
+    if (views.space >= 0) {
+        const int space = isMinuteMarkerLine(lineNumber) ? 255 - views.space : views.space;
+        std::memset(out + AptLayout::kSpaceStart, std::clamp(space, 0, 255), AptLayout::kSpaceWords);
+    } else {
+        const bool bright = (channel == 1) != isMinuteMarkerLine(lineNumber);
+        std::memset(out + AptLayout::kSpaceStart, bright ? kWordHigh : kWordLow, AptLayout::kSpaceWords);
+    }
 
     const GreyPicture& pic = picture(channel);
     std::uint8_t* image = out + AptLayout::kImageStart;
@@ -99,7 +112,11 @@ void AptLineSource::composeHalf(long lineNumber, int channel, std::uint8_t* out)
         }
     }
 
-    const int value = telemetryWedgeValue(wedgeOfLine(lineNumber), sensor(channel, lineNumber));
+    const int wedge = wedgeOfLine(lineNumber);
+    int value = telemetryWedgeValue(wedge, sensorNow);
+    if (wedge >= 10 && wedge <= 13 && thermometers_[std::size_t(wedge - 10)] >= 0)
+        value = thermometers_[std::size_t(wedge - 10)];
+    if (wedge == 15 && views.backScan >= 0) value = views.backScan;
     std::memset(out + AptLayout::kTelemetryStart, value, AptLayout::kTelemetryWords);
 }
 

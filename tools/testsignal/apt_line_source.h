@@ -75,6 +75,12 @@ public:
     // (a sensor switched during the pass, as CH 2 to CH 3B at night).
     void changeSensor(int channel, long fromLine, int sensor);
 
+    // What a sensor's views show from now on, as 8-bit words: its back scan
+    // (wedge 15) and its space view (inverted on minute-marker lines); -1
+    // keeps the built-in levels. And the four thermometer wedges 10..13.
+    void setSensorViews(int sensor, int backScanWord, int spaceWord);
+    void setThermometerWords(const std::array<int, 4>& words);
+
     void composeLine(long lineNumber, AptLine& out) const;
     AptLine line(long lineNumber) const;
     // channel 0 = A, 1 = B: the 1040 words the decoder stores for the half.
@@ -99,6 +105,12 @@ private:
         int sensor = 0;
     };
     SensorChange change_[2];
+    struct Views {
+        int backScan = -1;
+        int space = -1;
+    };
+    std::array<Views, kMaxSensor + 1> views_{};
+    std::array<int, 4> thermometers_{-1, -1, -1, -1};
 };
 
 }  // namespace sorae::testsignal

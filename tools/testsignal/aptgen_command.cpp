@@ -7,7 +7,9 @@
 #include <functional>
 #include <map>
 
+#include "calibration/temperature_tiff.h"
 #include "testsignal/picture_files.h"
+#include "testsignal/thermal_scene.h"
 #include "testsignal/test_patterns.h"
 
 namespace sorae::testsignal {
@@ -71,7 +73,10 @@ std::string aptGenUsage() {
            "  --dropout-every S    a silence every S seconds ...\n"
            "  --dropout-length S   ... lasting S seconds (1)\n"
            "  --click-every S      a full-scale click every S seconds\n"
-           "  --truth-prefix P     also write the true line halves as P_A.png, P_B.png\n";
+           "  --truth-prefix P     also write the true line halves as P_A.png, P_B.png\n"
+           "  --thermal-a SAT      channel A: known temperatures as SAT's sensor sends them\n"
+           "  --thermal-b SAT      (with its telemetry; truth in P_A_kelvin.tif, P_B_kelvin.tif)\n"
+           "  --thermal-range L:H  the scene's temperatures in kelvin (200:320)\n";
 }
 
 AptGenParse parseAptGenArguments(const std::vector<std::string>& args) {
@@ -109,6 +114,14 @@ AptGenParse parseAptGenArguments(const std::vector<std::string>& args) {
         {"--dropout-length", [&](const std::string& v) { return parseDouble(v, c.generator.dropoutSeconds); }},
         {"--click-every", [&](const std::string& v) { return parseDouble(v, c.generator.clickEverySeconds); }},
         {"--truth-prefix", [&](const std::string& v) { c.truthPrefix = v; return !v.empty(); }},
+        {"--thermal-a", [&](const std::string& v) { c.thermalSatellite[0] = v; return !v.empty(); }},
+        {"--thermal-b", [&](const std::string& v) { c.thermalSatellite[1] = v; return !v.empty(); }},
+        {"--thermal-range", [&](const std::string& v) {
+             const auto colon = v.find(':');
+             return colon != std::string::npos && parseDouble(v.substr(0, colon), c.thermalLowK) &&
+                    parseDouble(v.substr(colon + 1), c.thermalHighK) && c.thermalLowK > 0.0 &&
+                    c.thermalHighK > c.thermalLowK;
+         }},
     };
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -172,7 +185,24 @@ int runAptGen(const AptGenCommand& c, std::ostream& out, std::ostream& err) {
         }
     }
 
+    const int sensors[2] = {c.sensorA, c.sensorB};
+    std::vector<double> scenes[2];
+    for (int ch = 0; ch < 2; ++ch) {
+        if (c.thermalSatellite[ch].empty()) continue;
+        scenes[ch] = MakeThermalScene(height, c.thermalLowK, c.thermalHighK);
+        std::string problem;
+        auto picture = ThermalScenePicture(scenes[ch], kPictureColumns, height, c.thermalSatellite[ch],
+                                           sensors[ch], DefaultThermalTelemetry(sensors[ch]), &problem);
+        if (!picture) {
+            err << "sorae-aptgen: " << problem << "\n";
+            return 1;
+        }
+        pictures[ch] = std::move(*picture);
+    }
     AptLineSource source(std::move(pictures[0]), std::move(pictures[1]), c.sensorA, c.sensorB);
+    for (int ch = 0; ch < 2; ++ch)
+        if (!scenes[ch].empty())
+            ApplyThermalTelemetry(source, sensors[ch], DefaultThermalTelemetry(sensors[ch]));
     for (int ch = 0; ch < 2; ++ch)
         if (c.sensorChange[ch].fromLine >= 0)
             source.changeSensor(ch, c.sensorChange[ch].fromLine, c.sensorChange[ch].sensor);
@@ -197,6 +227,15 @@ int runAptGen(const AptGenCommand& c, std::ostream& out, std::ostream& err) {
                 return 1;
             }
             out << "wrote " << path << "\n";
+            if (scenes[ch].empty()) continue;
+            const std::string kelvinPath = c.truthPrefix + (ch == 0 ? "_A_kelvin.tif" : "_B_kelvin.tif");
+            std::vector<float> kelvin(scenes[ch].begin(), scenes[ch].end());
+            const TiffWriteResult tif = WriteFloatTiff(kelvinPath, kelvin, kPictureColumns, height);
+            if (!tif.ok) {
+                err << "sorae-aptgen: " << tif.error << "\n";
+                return 1;
+            }
+            out << "wrote " << kelvinPath << "\n";
         }
     }
     return 0;

@@ -26,6 +26,11 @@ struct AptGenCommand {
     };
     SensorChange sensorChange[2];
     std::string truthPrefix;                         // empty: no true pictures
+    // --thermal-a / --thermal-b SATELLITE: the channel's picture is a scene
+    // of known temperatures with matching telemetry (its sensor 4, 5 or 6);
+    // the true temperatures go to P_A_kelvin.tif / P_B_kelvin.tif.
+    std::string thermalSatellite[2];
+    double thermalLowK = 200.0, thermalHighK = 320.0;   // --thermal-range LOW:HIGH
     bool help = false;
 };
 
