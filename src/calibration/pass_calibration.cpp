@@ -90,19 +90,24 @@ int switchLine(const LineStore& store, int channel, int from, int to,
 void calibrateSegment(CalibrationSegment& seg, const SatelliteCoefficients& sat,
                       const std::vector<TelemetryFrame>& frames, const Run& run, int channel,
                       bool afterSwitch, const PassCalibration& pass) {
-    std::vector<double> white, zero, space, backScan;
+    std::vector<LevelScale> scales;
+    std::vector<double> space, backScan;
     for (std::size_t k = 0; k < run.frames.size(); ++k) {
         const ChannelFrame& f = frames[run.frames[k]].channel[channel];
-        white.push_back(f.white);
-        zero.push_back(f.zero);
+        scales.push_back(*f.scale);
         // the first frame after a switch may show the old sensor's views
         if (afterSwitch && k == 0 && run.frames.size() > 1) continue;
         space.push_back(f.spaceWord);
         backScan.push_back(f.backScanWord);
     }
     seg.frames = int(run.frames.size());
-    seg.whiteLevel = medianOf(white);
-    seg.zeroLevel = medianOf(zero);
+    seg.scale = LevelScale::median(scales);
+    if (!seg.scale) {
+        seg.reason = std::string("channel ") + ChannelName(seg.channel) + ": no usable staircase";
+        return;
+    }
+    seg.zeroLevel = seg.scale->zeroLevel();
+    seg.whiteLevel = seg.scale->whiteLevel();
     const std::string name = std::string("channel ") + ChannelName(seg.channel);
 
     if (sat.thermal(seg.channel)) {
@@ -230,11 +235,11 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
             std::vector<double> levelsA, levelsB;
             for (const int i : runs[k].frames) {
                 const ChannelFrame& f = frames[i].channel[r];
-                levelsA.push_back(f.zero + f.spaceWord * (f.white - f.zero) / 255.0);
+                levelsA.push_back(f.spaceLevel);
             }
             for (const int i : runs[k + 1].frames) {
                 const ChannelFrame& f = frames[i].channel[r];
-                levelsB.push_back(f.zero + f.spaceWord * (f.white - f.zero) / 255.0);
+                levelsB.push_back(f.spaceLevel);
             }
             const double oldLevel = medianOf(levelsA), newLevel = medianOf(levelsB);
             const double wordStep = (a.whiteLevel - a.zeroLevel) / 255.0;
@@ -265,7 +270,7 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
             else
                 visible = sat->visible(seg.channel);
             if (!thermal && !visible) continue;
-            const double toWord = 255.0 / (seg.whiteLevel - seg.zeroLevel);
+            const LevelScale& scale = *seg.scale;
             for (int line = std::max(seg.firstLine, pass.firstLine);
                  line <= std::min(seg.lastLine, endLine); ++line) {
                 const int row = in.direction == 1 ? endLine - line : line - pass.firstLine;
@@ -275,7 +280,7 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
                     const int word = in.direction == 1 ? kImageFirstWord + kImageWords - 1 - c
                                                        : kImageFirstWord + c;
                     const double count =
-                        CountOfWord((store.at(r, word, line) - seg.zeroLevel) * toWord);
+                        CountOfWord(scale.word(store.at(r, word, line)));
                     double v;
                     if (thermal) {
                         v = thermal->temperature(count);

@@ -16,6 +16,7 @@
 
 #include "apt/line_store.h"
 #include "calibration/avhrr_coefficients.h"
+#include "calibration/level_scale.h"
 #include "calibration/pass_telemetry.h"
 
 namespace sorae {
@@ -30,6 +31,7 @@ struct CalibrationSegment {
     int rejectedReadings = 0;    // space and blackbody readings left out as outliers
     double zeroLevel = 0.0;      // the received levels of words 0 and 255
     double whiteLevel = 0.0;
+    std::optional<LevelScale> scale;   // levels to words, from the frames' staircases
     double spaceCount = 0.0;     // 10-bit, thermal channels
     double blackbodyCount = 0.0;
     CalibratedQuantity quantity = CalibratedQuantity::None;

@@ -24,19 +24,20 @@ ChannelFrame readChannel(const LineStore& store, int channel, const WedgeLevels&
                          int firstLine) {
     ChannelFrame f;
     const int found = recogniseStaircase(wedges);
-    if (found == kNoStaircase || !(wedges[7] > wedges[8])) return f;
+    if (found == kNoStaircase) return f;
+    f.scale = LevelScale::fromWedges(wedges);
+    if (!f.scale) return f;
     f.staircase = true;
     f.sensorWedge = found;
-    f.white = wedges[7];
-    f.zero = wedges[8];
-    for (int i = 0; i < 4; ++i) f.thermometerWords[i] = f.word(wedges[9 + i]);
-    f.backScanWord = f.word(wedges[14]);
+    for (int i = 0; i < 4; ++i) f.thermometerWords[i] = f.scale->word(wedges[9 + i]);
+    f.backScanWord = f.scale->word(wedges[14]);
     std::vector<double> space;
     space.reserve(WedgeFrameTracker::kLinesPerFrame);
     for (int i = 0; i < WedgeFrameTracker::kLinesPerFrame; ++i)
         space.push_back(SpaceLevel(store, channel, firstLine + i));
     std::nth_element(space.begin(), space.begin() + space.size() / 2, space.end());
-    f.spaceWord = f.word(space[space.size() / 2]);
+    f.spaceLevel = space[space.size() / 2];
+    f.spaceWord = f.scale->word(f.spaceLevel);
     return f;
 }
 

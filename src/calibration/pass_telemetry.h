@@ -1,15 +1,17 @@
 // The telemetry frames of a decoded pass, read back from the line store:
 // for every frame both channels' 16 wedges, the sensor each names, and the
 // level of each channel's space view over the frame's lines. Levels are put
-// on the 8-bit word scale of the frame's own wedges 9 (0) and 8 (255), so a
+// on the 8-bit word scale of the frame's own staircase (LevelScale), so a
 // change of the signal level between frames costs nothing.
 #pragma once
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "apt/line_store.h"
 #include "apt/staircase_recognition.h"
+#include "calibration/level_scale.h"
 
 namespace sorae {
 
@@ -27,13 +29,11 @@ double SpaceLevel(const LineStore& store, int channel, int line);
 struct ChannelFrame {
     bool staircase = false;   // wedges 1..9 were recognised; the rest is valid only then
     int sensorWedge = 0;      // 1..6 as wedge 16 names it, 0 none
-    double white = 0.0;       // levels of wedges 8 and 9
-    double zero = 0.0;
+    std::optional<LevelScale> scale;   // set whenever staircase is
     std::array<double, 4> thermometerWords{};   // wedges 10..13
     double backScanWord = 0.0;                  // wedge 15
     double spaceWord = 0.0;   // median over the frame's lines (minute markers drop out)
-
-    double word(double level) const { return 255.0 * (level - zero) / (white - zero); }
+    double spaceLevel = 0.0;
 };
 
 struct TelemetryFrame {

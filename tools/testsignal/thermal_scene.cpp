@@ -20,9 +20,11 @@ std::vector<double> MakeThermalScene(int height, double lowK, double highK) {
     std::vector<double> scene(std::size_t(kPictureColumns) * std::size_t(std::max(height, 0)));
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < kPictureColumns; ++x) {
-            // 29 levels, neighbouring tiles far apart
-            const int level = ((x / 32) * 7 + (y / 64) * 11) % 29;
-            scene[std::size_t(y) * kPictureColumns + x] = lowK + (highK - lowK) * level / 28.0;
+            // two slanted waves: every temperature of the range within a
+            // few hundred lines, little change within a few words
+            const double f = 0.5 + 0.25 * std::sin(2.0 * M_PI * (x / 420.0 + y / 640.0)) +
+                             0.25 * std::sin(2.0 * M_PI * (x / 260.0 - y / 900.0) + 1.0);
+            scene[std::size_t(y) * kPictureColumns + x] = lowK + (highK - lowK) * f;
         }
     return scene;
 }

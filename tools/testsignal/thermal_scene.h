@@ -27,8 +27,8 @@ struct ThermalTelemetry {
 // radiance climbs steeply, near word 200.
 ThermalTelemetry DefaultThermalTelemetry(int sensor);
 
-// A scene of kPictureColumns x height temperatures (K), row by row: tiles
-// of 32 columns by 64 rows, each of one temperature between lowK and highK.
+// A scene of kPictureColumns x height temperatures (K), row by row: smooth
+// waves, as cloud fields and coasts seen at 4 km are, between lowK and highK.
 std::vector<double> MakeThermalScene(int height, double lowK, double highK);
 
 // The words of a scene as the sensor (4, 5 or 6) of the satellite sends

@@ -1,0 +1,66 @@
+#include "calibration/level_scale.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sorae {
+
+double LevelScale::pointWord(int i) { return i == 0 ? 0.0 : double((i * 255 + 4) / 8); }
+
+LevelScale::LevelScale(const std::array<double, kPoints>& levels) : raw_(levels) {
+    for (int i = 0; i < kPoints; ++i) {
+        if (!std::isfinite(levels[i])) continue;
+        if (count_ > 0 && !(levels[i] > levels_[count_ - 1])) continue;
+        levels_[count_] = levels[i];
+        words_[count_] = pointWord(i);
+        ++count_;
+    }
+}
+
+std::optional<LevelScale> LevelScale::fromWedges(const WedgeLevels& wedges) {
+    std::array<double, kPoints> levels{};
+    levels[0] = wedges[8];
+    for (int i = 1; i < kPoints; ++i) levels[i] = wedges[i - 1];
+    if (!std::isfinite(levels[0]) || !std::isfinite(levels[8]) || !(levels[8] > levels[0]))
+        return std::nullopt;
+    LevelScale s(levels);
+    if (s.count_ < 2) return std::nullopt;
+    return s;
+}
+
+std::optional<LevelScale> LevelScale::median(const std::vector<LevelScale>& scales) {
+    if (scales.empty()) return std::nullopt;
+    std::array<double, kPoints> levels{};
+    std::vector<double> v;
+    for (int i = 0; i < kPoints; ++i) {
+        v.clear();
+        for (const LevelScale& s : scales)
+            if (std::isfinite(s.raw_[i])) v.push_back(s.raw_[i]);
+        if (v.empty()) {
+            levels[i] = NAN;
+            continue;
+        }
+        std::sort(v.begin(), v.end());
+        levels[i] = v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2.0;
+    }
+    LevelScale s(levels);
+    if (s.count_ < 2) return std::nullopt;
+    return s;
+}
+
+double LevelScale::word(double level) const {
+    // the piece whose upper point lies above the level (the last beyond the top)
+    int k = 1;
+    while (k < count_ - 1 && level > levels_[k]) ++k;
+    return words_[k - 1] + (level - levels_[k - 1]) * (words_[k] - words_[k - 1]) /
+                               (levels_[k] - levels_[k - 1]);
+}
+
+double LevelScale::level(double word) const {
+    int k = 1;
+    while (k < count_ - 1 && word > words_[k]) ++k;
+    return levels_[k - 1] + (word - words_[k - 1]) * (levels_[k] - levels_[k - 1]) /
+                                (words_[k] - words_[k - 1]);
+}
+
+}  // namespace sorae
