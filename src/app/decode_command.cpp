@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -17,6 +18,8 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/pass_products_step.h"
+#include "calibration/qt/thermal_legend.h"
 #include "app/program_folder.h"
 #include "imaging/pass_pictures.h"
 #include "imaging/picture_naming.h"
@@ -72,6 +75,12 @@ const char* kDecodeHelp =
     "  --min-lines N         fewest picture rows worth a title and files\n"
     "                        (more than N; default Pic/MinScanLine)\n"
     "  --out DIR             write the pictures into DIR (default: DATA/pics)\n"
+    "  --temperature         also write each infrared channel's brightness\n"
+    "                        temperatures as PICTURE-temperature.tif (kelvin)\n"
+    "  --products LIST       calibrated products to write beside the pictures,\n"
+    "                        comma-separated: temperature, thermal, falsecolour,\n"
+    "                        cloudtop, mapcolour (default: the settings' [Products]);\n"
+    "                        with any product, what was calibrated is printed\n"
     "  --recursive           take the recordings of a folder's subfolders too\n"
     "  --jobs N              decode N recordings at once (default: one per core)\n"
     "  --data-dir DIR        program folder with the settings file\n"
@@ -117,7 +126,12 @@ struct DecodeArguments {
     std::optional<std::string> outDir;
     std::optional<std::string> dataDir;
     PassFileOptions file;              // the same for every recording
+    std::optional<std::vector<ProductKind>> products;   // unset: the settings' [Products]
+    bool temperature = false;
 };
+
+// Calibration and products of a decoded pass; the text tells what became of them.
+using ProductsStep = std::function<std::string(const PassFileReport&, const LineStore&)>;
 
 // Returns an exit status when the arguments end the command (help, error).
 std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
@@ -205,6 +219,18 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
                 std::fprintf(stderr, "sorae-apt decode: --time takes YYYYMMDDHHMM, not %s\n", v);
                 return 2;
             }
+        } else if (arg == "--temperature") {
+            a.temperature = true;
+        } else if (arg == "--products") {
+            const char* v = value("--products");
+            if (!v) return 2;
+            std::string problem;
+            a.products = ProductListFromText(v, &problem);
+            if (!a.products) {
+                std::fprintf(stderr, "sorae-apt decode: --products: %s (known: temperature, thermal, "
+                                     "falsecolour, cloudtop, mapcolour)\n", problem.c_str());
+                return 2;
+            }
         } else if (arg == "--out") {
             const char* v = value("--out");
             if (!v) return 2;
@@ -256,7 +282,8 @@ std::string failureText(const PassFileReport& report) {
 }
 
 // One recording: the lines of today's single-file decode, progress on a terminal.
-int decodeOne(const std::string& path, const PassFileOptions& options, const TitleDrawer& drawTitle) {
+int decodeOne(const std::string& path, const PassFileOptions& options, const TitleDrawer& drawTitle,
+              const ProductsStep& products) {
     const bool progressShown = ::isatty(STDERR_FILENO);
     DecodeProgress progress;
     if (progressShown) {
@@ -269,6 +296,7 @@ int decodeOne(const std::string& path, const PassFileOptions& options, const Tit
     const PassFileReport report = DecodePassFile(path, options, *store, drawTitle, progress);
     if (progressShown) std::fprintf(stderr, "\r              \r");
     std::fputs(FormatFileDetails(report).c_str(), stdout);
+    if (products) std::fputs(products(report, *store).c_str(), stdout);
     std::fflush(stdout);
     std::fputs(failureText(report).c_str(), stderr);
     return report.decoded ? 0 : 1;
@@ -277,7 +305,9 @@ int decodeOne(const std::string& path, const PassFileOptions& options, const Tit
 // Several recordings on a pool of jobs: a progress line per file on a
 // terminal, a warning or error line when one ends, the table at the end.
 int decodeMany(const std::vector<std::string>& files, int jobs, const PassFileOptions& options,
-               const TitleDrawer& drawTitle) {
+               const TitleDrawer& drawTitle, const ProductsStep& products) {
+    std::mutex productsMutex;
+    std::vector<std::pair<std::string, std::string>> productTexts;   // per recording
     const bool progressShown = ::isatty(STDERR_FILENO);
     ProgressBoard board(files);
     auto show = [&](const std::string& text) {
@@ -295,10 +325,18 @@ int decodeMany(const std::vector<std::string>& files, int jobs, const PassFileOp
             std::fputs(failureText(report).c_str(), stderr);
     };
     const BatchJob job = [&](const std::string& path, LineStore& store, const DecodeProgress& progress) {
-        return DecodePassFile(path, options, store, drawTitle, progress);
+        PassFileReport report = DecodePassFile(path, options, store, drawTitle, progress);
+        if (products) {
+            std::string text = products(report, store);
+            std::lock_guard lock(productsMutex);
+            productTexts.emplace_back(path, std::move(text));
+        }
+        return report;
     };
     const std::vector<PassFileReport> reports = RunBatch(files, jobs, job, events);
     std::fputs(FormatDecodeSummary(reports).c_str(), stdout);
+    std::sort(productTexts.begin(), productTexts.end());
+    for (const auto& [path, text] : productTexts) std::fputs((path + ":\n" + text).c_str(), stdout);
     const bool allDecoded =
         std::all_of(reports.begin(), reports.end(), [](const PassFileReport& r) { return r.decoded; });
     return allDecoded ? 0 : 1;
@@ -351,12 +389,35 @@ int runDecodeCommand(int argc, char** argv) {
     QGuiApplication app(qtArgc, qtArgv);
     const TitleDrawer drawTitle = serialisedTitleDrawer();
 
+    std::vector<ProductKind> kinds = args.products.value_or(ProductsChosen(settings));
+    if (args.temperature && std::find(kinds.begin(), kinds.end(), ProductKind::Temperature) == kinds.end())
+        kinds.insert(kinds.begin(), ProductKind::Temperature);
+    ProductsStep products;
+    if (!kinds.empty()) {
+        products = [kinds, options = args.file, decorate = MakeThermalDecorator()](
+                       const PassFileReport& report, const LineStore& store) -> std::string {
+            if (!report.pictured) return {};
+            PassProductsInput in;
+            in.store = &store;
+            in.firstLine = report.pictureFirstLine;
+            in.rows = report.pictureRows;
+            in.direction = options.decode.direction;
+            in.satellite = options.satellite.value_or("");
+            in.picturesSaved = report.filesWritten;
+            in.sensorNames = {report.recording.sensorNameA, report.recording.sensorNameB};
+            in.passTime = report.passTime;
+            in.kinds = kinds;
+            in.automaticLevel = report.autoLevel;
+            return MakePassProducts(in, decorate).text;
+        };
+    }
+
     int status = 0;
     if (list.files.size() == 1) {
-        status = decodeOne(list.files.front(), args.file, drawTitle);
+        status = decodeOne(list.files.front(), args.file, drawTitle, products);
     } else {
         const int jobs = args.jobs > 0 ? args.jobs : int(std::max(1u, std::thread::hardware_concurrency()));
-        status = decodeMany(list.files, jobs, args.file, drawTitle);
+        status = decodeMany(list.files, jobs, args.file, drawTitle, products);
     }
     return list.errors.empty() ? status : 1;
 }

@@ -60,7 +60,7 @@ std::vector<Run> sensorRuns(const std::vector<TelemetryFrame>& frames, int chann
 
 // The line where the sensor changed, between the end of one run (from) and
 // the wedge 16 of the next (to), from the space view's level line by line.
-int switchLine(const LineStore& store, int channel, int from, int to,
+int switchLine(const LineLevels& store, int channel, int from, int to,
                               double oldSpaceLevel, double newSpaceLevel) {
     if (to < from) return from;
     // best split: lines before it nearer the old level, from it on the new
@@ -162,6 +162,7 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
     for (ChannelCalibration& c : pass.channel) {
         c.values.assign(std::size_t(pass.rows) * kImageWords, kNoValue);
         c.rowQuantity.assign(std::size_t(pass.rows), CalibratedQuantity::None);
+        c.grey.assign(std::size_t(pass.rows) * kImageWords, 0);
     }
     auto fail = [&](const std::string& why) {
         pass.reason = why;
@@ -177,7 +178,8 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
                               " (known: NOAA 15, 18 and 19)");
     pass.satellite = sat->name;
     if (!in.store) return fail("no decoded lines");
-    const LineStore& store = *in.store;
+    const LineLevels store(*in.store, pass.firstLine, pass.rows, in.automaticLevel);
+    pass.lineGainShrink = store.shrink();
 
     const std::vector<TelemetryFrame> frames = FindTelemetryFrames(store, pass.firstLine, pass.rows);
     pass.frames = int(frames.size());
@@ -260,27 +262,31 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
             if (seg.quantity == CalibratedQuantity::None) {
                 if (!out.reason.empty()) out.reason += "; ";
                 out.reason += seg.reason;
-                continue;
             }
+            if (!seg.scale) continue;
             std::optional<ThermalCalibration> thermal;
             const VisibleChannelCoefficients* visible = nullptr;
             if (seg.quantity == CalibratedQuantity::Kelvin)
                 thermal = ThermalCalibration::make(*sat->thermal(seg.channel), pass.blackbodyKelvin,
                                                    seg.spaceCount, seg.blackbodyCount);
-            else
+            else if (seg.quantity == CalibratedQuantity::AlbedoPercent)
                 visible = sat->visible(seg.channel);
-            if (!thermal && !visible) continue;
+            const CalibratedQuantity quantity =
+                thermal ? CalibratedQuantity::Kelvin
+                        : visible ? CalibratedQuantity::AlbedoPercent : CalibratedQuantity::None;
             const LevelScale& scale = *seg.scale;
             for (int line = std::max(seg.firstLine, pass.firstLine);
                  line <= std::min(seg.lastLine, endLine); ++line) {
                 const int row = in.direction == 1 ? endLine - line : line - pass.firstLine;
-                out.rowQuantity[row] = seg.quantity;
+                out.rowQuantity[row] = quantity;
                 float* values = out.values.data() + std::size_t(row) * kImageWords;
+                std::uint8_t* grey = out.grey.data() + std::size_t(row) * kImageWords;
                 for (int c = 0; c < kImageWords; ++c) {
                     const int word = in.direction == 1 ? kImageFirstWord + kImageWords - 1 - c
                                                        : kImageFirstWord + c;
-                    const double count =
-                        CountOfWord(scale.word(store.at(r, word, line)));
+                    const double w = scale.word(store.at(r, word, line));
+                    grey[c] = std::uint8_t(std::clamp(std::lround(w), 0L, 255L));
+                    const double count = CountOfWord(w);
                     double v;
                     if (thermal) {
                         v = thermal->temperature(count);
@@ -288,10 +294,12 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
                             lo = std::min(lo, v);
                             hi = std::max(hi, v);
                         }
-                    } else {
+                    } else if (visible) {
                         v = count <= visible->breakCount
                                 ? visible->lowSlope * count + visible->lowIntercept
                                 : visible->highSlope * count + visible->highIntercept;
+                    } else {
+                        continue;
                     }
                     values[c] = float(v);
                 }

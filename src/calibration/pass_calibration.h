@@ -42,6 +42,9 @@ struct ChannelCalibration {
     std::vector<CalibrationSegment> segments;
     std::vector<float> values;                 // kImageWords x rows; NaN where unknown
     std::vector<CalibratedQuantity> rowQuantity;   // per picture row
+    // the 8-bit words as the staircase reads them (the grey of a calibrated
+    // picture), wherever a segment had one; 0 elsewhere
+    std::vector<std::uint8_t> grey;
     std::string reason;          // why (part of) the channel has no values
     double minKelvin = 0.0, maxKelvin = 0.0;   // the scene's range, when any Kelvin
     bool hasKelvin() const;
@@ -59,6 +62,7 @@ struct PassCalibration {
     std::array<double, 4> thermometerKelvin{};
     double thermometerSpreadKelvin = 0.0;   // the highest less the lowest of the four
     int thermometerReadingsRejected = 0;
+    double lineGainShrink = 0.0;        // how much of the lines' gain wobble was taken out (0..1)
     std::string reason;                 // why nothing at all was calibrated
     std::array<ChannelCalibration, 2> channel;
 
@@ -74,6 +78,7 @@ struct CalibrationInputs {
     int rows = 0;
     int direction = 0;       // 1: the picture is turned through 180 degrees
     std::string satellite;   // "NOAA 19", "NOAA-18", ...
+    bool automaticLevel = false;   // the receiving gain was set line by line
 };
 
 PassCalibration CalibratePass(const CalibrationInputs& in);

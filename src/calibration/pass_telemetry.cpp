@@ -13,14 +13,14 @@ namespace {
 constexpr int kTelemetryMiddleFirst = kTelemetryFirstWord + 3;
 constexpr int kTelemetryMiddleWords = kTelemetryWords - 6;
 
-double telemetryLevel(const LineStore& store, int channel, int line) {
+double telemetryLevel(const LineLevels& store, int channel, int line) {
     double sum = 0.0;
     for (int w = 0; w < kTelemetryMiddleWords; ++w)
         sum += store.at(channel, kTelemetryMiddleFirst + w, line);
     return sum / kTelemetryMiddleWords;
 }
 
-ChannelFrame readChannel(const LineStore& store, int channel, const WedgeLevels& wedges,
+ChannelFrame readChannel(const LineLevels& store, int channel, const WedgeLevels& wedges,
                          int firstLine) {
     ChannelFrame f;
     const int found = recogniseStaircase(wedges);
@@ -43,7 +43,7 @@ ChannelFrame readChannel(const LineStore& store, int channel, const WedgeLevels&
 
 }  // namespace
 
-double SpaceLevel(const LineStore& store, int channel, int line) {
+double SpaceLevel(const LineLevels& store, int channel, int line) {
     constexpr int kEdge = 3;
     double sum = 0.0;
     for (int w = kSpaceFirstWord + kEdge; w < kSpaceFirstWord + kSpaceWords - kEdge; ++w)
@@ -51,7 +51,7 @@ double SpaceLevel(const LineStore& store, int channel, int line) {
     return sum / (kSpaceWords - 2 * kEdge);
 }
 
-std::vector<TelemetryFrame> FindTelemetryFrames(const LineStore& store, int first, int count) {
+std::vector<TelemetryFrame> FindTelemetryFrames(const LineLevels& store, int first, int count) {
     std::vector<TelemetryFrame> frames;
     first = std::clamp(first, 0, kMaxLines);
     count = std::clamp(count, 0, kMaxLines - first);

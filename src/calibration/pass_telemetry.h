@@ -12,6 +12,7 @@
 #include "apt/line_store.h"
 #include "apt/staircase_recognition.h"
 #include "calibration/level_scale.h"
+#include "calibration/line_levels.h"
 
 namespace sorae {
 
@@ -24,7 +25,7 @@ inline constexpr int kTelemetryFirstWord = 995;
 inline constexpr int kTelemetryWords = 45;
 
 // The mean level of a line's space view, its edges left out.
-double SpaceLevel(const LineStore& store, int channel, int line);
+double SpaceLevel(const LineLevels& store, int channel, int line);
 
 struct ChannelFrame {
     bool staircase = false;   // wedges 1..9 were recognised; the rest is valid only then
@@ -43,6 +44,6 @@ struct TelemetryFrame {
 };
 
 // Every frame found among store lines first .. first + count - 1.
-std::vector<TelemetryFrame> FindTelemetryFrames(const LineStore& store, int first, int count);
+std::vector<TelemetryFrame> FindTelemetryFrames(const LineLevels& store, int first, int count);
 
 }  // namespace sorae

@@ -49,6 +49,13 @@ struct AppSettings {
     bool picSave = true;
     bool saveAudio = true;  // SaveAudio: keep each pass's audio as FLAC
 
+    // [Products]: the calibrated products made beside each pass's pictures
+    bool productTemperature = false;   // Temperature: the kelvin TIFF of each infrared channel
+    bool productThermal = false;       // Thermal: colour scale with legend
+    bool productFalseColour = false;   // FalseColour: daytime sea, land, cloud, snow
+    bool productCloudTop = false;      // CloudTop: colour steps for cold tops
+    bool productMapColour = false;     // MapColour: land and sea under the clouds
+
     // [Radio]
     int portList = 0;
     bool autoCont = false;

@@ -12,6 +12,7 @@ constexpr const char* kForm = "Form";
 constexpr const char* kWave = "Wave";
 constexpr const char* kSat = "Sat";
 constexpr const char* kPic = "Pic";
+constexpr const char* kProducts = "Products";
 constexpr const char* kRadio = "Radio";
 constexpr const char* kColor = "Color";
 
@@ -194,6 +195,11 @@ AppSettings readSettings(const IniFile& ini) {
     // Keys of our own, beyond the original set.
     r.boolean(kPic, "SaveAudio", s.saveAudio);
     r.text(kRadio, "PortName", s.portName);
+    r.boolean(kProducts, "Temperature", s.productTemperature);
+    r.boolean(kProducts, "Thermal", s.productThermal);
+    r.boolean(kProducts, "FalseColour", s.productFalseColour);
+    r.boolean(kProducts, "CloudTop", s.productCloudTop);
+    r.boolean(kProducts, "MapColour", s.productMapColour);
     return s;
 }
 
@@ -256,6 +262,11 @@ void writeSettings(const AppSettings& s, const WindowPlacement& placement, IniFi
     w.colour("SatN1", s.satNextTrack);
     w.boolean(kPic, "SaveAudio", s.saveAudio);
     w.text(kRadio, "PortName", s.portName);
+    w.boolean(kProducts, "Temperature", s.productTemperature);
+    w.boolean(kProducts, "Thermal", s.productThermal);
+    w.boolean(kProducts, "FalseColour", s.productFalseColour);
+    w.boolean(kProducts, "CloudTop", s.productCloudTop);
+    w.boolean(kProducts, "MapColour", s.productMapColour);
 }
 
 AppSettings loadSettingsFile(const std::string& path) {

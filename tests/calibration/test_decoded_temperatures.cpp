@@ -6,8 +6,13 @@
 #include <cmath>
 #include <cstdio>
 
+#include <filesystem>
+#include <unistd.h>
+
 #include "apt/apt_chain.h"
 #include "calibration/pass_calibration.h"
+#include "recording/recording_decoder.h"
+#include "testsignal/recording_writer.h"
 #include "testsignal/thermal_scene.h"
 
 namespace sorae {
@@ -19,6 +24,7 @@ struct NoisyPass {
     double lowK, highK;
     double snrDb;
     double limitK;       // mean absolute error of the 8x8 block means
+    bool autoLevel = false;   // through a recording and the automatic level
 };
 
 class DecodedTemperatures : public ::testing::TestWithParam<NoisyPass> {};
@@ -38,13 +44,27 @@ TEST_P(DecodedTemperatures, BlockMeansComeBackToTheScene) {
     options.seed = 7;
     testsignal::AptSignalGenerator generator(source, options);
     test::ChainRun chain;
-    chain.run(generator);
+    if (p.autoLevel) {
+        // the way `decode` reads a recording, level set by itself
+        const std::string path = (std::filesystem::temp_directory_path() /
+                                  ("sorae-calib-" + std::to_string(::getpid()) + ".wav")).string();
+        ASSERT_TRUE(testsignal::writeRecording(path, generator, testsignal::SampleFormat::Int16).ok);
+        RecordingDecoder decoder(*chain.store);
+        RecordingDecodeOptions o;
+        o.path = path;
+        o.autoLevel = true;
+        const RecordingDecodeResult r = decoder.run(o);
+        std::filesystem::remove(path);
+        ASSERT_TRUE(r.ok) << r.error;
+    } else {
+        chain.run(generator);
+    }
     const LineStore& store = *chain.store;
     ASSERT_NE(store.firstSyncLine, kNoSyncLine);
 
     const int first = store.firstSyncLine;
     const int rows = store.lastSyncLine - first;
-    const PassCalibration pass = CalibratePass({&store, first, rows, 0, p.satellite});
+    const PassCalibration pass = CalibratePass({&store, first, rows, 0, p.satellite, p.autoLevel});
     const ChannelCalibration& ir = pass.channel[1];
     ASSERT_TRUE(ir.hasKelvin()) << ir.reason;
     const test::Alignment a = test::findAlignment(store, source, 0, first + 20);
@@ -74,8 +94,9 @@ TEST_P(DecodedTemperatures, BlockMeansComeBackToTheScene) {
         }
     ASSERT_GT(blocks, 4000);
     const double mae = sum / blocks;
-    std::printf("%s sensor %d, %.0f-%.0f K at %.0f dB: blackbody %.2f K, block MAE %.3f K (mean error %+.3f K) over %d blocks\n",
-                p.satellite, p.sensor, p.lowK, p.highK, p.snrDb, pass.blackbodyKelvin, mae,
+    std::printf("%s sensor %d, %.0f-%.0f K at %.0f dB%s: blackbody %.2f K, gain shrink %.2f, block MAE %.3f K (mean error %+.3f K) over %d blocks\n",
+                p.satellite, p.sensor, p.lowK, p.highK, p.snrDb, p.autoLevel ? " (automatic level)" : "",
+                pass.blackbodyKelvin, pass.lineGainShrink, mae,
                 signedSum / blocks, blocks);
     EXPECT_LE(mae, p.limitK);
 }
@@ -88,7 +109,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(NoisyPass{"NOAA 19", 4, 200.0, 320.0, 80.0, 0.3},
                       NoisyPass{"NOAA 19", 4, 200.0, 320.0, 20.0, 0.75},
                       NoisyPass{"NOAA 19", 4, 200.0, 320.0, 10.0, 2.0},
-                      NoisyPass{"NOAA 15", 6, 255.0, 310.0, 20.0, 1.0}),
+                      NoisyPass{"NOAA 15", 6, 255.0, 310.0, 20.0, 1.0},
+                      // the automatic level moves the gain line by line (and
+                      // within a line where a block starts): 3.1 K at 20 dB
+                      // before the lines' gain is taken out, 0.86 K after
+                      NoisyPass{"NOAA 19", 4, 200.0, 320.0, 80.0, 0.7, true},
+                      NoisyPass{"NOAA 19", 4, 200.0, 320.0, 20.0, 1.1, true}),
     [](const auto& info) { return std::to_string(info.index); });
 
 }  // namespace

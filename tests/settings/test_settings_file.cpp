@@ -80,7 +80,8 @@ TEST_F(SettingsFileTest, FreshSaveWritesSectionsAndKeysInSaveOrder) {
         "[Radio]", "AutoCont", "PortList", "Type", "AntNum", "VolPCR", "PortName",
         "[Color]", "MapBackColor", "MapCoastColor", "Grid", "GridNum", "Boundaries",
         "Sat00", "Sat10", "Sat01", "Sat11", "Sat02", "Sat12", "Sat03", "Sat13", "Sat04", "Sat14",
-        "Sat05", "Sat15", "Sat06", "Sat16", "Sat07", "Sat17", "SatN0", "SatN1"};
+        "Sat05", "Sat15", "Sat06", "Sat16", "Sat07", "Sat17", "SatN0", "SatN1",
+        "[Products]", "Temperature", "Thermal", "FalseColour", "CloudTop", "MapColour"};
     EXPECT_EQ(keys, expected);
     EXPECT_NE(text.find("MainTop=10\nMainLeft=20\nMainWidth=1100\nMainHeight=800\nMainMaxmum=0\n"),
               std::string::npos);
@@ -119,6 +120,9 @@ TEST_F(SettingsFileTest, EveryValueSurvivesARoundTrip) {
     s.antNum = 3;
     s.volPcr = 99;
     s.portName = "/dev/ttyUSB0";
+    s.productTemperature = true;
+    s.productCloudTop = true;
+    s.productMapColour = true;
     s.mapBackColor = 0xABCDEF;
     s.satMark[3] = 0x010203;
     s.satTrack[5] = 0xFEDCBA;
@@ -163,6 +167,11 @@ TEST_F(SettingsFileTest, EveryValueSurvivesARoundTrip) {
     EXPECT_EQ(back.antNum, s.antNum);
     EXPECT_EQ(back.volPcr, s.volPcr);
     EXPECT_EQ(back.portName, s.portName);
+    EXPECT_EQ(back.productTemperature, true);
+    EXPECT_EQ(back.productThermal, false);
+    EXPECT_EQ(back.productFalseColour, false);
+    EXPECT_EQ(back.productCloudTop, true);
+    EXPECT_EQ(back.productMapColour, true);
     EXPECT_EQ(back.mapBackColor, s.mapBackColor);
     EXPECT_EQ(back.satMark, s.satMark);
     EXPECT_EQ(back.satTrack, s.satTrack);

@@ -83,6 +83,24 @@ ImageSettingsDialog::ImageSettingsDialog(AppSettings& settings, QWidget* parent)
     saveAudio_->setChecked(settings_.saveAudio);
     layout->addWidget(saveAudio_);
 
+    // Temperatures and colour products, for live, replayed and decoded passes.
+    auto* productsGroup = new QGroupBox("温度・カラー画像", this);
+    productsGroup->setObjectName("ProductsGroup");
+    outer->addWidget(productsGroup);
+    auto* productsLayout = new QVBoxLayout(productsGroup);
+    auto product = [&](QCheckBox*& box, const char* caption, const char* name, bool& setting) {
+        box = new QCheckBox(QString::fromUtf8(caption), productsGroup);
+        box->setObjectName(name);
+        box->setChecked(setting);
+        productsLayout->addWidget(box);
+        connect(box, &QCheckBox::clicked, this, [box, &setting] { setting = box->isChecked(); });
+    };
+    product(productTemperature_, "輝度温度 (TIFF, K)", "ProductTemperature", settings_.productTemperature);
+    product(productThermal_, "温度カラー画像 (凡例付き)", "ProductThermal", settings_.productThermal);
+    product(productFalseColour_, "昼間フォールスカラー", "ProductFalseColour", settings_.productFalseColour);
+    product(productCloudTop_, "雲頂温度強調", "ProductCloudTop", settings_.productCloudTop);
+    product(productMapColour_, "地図着色赤外画像", "ProductMapColour", settings_.productMapColour);
+
     connect(saveFiles_, &QCheckBox::clicked, this,
             [this] { settings_.picSave = saveFiles_->isChecked(); });
     connect(saveAudio_, &QCheckBox::clicked, this,

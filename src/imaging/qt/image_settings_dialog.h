@@ -1,6 +1,7 @@
 // The image settings dialog (TForm5): the four [Pic] settings that govern
 // picture building at the end of a reception, and whether the received
-// sound is kept as a FLAC file (Pic/SaveAudio). Every change goes into the
+// sound is kept as a FLAC file (Pic/SaveAudio), and which calibrated
+// products are made beside the pictures. Every change goes into the
 // settings record at once; the file is written at shutdown.
 #pragma once
 
@@ -35,6 +36,12 @@ private:
     QRadioButton* titleOn_;
     QRadioButton* titleOff_;
     QCheckBox* saveAudio_;
+    // the calibrated products made beside the pictures ([Products])
+    QCheckBox* productTemperature_;
+    QCheckBox* productThermal_;
+    QCheckBox* productFalseColour_;
+    QCheckBox* productCloudTop_;
+    QCheckBox* productMapColour_;
 };
 
 // Top left that centres a box of size inner on the frame outer (halves

@@ -1,0 +1,78 @@
+#include "calibration/line_levels.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "calibration/pass_telemetry.h"
+
+namespace sorae {
+namespace {
+
+constexpr int kMedianHalfWidth = 40;      // lines either side of the running median
+constexpr double kMarkerDeviation = 0.15; // farther off than this: a minute marker or a switch
+constexpr int kSpaceEdge = 3;
+
+struct SpaceReading {
+    double mean = 0.0;
+    double meanVariance = 0.0;   // variance of the mean from the words' own scatter
+};
+
+SpaceReading spaceReading(const LineStore& store, int channel, int line) {
+    SpaceReading r;
+    const int n = kSpaceWords - 2 * kSpaceEdge;
+    double sum = 0.0, sum2 = 0.0;
+    for (int w = kSpaceFirstWord + kSpaceEdge; w < kSpaceFirstWord + kSpaceWords - kSpaceEdge; ++w) {
+        const double v = store.at(channel, w, line);
+        sum += v;
+        sum2 += v * v;
+    }
+    r.mean = sum / n;
+    // neighbouring words are correlated by the chain's filters: they count as
+    // about a twelfth as many independent readings (measured on steady
+    // noisy recordings, where the wobble is the noise alone)
+    r.meanVariance = std::max(0.0, sum2 / n - r.mean * r.mean) / (n / 12.0);
+    return r;
+}
+
+}  // namespace
+
+LineLevels::LineLevels(const LineStore& store, int firstLine, int count, bool levelFollowsLines)
+    : store_(store), first_(firstLine), factor_(std::size_t(std::max(count, 0)), 1.0) {
+    const int n = int(factor_.size());
+    if (n < 2 * kMedianHalfWidth) return;
+    // the channel that sees space brightest
+    double bright[2] = {0.0, 0.0};
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < n; i += 16) bright[ch] += spaceReading(store, ch, firstLine + i).mean;
+    const int ch = bright[1] >= bright[0] ? 1 : 0;
+
+    std::vector<SpaceReading> space(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) space[std::size_t(i)] = spaceReading(store, ch, firstLine + i);
+    std::vector<double> ratio(static_cast<std::size_t>(n), 1.0), window;
+    std::vector<bool> usable(static_cast<std::size_t>(n), false);
+    double wobble = 0.0, noise = 0.0;
+    int used = 0;
+    for (int i = 0; i < n; ++i) {
+        window.clear();
+        for (int j = std::max(0, i - kMedianHalfWidth); j <= std::min(n - 1, i + kMedianHalfWidth); ++j)
+            window.push_back(space[std::size_t(j)].mean);
+        std::nth_element(window.begin(), window.begin() + long(window.size() / 2), window.end());
+        const double median = window[window.size() / 2];
+        if (!(median > 0.0)) continue;
+        const double r = space[std::size_t(i)].mean / median;
+        if (std::fabs(r - 1.0) > kMarkerDeviation) continue;
+        ratio[std::size_t(i)] = r;
+        usable[std::size_t(i)] = true;
+        wobble += (r - 1.0) * (r - 1.0);
+        noise += space[std::size_t(i)].meanVariance / (median * median);
+        ++used;
+    }
+    if (used < kMedianHalfWidth || !(wobble > 0.0)) return;
+    // an automatic level's gain follows each line's content, so its wobble
+    // is partly systematic (bright lines turned down): taken out in full
+    shrink_ = levelFollowsLines ? 1.0 : std::clamp(1.0 - noise / wobble, 0.0, 1.0);
+    for (int i = 0; i < n; ++i)
+        if (usable[std::size_t(i)]) factor_[std::size_t(i)] = 1.0 / (1.0 + shrink_ * (ratio[std::size_t(i)] - 1.0));
+}
+
+}  // namespace sorae
