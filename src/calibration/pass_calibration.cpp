@@ -16,6 +16,14 @@ constexpr float kNoValue = std::numeric_limits<float>::quiet_NaN();
 // Readings of a wedge or of the space view that agree this closely (in
 // 8-bit words) are never outliers of each other.
 constexpr double kReadingFloorWords = 0.75;
+// The scene's range is read from a histogram of 0.1 K steps, leaving out
+// the coldest and warmest hundredth (single noisy words).
+constexpr double kHistogramLowKelvin = 100.0;
+constexpr double kHistogramStep = 0.1;
+constexpr int kHistogramBins = 3000;
+int histogramBin(double kelvin) {
+    return std::clamp(int((kelvin - kHistogramLowKelvin) / kHistogramStep), 0, kHistogramBins - 1);
+}
 // Two sensors whose space views differ by this many words can be told apart
 // line by line (a visible channel sees space dark, a thermal one bright).
 constexpr double kSeparableSpaceWords = 40.0;
@@ -257,7 +265,8 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
         }
 
         // the values, row by row in the picture's orientation
-        double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+        // the scene's range without its most extreme words (noise spikes)
+        std::vector<long> histogram(kHistogramBins, 0);
         for (const CalibrationSegment& seg : out.segments) {
             if (seg.quantity == CalibratedQuantity::None) {
                 if (!out.reason.empty()) out.reason += "; ";
@@ -290,10 +299,7 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
                     double v;
                     if (thermal) {
                         v = thermal->temperature(count);
-                        if (std::isfinite(v)) {
-                            lo = std::min(lo, v);
-                            hi = std::max(hi, v);
-                        }
+                        if (std::isfinite(v)) ++histogram[histogramBin(v)];
                     } else if (visible) {
                         v = count <= visible->breakCount
                                 ? visible->lowSlope * count + visible->lowIntercept
@@ -305,9 +311,17 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
                 }
             }
         }
-        if (lo <= hi) {
-            out.minKelvin = lo;
-            out.maxKelvin = hi;
+        long total = 0;
+        for (const long n : histogram) total += n;
+        if (total > 0) {
+            const long tail = total / 100;
+            long below = 0;
+            int lo = 0, hi = kHistogramBins - 1;
+            while (below + histogram[std::size_t(lo)] <= tail && lo < hi) below += histogram[std::size_t(lo++)];
+            long above = 0;
+            while (above + histogram[std::size_t(hi)] <= tail && hi > lo) above += histogram[std::size_t(hi--)];
+            out.minKelvin = kHistogramLowKelvin + lo * kHistogramStep;
+            out.maxKelvin = kHistogramLowKelvin + (hi + 1) * kHistogramStep;
         }
     }
     return pass;

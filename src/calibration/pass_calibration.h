@@ -46,7 +46,9 @@ struct ChannelCalibration {
     // picture), wherever a segment had one; 0 elsewhere
     std::vector<std::uint8_t> grey;
     std::string reason;          // why (part of) the channel has no values
-    double minKelvin = 0.0, maxKelvin = 0.0;   // the scene's range, when any Kelvin
+    // the scene's range, when any Kelvin (the extreme hundredth either side
+    // left out, to the 0.1 K step)
+    double minKelvin = 0.0, maxKelvin = 0.0;
     bool hasKelvin() const;
     bool hasAlbedo() const;
     // the value at a column of the image area and a picture row; NaN outside

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "imaging/jpeg_file.h"
+#include "calibration/colour_jpeg.h"
 
 namespace sorae {
 namespace {
@@ -43,11 +43,11 @@ ProductReport WriteProducts(const PassCalibration& pass, const ProductRequest& r
     ProductReport report;
     const std::optional<int> ir = InfraredChannel(pass);
     auto save = [&](const PictureBuffer& picture, const std::string& path) {
-        const JpegWriteResult written = SavePictureJpeg(picture, path);
+        const ColourJpegResult written = SaveColourJpeg(picture, path);
         if (written.ok)
             report.filesWritten.push_back(path);
         else
-            report.errors.push_back(path + ": " + written.error);
+            report.errors.push_back(written.error);
     };
     for (const ProductKind kind : request.kinds) {
         const std::string name = ProductName(kind);
