@@ -9,11 +9,14 @@
 #include <QToolButton>
 
 #include "app/main_window.h"
+#include "app/pass_products_step.h"
+#include "app/product_view.h"
 #include "app/program_clock.h"
 #include "app/reception_audio_recorder.h"
 #include "app/reception_hooks.h"
 #include "app/status_panels.h"
 #include "capture/block_handler.h"
+#include "calibration/qt/thermal_legend.h"
 #include "imaging/picture_naming.h"
 #include "imaging/qt/image_display.h"
 #include "imaging/qt/image_settings_dialog.h"
@@ -53,6 +56,7 @@ ReceptionController::ReceptionController(MainWindow& window)
 
     display_ = new ImageDisplay(&window);
     window.setImageArea(display_);
+    productView_ = new ProductView(window.statusPanels(), *display_, this);
     display_->setStretch(window.speedButton(9)->isChecked());
     display_->setShowChannelB(window.reception().showChannelB);
     connect(display_, &ImageDisplay::channelShown, this, [this](bool showB) {
@@ -164,6 +168,8 @@ void ReceptionController::resetForNewPass() {
     manualPass_ = false;
     replayStamp_.reset();
     decoder_.resetForNewPass();
+    productView_->clear();
+    lastCalibration_.reset();
     setReceptionActive(false);
     display_->setPassDirection(state.currentPassDirection);
     display_->resetForNewPass();
@@ -271,6 +277,28 @@ void ReceptionController::buildPassPictures() {
     lastPictures_ = BuildPassPictures(in, progress, MakeTitleDrawer());
     ShowBuiltPictures(*display_, lastPictures_);
 
+    // Temperatures for the pointer and the products the settings ask for,
+    // written beside the pictures.
+    QString productErrors;
+    if (lastPictures_.built) {
+        const AppSettings& settings = window_.settings();
+        PassProductsInput products;
+        products.store = store_.get();
+        products.firstLine = lastPictures_.firstLine;
+        products.rows = lastPictures_.rows;
+        products.direction = in.direction;
+        products.satellite = in.manual ? std::string() : pass.satellite;
+        products.picturesSaved = lastPictures_.filesWritten;
+        products.sensorNames = {t.sensorNameA, t.sensorNameB};
+        products.passTime = in.pass.maxElevationTime;
+        products.kinds = ProductsChosen(settings);
+        products.automaticLevel = settings.autoLevel;
+        PassProductsOutcome outcome = MakePassProducts(products, MakeThermalDecorator());
+        for (const std::string& e : outcome.report.errors) productErrors += "\n" + QString::fromStdString(e);
+        lastCalibration_ = std::make_shared<const PassCalibration>(std::move(outcome.calibration));
+        productView_->setPass(lastCalibration_, display_->picture(0), display_->picture(1));
+    }
+
     // The sound keeps the pictures' name, also when they were too short to
     // be saved; a pass that never synchronised keeps none.
     const CivilMinute stampTime =
@@ -286,6 +314,7 @@ void ReceptionController::buildPassPictures() {
         for (const std::string& e : lastPictures_.errors) message += "\n" + QString::fromStdString(e);
         report_(message);
     }
+    if (!productErrors.isEmpty()) report_(QStringLiteral("温度・カラー画像を保存できません") + productErrors);
     if (!audioError_.isEmpty()) setPanel(kProgressPanel, audioError_);
     state.picturesBusy = false;
     emit picturesBuilt();

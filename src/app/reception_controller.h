@@ -23,6 +23,7 @@
 #include "apt/line_decoder.h"
 #include "apt/line_store.h"
 #include "capture/qt/capture_messages.h"
+#include "calibration/pass_calibration.h"
 #include "imaging/pass_pictures.h"
 
 namespace sorae {
@@ -81,6 +82,8 @@ public:
     LineStore& lineStore() { return *store_; }
     const LineDecoder& decoder() const { return decoder_; }
     const PassPictureResult& lastPictures() const { return lastPictures_; }
+    const PassCalibration* lastCalibration() const { return lastCalibration_.get(); }
+    class ProductView* productView() const { return productView_; }
     // The pass audio file kept at the end of the last pass ("" when none).
     const std::string& lastAudioFile() const { return lastAudioFile_; }
 
@@ -113,6 +116,9 @@ private:
     std::unique_ptr<ReceptionAudioRecorder> audio_;
     std::array<PassInfo, 2> currentPass_{};
     PassPictureResult lastPictures_;
+    // the last pass's calibration, and the product choice and pointer value
+    std::shared_ptr<const PassCalibration> lastCalibration_;
+    class ProductView* productView_ = nullptr;
     std::string lastAudioFile_;
     FailureReporter report_;
     std::function<std::int64_t()> clock_;

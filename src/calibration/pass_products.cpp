@@ -111,6 +111,22 @@ ProductReport WriteProducts(const PassCalibration& pass, const ProductRequest& r
     return report;
 }
 
+std::string PointerValueText(const PassCalibration* pass, int channel, int direction,
+                             int pictureColumn, int row, int grey) {
+    if (pictureColumn < 0 || row < 0 || channel < 0 || channel > 1) return {};
+    if (pass && row < pass->rows) {
+        const ChannelCalibration& c = pass->channel[std::size_t(channel)];
+        const float v = c.at(pictureColumn - ImageAreaLeft(direction), row);
+        if (std::isfinite(v)) {
+            if (c.rowQuantity[std::size_t(row)] == CalibratedQuantity::Kelvin)
+                return printf("%.1f\u2103 (%.1f K)", v - kKelvinAtZeroC, double(v));
+            if (c.rowQuantity[std::size_t(row)] == CalibratedQuantity::AlbedoPercent)
+                return printf("\u53cd\u5c04\u7387 %.1f%%", double(v));
+        }
+    }
+    return printf("\u968e\u8abf %d", grey);
+}
+
 std::string FormatCalibrationReport(const PassCalibration& pass) {
     std::string text = "calibration";
     if (!pass.satellite.empty()) text += " (" + pass.satellite + ")";

@@ -48,6 +48,13 @@ std::string ProductPath(const std::string& picturePath, ProductKind kind);
 ProductReport WriteProducts(const PassCalibration& pass, const ProductRequest& request,
                             const ThermalDecorator& decorate);
 
+// The value under the pointer for the status bar: the temperature
+// ("12.3℃ (285.5 K)"), the albedo ("反射率 23.4%"), or else the picture's
+// grey level ("階調 123"); "" off the picture. pictureColumn counts in the
+// 1040-word picture, row in the picture's rows.
+std::string PointerValueText(const PassCalibration* pass, int channel, int direction,
+                             int pictureColumn, int row, int grey);
+
 // What was calibrated, for `decode`: blackbody, thermometer spread, each
 // channel's sensors with their space and blackbody counts, the scene's
 // range, and why a channel was not.

@@ -5,6 +5,7 @@
 #include <QResizeEvent>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 
 #include "imaging/picture_buffer.h"
 
@@ -13,6 +14,7 @@ namespace sorae {
 ImageDisplay::ImageDisplay(QWidget* parent) : QWidget(parent) {
     setObjectName("Image2");
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);   // the value under the pointer
     updateGeometryState();
     resizeViews();
 }
@@ -266,6 +268,32 @@ void ImageDisplay::mouseReleaseEvent(QMouseEvent* event) {
     } else if (event->button() == Qt::LeftButton && !receptionActive_) {
         scrollBy(int((dragStart_ - int(event->position().y())) / scale_));
     }
+}
+
+QPoint ImageDisplay::picturePointAt(QPointF areaPoint) const {
+    if (receptionActive_ || orbitViewShown_ || pictureHeight_ <= 0 || width() <= 0 || height() <= 0)
+        return kNoPicturePoint;
+    double x = areaPoint.x(), y = areaPoint.y();
+    if (stretch_) {
+        x = x * kPictureWidth / width();
+        y = y * viewHeight_ / height();
+    } else {
+        x -= (width() - kPictureWidth) / 2;
+    }
+    const int column = int(std::floor(x));
+    const int row = scrollOffset_ + int(std::floor(y));
+    if (column < 0 || column >= kPictureWidth || y < 0 || row >= pictureHeight_) return kNoPicturePoint;
+    return QPoint(column, row);
+}
+
+void ImageDisplay::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    emit pointerMoved(picturePointAt(event->position()));
+}
+
+void ImageDisplay::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    emit pointerMoved(kNoPicturePoint);
 }
 
 }  // namespace sorae

@@ -85,6 +85,9 @@ public:
     void setScrollOffset(int offset) { scrollOffset_ = offset; }
     QImage viewImage(int channel) const;  // the view in display order
     const QImage& screenImage() const { return screen_; }
+    // The picture pixel shown at a point of the area; kNoPicturePoint when none is.
+    static constexpr QPoint kNoPicturePoint{-1, -1};
+    QPoint picturePointAt(QPointF areaPoint) const;
 
     QSize sizeHint() const override { return QSize(1040, 640); }
 
@@ -95,6 +98,10 @@ signals:
     // After the views and the screen followed a new size; the map owner
     // redraws its bitmaps and, when the orbit view is shown, the orbit map.
     void areaResized(QSize size);
+    // The pointer moved over the finished pictures: the picture pixel under
+    // it (column 0..1039, picture row), or kNoPicturePoint when it is off
+    // the pictures, over the live or orbit view, or left the area.
+    void pointerMoved(QPoint picturePoint);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -102,6 +109,8 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     struct View {
