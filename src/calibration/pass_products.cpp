@@ -15,7 +15,7 @@ std::string stemOf(const std::string& picturePath) {
     return picturePath.substr(0, dot);
 }
 
-std::string printf(const char* format, auto... values) {
+std::string formatText(const char* format, auto... values) {
     char text[256];
     std::snprintf(text, sizeof text, format, values...);
     return text;
@@ -119,12 +119,12 @@ std::string PointerValueText(const PassCalibration* pass, int channel, int direc
         const float v = c.at(pictureColumn - ImageAreaLeft(direction), row);
         if (std::isfinite(v)) {
             if (c.rowQuantity[std::size_t(row)] == CalibratedQuantity::Kelvin)
-                return printf("%.1f\u2103 (%.1f K)", v - kKelvinAtZeroC, double(v));
+                return formatText("%.1f\u2103 (%.1f K)", v - kKelvinAtZeroC, double(v));
             if (c.rowQuantity[std::size_t(row)] == CalibratedQuantity::AlbedoPercent)
-                return printf("\u53cd\u5c04\u7387 %.1f%%", double(v));
+                return formatText("\u53cd\u5c04\u7387 %.1f%%", double(v));
         }
     }
-    return printf("\u968e\u8abf %d", grey);
+    return formatText("\u968e\u8abf %d", grey);
 }
 
 std::string FormatCalibrationReport(const PassCalibration& pass) {
@@ -132,32 +132,32 @@ std::string FormatCalibrationReport(const PassCalibration& pass) {
     if (!pass.satellite.empty()) text += " (" + pass.satellite + ")";
     text += ": ";
     if (!pass.reason.empty()) return text + "none: " + pass.reason + "\n";
-    text += printf("%d telemetry frames", pass.frames);
+    text += formatText("%d telemetry frames", pass.frames);
     if (pass.blackbodyKnown)
-        text += printf(", blackbody %.2f K (thermometers %.2f %.2f %.2f %.2f K, spread %.2f K)",
+        text += formatText(", blackbody %.2f K (thermometers %.2f %.2f %.2f %.2f K, spread %.2f K)",
                        pass.blackbodyKelvin, pass.thermometerKelvin[0], pass.thermometerKelvin[1],
                        pass.thermometerKelvin[2], pass.thermometerKelvin[3],
                        pass.thermometerSpreadKelvin);
     if (pass.thermometerReadingsRejected > 0)
-        text += printf(", %d thermometer readings left out", pass.thermometerReadingsRejected);
+        text += formatText(", %d thermometer readings left out", pass.thermometerReadingsRejected);
     text += "\n";
     for (int r = 0; r < 2; ++r) {
         const ChannelCalibration& c = pass.channel[r];
         text += std::string("  channel ") + (r == 0 ? "A" : "B") + ":";
         if (c.segments.empty()) text += " not calibrated: " + c.reason;
         for (const CalibrationSegment& s : c.segments) {
-            text += std::string(" [") + ChannelName(s.channel) + printf(" lines %d-%d", s.firstLine, s.lastLine);
+            text += std::string(" [") + ChannelName(s.channel) + formatText(" lines %d-%d", s.firstLine, s.lastLine);
             if (s.quantity == CalibratedQuantity::Kelvin)
-                text += printf(", space %.1f, blackbody %.1f counts", s.spaceCount, s.blackbodyCount);
+                text += formatText(", space %.1f, blackbody %.1f counts", s.spaceCount, s.blackbodyCount);
             else if (s.quantity == CalibratedQuantity::AlbedoPercent)
                 text += ", albedo %";
             else
                 text += ", not calibrated";
-            if (s.rejectedReadings > 0) text += printf(", %d readings left out", s.rejectedReadings);
+            if (s.rejectedReadings > 0) text += formatText(", %d readings left out", s.rejectedReadings);
             text += "]";
         }
         if (c.hasKelvin())
-            text += printf("; scene %.1f .. %.1f K (%.1f .. %.1f C)", c.minKelvin, c.maxKelvin,
+            text += formatText("; scene %.1f .. %.1f K (%.1f .. %.1f C)", c.minKelvin, c.maxKelvin,
                            c.minKelvin - kKelvinAtZeroC, c.maxKelvin - kKelvinAtZeroC);
         if (!c.segments.empty() && !c.reason.empty()) text += "; " + c.reason;
         text += "\n";
