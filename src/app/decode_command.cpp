@@ -263,8 +263,7 @@ std::string executablePath(char** argv) {
 // The title is drawn with Qt's fonts. Painting on a QImage of its own is
 // allowed on any thread, but the font lookup behind it is shared: one title
 // at a time.
-TitleDrawer serialisedTitleDrawer() {
-    auto mutex = std::make_shared<std::mutex>();
+TitleDrawer serialisedTitleDrawer(const std::shared_ptr<std::mutex>& mutex) {
     return [mutex, draw = MakeTitleDrawer()](PictureBuffer& picture, const std::string& satellite,
                                              const std::string& title) {
         std::lock_guard lock(*mutex);
@@ -387,14 +386,20 @@ int runDecodeCommand(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QGuiApplication app(qtArgc, qtArgv);
-    const TitleDrawer drawTitle = serialisedTitleDrawer();
+    // titles and thermal legends share the font lookup: one at a time
+    const auto fontMutex = std::make_shared<std::mutex>();
+    const TitleDrawer drawTitle = serialisedTitleDrawer(fontMutex);
 
     std::vector<ProductKind> kinds = args.products.value_or(ProductsChosen(settings));
     if (args.temperature && std::find(kinds.begin(), kinds.end(), ProductKind::Temperature) == kinds.end())
         kinds.insert(kinds.begin(), ProductKind::Temperature);
     ProductsStep products;
     if (!kinds.empty()) {
-        products = [kinds, options = args.file, decorate = MakeThermalDecorator()](
+        const ThermalDecorator decorate = [fontMutex](const PictureBuffer& thermal, const std::string& title) {
+            std::lock_guard lock(*fontMutex);
+            return DecorateThermalPicture(thermal, title);
+        };
+        products = [kinds, options = args.file, decorate](
                        const PassFileReport& report, const LineStore& store) -> std::string {
             if (!report.pictured) return {};
             PassProductsInput in;
