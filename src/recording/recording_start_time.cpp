@@ -167,13 +167,15 @@ std::optional<double> ParseIsoStartTime(std::string_view text, std::string* erro
 
 std::optional<RecordingStart> FindRecordingStart(const std::string& path, double lengthSeconds,
                                                  std::optional<double> givenUnixSeconds) {
-    if (givenUnixSeconds) return RecordingStart{*givenUnixSeconds, "--start", false};
+    if (givenUnixSeconds) return RecordingStart{*givenUnixSeconds, "--start", false, StartRule::Given};
     if (const auto fromName = TimeFromFileName(path))
-        return RecordingStart{fromName->unixSeconds, fromName->convention, fromName->approximate};
+        return RecordingStart{fromName->unixSeconds, fromName->convention, fromName->approximate,
+                              StartRule::FileName};
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return std::nullopt;
     const double length = std::isfinite(lengthSeconds) ? std::max(0.0, lengthSeconds) : 0.0;
-    return RecordingStart{double(info.st_mtime) - length, "modification time less length (approximate)", true};
+    return RecordingStart{double(info.st_mtime) - length, "modification time less length (approximate)", true,
+                          StartRule::ModificationTime};
 }
 
 std::optional<std::string> SatelliteFromFileName(std::string_view path) {

@@ -31,10 +31,13 @@
 
 namespace sorae {
 
+enum class StartRule { Given, FileName, ModificationTime };
+
 struct RecordingStart {
     double unixSeconds = 0.0;  // UTC of the first sample
     std::string source;        // the rule used, e.g. "gqrx file name (UTC)"
     bool approximate = false;  // off by more than a second or two, perhaps by minutes
+    StartRule rule = StartRule::Given;
 };
 
 struct FileNameTime {
