@@ -135,7 +135,7 @@ bool ReplayController::start(const ReplayRequest& request) {
     iq.swap = request.iqSwap;
     if (!reader_.open(request.path.toStdString(),
                       request.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio, iq)) {
-        report_(QString::fromStdString(reader_.errorMessage()));
+        report_(explainRecordingError(QString::fromStdString(reader_.errorMessage())));
         return false;
     }
     lengthSeconds_ = reader_.sourceRate() > 0 ? double(reader_.sourceFrames()) / reader_.sourceRate() : 0.0;
