@@ -31,7 +31,7 @@
 
 namespace sorae {
 
-enum class StartRule { Given, FileName, ModificationTime };
+enum class StartRule { Given, FileName, ModificationTime, Clock };
 
 struct RecordingStart {
     double unixSeconds = 0.0;  // UTC of the first sample
