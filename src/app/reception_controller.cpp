@@ -199,14 +199,28 @@ void ReceptionController::decodeCapturedBlock(const double* envelope, int /*samp
     ReceptionState& state = window_.reception();
     display_->setReceptionActive(true);
 
-    // The block being decoded also goes into the pass's sound file.
     BlockHandler& handler = window_.blockHandler();
     const CaptureFormat format = handler.format();
+    // When the block began: a replay says where in its recording; live
+    // blocks are counted on the capture clock. The quadrature stage's
+    // filters delay the envelope a little more than audio's.
+    double blockSeconds = 0.0;
+    if (replayBlockSeconds_) {
+        blockSeconds = *replayBlockSeconds_;
+        replayBlockSeconds_.reset();
+    } else {
+        blockSeconds = timeline_.next(captureClockUnixSeconds());
+    }
+    if (format.sampleRate != 48000) blockSeconds -= RecordingDecoder::kQuadratureLagSeconds;
+
+    // The block being decoded also goes into the pass's sound file, which
+    // notes when its first sample was taken.
     if (audioPending_) {
         // Only a whole pass is recorded: the file starts with its first block.
         audioPending_ = false;
         if (window_.settings().saveAudio &&
-            !audio_->start(window_.state().paths.picturesFolder, format.sampleRate, passStem())) {
+            !audio_->start(window_.state().paths.picturesFolder, format.sampleRate, passStem(),
+                           FormatIsoUtc(timeline_.startUnixSeconds()))) {
             setPanel(kProgressPanel, QString::fromStdString(audio_->errorMessage()));
         }
     }
@@ -223,18 +237,6 @@ void ReceptionController::decodeCapturedBlock(const double* envelope, int /*samp
             setPanel(kProgressPanel, QString::fromStdString(audio_->errorMessage()));
         }
     }
-
-    // When the block began: a replay says where in its recording; live
-    // blocks are counted on the capture clock. The quadrature stage's
-    // filters delay the envelope a little more than audio's.
-    double blockSeconds = 0.0;
-    if (replayBlockSeconds_) {
-        blockSeconds = *replayBlockSeconds_;
-        replayBlockSeconds_.reset();
-    } else {
-        blockSeconds = timeline_.next(captureClockUnixSeconds());
-    }
-    if (format.sampleRate != 48000) blockSeconds -= RecordingDecoder::kQuadratureLagSeconds;
 
     DecodeContext context;
     context.passDirection = state.currentPassDirection;

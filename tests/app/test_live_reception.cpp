@@ -148,6 +148,11 @@ void receiveLive(SignalKind kind, const QString& source, const QString& sink) {
     const fs::path pics = folder / "pics";
     const fs::path again = folder / "again";
     ASSERT_TRUE(fs::exists(pics / (kStem + ".flac")));
+    // The kept sound notes when its first sample was taken.
+    const auto noted = FindRecordingStart((pics / (kStem + ".flac")).string(), 0.0);
+    ASSERT_TRUE(noted.has_value());
+    EXPECT_NEAR(noted->unixSeconds, start->unixSeconds, 0.001);
+    EXPECT_FALSE(noted->approximate);
     EXPECT_EQ(decodeAgain((pics / (kStem + ".flac")).string(), folder, again, iq), "");
     for (int channel = 0; channel < 2; ++channel) {
         SCOPED_TRACE(channel);
