@@ -286,6 +286,14 @@ std::string failureText(const PassFileReport& report) {
     return text;
 }
 
+// Where the start of a recording of a batch came from, one line.
+std::string startText(const PassFileReport& report) {
+    if (!report.start) return {};
+    const auto slash = report.path.find_last_of('/');
+    return "sorae-apt decode: " + report.path.substr(slash == std::string::npos ? 0 : slash + 1) + ": start " +
+           FormatUtc(report.start->unixSeconds) + " (" + report.start->source + ")\n";
+}
+
 // One recording: the lines of today's single-file decode, progress on a terminal.
 int decodeOne(const std::string& path, const PassFileOptions& options, const TitleDrawer& drawTitle) {
     const bool progressShown = ::isatty(STDERR_FILENO);
@@ -321,9 +329,9 @@ int decodeMany(const std::vector<std::string>& files, int jobs, const PassFileOp
     events.progress = [&](std::size_t i, int percent) { show(board.progress(i, percent)); };
     events.finished = [&](std::size_t i, const PassFileReport& report) {
         if (progressShown)
-            show(board.finished(i, report.decoded, failureText(report)));
+            show(board.finished(i, report.decoded, startText(report) + failureText(report)));
         else
-            std::fputs(failureText(report).c_str(), stderr);
+            std::fputs((startText(report) + failureText(report)).c_str(), stderr);
     };
     const BatchJob job = [&](const std::string& path, LineStore& store, const DecodeProgress& progress) {
         return DecodePassFile(path, options, store, drawTitle, progress);
