@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <map>
@@ -151,4 +152,44 @@ TEST(SiderealAngle, MatchesPublishedValues)
     };
     for (const Case& c : cases)
         EXPECT_NEAR(GreenwichMeanSiderealAngle(c.unixSeconds), c.degrees * kDeg, 1e-7) << c.unixSeconds;
+}
+
+TEST(Sgp4Propagator, AgreesWithAnIndependentImplementationOnTheNoaaSets)
+{
+    // TEME positions (km) of the sets in noaa_2019-01-24.txt, computed with
+    // python3-sgp4 (Debian's package, WGS-72, Satrec.sgp4_tsince).
+    struct Case {
+        const char* name;
+        double minutes;
+        std::array<double, 3> r;
+    };
+    const Case cases[] = {
+        {"NOAA 15", 0.0, {4955.25935883, 5199.26423584, -0.00464938}},
+        {"NOAA 15", 95.0, {4311.55669202, 5118.12503541, -2609.70116360}},
+        {"NOAA 15", 1440.0, {771.16634391, -777.87772083, 7097.91618805}},
+        {"NOAA 15", -2880.0, {-5132.24825881, -5036.78029537, 68.17278736}},
+        {"NOAA 18", 0.0, {2519.74558324, 6786.99118819, 0.00072487}},
+        {"NOAA 18", 95.0, {1832.06348278, 6334.63063204, -2985.97680405}},
+        {"NOAA 18", 1440.0, {2509.58320168, 4839.95357032, 4757.64638545}},
+        {"NOAA 18", -2880.0, {-743.32036020, 1185.90098047, -7093.33376147}},
+        {"NOAA 19", 0.0, {7052.04248586, 1585.22372480, 0.00570385}},
+        {"NOAA 19", 95.0, {6301.50844270, 1919.67613132, -2992.01093459}},
+        {"NOAA 19", 1440.0, {5414.76881027, 531.18976318, 4740.40157236}},
+        {"NOAA 19", -2880.0, {658.35097389, 1290.12672890, -7100.33871119}},
+    };
+    std::vector<OrbitalElements> sets;
+    ASSERT_EQ(ReadAllElementSets(sets, SORAE_TEST_DATA_DIR "/noaa_2019-01-24.txt"), 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(c.minutes));
+        const auto set = std::find_if(sets.begin(), sets.end(), [&](const OrbitalElements& e) {
+            return e.name.rfind(c.name, 0) == 0 && (e.name.size() == 7 || e.name[7] == ' ');
+        });
+        ASSERT_NE(set, sets.end());
+        const auto p = Sgp4Propagator::fromElements(*set, nullptr);
+        ASSERT_TRUE(p);
+        const auto s = p->at(c.minutes);
+        ASSERT_TRUE(s);
+        for (std::size_t i = 0; i < 3; ++i)
+            EXPECT_NEAR(s->positionKm[i], c.r[i], 1e-5);
+    }
 }
