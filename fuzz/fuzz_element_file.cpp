@@ -1,16 +1,20 @@
 // Fuzz target: the element file as the program reads it, and what happens to
 // every set read before any pass search - unit conversion, the short name,
 // the near-earth check, the epoch date and a few propagation steps - plus
-// the check a downloaded file goes through before it replaces the old one.
+// the check a downloaded file goes through before it replaces the old one;
+// and every set of the file through SGP4 and the element choice.
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "memory_file.h"
 #include "orbit/day_time.h"
+#include "orbit/element_choice.h"
 #include "orbit/element_text_check.h"
 #include "orbit/look_angles.h"
 #include "orbit/orbital_elements.h"
+#include "orbit/sgp4_propagator.h"
 #include "orbit/sgp_propagator.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -46,6 +50,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             (void)sorae::StationElevation(point, 35.7, 139.7);
         }
     }
+
+    // Every set, without the limit, through SGP4 at the epoch and a day on;
+    // a state it gives is finite.
+    std::vector<sorae::OrbitalElements> all;
+    (void)sorae::ReadAllElementSets(all, file.path());
+    if (all.size() < static_cast<std::size_t>(count)) __builtin_trap();
+    for (const sorae::OrbitalElements& el : all) {
+        const auto sgp4 = sorae::Sgp4Propagator::fromElements(el, nullptr);
+        if (!sgp4) continue;
+        for (const double t : {0.0, 1440.0, -1440.0}) {
+            const auto state = sgp4->at(t);
+            if (state && !(std::isfinite(state->positionKm[0]) && std::isfinite(state->positionKm[1]) &&
+                           std::isfinite(state->positionKm[2])))
+                __builtin_trap();
+        }
+    }
+    (void)sorae::ChooseElementSet(all, "NOAA-19", 1548331200.0);
 
     const std::string text(reinterpret_cast<const char*>(data), size);
     const auto lines = sorae::splitElementLines(text);

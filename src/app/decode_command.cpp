@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -30,6 +31,7 @@
 #include "recording/name_claims.h"
 #include "recording/pass_file_decoder.h"
 #include "recording/recording_list.h"
+#include "recording/recording_start_time.h"
 #include "settings/settings_file.h"
 
 namespace sorae {
@@ -46,9 +48,15 @@ const char* kDecodeHelp =
     "stands for the recordings in it. Several recordings are decoded at once and\n"
     "end with a table of what became of each.\n"
     "\n"
-    "The pictures are named from the time of each recording: a date and time in\n"
-    "its file name (taken as UT, e.g. 20190124_093015 or 2019-01-24 09.30.15),\n"
-    "else its modification time less its length.\n"
+    "The pictures are named from the time of each recording: --start, else a\n"
+    "date and time in its file name, else its modification time less its length.\n"
+    "File names are read by the conventions of the programs that write them:\n"
+    "gqrx_YYYYMMDD_HHMMSS_... (UTC), SDRSharp_YYYYMMDD_HHMMSSZ_... (UTC),\n"
+    "HDSDR_YYYYMMDD_HHMMSSZ_... (UTC), SDR++ ..._HH-MM-SS_DD-MM-YYYY (this\n"
+    "computer's local time), this program's pass audio YYYYMMDDHHMM19.flac\n"
+    "(station time, UT + 9 h; the satellite comes back too), and any other\n"
+    "YYYYMMDD HHMM[SS] in the name (UTC). The satellite is also taken from\n"
+    "names such as NOAA19, noaa-19 or N19. The output says which rule was used.\n"
     "\n"
     "Options:\n"
     "  --direction N>S|S>N   direction of the pass (default N>S); S>N pictures\n"
@@ -58,6 +66,10 @@ const char* kDecodeHelp =
     "  --frequency MHZ       downlink frequency for the title (default: the\n"
     "                        satellite's own)\n"
     "  --max-elevation DEG   maximum elevation for the title (default 0)\n"
+    "  --start ISO8601       UTC of the recording's first sample, with its zone:\n"
+    "                        2021-07-14T22:01:40Z or 2021-07-15T07:01:40+09:00\n"
+    "  --elements FILE       element file to take the satellite's set from (the\n"
+    "                        one nearest the pass; default DATA/SatTle.txt)\n"
     "  --time YYYYMMDDHHMM   time of the maximum, station time (UT + 9 h), for the\n"
     "                        title and the file names of a single recording\n"
     "                        (default: the recording's own time)\n"
@@ -125,6 +137,7 @@ struct DecodeArguments {
     std::optional<int> minLines;       // unset: Pic/MinScanLine
     std::optional<std::string> outDir;
     std::optional<std::string> dataDir;
+    std::optional<std::string> elementFile;
     PassFileOptions file;              // the same for every recording
     std::optional<std::vector<ProductKind>> products;   // unset: the settings' [Products]
     bool temperature = false;
@@ -231,6 +244,24 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
                                      "falsecolour, cloudtop, mapcolour)\n", problem.c_str());
                 return 2;
             }
+        } else if (arg == "--start") {
+            const char* v = value("--start");
+            if (!v) return 2;
+            std::string error;
+            a.file.startUnixSeconds = ParseIsoStartTime(v, &error);
+            if (!a.file.startUnixSeconds) {
+                std::fprintf(stderr, "sorae-apt decode: --start: %s\n", error.c_str());
+                return 2;
+            }
+        } else if (arg == "--elements") {
+            const char* v = value("--elements");
+            if (!v) return 2;
+            struct stat info {};
+            if (::stat(v, &info) != 0 || !S_ISREG(info.st_mode)) {
+                std::fprintf(stderr, "sorae-apt decode: --elements %s is not a file that can be read\n", v);
+                return 2;
+            }
+            a.elementFile = v;
         } else if (arg == "--out") {
             const char* v = value("--out");
             if (!v) return 2;
@@ -280,6 +311,14 @@ std::string failureText(const PassFileReport& report) {
     return text;
 }
 
+// Where the start of a recording of a batch came from, one line.
+std::string startText(const PassFileReport& report) {
+    if (!report.start) return {};
+    const auto slash = report.path.find_last_of('/');
+    return "sorae-apt decode: " + report.path.substr(slash == std::string::npos ? 0 : slash + 1) + ": start " +
+           FormatUtc(report.start->unixSeconds) + " (" + report.start->source + ")\n";
+}
+
 // One recording: the lines of today's single-file decode, progress on a terminal.
 int decodeOne(const std::string& path, const PassFileOptions& options, const TitleDrawer& drawTitle,
               const ProductsStep& products) {
@@ -319,9 +358,9 @@ int decodeMany(const std::vector<std::string>& files, int jobs, const PassFileOp
     events.progress = [&](std::size_t i, int percent) { show(board.progress(i, percent)); };
     events.finished = [&](std::size_t i, const PassFileReport& report) {
         if (progressShown)
-            show(board.finished(i, report.decoded, failureText(report)));
+            show(board.finished(i, report.decoded, startText(report) + failureText(report)));
         else
-            std::fputs(failureText(report).c_str(), stderr);
+            std::fputs((startText(report) + failureText(report)).c_str(), stderr);
     };
     const BatchJob job = [&](const std::string& path, LineStore& store, const DecodeProgress& progress) {
         PassFileReport report = DecodePassFile(path, options, store, drawTitle, progress);
@@ -353,6 +392,10 @@ int runDecodeCommand(int argc, char** argv) {
         std::fprintf(stderr, "sorae-apt decode: no recordings found\n");
         return 1;
     }
+    if (args.file.startUnixSeconds && list.files.size() > 1) {
+        std::fprintf(stderr, "sorae-apt decode: --start names one recording, not %zu\n", list.files.size());
+        return 2;
+    }
     if (args.file.passTime && list.files.size() > 1) {
         std::fprintf(stderr, "sorae-apt decode: --time names one pass, not %zu recordings\n",
                      list.files.size());
@@ -374,6 +417,7 @@ int runDecodeCommand(int argc, char** argv) {
     }
     args.file.picsFolder = args.outDir.value_or(paths.picturesFolder);
     args.file.fallbackTime = stationNowDayCount();
+    args.file.elementFile = args.elementFile.value_or(paths.elementFile);
     // Two recordings of this run that come to the same minute keep both
     // their pictures: the second pair is numbered.
     NameClaims claims;

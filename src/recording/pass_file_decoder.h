@@ -12,6 +12,7 @@
 
 #include "apt/line_store.h"
 #include "imaging/pass_pictures.h"
+#include "orbit/element_choice.h"
 #include "recording/recording_decoder.h"
 #include "recording/recording_start_time.h"
 
@@ -21,11 +22,13 @@ namespace sorae {
 struct PassFileOptions {
     RecordingDecodeOptions decode;          // `path` and `progress` are set per file
     PictureRules rules;
-    std::optional<std::string> satellite;   // unset: a manual reception (no title)
+    std::optional<std::string> satellite;   // unset: the file name's, else a manual reception (no title)
     std::optional<double> frequencyMHz;     // unset: the satellite's own
     double maxElevationDeg = 0.0;
     std::optional<double> passTime;         // station day count; unset: the recording's start
     double fallbackTime = 0.0;              // when the recording gives no start time either
+    std::optional<double> startUnixSeconds; // UTC of the first sample, given (--start)
+    std::string elementFile;                // where the satellite's element sets are looked for
     std::string picsFolder;
     const char* minLinesName = "Pic/MinScanLine";  // where rules.minScanLine came from
     // Shared by the recordings decoded together (PassPictureInputs::claimName).
@@ -39,6 +42,10 @@ struct PassFileReport {
     RecordingDecodeResult recording;
     double passTime = 0.0;     // the time the pictures are named from
     std::optional<StartTimeSource> timeSource;  // unset: given, or the fallback
+    std::optional<RecordingStart> start;   // UTC of the first sample and the rule that gave it
+    std::string satellite;                 // the satellite decoded for ("" manual)
+    bool satelliteFromFileName = false;
+    std::optional<ElementChoice> elements; // the set chosen for the pass, when the satellite is known
     bool pictured = false;     // picture building ran
     int pictureRows = 0;
     int pictureFirstLine = 0;
