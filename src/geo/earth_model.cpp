@@ -69,14 +69,4 @@ std::optional<double> EllipsoidHit(const Vec3& origin, const Vec3& look) {
     return t;
 }
 
-double SiderealAngle(double unixSeconds) {
-    // Seconds of UT1 since J2000.0 (2000-01-01 12:00 UT = Unix 946728000).
-    const double tUt1 = (unixSeconds - 946728000.0) / 86400.0 / 36525.0;
-    double seconds = 67310.54841 + (876600.0 * 3600.0 + 8640184.812866) * tUt1 +
-                     0.093104 * tUt1 * tUt1 - 6.2e-6 * tUt1 * tUt1 * tUt1;
-    double angle = std::fmod(seconds * (2.0 * M_PI / 86400.0), 2.0 * M_PI);
-    if (angle < 0.0) angle += 2.0 * M_PI;
-    return angle;
-}
-
 }  // namespace sorae

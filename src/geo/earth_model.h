@@ -1,6 +1,6 @@
 // The WGS84 ellipsoid and the few vector steps the georeferencing needs:
 // geodetic and Cartesian coordinates, the ellipsoid point below a satellite,
-// where a line of sight meets the ground, and the Earth's rotation angle.
+// where a line of sight meets the ground.
 #pragma once
 
 #include <array>
@@ -42,8 +42,5 @@ Vec3 GeodeticNadir(const Vec3& position);
 // Distance along the unit direction `look` from `origin` to where it first
 // meets the ellipsoid; nothing when it misses.
 std::optional<double> EllipsoidHit(const Vec3& origin, const Vec3& look);
-
-// Greenwich mean sidereal angle (IAU 1982) in radians, UT1 taken as UTC.
-double SiderealAngle(double unixSeconds);
 
 }  // namespace sorae

@@ -6,6 +6,7 @@
 
 #include "geo/apt_scan_angles.h"
 #include "geo/earth_model.h"
+#include "orbit/sidereal_angle.h"
 
 namespace sorae {
 
@@ -169,7 +170,7 @@ std::optional<SwathGeolocation> SwathGeolocation::build(const SwathInputs& in, s
         f.down = Normalised(std::cos(pitch) * down + std::sin(pitch) * yawedForward);
         f.left = yawedLeft;
         f.normal = Normalised(Cross(f.down, f.left));
-        f.sidereal = SiderealAngle(t);
+        f.sidereal = GreenwichMeanSiderealAngle(t);
         impl->frames.push_back(f);
     }
 

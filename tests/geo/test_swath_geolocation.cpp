@@ -6,7 +6,9 @@
 
 #include <cmath>
 
+#include "geo/orbit_source.h"
 #include "geo/swath_geolocation.h"
+#include "orbit/orbital_elements.h"
 #include "reference_orbit.h"
 
 namespace sorae {
@@ -154,6 +156,25 @@ INSTANTIATE_TEST_SUITE_P(
                       RoundTripCase{"pole", 0, false, {}},
                       RoundTripCase{"antimeridian", 0, true, {}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SwathGeometry, TheProgramsOwnPropagatorPlacesTheSwathAlike) {
+    ElementSetArray sets;
+    int count = 0;
+    ASSERT_EQ(ReadElementFile(sets, count, test::GeoDataFile("noaa_2019-05-21.txt")), 0);
+    ASSERT_EQ(count, 2);
+    const auto propagator = Sgp4Propagator::fromElements(sets[1], nullptr);
+    ASSERT_TRUE(propagator);
+    SwathInputs in;
+    in.orbit = OrbitFromPropagator(*propagator);
+    in.rowUnixSeconds = test::RowTimes(kPassStart, 1200, true);
+    in.turned = true;
+    const auto own = SwathGeolocation::build(in, nullptr);
+    const auto reference = Swath(kPassStart, 1200, true);
+    ASSERT_TRUE(own && reference);
+    for (double r : {0.0, 600.0, 1199.0})
+        for (double c : {0.0, 454.0, 908.0})
+            EXPECT_LT(SurfaceKm(*own->groundPoint({c, r}), *reference->groundPoint({c, r})), 0.1);
+}
 
 TEST_F(SwathGeometry, PlacesOffTheSwathAndBadInputs) {
     const auto swath = Swath(kPassStart + 60, 600, false);
