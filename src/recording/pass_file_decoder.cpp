@@ -30,9 +30,13 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
         return report;
     }
 
+    // the recording's first sample in UTC (station time is UT + 9 h)
+    const auto start = FindRecordingStartTime(path, r.lengthSeconds);
+    std::optional<double> startUnix;
+    if (start) startUnix = (start->stationDays - 25569.0 - 9.0 / 24.0) * 86400.0;
     if (options.passTime) {
         report.passTime = *options.passTime;
-    } else if (const auto start = FindRecordingStartTime(path, r.lengthSeconds)) {
+    } else if (start) {
         report.passTime = start->stationDays;
         report.timeSource = start->source;
     } else {
@@ -66,6 +70,8 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
     report.titled = pictures.titled;
     report.filesWritten = pictures.filesWritten;
     report.mapping = pictures.mapping;
+    if (options.afterPictures && pictures.errors.empty() && !pictures.filesWritten.empty())
+        report.notes = options.afterPictures(store, pictures, startUnix);
     if (!pictures.errors.empty()) {
         for (const std::string& e : pictures.errors) {
             if (!report.error.empty()) report.error += "; ";
