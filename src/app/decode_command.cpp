@@ -368,6 +368,8 @@ int runDecodeCommand(int argc, char** argv) {
             request.rows = pictures.rows;
             request.turned = args.file.decode.direction == 1;
             request.elementFile = paths.elementFile;
+            request.align = args.align;
+            request.worldOutlineFile = paths.worldMapFile;
             request.pictures = {&pictures.pictureA, &pictures.pictureB};
             for (const std::string& file : pictures.filesWritten) {
                 if (file.size() >= 5 && file.compare(file.size() - 5, 5, "A.jpg") == 0) request.jpegFiles[0] = file;

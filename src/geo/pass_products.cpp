@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "geo/coast_alignment.h"
 #include "geo/geotiff_file.h"
 #include "geo/orbit_source.h"
 #include "geo/plate_carree.h"
@@ -23,8 +24,8 @@ std::string Fixed(double v, int decimals) {
 }
 }  // namespace
 
-std::optional<SwathGeolocation> PassSwath(const PassGeoRequest& rq, std::string* message) {
-    auto fail = [&](const std::string& text) -> std::optional<SwathGeolocation> {
+std::optional<SwathInputs> PassSwathInputs(const PassGeoRequest& rq, std::string* message) {
+    auto fail = [&](const std::string& text) -> std::optional<SwathInputs> {
         if (message) *message = text;
         return std::nullopt;
     };
@@ -68,27 +69,48 @@ std::optional<SwathGeolocation> PassSwath(const PassGeoRequest& rq, std::string*
             in.rowUnixSeconds[r] = *rq.startUnixSeconds + line * rq.secondsPerLine;
         }
     }
-    auto swath = SwathGeolocation::build(in, &error);
-    if (!swath) return fail("the pass cannot be placed: " + error);
-    return swath;
+    return in;
 }
 
 PassGeoResult WritePassGeoProducts(const PassGeoRequest& rq) {
     PassGeoResult result;
     std::string message;
-    const auto swath = PassSwath(rq, &message);
-    if (!message.empty()) result.messages.push_back(swath ? message : "no map products: " + message);
-    if (!swath) return result;
+    auto inputs = PassSwathInputs(rq, &message);
+    if (!message.empty()) result.messages.push_back(inputs ? message : "no map products: " + message);
+    if (!inputs) return result;
     const int first = ImageAreaFirstColumn(rq.turned);
+    std::array<std::vector<float>, 2> values;
     for (int channel = 0; channel < 2; ++channel) {
         const PictureBuffer* picture = rq.pictures[channel];
-        const std::string& jpeg = rq.jpegFiles[channel];
-        if (!picture || jpeg.empty() || picture->height < swath->rows()) continue;
-        std::vector<float> values(std::size_t(kImageWords) * swath->rows());
-        for (int r = 0; r < swath->rows(); ++r)
+        if (!picture || picture->height < rq.rows) continue;
+        values[channel].resize(std::size_t(kImageWords) * rq.rows);
+        for (int r = 0; r < rq.rows; ++r)
             for (int c = 0; c < kImageWords; ++c)
-                values[std::size_t(r) * kImageWords + c] = float(picture->grey(first + c, r));
-        const PlateCarreeRaster raster = ResampleToPlateCarree(*swath, values);
+                values[channel][std::size_t(r) * kImageWords + c] = float(picture->grey(first + c, r));
+    }
+    if (rq.align) {
+        const auto outline = LoadWorldOutline(rq.worldOutlineFile);
+        if (!outline) {
+            result.messages.push_back("kept: the world outline " + rq.worldOutlineFile + " cannot be read");
+        } else {
+            const AlignmentResult aligned = AlignToCoasts(*inputs, values, *outline);
+            result.messages.push_back(aligned.text);
+            if (aligned.applied) {
+                inputs->offsets.timeSeconds += aligned.timeOffsetSeconds;
+                inputs->offsets.rollDeg += aligned.rollDeg;
+            }
+        }
+    }
+    std::string error;
+    const auto swath = SwathGeolocation::build(*inputs, &error);
+    if (!swath) {
+        result.messages.push_back("no map products: the pass cannot be placed: " + error);
+        return result;
+    }
+    for (int channel = 0; channel < 2; ++channel) {
+        const std::string& jpeg = rq.jpegFiles[channel];
+        if (values[channel].empty() || jpeg.empty()) continue;
+        const PlateCarreeRaster raster = ResampleToPlateCarree(*swath, values[channel]);
         // grey 0 marks no data; real black becomes 1
         std::vector<std::uint8_t> grey(raster.values.size(), 0);
         for (std::size_t i = 0; i < grey.size(); ++i)

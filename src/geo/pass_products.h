@@ -27,6 +27,8 @@ struct PassGeoRequest {
     GeoreferenceOffsets offsets;
     std::array<const PictureBuffer*, 2> pictures{nullptr, nullptr};
     std::array<std::string, 2> jpegFiles;   // the channel pictures as saved
+    bool align = true;                      // fit the time to the coasts
+    std::string worldOutlineFile;           // AllWorld.map
 };
 
 struct PassGeoResult {
@@ -35,8 +37,9 @@ struct PassGeoResult {
 };
 
 
-// Builds the swath of a request (nothing, with the reason, when it cannot).
-std::optional<SwathGeolocation> PassSwath(const PassGeoRequest& request, std::string* message);
+// The inputs of the swath of a request (nothing, with the reason, when it
+// cannot be placed); *message may also hold a warning.
+std::optional<SwathInputs> PassSwathInputs(const PassGeoRequest& request, std::string* message);
 
 PassGeoResult WritePassGeoProducts(const PassGeoRequest& request);
 
