@@ -107,14 +107,21 @@ AlignmentResult AlignToCoasts(const SwathInputs& inputs, const std::array<std::v
     const std::size_t best = std::max_element(score.begin(), score.end()) - score.begin();
     const int bs = static_cast<int>(best) / columns, bk = static_cast<int>(best) % columns;
     const double peak = score[best];
-    // contrast of the peak against shifts well away from it
-    double far = 0.0;
+    // how far the peak stands above the scores of shifts well away from it,
+    // in their own spread: a picture without coasts peaks by chance at about
+    // three spreads, a clear one at dozens
+    double sum = 0.0, sum2 = 0.0;
     int farCount = 0;
     for (int s = 0; s < shifts; ++s)
         if (std::abs(s - bs) > 4)
-            for (int k = 0; k < columns; ++k) far += std::max(0.0, score[std::size_t(s) * columns + k]), ++farCount;
-    far = farCount ? far / farCount : 0.0;
-    result.confidence = peak > 0.0 ? std::clamp(1.0 - far / peak, 0.0, 1.0) : 0.0;
+            for (int k = 0; k < columns; ++k) {
+                const double v = score[std::size_t(s) * columns + k];
+                sum += v, sum2 += v * v, ++farCount;
+            }
+    const double mean = farCount ? sum / farCount : 0.0;
+    const double spread = farCount ? std::sqrt(std::max(0.0, sum2 / farCount - mean * mean)) : 0.0;
+    const double z = spread > 0.0 ? (peak - mean) / spread : 0.0;
+    result.confidence = std::clamp((z - 4.0) / 8.0, 0.0, 1.0);
     // a peak on the edge of the search is no peak
     if (bs == 0 || bs == shifts - 1) result.confidence = std::min(result.confidence, 0.3);
 

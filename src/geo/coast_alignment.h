@@ -25,7 +25,7 @@ struct AlignmentResult {
 };
 
 inline constexpr double kAlignMaxSeconds = 10.0;
-inline constexpr double kAlignMinConfidence = 0.6;
+inline constexpr double kAlignMinConfidence = 0.4;
 inline constexpr int kAlignMinCoastPixels = 300;
 
 // `pictures` hold 909 x rows grey values each (row after row as saved); an
