@@ -359,7 +359,7 @@ int runDecodeCommand(int argc, char** argv) {
     };
 
     if (args.geo) {
-        args.file.afterPictures = [&args, paths](const LineStore&, const PassPictureResult& pictures,
+        args.file.afterPictures = [&args, paths](const LineStore& store, const PassPictureResult& pictures,
                                                  std::optional<double> startUnix) {
             PassGeoRequest request;
             request.satellite = args.file.satellite;
@@ -367,6 +367,14 @@ int runDecodeCommand(int argc, char** argv) {
             request.firstLine = pictures.firstLine;
             request.rows = pictures.rows;
             request.turned = args.file.decode.direction == 1;
+            // each row at the time its line's sync began
+            if (startUnix) {
+                request.rowUnixSeconds.resize(std::size_t(std::max(0, pictures.rows)));
+                for (int r = 0; r < pictures.rows; ++r) {
+                    const int line = pictures.firstLine + (request.turned ? pictures.rows - 1 - r : r);
+                    request.rowUnixSeconds[r] = *startUnix + store.lineSeconds(line);
+                }
+            }
             request.elementFile = paths.elementFile;
             request.align = args.align;
             request.worldOutlineFile = paths.worldMapFile;
