@@ -11,7 +11,7 @@
 namespace sorae {
 
 namespace {
-constexpr int kColumnShift = 3;  // about +-0.15 degrees of roll
+constexpr int kColumnShift = 4;  // about +-0.9 degrees of roll at nadir
 
 struct Edge {
     int row, column;  // in the extended mask
@@ -26,7 +26,7 @@ std::string Signed(double v) {
 }  // namespace
 
 AlignmentResult AlignToCoasts(const SwathInputs& inputs, const std::array<std::vector<float>, 2>& pictures,
-                              const WorldOutline& outline) {
+                              const WorldOutline& outline, int fromColumn, int toColumn) {
     AlignmentResult result;
     const int rows = static_cast<int>(inputs.rowUnixSeconds.size());
     const std::vector<double>& t = inputs.rowUnixSeconds;
@@ -52,7 +52,7 @@ AlignmentResult AlignToCoasts(const SwathInputs& inputs, const std::array<std::v
     auto m = [&](int r, int c) { return float(mask[std::size_t(r) * kImageWords + c]); };
     std::vector<Edge> edges;
     for (int r = 1; r + 1 < extRows; ++r)
-        for (int c = 1; c + 1 < kImageWords; ++c) {
+        for (int c = std::max(1, fromColumn); c + 1 < std::min(kImageWords, toColumn + 1); ++c) {
             const float gx = m(r, c + 1) - m(r, c - 1), gy = m(r + 1, c) - m(r - 1, c);
             if (gx != 0.0f || gy != 0.0f) edges.push_back({r, c, gx, gy});
         }
@@ -133,9 +133,16 @@ AlignmentResult AlignToCoasts(const SwathInputs& inputs, const std::array<std::v
     if (bs > 0 && bs < shifts - 1)
         dr += refine(score[best - columns], peak, score[best + columns]);
     if (bk > 0 && bk < columns - 1) dc += refine(score[best - 1], peak, score[best + 1]);
+    result.rowShift = dr;
+    result.columnShift = dc;
     result.timeOffsetSeconds = dr * slope;
+    // the scan angle of a word shift where the fitted coasts lie
+    const double middle = 0.5 * (std::max(0, fromColumn) + std::min(kImageWords, toColumn) - 1);
+    const double scanMiddle = inputs.turned ? (kImageWords - 1) - middle : middle;
+    const AptScanAngles& angles = AptScanAngles::instance();
+    const double step = angles.angleAt(scanMiddle + 0.5) - angles.angleAt(scanMiddle - 0.5);
     const double scanShift = inputs.turned ? -dc : dc;
-    result.rollDeg = scanShift * AptScanAngles::instance().stepAtNadir() * kDegPerRad;
+    result.rollDeg = scanShift * step * kDegPerRad;
 
     char confidence[16];
     std::snprintf(confidence, sizeof confidence, "%.2f", result.confidence);

@@ -19,6 +19,8 @@ struct AlignmentResult {
     bool applied = false;       // confident enough to use
     double timeOffsetSeconds = 0.0;
     double rollDeg = 0.0;
+    double rowShift = 0.0;      // where the picture's coasts lie from the outline's, in
+    double columnShift = 0.0;   // rows and columns of the saved picture
     double confidence = 0.0;    // 0..1
     int coastPixels = 0;
     std::string text;           // "time corrected by +2.9 s, confidence 0.93" or "kept: ..."
@@ -29,8 +31,10 @@ inline constexpr double kAlignMinConfidence = 0.4;
 inline constexpr int kAlignMinCoastPixels = 300;
 
 // `pictures` hold 909 x rows grey values each (row after row as saved); an
-// empty one is left out. `inputs` are those the swath was built from.
+// empty one is left out. `inputs` are those the swath was built from. Only
+// coasts between the columns `fromColumn` and `toColumn` (exclusive) count,
+// so that parts of the swath can be fitted on their own.
 AlignmentResult AlignToCoasts(const SwathInputs& inputs, const std::array<std::vector<float>, 2>& pictures,
-                              const WorldOutline& outline);
+                              const WorldOutline& outline, int fromColumn = 0, int toColumn = kImageWords);
 
 }  // namespace sorae
