@@ -47,13 +47,14 @@ TEST(RealPass, CoastsOfSpainAndMoroccoFallWhereTheOutlineHasThem) {
         const char* name;
         int from, to;     // columns
         double limitKm;   // coastline misplacement allowed
+        double minConfidence;
     };
-    // Measured on this pass: west 1.2 km (few coasts), centre 2.2 km, east
-    // 6.6 km, whole 4.3 km; the limits keep them from getting worse.
-    for (const Band& band : {Band{"west", 0, 300, 3.0}, Band{"centre", 305, 605, 3.0},
-                             Band{"east", 609, 909, 8.0}, Band{"whole", 0, 909, 5.0}}) {
+    // Measured on this pass: west 1.6 km (few coasts, under cloud), centre
+    // 2.3 km, east 6.9 km, whole 4.1 km; the limits keep them from getting worse.
+    for (const Band& band : {Band{"west", 0, 300, 3.0, 0.0}, Band{"centre", 305, 605, 3.0, 0.5},
+                             Band{"east", 609, 909, 8.0, 0.5}, Band{"whole", 0, 909, 5.0, 0.5}}) {
         const AlignmentResult fit = AlignToCoasts(in, {picture, {}}, *outline, band.from, band.to);
-        EXPECT_GT(fit.confidence, 0.1) << band.name << ": " << fit.text;
+        EXPECT_GE(fit.confidence, band.minConfidence) << band.name << ": " << fit.text;
         // where the band's middle lies, and where its coasts say it lies
         const PicturePoint middle{0.5 * (band.from + band.to - 1), 300.0};
         const PicturePoint moved{middle.column + fit.columnShift, middle.row + fit.rowShift};
