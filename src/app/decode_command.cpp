@@ -359,20 +359,24 @@ int runDecodeCommand(int argc, char** argv) {
     };
 
     if (args.geo) {
-        args.file.afterPictures = [&args, paths](const LineStore& store, const PassPictureResult& pictures,
-                                                 std::optional<double> startUnix) {
+        args.file.afterPictures = [&args, paths](const std::string& path, const LineStore& store,
+                                                 const PassPictureResult& pictures,
+                                                 const std::optional<RecordingStart>& start) {
+            std::vector<std::string> notes;
             PassGeoRequest request;
             request.satellite = args.file.satellite;
-            request.startUnixSeconds = startUnix;
+            if (!request.satellite) request.satellite = SatelliteFromFileName(path);
             request.firstLine = pictures.firstLine;
             request.rows = pictures.rows;
             request.turned = args.file.decode.direction == 1;
-            // each row at the time its line's sync began
-            if (startUnix) {
+            if (start) {
+                request.startUnixSeconds = start->unixSeconds;
+                notes.push_back("start time from the " + start->source);
+                // each row at the time its line's sync began
                 request.rowUnixSeconds.resize(std::size_t(std::max(0, pictures.rows)));
                 for (int r = 0; r < pictures.rows; ++r) {
                     const int line = pictures.firstLine + (request.turned ? pictures.rows - 1 - r : r);
-                    request.rowUnixSeconds[r] = *startUnix + store.lineSeconds(line);
+                    request.rowUnixSeconds[r] = start->unixSeconds + store.lineSeconds(line);
                 }
             }
             request.elementFile = paths.elementFile;
@@ -384,7 +388,7 @@ int runDecodeCommand(int argc, char** argv) {
                 if (file.size() >= 5 && file.compare(file.size() - 5, 5, "B.jpg") == 0) request.jpegFiles[1] = file;
             }
             PassGeoResult result = WritePassGeoProducts(request);
-            std::vector<std::string> notes = result.messages;
+            notes.insert(notes.end(), result.messages.begin(), result.messages.end());
             for (const std::string& file : result.filesWritten) notes.push_back("wrote " + file);
             return notes;
         };

@@ -8,57 +8,29 @@
 #include "geo/geotiff_file.h"
 #include "geo/orbit_source.h"
 #include "geo/plate_carree.h"
-#include "orbit/orbital_elements.h"
-#include "orbit/sgp4_propagator.h"
+#include "orbit/element_choice.h"
 
 namespace sorae {
-
-namespace {
-constexpr double kWarnDays = 5.0;
-constexpr double kRefuseDays = 60.0;
-
-std::string Fixed(double v, int decimals) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, v);
-    return text;
-}
-}  // namespace
 
 std::optional<SwathInputs> PassSwathInputs(const PassGeoRequest& rq, std::string* message) {
     auto fail = [&](const std::string& text) -> std::optional<SwathInputs> {
         if (message) *message = text;
         return std::nullopt;
     };
-    if (!rq.satellite) return fail("no satellite named (--satellite)");
+    if (!rq.satellite) return fail("the satellite is unknown (name it with --satellite)");
     if (!rq.startUnixSeconds && rq.rowUnixSeconds.empty()) return fail("the recording's start time is unknown");
     if (rq.rows < 2) return fail("too few picture rows");
-    ElementSetArray sets;
-    int count = 0;
-    if (ReadElementFile(sets, count, rq.elementFile) != 0 && count == 0)
-        return fail("the element file " + rq.elementFile + " cannot be read");
-    const std::string wanted = NormalisedSatelliteName(*rq.satellite);
-    const double passTime = rq.startUnixSeconds.value_or(rq.rowUnixSeconds.front());
-    const OrbitalElements* best = nullptr;
-    double bestDays = 0.0;
-    for (int i = 0; i < count; ++i) {
-        if (NormalisedSatelliteName(sets[i].name) != wanted) continue;
-        const auto epoch = ElementEpochUnixSeconds(sets[i].epoch);
-        if (!epoch) continue;
-        const double days = std::abs(passTime - *epoch) / 86400.0;
-        if (!best || days < bestDays) best = &sets[i], bestDays = days;
-    }
-    if (!best) return fail("no element set for " + *rq.satellite + " in " + rq.elementFile);
-    if (bestDays > kRefuseDays)
-        return fail("the element set of " + *rq.satellite + " is " + Fixed(bestDays, 0) +
-                    " days from the pass (more than 60)");
-    if (bestDays > kWarnDays && message)
-        *message = "warning: the element set is " + Fixed(bestDays, 1) + " days from the pass";
-    std::string error;
-    const auto propagator = Sgp4Propagator::fromElements(*best, &error);
-    if (!propagator) return fail("the element set of " + *rq.satellite + " is unusable: " + error);
+    double passTime = rq.startUnixSeconds.value_or(NAN);
+    for (double t : rq.rowUnixSeconds)
+        if (!std::isfinite(passTime)) passTime = t;
+    if (!std::isfinite(passTime)) return fail("the recording's start time is unknown");
+    const ElementChoice choice = ChooseElementSetFromFile(rq.elementFile, *rq.satellite, passTime);
+    if (!choice.usable()) return fail(choice.message);
+    if (choice.status == ElementChoiceStatus::Distant && message) *message = "warning: " + choice.message;
+    const Sgp4Propagator& propagator = *choice.propagator;
 
     SwathInputs in;
-    in.orbit = OrbitFromPropagator(*propagator);
+    in.orbit = OrbitFromPropagator(propagator);
     in.turned = rq.turned;
     in.offsets = rq.offsets;
     in.rowUnixSeconds = rq.rowUnixSeconds;

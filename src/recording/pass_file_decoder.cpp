@@ -30,10 +30,7 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
         return report;
     }
 
-    // the recording's first sample in UTC (station time is UT + 9 h)
     const auto start = FindRecordingStartTime(path, r.lengthSeconds);
-    std::optional<double> startUnix;
-    if (start) startUnix = (start->stationDays - 25569.0 - 9.0 / 24.0) * 86400.0;
     if (options.passTime) {
         report.passTime = *options.passTime;
     } else if (start) {
@@ -71,7 +68,7 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
     report.filesWritten = pictures.filesWritten;
     report.mapping = pictures.mapping;
     if (options.afterPictures && pictures.errors.empty() && !pictures.filesWritten.empty())
-        report.notes = options.afterPictures(store, pictures, startUnix);
+        report.notes = options.afterPictures(path, store, pictures, FindRecordingStart(path, r.lengthSeconds));
     if (!pictures.errors.empty()) {
         for (const std::string& e : pictures.errors) {
             if (!report.error.empty()) report.error += "; ";

@@ -30,10 +30,11 @@ struct PassFileOptions {
     const char* minLinesName = "Pic/MinScanLine";  // where rules.minScanLine came from
     // Shared by the recordings decoded together (PassPictureInputs::claimName).
     std::function<int(const std::string& folder, const std::string& stem)> claimName;
-    // Called once the pictures are saved, with the recording's start (UTC
-    // seconds, unset when unknown); its lines are added to the report's notes.
-    std::function<std::vector<std::string>(const LineStore& store, const PassPictureResult& pictures,
-                                            std::optional<double> startUnixSeconds)>
+    // Called once the pictures are saved, with the recording's path and its
+    // start (unset when unknown); its lines are added to the report's notes.
+    std::function<std::vector<std::string>(const std::string& path, const LineStore& store,
+                                            const PassPictureResult& pictures,
+                                            const std::optional<RecordingStart>& start)>
         afterPictures;
 };
 
