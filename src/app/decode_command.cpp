@@ -395,7 +395,8 @@ int runDecodeCommand(int argc, char** argv) {
             if (result.overlay.width > 0) {
                 std::string error;
                 const std::string kml = result.overlayStem + ".kml";
-                if (WriteKmlOverlay(kml, result.overlayStem.substr(result.overlayStem.find_last_of('/') + 1), result.overlay, &error))
+                const std::string name = result.overlayStem.substr(result.overlayStem.find_last_of('/') + 1);
+                if (WriteKmlOverlay(kml, name, result.overlay, &error))
                     result.filesWritten.push_back(kml);
                 else
                     notes.push_back("no ground overlay: " + error);
