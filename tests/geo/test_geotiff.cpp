@@ -11,6 +11,7 @@
 #include "geo/geotiff_file.h"
 #include "geo/land_mask.h"
 #include "geo/plate_carree.h"
+#include "geo/tie_points.h"
 #include "reference_orbit.h"
 
 namespace sorae {
@@ -79,6 +80,24 @@ TEST(PlateCarree, ResampledPassKeepsLandAndSeaInPlaceAndReadsBack) {
     std::ifstream file(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(file)), {});
     EXPECT_NE(bytes.find(std::string("-9999") + '\0'), std::string::npos);
+
+    // the picture left in its own geometry, placed by tie points
+    const auto ties = PictureTiePoints(*swath, 0, 300);
+    ASSERT_EQ(ties.size(), 5u * 5u);  // columns 0 300 600 900 908, rows 0 300 600 900 1199
+    const std::string tiedPath = (folder / "tied.tif").string();
+    GeoTiffGeoreference tied;
+    tied.tiePoints = ties;
+    std::vector<std::uint8_t> grey(mask.size());
+    for (std::size_t i = 0; i < grey.size(); ++i) grey[i] = mask[i] ? 200 : 20;
+    ASSERT_TRUE(WriteGeoTiff(tiedPath, 909, 1200, grey, tied, &error)) << error;
+    const std::string tiedListing = RunCommand("listgeo " + tiedPath + " 2>&1");
+    EXPECT_NE(tiedListing.find("ModelTiepointTag (50,3)"), std::string::npos) << tiedListing;
+    // the last tie point as listgeo reads it: the bottom-right image word
+    const auto g = swath->groundPoint({908, 1199});
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%.3f", g->longitudeDeg);
+    EXPECT_NE(tiedListing.find(expected), std::string::npos) << tiedListing;
+    std::filesystem::remove(tiedPath);
 
     // a failed write leaves the old file and no temporary behind
     const auto before = std::filesystem::file_size(path);
