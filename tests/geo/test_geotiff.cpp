@@ -111,3 +111,51 @@ TEST(PlateCarree, ResampledPassKeepsLandAndSeaInPlaceAndReadsBack) {
 
 }  // namespace
 }  // namespace sorae
+
+namespace sorae {
+namespace {
+
+// Across the antimeridian and over the pole the grid stays one piece: every
+// ground point of the swath away from the pole finds its value.
+TEST(PlateCarree, AntimeridianAndPoleLeaveNoHoles) {
+    const auto samples = test::ReferenceSamples("NOAA 19", 1558458124.0 - 1800, 10, 720);
+    if (samples.empty()) GTEST_SKIP() << "python3-sgp4 is not installed";
+    for (const char* name : {"antimeridian", "pole"}) {
+        SCOPED_TRACE(name);
+        double start = 0;
+        for (std::size_t i = 1; i < samples.size() && start == 0; ++i) {
+            const GeoPoint a = samples[i - 1].subPoint, b = samples[i].subPoint;
+            const bool found = std::string(name) == "pole" ? (b.latitudeDeg < a.latitudeDeg && a.latitudeDeg > 70)
+                                                           : std::abs(b.longitudeDeg - a.longitudeDeg) > 300;
+            if (found) start = samples[i].unix - 150;
+        }
+        ASSERT_NE(start, 0);
+        SwathInputs in;
+        in.orbit = test::InterpolatedOrbit(samples);
+        in.rowUnixSeconds = test::RowTimes(start, 600, false);
+        const auto swath = SwathGeolocation::build(in, nullptr);
+        ASSERT_TRUE(swath);
+        const PlateCarreeRaster raster = ResampleToPlateCarree(*swath, std::vector<float>(909 * 600, 100.0f));
+        ASSERT_GT(raster.width, 0);
+        int missing = 0, checked = 0;
+        for (int r = 5; r < 595; r += 10)
+            for (int c = 5; c < 905; c += 10) {
+                const GeoPoint g = *swath->groundPoint({double(c), double(r)});
+                if (g.latitudeDeg > 88.0) continue;  // the cells around the pole itself stay empty
+                double lon = g.longitudeDeg;
+                while (lon < raster.westDeg) lon += 360.0;
+                while (lon >= raster.westDeg + 360.0) lon -= 360.0;
+                const int x = static_cast<int>((lon - raster.westDeg) / raster.cellDeg);
+                const int y = static_cast<int>((raster.northDeg - g.latitudeDeg) / raster.cellDeg);
+                ++checked;
+                if (x >= raster.width || y >= raster.height ||
+                    std::isnan(raster.values[std::size_t(y) * raster.width + x]))
+                    ++missing;
+            }
+        EXPECT_GT(checked, 4000);
+        EXPECT_EQ(missing, 0);
+    }
+}
+
+}  // namespace
+}  // namespace sorae
