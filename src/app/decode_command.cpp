@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -29,6 +30,7 @@
 #include "recording/name_claims.h"
 #include "recording/pass_file_decoder.h"
 #include "recording/recording_list.h"
+#include "recording/recording_start_time.h"
 #include "settings/settings_file.h"
 
 namespace sorae {
@@ -45,9 +47,15 @@ const char* kDecodeHelp =
     "stands for the recordings in it. Several recordings are decoded at once and\n"
     "end with a table of what became of each.\n"
     "\n"
-    "The pictures are named from the time of each recording: a date and time in\n"
-    "its file name (taken as UT, e.g. 20190124_093015 or 2019-01-24 09.30.15),\n"
-    "else its modification time less its length.\n"
+    "The pictures are named from the time of each recording: --start, else a\n"
+    "date and time in its file name, else its modification time less its length.\n"
+    "File names are read by the conventions of the programs that write them:\n"
+    "gqrx_YYYYMMDD_HHMMSS_... (UTC), SDRSharp_YYYYMMDD_HHMMSSZ_... (UTC),\n"
+    "HDSDR_YYYYMMDD_HHMMSSZ_... (UTC), SDR++ ..._HH-MM-SS_DD-MM-YYYY (this\n"
+    "computer's local time), this program's pass audio YYYYMMDDHHMM19.flac\n"
+    "(station time, UT + 9 h; the satellite comes back too), and any other\n"
+    "YYYYMMDD HHMM[SS] in the name (UTC). The satellite is also taken from\n"
+    "names such as NOAA19, noaa-19 or N19. The output says which rule was used.\n"
     "\n"
     "Options:\n"
     "  --direction N>S|S>N   direction of the pass (default N>S); S>N pictures\n"
@@ -57,6 +65,10 @@ const char* kDecodeHelp =
     "  --frequency MHZ       downlink frequency for the title (default: the\n"
     "                        satellite's own)\n"
     "  --max-elevation DEG   maximum elevation for the title (default 0)\n"
+    "  --start ISO8601       UTC of the recording's first sample, with its zone:\n"
+    "                        2021-07-14T22:01:40Z or 2021-07-15T07:01:40+09:00\n"
+    "  --elements FILE       element file to take the satellite's set from (the\n"
+    "                        one nearest the pass; default DATA/SatTle.txt)\n"
     "  --time YYYYMMDDHHMM   time of the maximum, station time (UT + 9 h), for the\n"
     "                        title and the file names of a single recording\n"
     "                        (default: the recording's own time)\n"
@@ -126,6 +138,7 @@ struct DecodeArguments {
     std::optional<int> minLines;       // unset: Pic/MinScanLine
     std::optional<std::string> outDir;
     std::optional<std::string> dataDir;
+    std::optional<std::string> elementFile;
     PassFileOptions file;              // the same for every recording
     bool geo = false;                  // --geo: the GeoTIFF products
     bool align = true;                 // --no-align turns the coast fit off
@@ -221,6 +234,24 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
                 std::fprintf(stderr, "sorae-apt decode: --time takes YYYYMMDDHHMM, not %s\n", v);
                 return 2;
             }
+        } else if (arg == "--start") {
+            const char* v = value("--start");
+            if (!v) return 2;
+            std::string error;
+            a.file.startUnixSeconds = ParseIsoStartTime(v, &error);
+            if (!a.file.startUnixSeconds) {
+                std::fprintf(stderr, "sorae-apt decode: --start: %s\n", error.c_str());
+                return 2;
+            }
+        } else if (arg == "--elements") {
+            const char* v = value("--elements");
+            if (!v) return 2;
+            struct stat info {};
+            if (::stat(v, &info) != 0 || !S_ISREG(info.st_mode)) {
+                std::fprintf(stderr, "sorae-apt decode: --elements %s is not a file that can be read\n", v);
+                return 2;
+            }
+            a.elementFile = v;
         } else if (arg == "--out") {
             const char* v = value("--out");
             if (!v) return 2;
@@ -333,6 +364,10 @@ int runDecodeCommand(int argc, char** argv) {
         std::fprintf(stderr, "sorae-apt decode: no recordings found\n");
         return 1;
     }
+    if (args.file.startUnixSeconds && list.files.size() > 1) {
+        std::fprintf(stderr, "sorae-apt decode: --start names one recording, not %zu\n", list.files.size());
+        return 2;
+    }
     if (args.file.passTime && list.files.size() > 1) {
         std::fprintf(stderr, "sorae-apt decode: --time names one pass, not %zu recordings\n",
                      list.files.size());
@@ -354,6 +389,7 @@ int runDecodeCommand(int argc, char** argv) {
     }
     args.file.picsFolder = args.outDir.value_or(paths.picturesFolder);
     args.file.fallbackTime = stationNowDayCount();
+    args.file.elementFile = args.elementFile.value_or(paths.elementFile);
     // Two recordings of this run that come to the same minute keep both
     // their pictures: the second pair is numbered.
     NameClaims claims;
@@ -362,27 +398,24 @@ int runDecodeCommand(int argc, char** argv) {
     };
 
     if (args.geo) {
-        args.file.afterPictures = [&args, paths](const std::string& path, const LineStore& store,
-                                                 const PassPictureResult& pictures,
-                                                 const std::optional<RecordingStart>& start) {
+        args.file.afterPictures = [&args, paths](const PassFileReport& report, const LineStore& store,
+                                                 const PassPictureResult& pictures) {
             std::vector<std::string> notes;
             PassGeoRequest request;
-            request.satellite = args.file.satellite;
-            if (!request.satellite) request.satellite = SatelliteFromFileName(path);
+            if (!report.satellite.empty()) request.satellite = report.satellite;
             request.firstLine = pictures.firstLine;
             request.rows = pictures.rows;
             request.turned = args.file.decode.direction == 1;
-            if (start) {
-                request.startUnixSeconds = start->unixSeconds;
-                notes.push_back("start time from the " + start->source);
+            if (report.start) {
+                request.startUnixSeconds = report.start->unixSeconds;
                 // each row at the time its line's sync began
                 request.rowUnixSeconds.resize(std::size_t(std::max(0, pictures.rows)));
                 for (int r = 0; r < pictures.rows; ++r) {
                     const int line = pictures.firstLine + (request.turned ? pictures.rows - 1 - r : r);
-                    request.rowUnixSeconds[r] = start->unixSeconds + store.lineSeconds(line);
+                    request.rowUnixSeconds[r] = report.start->unixSeconds + store.lineSeconds(line);
                 }
             }
-            request.elementFile = paths.elementFile;
+            request.elementFile = args.file.elementFile;
             request.align = args.align;
             request.worldOutlineFile = paths.worldMapFile;
             request.pictures = {&pictures.pictureA, &pictures.pictureB};

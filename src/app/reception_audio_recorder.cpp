@@ -25,7 +25,8 @@ std::string ReceptionAudioRecorder::lowSpaceText(const char* what) const {
     return std::string("ディスクの空き容量が少ないため (残り ") + std::to_string(mib) + " MB) 受信音声の" + what;
 }
 
-bool ReceptionAudioRecorder::start(const std::string& picsFolder, int sampleRate, const std::string& stem) {
+bool ReceptionAudioRecorder::start(const std::string& picsFolder, int sampleRate, const std::string& stem,
+                                   const std::string& startIso8601) {
     finish(false, std::string());
     error_.clear();
     failureTold_ = false;
@@ -43,6 +44,7 @@ bool ReceptionAudioRecorder::start(const std::string& picsFolder, int sampleRate
         error_ = writer_.errorMessage();
         return false;
     }
+    if (!startIso8601.empty()) writer_.setStartTime(startIso8601);
     return true;
 }
 

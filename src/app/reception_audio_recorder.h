@@ -26,8 +26,10 @@ public:
 
     // Starts a recording of the pass `stem` in picsFolder (created when
     // missing). False with errorMessage() when the file cannot be made or
-    // the disk is too full for it.
-    bool start(const std::string& picsFolder, int sampleRate, const std::string& stem);
+    // the disk is too full for it. startIso8601, when given, is the UTC of
+    // the first sample, kept in the file's date tag.
+    bool start(const std::string& picsFolder, int sampleRate, const std::string& stem,
+               const std::string& startIso8601 = {});
     bool active() const { return writer_.isOpen(); }
     int sampleRate() const { return sampleRate_; }
     // The file being written.

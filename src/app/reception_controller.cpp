@@ -23,8 +23,28 @@
 #include "imaging/qt/picture_image.h"
 #include "orbit/qt/manual_reception_dialog.h"
 #include "orbit/reception_scheduler.h"
+#include "recording/recording_decoder.h"
+
+#include <chrono>
+#include <cmath>
 
 namespace sorae {
+
+namespace {
+
+// Now as UTC seconds with their fraction, shifted as the program's clock is
+// (a clock held at a fixed second by a test driver is taken as it is).
+double captureClockUnixSeconds() {
+    using namespace std::chrono;
+    const double system =
+        double(duration_cast<microseconds>(system_clock::now().time_since_epoch()).count()) / 1e6 +
+        double(clockOffsetSeconds());
+    const auto program = double(programUnixSeconds());
+    return std::fabs(system - program) < 2.0 ? system : program;
+}
+
+}  // namespace
+
 
 namespace {
 
@@ -165,7 +185,9 @@ void ReceptionController::resetForNewPass() {
     audioCut_ = false;
     manualPass_ = false;
     replayStamp_.reset();
-    passStartUnix_.reset();
+    replayStart_.reset();
+    replayBlockSeconds_.reset();
+    timeline_.reset();
     decoder_.resetForNewPass();
     setReceptionActive(false);
     display_->setPassDirection(state.currentPassDirection);
@@ -178,20 +200,29 @@ void ReceptionController::resetForNewPass() {
 void ReceptionController::decodeCapturedBlock(const double* envelope, int /*samples*/) {
     ReceptionState& state = window_.reception();
     display_->setReceptionActive(true);
-    // The line times count from the pass's first block: a replayed
-    // recording's own start, else the clock (which read the end of the block).
-    if (!passStartUnix_)
-        passStartUnix_ = replayStamp_ ? (*replayStamp_ - 25569.0 - 9.0 / 24.0) * 86400.0
-                                      : double(clock_()) - 0.5;
 
-    // The block being decoded also goes into the pass's sound file.
     BlockHandler& handler = window_.blockHandler();
     const CaptureFormat format = handler.format();
+    // When the block began: a replay says where in its recording; live
+    // blocks are counted on the capture clock. The quadrature stage's
+    // filters delay the envelope a little more than audio's.
+    double blockSeconds = 0.0;
+    if (replayBlockSeconds_) {
+        blockSeconds = *replayBlockSeconds_;
+        replayBlockSeconds_.reset();
+    } else {
+        blockSeconds = timeline_.next(captureClockUnixSeconds());
+    }
+    if (format.sampleRate != 48000) blockSeconds -= RecordingDecoder::kQuadratureLagSeconds;
+
+    // The block being decoded also goes into the pass's sound file, which
+    // notes when its first sample was taken.
     if (audioPending_) {
         // Only a whole pass is recorded: the file starts with its first block.
         audioPending_ = false;
         if (window_.settings().saveAudio &&
-            !audio_->start(window_.state().paths.picturesFolder, format.sampleRate, passStem())) {
+            !audio_->start(window_.state().paths.picturesFolder, format.sampleRate, passStem(),
+                           FormatIsoUtc(timeline_.startUnixSeconds()))) {
             setPanel(kProgressPanel, QString::fromStdString(audio_->errorMessage()));
         }
     }
@@ -212,7 +243,7 @@ void ReceptionController::decodeCapturedBlock(const double* envelope, int /*samp
     DecodeContext context;
     context.passDirection = state.currentPassDirection;
     context.showChannelB = display_->showChannelB();
-    const DecodeResult result = decoder_.decodeBlock(envelope, context, this);
+    const DecodeResult result = decoder_.decodeBlock(envelope, context, this, blockSeconds);
     state.syncLocked = result.syncLocked;
 }
 
@@ -303,17 +334,20 @@ void ReceptionController::buildPassPictures() {
 
 std::string ReceptionController::writeGeoProducts(const PassPictureInputs& in) {
     if (!window_.settings().saveGeoTiff || in.manual || lastPictures_.filesWritten.empty()) return {};
+    const std::optional<RecordingStart> start = passStart();
+    std::optional<double> startUnix;
+    if (start) startUnix = start->unixSeconds;
     PassGeoRequest request;
     request.satellite = in.pass.satelliteName;
-    request.startUnixSeconds = passStartUnix_;
+    request.startUnixSeconds = startUnix;
     request.firstLine = lastPictures_.firstLine;
     request.rows = lastPictures_.rows;
     request.turned = in.direction == 1;
-    if (passStartUnix_) {
+    if (startUnix) {
         request.rowUnixSeconds.resize(std::size_t(std::max(0, lastPictures_.rows)));
         for (int r = 0; r < lastPictures_.rows; ++r) {
             const int line = lastPictures_.firstLine + (request.turned ? lastPictures_.rows - 1 - r : r);
-            request.rowUnixSeconds[r] = *passStartUnix_ + store_->lineSeconds(line);
+            request.rowUnixSeconds[r] = *startUnix + store_->lineSeconds(line);
         }
     }
     request.elementFile = window_.state().paths.elementFile;
@@ -346,6 +380,17 @@ void ReceptionController::finishPassAudio(const std::string& stem) {
 }
 
 // --- a replayed recording ---
+
+void ReceptionController::setReplayBlockTime(double seconds, const RecordingStart& start) {
+    replayBlockSeconds_ = seconds;
+    replayStart_ = start;
+}
+
+std::optional<RecordingStart> ReceptionController::passStart() const {
+    if (replayStart_) return replayStart_;
+    if (std::isnan(timeline_.startUnixSeconds())) return std::nullopt;
+    return RecordingStart{timeline_.startUnixSeconds(), "capture clock", false, StartRule::Clock};
+}
 
 void ReceptionController::startReplayPass(const PassInfo& pass, int direction, double stampTime) {
     ReceptionState& state = window_.reception();

@@ -20,7 +20,9 @@
 
 #include "app/pass_reception.h"
 #include "apt/decode_hooks.h"
+#include "apt/block_timeline.h"
 #include "apt/line_decoder.h"
+#include "recording/recording_start_time.h"
 #include "apt/line_store.h"
 #include "capture/qt/capture_messages.h"
 #include "imaging/pass_pictures.h"
@@ -59,6 +61,14 @@ public:
     // (nothing more when the full store has ended the pass already).
     void endReplayPass();
     bool replayPassActive() const { return replayStamp_.has_value(); }
+    // The replay's next block begins `seconds` after the recording's first
+    // sample, whose time and source are `start`; live blocks are timed by
+    // the clock instead.
+    void setReplayBlockTime(double seconds, const RecordingStart& start);
+    // UTC of the pass's first sample and how it is known (the capture
+    // clock, or the replayed recording's start); nothing before the first
+    // decoded block. The store's line times count from it.
+    std::optional<RecordingStart> passStart() const;
     // While set, decoded lines go into the live views without composing the
     // screen each time; the caller composes once after a batch of blocks.
     void setLiveViewBatched(bool batched) { liveViewBatched_ = batched; }
@@ -120,7 +130,9 @@ private:
     FailureReporter report_;
     std::function<std::int64_t()> clock_;
     std::optional<double> replayStamp_;  // the stamp of a replayed recording
-    std::optional<double> passStartUnix_;  // UTC of the pass's first sound block
+    BlockTimeline timeline_;             // live blocks' times
+    std::optional<double> replayBlockSeconds_;
+    std::optional<RecordingStart> replayStart_;
     QString audioError_;         // why the last pass's sound was not kept
     bool audioPending_ = true;   // the next decoded block is the pass's first
     bool audioCut_ = false;      // the input format changed: the file ends early

@@ -135,12 +135,19 @@ bool ReplayController::start(const ReplayRequest& request) {
     iq.swap = request.iqSwap;
     if (!reader_.open(request.path.toStdString(),
                       request.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio, iq)) {
-        report_(QString::fromStdString(reader_.errorMessage()));
+        report_(explainRecordingError(QString::fromStdString(reader_.errorMessage())));
         return false;
     }
     lengthSeconds_ = reader_.sourceRate() > 0 ? double(reader_.sourceFrames()) / reader_.sourceRate() : 0.0;
     bool startKnown = false;
     startStation_ = startTimeOf(request, startKnown);
+    // The same start as UTC with its source, for the line times.
+    constexpr double kDayCountOf1970 = 25569.0;
+    replayStart_ = request.startTime
+                       ? std::optional<RecordingStart>(RecordingStart{
+                             (*request.startTime - kDayCountOf1970 - 9.0 / 24.0) * 86400.0,
+                             "replay dialog (station time)", false, StartRule::Given})
+                       : FindRecordingStart(request.path.toStdString(), lengthSeconds_);
 
     PassInfo pass;
     pass.start = DayTime{startStation_};
@@ -239,6 +246,7 @@ bool ReplayController::feedOne() {
     }
     ReceptionHooks& hooks = window_.receptionHooks();
     hooks.setDemodulatedBlock(block);
+    if (replayStart_) reception_.setReplayBlockTime(positionSeconds(), *replayStart_);
     window_.blockHandler().handleBlock(block->frames.data(), reader_.framesPerBlock());
     hooks.setDemodulatedBlock(nullptr);
     ++fed_;

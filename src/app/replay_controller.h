@@ -20,6 +20,7 @@
 
 #include "app/replay_dialog.h"
 #include "capture/qt/capture_messages.h"
+#include "recording/recording_start_time.h"
 #include "capture/recording_reader.h"
 #include "capture/replay_pacing.h"
 #include "orbit/day_time.h"
@@ -82,6 +83,7 @@ private:
 
     MainWindow& window_;
     ReceptionController& reception_;
+    std::optional<RecordingStart> replayStart_;  // UTC of the recording's first sample
     SchedulerController* scheduler_;
     MapController* map_;
     ReplayDialog* dialog_ = nullptr;

@@ -15,7 +15,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "capture/recording_reader.h"
 #include "imaging/picture_naming.h"
+#include "orbit/day_time.h"
+#include "recording/recording_start_time.h"
 
 namespace sorae {
 
@@ -33,6 +36,35 @@ std::optional<double> parseReplayStartTime(const QString& text) {
     if (year < 1900 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
     return DayCountFromCivil(year, month, day, hour, minute, second);
+}
+
+QString explainRecordingError(const QString& message) {
+    // libsndfile's reasons, as it words them, and what they mean here.
+    struct Reason {
+        const char* english;
+        const char* japanese;
+    };
+    static const Reason reasons[] = {
+        {"Format not recognised", "音声ファイルの形式として認識できません"},
+        {"unknown format", "音声ファイルの形式として認識できません"},
+        {"No such file", "ファイルがありません"},
+        {"does not exist", "ファイルがありません"},
+        {"Permission denied", "読み取りが許可されていません"},
+        {"Is a directory", "フォルダーは再生できません"},
+        {"malformed", "ファイルが壊れているか、途中で切れています"},
+        {"Error in", "ファイルが壊れているか、途中で切れています"},
+        {"truncated", "ファイルが途中で切れています"},
+        {"System error", "ファイルを読めません"},
+    };
+    const int colon = message.lastIndexOf(QStringLiteral(": "));
+    if (colon < 0) return message;
+    const QString reason = message.mid(colon + 2);
+    for (const Reason& r : reasons) {
+        if (reason.contains(QLatin1String(r.english), Qt::CaseInsensitive))
+            return message.left(colon + 2) + QString::fromUtf8(r.japanese) + QStringLiteral(" (libsndfile: ") +
+                   reason + QStringLiteral(")");
+    }
+    return message;
 }
 
 ReplayDialog::ReplayDialog(const QStringList& satellites, QWidget* parent) : QDialog(parent) {
@@ -78,7 +110,11 @@ ReplayDialog::ReplayDialog(const QStringList& satellites, QWidget* parent) : QDi
 
     timeEdit_ = new QLineEdit(this);
     timeEdit_->setObjectName(QStringLiteral("ReplayTimeEdit"));
-    timeEdit_->setPlaceholderText(QStringLiteral("YYYYMMDDHHMM (空欄: ファイル名か更新日時から)"));
+    timeEdit_->setPlaceholderText(QStringLiteral("YYYYMMDDHHMM 日本時間 (空欄: ファイル名か更新日時から)"));
+    nameTimeLabel_ = new QLabel(this);
+    nameTimeLabel_->setObjectName(QStringLiteral("ReplayNameTimeLabel"));
+    nameTimeLabel_->setWordWrap(true);
+    connect(fileEdit_, &QLineEdit::textChanged, this, &ReplayDialog::readFileName);
 
     speedBox_ = new QComboBox(this);
     speedBox_->setObjectName(QStringLiteral("ReplayDialogSpeedBox"));
@@ -95,7 +131,8 @@ ReplayDialog::ReplayDialog(const QStringList& satellites, QWidget* parent) : QDi
     form->addRow(QStringLiteral("搬送波"), iqRow);
     form->addRow(QStringLiteral("衛星"), satelliteBox_);
     form->addRow(QStringLiteral("通過方向"), directionBox_);
-    form->addRow(QStringLiteral("録音開始 (日本時間)"), timeEdit_);
+    form->addRow(QStringLiteral("録音開始 (日本時間 UT+9)"), timeEdit_);
+    form->addRow(QString(), nameTimeLabel_);
     form->addRow(QStringLiteral("再生速度"), speedBox_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -148,6 +185,25 @@ void ReplayDialog::browse() {
     files->open();
 }
 
+void ReplayDialog::readFileName(const QString& path) {
+    const std::string file = path.trimmed().toStdString();
+    const auto found = TimeFromFileName(file);
+    if (found) {
+        const DayTime station{StationDaysFromUnixSeconds(found->unixSeconds)};
+        nameTimeLabel_->setText(QStringLiteral("ファイル名の時刻: %1 日本時間 (%2)")
+                                    .arg(QString::fromStdString(FormatDateTime(station)),
+                                         QString::fromStdString(found->convention)));
+    } else {
+        nameTimeLabel_->setText(path.trimmed().isEmpty()
+                                    ? QString()
+                                    : QStringLiteral("ファイル名に時刻がありません: 空欄なら更新日時から長さを引いた時刻 (概算)"));
+    }
+    if (const auto satellite = SatelliteFromFileName(file)) {
+        const int index = satelliteBox_->findData(QString::fromStdString(*satellite));
+        if (index >= 0) satelliteBox_->setCurrentIndex(index);
+    }
+}
+
 void ReplayDialog::tryAccept() {
     const ReplayRequest r = request();
     QString problem;
@@ -157,6 +213,12 @@ void ReplayDialog::tryAccept() {
         problem = QStringLiteral("録音開始は YYYYMMDDHHMM で入れてください");
     else if (r.quadrature && !carrierEdit_->text().trimmed().isEmpty() && !r.iqCarrierHz)
         problem = QStringLiteral("搬送波は Hz の数値で入れてください");
+    if (problem.isEmpty()) {
+        // Said here, while the file can still be chosen again.
+        RecordingReader probe;
+        if (!probe.open(r.path.toStdString(), r.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio))
+            problem = explainRecordingError(QString::fromStdString(probe.errorMessage()));
+    }
     if (!problem.isEmpty()) {
         QApplication::beep();
         errorLabel_->setText(problem);

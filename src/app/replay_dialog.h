@@ -33,6 +33,11 @@ struct ReplayRequest {
 // "YYYYMMDDHHMM" or "YYYYMMDDHHMMSS" (station time) as a day count.
 std::optional<double> parseReplayStartTime(const QString& text);
 
+// A recording reader's message with a Japanese explanation put in front of
+// libsndfile's English reason ("Format not recognised." and the like); other
+// messages are returned as they are.
+QString explainRecordingError(const QString& message);
+
 class ReplayDialog : public QDialog {
     Q_OBJECT
 public:
@@ -49,6 +54,9 @@ signals:
 private:
     void browse();
     void tryAccept();
+    // What the file name tells: its start time shown in station time, and
+    // its satellite chosen.
+    void readFileName(const QString& path);
 
     QLineEdit* fileEdit_ = nullptr;
     QCheckBox* quadratureBox_ = nullptr;
@@ -57,6 +65,7 @@ private:
     QComboBox* satelliteBox_ = nullptr;
     QComboBox* directionBox_ = nullptr;
     QLineEdit* timeEdit_ = nullptr;
+    QLabel* nameTimeLabel_ = nullptr;
     QComboBox* speedBox_ = nullptr;
     QLabel* errorLabel_ = nullptr;
 };

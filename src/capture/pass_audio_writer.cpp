@@ -144,6 +144,12 @@ bool PassAudioWriter::open(const std::string& finalPath, const std::string& work
     return d.start(fd, sampleRate);
 }
 
+bool PassAudioWriter::setStartTime(const std::string& iso8601) {
+    Impl& d = *impl_;
+    if (!d.file || d.frames > 0) return false;
+    return sf_set_string(d.file, SF_STR_DATE, iso8601.c_str()) == 0;
+}
+
 bool PassAudioWriter::append(const int16_t* frames, int count) {
     Impl& d = *impl_;
     if (!d.file || d.failed) return false;

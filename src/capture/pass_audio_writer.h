@@ -38,6 +38,11 @@ public:
     // exist yet.
     bool open(const std::string& finalPath, const std::string& workingPath, int sampleRate);
 
+    // Notes when the recording's first sample was taken (ISO 8601 with its
+    // zone, e.g. "2025-01-15T22:31:05.250Z") in the file's date tag, so that
+    // a later decode places the pass exactly. Only before the first append.
+    bool setStartTime(const std::string& iso8601);
+
     // Appends `count` interleaved stereo frames. Returns false (and drops
     // the block) once a write has failed or when no file is open.
     bool append(const int16_t* frames, int count);

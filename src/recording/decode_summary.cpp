@@ -1,7 +1,9 @@
 #include "recording/decode_summary.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <ctime>
 
 namespace sorae {
 
@@ -60,6 +62,19 @@ std::string pictures(const PassFileReport& r) {
 
 }  // namespace
 
+std::string FormatUtc(double unixSeconds) {
+    if (!std::isfinite(unixSeconds)) return "?";
+    const auto whole = std::time_t(std::floor(unixSeconds));
+    std::tm t{};
+    ::gmtime_r(&whole, &t);
+    char text[64];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &t);
+    const double fraction = unixSeconds - double(whole);
+    std::string out = text;
+    if (fraction >= 0.005) out += format("%.2f", fraction).substr(1);
+    return out + " UTC";
+}
+
 std::size_t DisplayWidth(const std::string& utf8) {
     std::size_t width = 0;
     for (std::size_t i = 0; i < utf8.size();) {
@@ -84,6 +99,10 @@ std::string FormatFileDetails(const PassFileReport& r) {
     const RecordingDecodeResult& d = r.recording;
     if (!d.ok) return {};
     std::string text = "recording: " + r.path + "\n";
+    if (r.start)
+        text += "start: " + FormatUtc(r.start->unixSeconds) + " (" + r.start->source + ")\n";
+    if (r.satelliteFromFileName) text += "satellite: " + r.satellite + " (from the file name)\n";
+    if (r.elements) text += "elements: " + r.elements->message + "\n";
     if (d.iqCarrierHz) {
         static const char* const how[] = {"given", "found", "none found: the receiver's IF"};
         text += format("carrier: %.0f Hz (%s)\n", *d.iqCarrierHz, how[int(d.iqCarrierSource)]);

@@ -14,6 +14,9 @@ namespace sorae {
 // What the decode of a single recording prints on standard output.
 std::string FormatFileDetails(const PassFileReport& report);
 
+// "2021-07-14 22:01:40 UTC" (hundredths when there are any).
+std::string FormatUtc(double unixSeconds);
+
 // One row per file: file, lines synchronised, sensors, calibration, the
 // pictures written or why there are none; then a count of the outcomes.
 std::string FormatDecodeSummary(const std::vector<PassFileReport>& reports);

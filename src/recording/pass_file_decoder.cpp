@@ -2,6 +2,9 @@
 
 #include "orbit/pass_table.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace sorae {
 
 PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& options,
@@ -30,14 +33,31 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
         return report;
     }
 
-    const auto start = FindRecordingStartTime(path, r.lengthSeconds);
+    report.start = FindRecordingStart(path, r.lengthSeconds, options.startUnixSeconds);
     if (options.passTime) {
         report.passTime = *options.passTime;
-    } else if (start) {
-        report.passTime = start->stationDays;
-        report.timeSource = start->source;
+    } else if (report.start) {
+        report.passTime = StationDaysFromUnixSeconds(report.start->unixSeconds);
+        if (report.start->rule != StartRule::Given)
+            report.timeSource = report.start->rule == StartRule::ModificationTime
+                                    ? StartTimeSource::ModificationTime
+                                    : StartTimeSource::FileName;
     } else {
         report.passTime = options.fallbackTime;
+    }
+
+    std::optional<std::string> satellite = options.satellite;
+    if (!satellite) {
+        satellite = SatelliteFromFileName(path);
+        report.satelliteFromFileName = satellite.has_value();
+    }
+    report.satellite = satellite.value_or("");
+    // The element set for the middle of the synchronised lines.
+    if (satellite && report.start && !options.elementFile.empty()) {
+        const int middle = (std::max(0, r.firstSyncLine) + r.lastSyncLine) / 2;
+        const double offset = store.lineSeconds(middle);
+        report.elements = ChooseElementSetFromFile(options.elementFile, *satellite,
+                                                   report.start->unixSeconds + (std::isfinite(offset) ? offset : 0.0));
     }
 
     PassPictureInputs in;
@@ -48,11 +68,11 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
     in.sensorNameB = r.sensorNameB;
     in.calibrationGain = r.calibrationGain;
     in.calibrationOffset = r.calibrationOffset;
-    in.manual = !options.satellite.has_value();
+    in.manual = !satellite.has_value();
     in.processingTime = report.passTime;
-    if (options.satellite) {
-        in.pass.satelliteName = *options.satellite;
-        in.pass.frequencyMHz = options.frequencyMHz.value_or(SatelliteFrequencyMHz(*options.satellite));
+    if (satellite) {
+        in.pass.satelliteName = *satellite;
+        in.pass.frequencyMHz = options.frequencyMHz.value_or(SatelliteFrequencyMHz(*satellite));
         in.pass.direction = decode.direction;
         in.pass.maxElevationDeg = options.maxElevationDeg;
         in.pass.maxElevationTime = report.passTime;
@@ -68,7 +88,7 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
     report.filesWritten = pictures.filesWritten;
     report.mapping = pictures.mapping;
     if (options.afterPictures && pictures.errors.empty() && !pictures.filesWritten.empty())
-        report.notes = options.afterPictures(path, store, pictures, FindRecordingStart(path, r.lengthSeconds));
+        report.notes = options.afterPictures(report, store, pictures);
     if (!pictures.errors.empty()) {
         for (const std::string& e : pictures.errors) {
             if (!report.error.empty()) report.error += "; ";

@@ -12,29 +12,33 @@
 
 #include "apt/line_store.h"
 #include "imaging/pass_pictures.h"
+#include "orbit/element_choice.h"
 #include "recording/recording_decoder.h"
 #include "recording/recording_start_time.h"
 
 namespace sorae {
 
+struct PassFileReport;
+
 // What is done with every recording of a run.
 struct PassFileOptions {
     RecordingDecodeOptions decode;          // `path` and `progress` are set per file
     PictureRules rules;
-    std::optional<std::string> satellite;   // unset: a manual reception (no title)
+    std::optional<std::string> satellite;   // unset: the file name's, else a manual reception (no title)
     std::optional<double> frequencyMHz;     // unset: the satellite's own
     double maxElevationDeg = 0.0;
     std::optional<double> passTime;         // station day count; unset: the recording's start
     double fallbackTime = 0.0;              // when the recording gives no start time either
+    std::optional<double> startUnixSeconds; // UTC of the first sample, given (--start)
+    std::string elementFile;                // where the satellite's element sets are looked for
     std::string picsFolder;
     const char* minLinesName = "Pic/MinScanLine";  // where rules.minScanLine came from
     // Shared by the recordings decoded together (PassPictureInputs::claimName).
     std::function<int(const std::string& folder, const std::string& stem)> claimName;
-    // Called once the pictures are saved, with the recording's path and its
-    // start (unset when unknown); its lines are added to the report's notes.
-    std::function<std::vector<std::string>(const std::string& path, const LineStore& store,
-                                            const PassPictureResult& pictures,
-                                            const std::optional<RecordingStart>& start)>
+    // Called once the pictures are saved, with the report so far (start,
+    // satellite); its lines are added to the report's notes.
+    std::function<std::vector<std::string>(const PassFileReport& report, const LineStore& store,
+                                            const PassPictureResult& pictures)>
         afterPictures;
 };
 
@@ -45,6 +49,10 @@ struct PassFileReport {
     RecordingDecodeResult recording;
     double passTime = 0.0;     // the time the pictures are named from
     std::optional<StartTimeSource> timeSource;  // unset: given, or the fallback
+    std::optional<RecordingStart> start;   // UTC of the first sample and the rule that gave it
+    std::string satellite;                 // the satellite decoded for ("" manual)
+    bool satelliteFromFileName = false;
+    std::optional<ElementChoice> elements; // the set chosen for the pass, when the satellite is known
     bool pictured = false;     // picture building ran
     int pictureRows = 0;
     int pictureFirstLine = 0;

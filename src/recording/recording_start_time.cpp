@@ -3,7 +3,9 @@
 #include <cctype>
 #include <cmath>
 #include <ctime>
+#include <cstdio>
 #include <regex>
+#include <sndfile.h>
 #include <sys/stat.h>
 
 #include "orbit/day_time.h"
@@ -167,13 +169,48 @@ std::optional<double> ParseIsoStartTime(std::string_view text, std::string* erro
 
 std::optional<RecordingStart> FindRecordingStart(const std::string& path, double lengthSeconds,
                                                  std::optional<double> givenUnixSeconds) {
-    if (givenUnixSeconds) return RecordingStart{*givenUnixSeconds, "--start", false};
+    if (givenUnixSeconds) return RecordingStart{*givenUnixSeconds, "--start", false, StartRule::Given};
+    if (const auto tagged = StartTimeFromTag(path))
+        return RecordingStart{*tagged, "the start noted in the recording (UTC)", false, StartRule::FileName};
     if (const auto fromName = TimeFromFileName(path))
-        return RecordingStart{fromName->unixSeconds, fromName->convention, fromName->approximate};
+        return RecordingStart{fromName->unixSeconds, fromName->convention, fromName->approximate,
+                              StartRule::FileName};
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return std::nullopt;
     const double length = std::isfinite(lengthSeconds) ? std::max(0.0, lengthSeconds) : 0.0;
-    return RecordingStart{double(info.st_mtime) - length, "modification time less length (approximate)", true};
+    return RecordingStart{double(info.st_mtime) - length, "modification time less length (approximate)", true,
+                          StartRule::ModificationTime};
+}
+
+std::string FormatIsoUtc(double unixSeconds) {
+    if (!std::isfinite(unixSeconds)) return {};
+    const double whole = std::floor(unixSeconds);
+    auto milliseconds = long(std::llround((unixSeconds - whole) * 1000.0));
+    auto seconds = std::time_t(whole);
+    if (milliseconds >= 1000) {
+        milliseconds -= 1000;
+        ++seconds;
+    }
+    std::tm t{};
+    ::gmtime_r(&seconds, &t);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03ldZ", t.tm_year + 1900, t.tm_mon + 1,
+                  t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, milliseconds);
+    return text;
+}
+
+std::optional<double> StartTimeFromTag(const std::string& path) {
+    // Only regular files: a pipe or a device is not opened here.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    SF_INFO format{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &format);
+    if (file == nullptr) return std::nullopt;
+    const char* date = sf_get_string(file, SF_STR_DATE);
+    std::optional<double> start;
+    if (date != nullptr) start = ParseIsoStartTime(date);
+    sf_close(file);
+    return start;
 }
 
 std::optional<std::string> SatelliteFromFileName(std::string_view path) {

@@ -4,7 +4,9 @@
 // The start is the time of the recording's first sample, found by the
 // first rule that gives one:
 //   1. given on the command line (`decode --start`, ISO 8601 with its zone);
-//   2. the file name, by the conventions below, each with its time zone;
+//   2. a start noted in the file itself (the date tag this program writes
+//      into its pass audio), else the file name, by the conventions below,
+//      each with its time zone;
 //   3. the file's modification time (taken as its end) less its length,
 //      reported as approximate.
 //
@@ -31,10 +33,13 @@
 
 namespace sorae {
 
+enum class StartRule { Given, FileName, ModificationTime, Clock };
+
 struct RecordingStart {
     double unixSeconds = 0.0;  // UTC of the first sample
     std::string source;        // the rule used, e.g. "gqrx file name (UTC)"
     bool approximate = false;  // off by more than a second or two, perhaps by minutes
+    StartRule rule = StartRule::Given;
 };
 
 struct FileNameTime {
@@ -53,7 +58,15 @@ std::optional<FileNameTime> TimeFromFileName(std::string_view path);
 // *error, for a text without one or an impossible date.
 std::optional<double> ParseIsoStartTime(std::string_view text, std::string* error = nullptr);
 
-// The recording's start by the three rules; nothing when no rule gives one
+// "2025-01-15T22:31:05.250Z"; empty for a time that is not finite.
+std::string FormatIsoUtc(double unixSeconds);
+
+// The start a recording notes in its date tag (this program's pass audio
+// does), when that is a full ISO 8601 date-time with its zone.
+std::optional<double> StartTimeFromTag(const std::string& path);
+
+// The recording's start by the three rules (a start noted in the file's
+// date tag comes before its name); nothing when no rule gives one
 // (no time given or in the name, and the file cannot be examined).
 std::optional<RecordingStart> FindRecordingStart(const std::string& path, double lengthSeconds,
                                                  std::optional<double> givenUnixSeconds = std::nullopt);

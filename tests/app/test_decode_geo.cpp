@@ -64,7 +64,7 @@ TEST_F(DecodeGeoTest, ARealPassWithItsClockThreeSecondsLateIsPlacedAndWritten) {
     const ProgramRun run = runProgram("decode '" + recording + "' --satellite NOAA-19 --direction 'S>N' --geo" +
                                       " --data-dir '" + dir_.string() + "'");
     ASSERT_EQ(run.status, 0) << run.output;
-    EXPECT_NE(run.output.find("start time from the SDR# file name (UTC)"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("(SDR# file name (UTC))"), std::string::npos) << run.output;
     double seconds = 0, confidence = 0;
     const auto at = run.output.find("time corrected by ");
     ASSERT_NE(at, std::string::npos) << run.output;

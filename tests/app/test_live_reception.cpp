@@ -4,6 +4,8 @@
 // SORAE_PULSE_AVAILABLE is set (and XDG_RUNTIME_DIR points at the server).
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -102,6 +104,7 @@ void receiveLive(SignalKind kind, const QString& source, const QString& sink) {
 
     window.speedButton(2)->click();
     ASSERT_TRUE(dialog->isVisible());
+    const double receptionStarted = double(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
     dialog->findChild<QPushButton*>("Button1")->click();
     ASSERT_TRUE(window.reception().receptionActive);
 
@@ -127,6 +130,17 @@ void receiveLive(SignalKind kind, const QString& source, const QString& sink) {
     EXPECT_TRUE(sawScan);
     EXPECT_TRUE(sawSync);
 
+    // The pass starts on the capture clock and its lines follow one line
+    // period apart, counted in samples rather than in arrival times.
+    const std::optional<RecordingStart> start = reception->passStart();
+    ASSERT_TRUE(start.has_value());
+    EXPECT_EQ(start->rule, StartRule::Clock);
+    EXPECT_NEAR(start->unixSeconds, receptionStarted, 2.0);
+    const LineStore& store = reception->lineStore();
+    ASSERT_NE(store.firstSyncLine, kNoSyncLine);
+    for (int line = store.firstSyncLine + 1; line < store.lineCount; ++line)
+        EXPECT_NEAR(store.lineSeconds(line) - store.lineSeconds(line - 1), 0.5, 1.5 / 24000.0) << line;
+
     window.speedButton(2)->click();
     EXPECT_FALSE(window.reception().receptionActive);
     EXPECT_TRUE(failures.isEmpty()) << failures.join("\n").toStdString();
@@ -134,6 +148,11 @@ void receiveLive(SignalKind kind, const QString& source, const QString& sink) {
     const fs::path pics = folder / "pics";
     const fs::path again = folder / "again";
     ASSERT_TRUE(fs::exists(pics / (kStem + ".flac")));
+    // The kept sound notes when its first sample was taken.
+    const auto noted = FindRecordingStart((pics / (kStem + ".flac")).string(), 0.0);
+    ASSERT_TRUE(noted.has_value());
+    EXPECT_NEAR(noted->unixSeconds, start->unixSeconds, 0.001);
+    EXPECT_FALSE(noted->approximate);
     EXPECT_EQ(decodeAgain((pics / (kStem + ".flac")).string(), folder, again, iq), "");
     for (int channel = 0; channel < 2; ++channel) {
         SCOPED_TRACE(channel);

@@ -23,6 +23,7 @@
 #include "app/replay_controller.h"
 #include "app/status_panels.h"
 #include "imaging/jpeg_file.h"
+#include "recording/recording_decoder.h"
 #include "test_reception_support.h"
 #include "testsignal/recording_writer.h"
 #include "common/qt_application.h"
@@ -155,6 +156,26 @@ TEST_P(ReplayKindTest, ReplayGoesThroughTheLiveReceptionAndSavesThePassPictures)
     EXPECT_EQ(panel(0), "");
     EXPECT_EQ(panel(2), "");
     EXPECT_EQ(panel(3), "");
+
+    // Every line is timed as `decode` times it, from the start given
+    // (09:30 station time is 00:30 UT).
+    const std::optional<RecordingStart> start = reception_->passStart();
+    ASSERT_TRUE(start.has_value());
+    EXPECT_DOUBLE_EQ(start->unixSeconds, 1548289800.0);
+    {
+        auto store = std::make_unique<LineStore>();
+        RecordingDecoder decoder(*store);
+        RecordingDecodeOptions options;
+        options.path = path;
+        options.quadrature = quadrature;
+        options.iqCarrierHz = -24000.0;
+        options.iqSwap = quadrature;
+        ASSERT_TRUE(decoder.run(options).ok);
+        const LineStore& replayed = reception_->lineStore();
+        ASSERT_NE(replayed.firstSyncLine, kNoSyncLine);
+        for (int line = replayed.firstSyncLine; line < replayed.lineCount; ++line)
+            ASSERT_DOUBLE_EQ(replayed.lineSeconds(line), store->lineSeconds(line)) << line;
+    }
 
     // Named from the start time given, as a NOAA-19 pass; no copy of the sound.
     const std::string stem = "20190124093019";

@@ -11,6 +11,9 @@
 #include <optional>
 #include <sys/time.h>
 
+#include <vector>
+
+#include "capture/pass_audio_writer.h"
 #include "common/scratch_folder.h"
 #include "recording/recording_start_time.h"
 
@@ -133,4 +136,32 @@ TEST(RecordingStartTime, IsoStartTimesWithTheirZone) {
         EXPECT_EQ(parsed, c.seconds) << c.text;
         EXPECT_EQ(error.empty(), c.seconds.has_value()) << c.text;
     }
+}
+
+TEST(RecordingStartTime, ThePassAudiosNotedStartComesBackToTheMillisecond) {
+    testsupport::ScratchFolder dir("sorae-start-");
+    const double start = utc(2025, 1, 15, 22, 31, 5) + 0.25;
+    // As the reception writes it: the station-time stem, the start in the tag.
+    const std::string path = dir.file("20250116073119.flac");
+    PassAudioWriter writer;
+    ASSERT_TRUE(writer.open(path, 48000));
+    ASSERT_TRUE(writer.setStartTime(FormatIsoUtc(start)));
+    const std::vector<std::int16_t> silence(2 * 24000, 0);
+    ASSERT_TRUE(writer.append(silence.data(), 24000));
+    ASSERT_FALSE(writer.setStartTime(FormatIsoUtc(start)));  // too late once audio is written
+    ASSERT_TRUE(writer.close());
+
+    const auto found = FindRecordingStart(path, 0.5);
+    ASSERT_TRUE(found.has_value());
+    EXPECT_NEAR(found->unixSeconds, start, 1e-6);
+    EXPECT_FALSE(found->approximate);
+    EXPECT_EQ(SatelliteFromFileName(path), "NOAA-19");
+    // --start still wins; a file without the tag falls back to its name.
+    EXPECT_EQ(FindRecordingStart(path, 0.5, 1e9)->unixSeconds, 1e9);
+    const std::string untagged = dir.file("20250116073119_2.flac");
+    ASSERT_TRUE(writer.open(untagged, 48000));
+    ASSERT_TRUE(writer.append(silence.data(), 24000));
+    ASSERT_TRUE(writer.close());
+    EXPECT_TRUE(FindRecordingStart(untagged, 0.5)->approximate);
+    EXPECT_EQ(FormatIsoUtc(utc(2025, 1, 15, 22, 31, 5) + 0.9996), "2025-01-15T22:31:06.000Z");
 }
