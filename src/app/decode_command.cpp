@@ -398,21 +398,23 @@ int runDecodeCommand(int argc, char** argv) {
     };
 
     if (args.geo) {
-        args.file.afterPictures = [&args, paths](const PassFileReport& report, const LineStore& store,
-                                                 const PassPictureResult& pictures) {
+        args.file.afterPictures = [&args, paths](const std::string& path, const LineStore& store,
+                                                 const PassPictureResult& pictures,
+                                                 const std::optional<RecordingStart>& start) {
             std::vector<std::string> notes;
             PassGeoRequest request;
-            if (!report.satellite.empty()) request.satellite = report.satellite;
+            request.satellite = args.file.satellite;
+            if (!request.satellite) request.satellite = SatelliteFromFileName(path);
             request.firstLine = pictures.firstLine;
             request.rows = pictures.rows;
             request.turned = args.file.decode.direction == 1;
-            if (report.start) {
-                request.startUnixSeconds = report.start->unixSeconds;
+            if (start) {
+                request.startUnixSeconds = start->unixSeconds;
                 // each row at the time its line's sync began
                 request.rowUnixSeconds.resize(std::size_t(std::max(0, pictures.rows)));
                 for (int r = 0; r < pictures.rows; ++r) {
                     const int line = pictures.firstLine + (request.turned ? pictures.rows - 1 - r : r);
-                    request.rowUnixSeconds[r] = report.start->unixSeconds + store.lineSeconds(line);
+                    request.rowUnixSeconds[r] = start->unixSeconds + store.lineSeconds(line);
                 }
             }
             request.elementFile = args.file.elementFile;

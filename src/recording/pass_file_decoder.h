@@ -18,8 +18,6 @@
 
 namespace sorae {
 
-struct PassFileReport;
-
 // What is done with every recording of a run.
 struct PassFileOptions {
     RecordingDecodeOptions decode;          // `path` and `progress` are set per file
@@ -35,10 +33,12 @@ struct PassFileOptions {
     const char* minLinesName = "Pic/MinScanLine";  // where rules.minScanLine came from
     // Shared by the recordings decoded together (PassPictureInputs::claimName).
     std::function<int(const std::string& folder, const std::string& stem)> claimName;
-    // Called once the pictures are saved, with the report so far (start,
-    // satellite); its lines are added to the report's notes.
-    std::function<std::vector<std::string>(const PassFileReport& report, const LineStore& store,
-                                            const PassPictureResult& pictures)>
+    // Called once the pictures are saved, with the recording's path and its
+    // start (given or found; unset when unknown); its lines are added to the
+    // report's notes.
+    std::function<std::vector<std::string>(const std::string& path, const LineStore& store,
+                                            const PassPictureResult& pictures,
+                                            const std::optional<RecordingStart>& start)>
         afterPictures;
 };
 
