@@ -22,6 +22,8 @@
 #include "app/pass_products_step.h"
 #include "calibration/qt/thermal_legend.h"
 #include "app/program_folder.h"
+#include "geo/pass_products.h"
+#include "geo/qt/kml_overlay.h"
 #include "imaging/pass_pictures.h"
 #include "imaging/picture_naming.h"
 #include "imaging/qt/picture_image.h"
@@ -93,6 +95,14 @@ const char* kDecodeHelp =
     "                        comma-separated: temperature, thermal, falsecolour,\n"
     "                        cloudtop, mapcolour (default: the settings' [Products]);\n"
     "                        with any product, what was calibrated is printed\n"
+    "  --geo                 also write each channel as a GeoTIFF on a latitude/\n"
+    "                        longitude grid (...A.tif, ...B.tif) and the pass as a\n"
+    "                        ground overlay for globe viewers (...A.kml with its\n"
+    "                        ...A.png); needs the satellite (--satellite or the name),\n"
+    "                        the recording's start time and an element set of the\n"
+    "                        satellite in SatTle.txt\n"
+    "  --no-align            keep the recording's time as it is instead of fitting\n"
+    "                        the picture's coasts to the world outline\n"
     "  --recursive           take the recordings of a folder's subfolders too\n"
     "  --jobs N              decode N recordings at once (default: one per core)\n"
     "  --data-dir DIR        program folder with the settings file\n"
@@ -141,6 +151,8 @@ struct DecodeArguments {
     PassFileOptions file;              // the same for every recording
     std::optional<std::vector<ProductKind>> products;   // unset: the settings' [Products]
     bool temperature = false;
+    bool geo = false;                  // --geo: the GeoTIFF products
+    bool align = true;                 // --no-align turns the coast fit off
 };
 
 // Calibration and products of a decoded pass; the text tells what became of them.
@@ -185,6 +197,10 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
                 return 2;
             }
             a.minLines = int(*number);
+        } else if (arg == "--geo") {
+            a.geo = true;
+        } else if (arg == "--no-align") {
+            a.align = false;
         } else if (arg == "--recursive") {
             a.recursive = true;
         } else if (arg == "--direction") {
@@ -308,6 +324,7 @@ std::string failureText(const PassFileReport& report) {
     if (!report.recording.warning.empty())
         text += "sorae-apt decode: warning: " + report.recording.warning + "\n";
     if (!report.error.empty()) text += "sorae-apt decode: " + report.error + "\n";
+    for (const std::string& note : report.notes) text += "sorae-apt decode: " + note + "\n";
     return text;
 }
 
@@ -424,6 +441,50 @@ int runDecodeCommand(int argc, char** argv) {
     args.file.claimName = [&claims](const std::string& folder, const std::string& stem) {
         return claims.claim(folder + '/' + stem);
     };
+
+    if (args.geo) {
+        args.file.afterPictures = [&args, paths](const std::string& path, const LineStore& store,
+                                                 const PassPictureResult& pictures,
+                                                 const std::optional<RecordingStart>& start) {
+            std::vector<std::string> notes;
+            PassGeoRequest request;
+            request.satellite = args.file.satellite;
+            if (!request.satellite) request.satellite = SatelliteFromFileName(path);
+            request.firstLine = pictures.firstLine;
+            request.rows = pictures.rows;
+            request.turned = args.file.decode.direction == 1;
+            if (start) {
+                request.startUnixSeconds = start->unixSeconds;
+                // each row at the time its line's sync began
+                request.rowUnixSeconds.resize(std::size_t(std::max(0, pictures.rows)));
+                for (int r = 0; r < pictures.rows; ++r) {
+                    const int line = pictures.firstLine + (request.turned ? pictures.rows - 1 - r : r);
+                    request.rowUnixSeconds[r] = start->unixSeconds + store.lineSeconds(line);
+                }
+            }
+            request.elementFile = args.file.elementFile;
+            request.align = args.align;
+            request.worldOutlineFile = paths.worldMapFile;
+            request.pictures = {&pictures.pictureA, &pictures.pictureB};
+            for (const std::string& file : pictures.filesWritten) {
+                if (file.size() >= 5 && file.compare(file.size() - 5, 5, "A.jpg") == 0) request.jpegFiles[0] = file;
+                if (file.size() >= 5 && file.compare(file.size() - 5, 5, "B.jpg") == 0) request.jpegFiles[1] = file;
+            }
+            PassGeoResult result = WritePassGeoProducts(request);
+            notes.insert(notes.end(), result.messages.begin(), result.messages.end());
+            if (result.overlay.width > 0) {
+                std::string error;
+                const std::string kml = result.overlayStem + ".kml";
+                const std::string name = result.overlayStem.substr(result.overlayStem.find_last_of('/') + 1);
+                if (WriteKmlOverlay(kml, name, result.overlay, &error))
+                    result.filesWritten.push_back(kml);
+                else
+                    notes.push_back("no ground overlay: " + error);
+            }
+            for (const std::string& file : result.filesWritten) notes.push_back("wrote " + file);
+            return notes;
+        };
+    }
 
     // The title is drawn with Qt's fonts; no display is needed for that.
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -17,6 +17,8 @@
 #include "app/status_panels.h"
 #include "capture/block_handler.h"
 #include "calibration/qt/thermal_legend.h"
+#include "geo/pass_products.h"
+#include "geo/qt/kml_overlay.h"
 #include "imaging/picture_naming.h"
 #include "imaging/qt/image_display.h"
 #include "imaging/qt/image_settings_dialog.h"
@@ -313,6 +315,7 @@ void ReceptionController::buildPassPictures() {
     };
     lastPictures_ = BuildPassPictures(in, progress, MakeTitleDrawer());
     ShowBuiltPictures(*display_, lastPictures_);
+    const std::string geoNote = writeGeoProducts(in);
 
     // Temperatures for the pointer and the products the settings ask for,
     // written beside the pictures.
@@ -352,9 +355,47 @@ void ReceptionController::buildPassPictures() {
         report_(message);
     }
     if (!productErrors.isEmpty()) report_(QStringLiteral("温度・カラー画像を保存できません") + productErrors);
+    if (!geoNote.empty()) setPanel(kProgressPanel, QString::fromStdString(geoNote));
     if (!audioError_.isEmpty()) setPanel(kProgressPanel, audioError_);
     state.picturesBusy = false;
     emit picturesBuilt();
+}
+
+std::string ReceptionController::writeGeoProducts(const PassPictureInputs& in) {
+    if (!window_.settings().saveGeoTiff || in.manual || lastPictures_.filesWritten.empty()) return {};
+    const std::optional<RecordingStart> start = passStart();
+    std::optional<double> startUnix;
+    if (start) startUnix = start->unixSeconds;
+    PassGeoRequest request;
+    request.satellite = in.pass.satelliteName;
+    request.startUnixSeconds = startUnix;
+    request.firstLine = lastPictures_.firstLine;
+    request.rows = lastPictures_.rows;
+    request.turned = in.direction == 1;
+    if (startUnix) {
+        request.rowUnixSeconds.resize(std::size_t(std::max(0, lastPictures_.rows)));
+        for (int r = 0; r < lastPictures_.rows; ++r) {
+            const int line = lastPictures_.firstLine + (request.turned ? lastPictures_.rows - 1 - r : r);
+            request.rowUnixSeconds[r] = *startUnix + store_->lineSeconds(line);
+        }
+    }
+    request.elementFile = window_.state().paths.elementFile;
+    request.worldOutlineFile = window_.state().paths.worldMapFile;
+    request.pictures = {&lastPictures_.pictureA, &lastPictures_.pictureB};
+    for (const std::string& file : lastPictures_.filesWritten) {
+        if (file.size() >= 5 && file.compare(file.size() - 5, 5, "A.jpg") == 0) request.jpegFiles[0] = file;
+        if (file.size() >= 5 && file.compare(file.size() - 5, 5, "B.jpg") == 0) request.jpegFiles[1] = file;
+    }
+    const PassGeoResult result = WritePassGeoProducts(request);
+    std::string note;
+    for (const std::string& m : result.messages) note += (note.empty() ? "" : "; ") + m;
+    std::string error;
+    if (result.overlay.width > 0 &&
+        !WriteKmlOverlay(result.overlayStem + ".kml",
+                         result.overlayStem.substr(result.overlayStem.find_last_of('/') + 1),
+                         result.overlay, &error))
+        note += (note.empty() ? "" : "; ") + error;
+    return note;
 }
 
 void ReceptionController::finishPassAudio(const std::string& stem) {

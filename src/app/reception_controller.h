@@ -114,6 +114,9 @@ private:
     void showChannelPanels();
     void setPanel(int panel, const QString& text);
     void finishPassAudio(const std::string& stem);
+    // The GeoTIFFs of the pass when the picture settings ask for them; what
+    // became of them in a line for the status bar.
+    std::string writeGeoProducts(const PassPictureInputs& in);
     std::string passStem() const;
     double stationNowDays() const;
 

@@ -87,6 +87,8 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
     report.titled = pictures.titled;
     report.filesWritten = pictures.filesWritten;
     report.mapping = pictures.mapping;
+    if (options.afterPictures && pictures.errors.empty() && !pictures.filesWritten.empty())
+        report.notes = options.afterPictures(path, store, pictures, report.start);
     if (!pictures.errors.empty()) {
         for (const std::string& e : pictures.errors) {
             if (!report.error.empty()) report.error += "; ";

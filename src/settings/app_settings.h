@@ -48,6 +48,7 @@ struct AppSettings {
     bool addText = true;
     bool picSave = true;
     bool saveAudio = true;  // SaveAudio: keep each pass's audio as FLAC
+    bool saveGeoTiff = false;  // SaveGeoTiff: each channel also as a GeoTIFF on a lat/lon grid
 
     // [Products]: the calibrated products made beside each pass's pictures
     bool productTemperature = false;   // Temperature: the kelvin TIFF of each infrared channel

@@ -194,6 +194,7 @@ AppSettings readSettings(const IniFile& ini) {
     r.colour("SatN1", s.satNextTrack);
     // Keys of our own, beyond the original set.
     r.boolean(kPic, "SaveAudio", s.saveAudio);
+    r.boolean(kPic, "SaveGeoTiff", s.saveGeoTiff);
     r.text(kRadio, "PortName", s.portName);
     r.boolean(kProducts, "Temperature", s.productTemperature);
     r.boolean(kProducts, "Thermal", s.productThermal);
@@ -261,6 +262,7 @@ void writeSettings(const AppSettings& s, const WindowPlacement& placement, IniFi
     w.colour("SatN0", s.satNextMark);
     w.colour("SatN1", s.satNextTrack);
     w.boolean(kPic, "SaveAudio", s.saveAudio);
+    w.boolean(kPic, "SaveGeoTiff", s.saveGeoTiff);
     w.text(kRadio, "PortName", s.portName);
     w.boolean(kProducts, "Temperature", s.productTemperature);
     w.boolean(kProducts, "Thermal", s.productThermal);

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -230,6 +231,41 @@ TEST_F(ReplayWindowTest, StoppedHalfWayKeepsTheLinesReceivedAndNamesThemFromTheR
         ASSERT_TRUE(jpeg.ok) << jpeg.error;
         EXPECT_GT(bestCorrelation(jpeg.picture, 0, 0), 0.9);
     }
+}
+
+// With 地図投影画像を保存 on, a replayed real pass (NOAA 19 over Spain,
+// 2019-05-21, its start in the file name) also leaves its map products.
+TEST_F(ReplayWindowTest, AReplayedPassAlsoWritesItsMapProductsWhenTheSettingAsks) {
+    window_->settings().saveGeoTiff = true;
+    fs::copy_file(std::string(SORAE_TEST_DATA_DIR) + "/noaa_2019-05-21.txt", folder() / "SatTle.txt",
+                  fs::copy_options::overwrite_existing);
+    fs::copy_file(std::string(SORAE_SHARED_DATA_DIR) + "/AllWorld.map", folder() / "AllWorld.map",
+                  fs::copy_options::overwrite_existing);
+    // the north-up picture turned back into the lines as received
+    QImage image(QString::fromStdString(std::string(SORAE_TEST_DATA_DIR) + "/noaa19_20190521_170204Z_north-up.png"));
+    ASSERT_FALSE(image.isNull());
+    image = image.convertToFormat(QImage::Format_Grayscale8);
+    GreyPicture picture(909, image.height());
+    for (int r = 0; r < image.height(); ++r)
+        for (int c = 0; c < 909; ++c)
+            picture.pixels[std::size_t(r) * 909 + c] = image.constScanLine(image.height() - 1 - r)[908 - c];
+    GeneratorOptions options;
+    options.lines = image.height();
+    AptSignalGenerator generator(AptLineSource(picture, picture, 2, 4), options);
+    const std::string path = (folder() / "SDRSharp_20190521_170204Z_137500000Hz.wav").string();
+    ASSERT_TRUE(writeRecording(path, generator, SampleFormat::Int16).ok);
+
+    window_->reception().currentPassDirection = 1;
+    startFromDialog(path, false, "NOAA-19", "");
+    runReplay();
+    EXPECT_TRUE(failures_.isEmpty()) << failures_.join("\n").toStdString();
+    int tiffs = 0, overlays = 0;
+    for (const std::string& name : filesIn(pics())) {
+        tiffs += name.size() > 4 && name.compare(name.size() - 4, 4, ".tif") == 0;
+        overlays += name.size() > 4 && name.compare(name.size() - 4, 4, ".kml") == 0;
+    }
+    EXPECT_EQ(tiffs, 2);
+    EXPECT_EQ(overlays, 1);
 }
 
 }  // namespace

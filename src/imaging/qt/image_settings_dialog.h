@@ -42,6 +42,7 @@ private:
     QCheckBox* productFalseColour_;
     QCheckBox* productCloudTop_;
     QCheckBox* productMapColour_;
+    QCheckBox* saveGeoTiff_;
 };
 
 // Top left that centres a box of size inner on the frame outer (halves
