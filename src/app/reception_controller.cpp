@@ -14,6 +14,7 @@
 #include "app/reception_hooks.h"
 #include "app/status_panels.h"
 #include "capture/block_handler.h"
+#include "imaging/pass_outcome.h"
 #include "imaging/picture_naming.h"
 #include "imaging/qt/image_display.h"
 #include "imaging/qt/image_settings_dialog.h"
@@ -29,6 +30,7 @@ namespace {
 constexpr int kProgressPanel = 0;
 constexpr int kChannelPanel = 4;
 constexpr int kSensorPanel = 5;
+constexpr int kOrbitViewButton = 6;
 
 // Beep, then an error box that leaves the window running.
 void showFailureWithoutWaiting(QWidget* parent, const QString& message) {
@@ -280,13 +282,18 @@ void ReceptionController::buildPassPictures() {
                         : lastPictures_.fileStamp + lastPictures_.satellitePart);
 
     if (lastPictures_.refreshBrowser && browser_ != nullptr) browser_->RefreshList();
-    setPanel(kProgressPanel, QString());
+    // What became of the pass stays on panel 0 until something else is said.
+    lastOutcome_ = QString::fromStdString(PassOutcomeText(lastPictures_, in.rules));
+    setPanel(kProgressPanel, lastOutcome_);
+    // The pictures just saved are put in front of the map.
+    if (!lastPictures_.filesWritten.empty() && window_.speedButton(kOrbitViewButton)->isChecked())
+        window_.speedButton(kOrbitViewButton)->setChecked(false);
     if (!lastPictures_.errors.empty()) {
         QString message = QStringLiteral("画像ファイルを保存できません");
         for (const std::string& e : lastPictures_.errors) message += "\n" + QString::fromStdString(e);
         report_(message);
     }
-    if (!audioError_.isEmpty()) setPanel(kProgressPanel, audioError_);
+    if (!audioError_.isEmpty()) setPanel(kProgressPanel, audioError_ + QStringLiteral(" / ") + lastOutcome_);
     state.picturesBusy = false;
     emit picturesBuilt();
 }

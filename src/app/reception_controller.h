@@ -81,6 +81,8 @@ public:
     LineStore& lineStore() { return *store_; }
     const LineDecoder& decoder() const { return decoder_; }
     const PassPictureResult& lastPictures() const { return lastPictures_; }
+    // What panel 0 was told about the pictures of the last pass.
+    const QString& lastOutcome() const { return lastOutcome_; }
     // The pass audio file kept at the end of the last pass ("" when none).
     const std::string& lastAudioFile() const { return lastAudioFile_; }
 
@@ -117,6 +119,7 @@ private:
     FailureReporter report_;
     std::function<std::int64_t()> clock_;
     std::optional<double> replayStamp_;  // the stamp of a replayed recording
+    QString lastOutcome_;
     QString audioError_;         // why the last pass's sound was not kept
     bool audioPending_ = true;   // the next decoded block is the pass's first
     bool audioCut_ = false;      // the input format changed: the file ends early
