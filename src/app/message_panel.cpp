@@ -39,11 +39,25 @@ void MessagePanel::setMessage(const QString& text) {
     emit messageShown(text);
 }
 
-QString MessagePanel::shownText() const {
-    return fontMetrics().elidedText(text(), Qt::ElideRight, std::max(0, contentsRect().width() - 2 * margin()));
+int MessagePanel::noteWidth() const {
+    return note_.isEmpty() ? 0 : fontMetrics().horizontalAdvance(note_) + 8;
 }
 
-void MessagePanel::updateToolTip() { setToolTip(text()); }
+QString MessagePanel::shownText() const {
+    const int room = contentsRect().width() - 2 * margin() - noteWidth();
+    return fontMetrics().elidedText(text(), Qt::ElideRight, std::max(0, room));
+}
+
+void MessagePanel::setNote(const QString& note) {
+    if (note == note_) return;
+    note_ = note;
+    updateToolTip();
+    update();
+}
+
+void MessagePanel::updateToolTip() {
+    setToolTip(note_.isEmpty() || text().isEmpty() ? text() + note_ : text() + QStringLiteral("\n") + note_);
+}
 
 void MessagePanel::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
@@ -51,6 +65,10 @@ void MessagePanel::paintEvent(QPaintEvent* /*event*/) {
     const QRect area = contentsRect().adjusted(margin(), 0, -margin(), 0);
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter, shownText());
+    if (!note_.isEmpty() && noteWidth() <= area.width()) {
+        painter.setPen(QColor(0x30, 0x50, 0x90));
+        painter.drawText(area, Qt::AlignRight | Qt::AlignVCenter, note_);
+    }
 }
 
 void MessagePanel::resizeEvent(QResizeEvent* event) {

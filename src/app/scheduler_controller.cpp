@@ -11,6 +11,7 @@
 #include "app/pass_reception.h"
 #include "app/program_clock.h"
 #include "app/reception_hooks.h"
+#include "app/message_panel.h"
 #include "app/status_panels.h"
 #include "orbit/pass_countdown.h"
 #include "imaging/qt/image_display.h"
@@ -265,15 +266,18 @@ void SchedulerController::applyComputation(const std::shared_ptr<Computation>& j
 void SchedulerController::showNextPassLine() {
     StatusPanels& panels = window_.statusPanels();
     panels.setPanelWarning(1, nextPassWarning_);
-    panels.setPanelText(1, nextPassLineNow());
+    panels.setPanelText(1, nextPassLine_);
     panels.panel(1)->setToolTip(nextPassToolTip_);
 }
 
-QString SchedulerController::nextPassLineNow() {
+void SchedulerController::showCountdown() {
     const PassInfo& next = memory_.table[0];
-    if (next.satellite.empty()) return nextPassLine_;
-    const std::string left = PassCountdownText(stationNow(), next.start, next.end);
-    return left.empty() ? nextPassLine_ : nextPassLine_ + QStringLiteral("  ") + QString::fromStdString(left);
+    QString note;
+    if (tableValid_ && !next.satellite.empty()) {
+        const std::string left = PassCountdownText(stationNow(), next.start, next.end);
+        if (!left.empty()) note = QString::fromStdString(next.satellite + " " + left);
+    }
+    window_.statusPanels().messages()->setNote(note);
 }
 
 void SchedulerController::restoreNextPassLine() {
@@ -358,11 +362,8 @@ void SchedulerController::showPassPosition(const std::string& satellite) {
 
 void SchedulerController::showStatus(int panel, const std::string& text) {
     window_.statusPanels().setPanelText(panel, QString::fromStdString(text));
-    // With the clock, the count to the next pass on the next-pass line
-    // (not over a computation's progress or the line of a pass under way).
-    if (panel == 6 && tableValid_ && !calcBusy_ && !nextPassLine_.isEmpty() &&
-        window_.statusPanels().panelText(1).startsWith(nextPassLine_))
-        window_.statusPanels().setPanelText(1, nextPassLineNow());
+    // With the clock, the count to the next pass at the end of panel 0.
+    if (panel == 6) showCountdown();
 }
 
 }  // namespace sorae

@@ -102,8 +102,8 @@ private:
     void tickFromTimer();
     void applyComputation(const std::shared_ptr<Computation>& job);
     void showNextPassLine();
-    // The next-pass line with the time left until that pass (or its end).
-    QString nextPassLineNow();
+    // The time left until the next pass (or its end), right in panel 0.
+    void showCountdown();
     void actOnOldElements(const PassComputation& result, int startupCountdown);
     void autoReceptionToggled(bool down);
 

@@ -12,6 +12,8 @@
 #include <QTableWidget>
 
 #include "app/map_controller.h"
+#include "app/message_panel.h"
+#include "app/status_panels.h"
 #include "app/schedule_wiring.h"
 #include "app/scheduler_controller.h"
 #include "orbit/pass_countdown.h"
@@ -98,6 +100,10 @@ TEST(PassListWindow, FollowsTheSchedulerTableAndDrawsTheChosenPass) {
     }
     EXPECT_TRUE(seen);
     EXPECT_TRUE(countdown->text().contains(QStringLiteral("通過中 残り "))) << countdown->text().toStdString();
+    // The status bar counts down to the scheduler's next pass, at panel 0's end.
+    const QString note = window.statusPanels().messages()->note();
+    EXPECT_TRUE(note.startsWith(QString::fromStdString(memory.table[0].satellite) + " ")) << note.toStdString();
+    EXPECT_TRUE(note.contains(QStringLiteral("あと ")) || note.contains(QStringLiteral("通過中 残り "))) << note.toStdString();
     setProgramClockTo(unixFromStation(StationTimeFromUtc(UtcInstant{2019, 1, 25, 0, 0, 0})));
 
     // A week is listed afresh; the old choice leaves the map.

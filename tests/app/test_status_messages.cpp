@@ -56,6 +56,16 @@ TEST_F(StatusMessagesTest, ALongMessageIsElidedWithTheWholeTextInTheToolTip) {
     panels().setPanelText(0, QStringLiteral("短い"));
     EXPECT_EQ(messages().shownText(), QStringLiteral("短い"));
     EXPECT_EQ(messages().toolTip(), QStringLiteral("短い"));
+
+    // The standing note at the right end takes its room from the message
+    // and shows in the tool tip, but not in the history.
+    panels().setPanelText(0, longText);
+    const QString before = messages().shownText();
+    messages().setNote(QStringLiteral("NOAA-19 あと 12:34"));
+    EXPECT_LT(messages().shownText().size(), before.size());
+    EXPECT_TRUE(messages().shownText().endsWith(QStringLiteral("…")));
+    EXPECT_EQ(messages().toolTip(), longText + QStringLiteral("\nNOAA-19 あと 12:34"));
+    EXPECT_EQ(messages().history().back().text, longText);
 }
 
 TEST_F(StatusMessagesTest, AClickOpensTheLastMessagesWithProgressCountsFolded) {
