@@ -12,6 +12,7 @@
 #include <QTableWidget>
 
 #include "app/map_controller.h"
+#include "common/window_shot.h"
 #include "app/message_panel.h"
 #include "app/status_panels.h"
 #include "app/schedule_wiring.h"
@@ -99,6 +100,7 @@ TEST(PassListWindow, FollowsTheSchedulerTableAndDrawsTheChosenPass) {
         EXPECT_NEAR(s.azimuthDeg, first.culminationAzimuthDeg, 3.0);
     }
     EXPECT_TRUE(seen);
+    sorae::testsupport::MaybeSaveWindowShot(*list, "pass_list.png");
     EXPECT_TRUE(countdown->text().contains(QStringLiteral("通過中 残り "))) << countdown->text().toStdString();
     // The status bar counts down to the scheduler's next pass, at panel 0's end.
     const QString note = window.statusPanels().messages()->note();

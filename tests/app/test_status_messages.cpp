@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/main_window.h"
 #include "app/message_panel.h"
@@ -19,6 +20,7 @@
 #include "app/schedule_wiring.h"
 #include "app/status_panels.h"
 #include "common/qt_application.h"
+#include "common/window_shot.h"
 
 using namespace sorae;
 
@@ -81,6 +83,7 @@ TEST_F(StatusMessagesTest, AClickOpensTheLastMessagesWithProgressCountsFolded) {
     QListWidget* list = messages().historyList();
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(list->isVisible());
+    sorae::testsupport::MaybeSaveWindowShot(*list, "message_history.png");
     ASSERT_EQ(list->count(), 3);
     EXPECT_TRUE(list->item(2)->text().endsWith(QStringLiteral("二つ目")));
     list->close();
@@ -118,6 +121,7 @@ TEST_P(ModalEchoTest, AMessageSaidBehindAModalDialogShowsInIt) {
         EXPECT_FALSE(child->geometry().intersects(line->geometry())) << child->objectName().toStdString();
     }
     EXPECT_GE(dialog->height(), before.height());
+    sorae::testsupport::MaybeSaveWindowShot(*dialog, (std::string("echo_") + GetParam().name + ".png").c_str());
 
     panels().setPanelText(0, QStringLiteral("二度目"));
     EXPECT_EQ(dialog->findChildren<QLabel*>(QStringLiteral("DialogMessage")).size(), 1);
