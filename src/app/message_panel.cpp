@@ -93,7 +93,8 @@ void MessagePanel::openHistory() {
     // Above the panel, as wide as the text wants within the screen.
     const QRect screen = this->screen() != nullptr ? this->screen()->availableGeometry() : QRect(0, 0, 1366, 768);
     const int width = std::min(screen.width() - 20, 640);
-    const int height = std::min(screen.height() / 2, 24 + historyList_->sizeHintForRow(0) * 12);
+    const int rows = std::clamp(historyList_->count(), 3, 12);
+    const int height = std::min(screen.height() / 2, 8 + historyList_->sizeHintForRow(0) * rows);
     QPoint topLeft = mapToGlobal(QPoint(0, 0)) - QPoint(0, height);
     topLeft.setX(std::clamp(topLeft.x(), screen.left(), screen.right() - width));
     topLeft.setY(std::max(screen.top(), topLeft.y()));

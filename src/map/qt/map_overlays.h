@@ -15,7 +15,7 @@
 namespace sorae {
 
 // Flat mode only: darkens every pixel whose column's terminator puts it on
-// the night side (one rectangle per column).
+// the night side.
 void PaintNightShade(QImage& bitmap, const MapProjection& projection, const SubsolarPoint& sun);
 
 // The footprint rim of each track with a known height, in its track colour.

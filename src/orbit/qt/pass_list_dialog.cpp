@@ -70,7 +70,7 @@ PassListDialog::PassListDialog(Host host, QWidget* parent) : QDialog(parent), ho
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
     layout->addWidget(skyPlot_);
-    resize(1060, 460);
+    resize(1180, 460);
 
     connect(weekBox_, &QCheckBox::toggled, this, [this] { refresh(); });
     connect(again, &QPushButton::clicked, this, [this] { refresh(); });

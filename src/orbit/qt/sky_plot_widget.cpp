@@ -78,7 +78,8 @@ void SkyPlotWidget::paintEvent(QPaintEvent*) {
         painter.setBrush(QColor(80, 220, 255));
         painter.drawEllipse(at, 3.5, 3.5);
         painter.setPen(QColor(200, 240, 255));
-        painter.drawText(at + QPointF(6, -4), QStringLiteral("%1 %2°/%3°")
+        // Below right of the dot, clear of the track's time labels.
+        painter.drawText(at + QPointF(6, 14), QStringLiteral("%1 %2°/%3°")
                                                  .arg(s.name)
                                                  .arg(s.azimuthDeg, 0, 'f', 0)
                                                  .arg(s.elevationDeg, 0, 'f', 0));
