@@ -1,5 +1,6 @@
 // Timing of the orbit view: the base map of the shipped outline file, the
-// once-a-second flat redraw with the default satellites, the globe-mode pass
+// once-a-second flat redraw with the default satellites (also with the
+// footprints, night side and pass times of the [Map] options), the globe-mode pass
 // track, and the horizon clipping of the globe's outlines.
 #include <benchmark/benchmark.h>
 
@@ -69,6 +70,26 @@ void BM_RedrawMapFlat(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(renderer.RedrawMap(source));
 }
 BENCHMARK(BM_RedrawMapFlat)->Unit(benchmark::kMillisecond);
+
+// The same with everything the [Map] options add: footprints, the night
+// side's shading and the next pass's AOS/LOS times.
+void BM_RedrawMapFlatWithOverlays(benchmark::State& state) {
+    sorae::AppSettings settings;
+    settings.mapFootprints = true;
+    settings.mapTerminator = true;
+    settings.mapPassTimes = true;
+    sorae::MapRenderer renderer(settings);
+    renderer.setMapFilePath(kSourceDir + "/data/AllWorld.map");
+    renderer.resize(1042, 640);
+    renderer.DrawBaseMap();
+    sorae::ElementFileTrackSource source;
+    source.context = DefaultContext();
+    source.context.nextPass.start = sorae::EncodeDayTime(2019, 1, 25, 12, 30, 0);
+    source.context.nextPass.end = sorae::EncodeDayTime(2019, 1, 25, 12, 44, 0);
+    renderer.setUtcNow(source.context.nowUtc);
+    for (auto _ : state) benchmark::DoNotOptimize(renderer.RedrawMap(source));
+}
+BENCHMARK(BM_RedrawMapFlatWithOverlays)->Unit(benchmark::kMillisecond);
 
 void BM_RedrawMapGlobePass15Minutes(benchmark::State& state) {
     sorae::AppSettings settings;

@@ -3,7 +3,11 @@
 # the desktop entry naming the program and its icon in both languages, and
 # `sorae-apt --version` answering with the version line.
 #
-# cmake -DBUILD_DIR=<build> -DPREFIX=<scratch prefix> -DSOURCE_DIR=<tree> -P SoraeCheckInstall.cmake
+# With -DPACKAGE_WORK=<scratch folder> the Debian package is then built,
+# installed into a scratch root, run and removed (SoraeCheckPackage.cmake).
+#
+# cmake -DBUILD_DIR=<build> -DPREFIX=<scratch prefix> -DSOURCE_DIR=<tree> [-DPACKAGE_WORK=<dir>]
+#       -P SoraeCheckInstall.cmake
 foreach(var BUILD_DIR PREFIX SOURCE_DIR)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} is not set")
@@ -19,6 +23,8 @@ endif()
 
 set(expected
     bin/sorae-apt
+    share/man/man1/sorae-apt.1
+    share/doc/sorae-apt/copyright
     share/sorae-apt/AllWorld.map
     share/applications/sorae-apt.desktop
     share/icons/hicolor/scalable/apps/sorae-apt.svg)
@@ -58,3 +64,8 @@ if(NOT status EQUAL 0 OR NOT out STREQUAL "version 1.0.0 build 005\n")
   message(FATAL_ERROR "installed sorae-apt --version gave status ${status}, output '${out}' ${err}")
 endif()
 message(STATUS "installed tree in ${PREFIX} is complete and runs")
+
+if(DEFINED PACKAGE_WORK)
+  set(WORK "${PACKAGE_WORK}")
+  include("${CMAKE_CURRENT_LIST_DIR}/SoraeCheckPackage.cmake")
+endif()

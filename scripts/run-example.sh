@@ -7,7 +7,9 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"
-"$top/scripts/build.sh"
+# Only the program and the example recording (with its generator): the
+# tests, benchmarks and soak tools are built by scripts/test.sh.
+SORAE_BUILD_TARGETS="sorae-apt sorae_example" "$top/scripts/build.sh"
 build=${SORAE_BUILD_DIR:-$top/build}
 program="$build/src/app/sorae-apt"
 

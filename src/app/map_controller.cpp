@@ -45,9 +45,7 @@ MapController::MapController(MainWindow& window, PassReception& reception, QObje
     renderer_.setMapFilePath(findWorldMapFile(window_.state().paths.worldMapFile,
                                               QCoreApplication::applicationDirPath().toStdString()));
     selectedPass_.tracks = &tracks_;
-    tracks_.onPassStatus = [this](const std::string& line) {
-        window_.statusPanels().setPanelText(1, QString::fromStdString(line));
-    };
+    tracks_.onPassStatus = [this](const std::string& line) { showPassLine(line); };
 
     ImageDisplay& display = reception_.display();
     const QSize size = display.size();
@@ -94,6 +92,7 @@ MapTrackContext MapController::context() {
 void MapController::redraw(bool mapPassMode) {
     renderer_.setPassMode(mapPassMode);
     tracks_.context = context();
+    renderer_.setUtcNow(tracks_.context.nowUtc);
     const bool drawn = renderer_.RedrawMap(selectedPass_);
     ImageDisplay& display = reception_.display();
     if (renderer_.lastDrawnMapMode()) {
@@ -120,8 +119,18 @@ void MapController::showSelectedPass(std::optional<SatelliteTrack> track) {
 
 bool MapController::showPassPosition(const std::string& satellite) {
     const auto line = ShowPassPosition(satellite, context());
-    if (line) window_.statusPanels().setPanelText(1, QString::fromStdString(*line));
+    if (line) showPassLine(*line);
     return line.has_value();
+}
+
+void MapController::showPassLine(const std::string& line) {
+    if (!line.empty()) {
+        window_.statusPanels().setPanelText(1, QString::fromStdString(line));
+        return;
+    }
+    // No pass under way (any more): the line of one gives way to the next pass.
+    if (window_.statusPanels().panelText(1).startsWith(QStringLiteral("現在通過中")) && restoreNextPassLine_)
+        restoreNextPassLine_();
 }
 
 std::optional<double> MapController::maximumElevation(const std::string& satellite, DayTime start,
@@ -139,6 +148,10 @@ void MapController::orbitButtonToggled(bool down) {
     ImageDisplay& display = reception_.display();
     display.setOrbitViewShown(down);
     if (down) redraw(window_.reception().receptionActive);
+}
+
+void MapController::refresh() {
+    if (window_.speedButton(6)->isChecked()) redraw(renderer_.passMode());
 }
 
 void MapController::areaResized() {

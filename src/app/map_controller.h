@@ -33,6 +33,14 @@ public:
     // Fills the pass fields of the track context: busy flag, satellite
     // count and slot 0 of the pass table.
     void setPassSource(std::function<void(MapTrackContext&)> source) { passSource_ = std::move(source); }
+    // Puts the next-pass line back on panel 1 (the scheduler's).
+    void setNextPassLineSource(std::function<void()> restore) { restoreNextPassLine_ = std::move(restore); }
+    // Panel 1 shows `line`; an empty one ends a current-pass line shown there.
+    void showPassLine(const std::string& line);
+    // Redraws the orbit view when it is shown (its options changed).
+    void refresh();
+    // A reception or replay has ended.
+    void passEnded() { showPassLine(std::string()); }
 
     // SetUpProjection + DrawBaseMap (start-up, resize, station change).
     void setUpAndDrawBaseMap();
@@ -79,6 +87,7 @@ private:
     ElementFileTrackSource tracks_;
     WithSelectedPass selectedPass_;
     std::function<void(MapTrackContext&)> passSource_;
+    std::function<void()> restoreNextPassLine_;
     std::optional<DayTime> replayTime_;
 };
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "app/main_window.h"
+#include "app/map_controller.h"
 #include "app/reception_hooks.h"
 #include "app/program_clock.h"
 #include "app/receiver_wiring.h"
@@ -81,7 +82,12 @@ void createProgramForms(MainWindow& mainWindow) {
     passReception->setClock(&programUnixSeconds);
     const ScheduleParts parts = installScheduling(mainWindow, *passReception);
     // The replay feeds the reception and holds the scheduler while it runs.
-    new ReplayController(mainWindow, *passReception, parts.scheduler, parts.map);
+    auto* replay = new ReplayController(mainWindow, *passReception, parts.scheduler, parts.map);
+    // The line of the pass under way goes when the pass's pictures are made.
+    if (parts.map != nullptr) {
+        QObject::connect(passReception, &ReceptionController::picturesBuilt, parts.map, &MapController::passEnded);
+        QObject::connect(replay, &ReplayController::finished, parts.map, &MapController::passEnded);
+    }
     if (!leftovers.isEmpty()) mainWindow.statusPanels().setPanelText(0, leftovers);
 }
 

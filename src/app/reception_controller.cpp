@@ -19,6 +19,7 @@
 #include "calibration/qt/thermal_legend.h"
 #include "geo/pass_products.h"
 #include "geo/qt/kml_overlay.h"
+#include "imaging/pass_outcome.h"
 #include "imaging/picture_naming.h"
 #include "imaging/qt/image_display.h"
 #include "imaging/qt/image_settings_dialog.h"
@@ -54,6 +55,7 @@ namespace {
 constexpr int kProgressPanel = 0;
 constexpr int kChannelPanel = 4;
 constexpr int kSensorPanel = 5;
+constexpr int kOrbitViewButton = 6;
 
 // Beep, then an error box that leaves the window running.
 void showFailureWithoutWaiting(QWidget* parent, const QString& message) {
@@ -348,15 +350,23 @@ void ReceptionController::buildPassPictures() {
                         : lastPictures_.fileStamp + lastPictures_.satellitePart);
 
     if (lastPictures_.refreshBrowser && browser_ != nullptr) browser_->RefreshList();
-    setPanel(kProgressPanel, QString());
+    // What became of the pass stays on panel 0 until something else is said.
+    lastOutcome_ = QString::fromStdString(PassOutcomeText(lastPictures_, in.rules));
+    setPanel(kProgressPanel, lastOutcome_);
+    // The pictures just saved are put in front of the map.
+    if (!lastPictures_.filesWritten.empty() && window_.speedButton(kOrbitViewButton)->isChecked())
+        window_.speedButton(kOrbitViewButton)->setChecked(false);
     if (!lastPictures_.errors.empty()) {
         QString message = QStringLiteral("画像ファイルを保存できません");
         for (const std::string& e : lastPictures_.errors) message += "\n" + QString::fromStdString(e);
         report_(message);
     }
     if (!productErrors.isEmpty()) report_(QStringLiteral("温度・カラー画像を保存できません") + productErrors);
-    if (!geoNote.empty()) setPanel(kProgressPanel, QString::fromStdString(geoNote));
-    if (!audioError_.isEmpty()) setPanel(kProgressPanel, audioError_);
+    if (!geoNote.empty()) {
+        lastOutcome_ += QStringLiteral(" / ") + QString::fromStdString(geoNote);
+        setPanel(kProgressPanel, lastOutcome_);
+    }
+    if (!audioError_.isEmpty()) setPanel(kProgressPanel, audioError_ + QStringLiteral(" / ") + lastOutcome_);
     state.picturesBusy = false;
     emit picturesBuilt();
 }

@@ -94,6 +94,8 @@ public:
     const PassPictureResult& lastPictures() const { return lastPictures_; }
     const PassCalibration* lastCalibration() const { return lastCalibration_.get(); }
     class ProductView* productView() const { return productView_; }
+    // What panel 0 was told about the pictures of the last pass.
+    const QString& lastOutcome() const { return lastOutcome_; }
     // The pass audio file kept at the end of the last pass ("" when none).
     const std::string& lastAudioFile() const { return lastAudioFile_; }
 
@@ -139,6 +141,7 @@ private:
     BlockTimeline timeline_;             // live blocks' times
     std::optional<double> replayBlockSeconds_;
     std::optional<RecordingStart> replayStart_;
+    QString lastOutcome_;
     QString audioError_;         // why the last pass's sound was not kept
     bool audioPending_ = true;   // the next decoded block is the pass's first
     bool audioCut_ = false;      // the input format changed: the file ends early

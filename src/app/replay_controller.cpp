@@ -267,7 +267,9 @@ void ReplayController::finish(const QString& failure) {
     demodulator_.reset();
     reader_.close();
 
-    window_.statusPanels().setPanelText(kProgressPanel, QString());
+    // The replay's progress goes; the pass's pictures (built now, or when
+    // the full store ended it) say on panel 0 what became of them.
+    if (!reception_.replayPassActive()) window_.statusPanels().setPanelText(kProgressPanel, QString());
     // The last block fed left "SCAN" (and "SYNC") up; nothing follows to clear them.
     window_.statusPanels().setPanelText(BlockHandler::kScanPanel, QString());
     window_.statusPanels().setPanelText(BlockHandler::kSyncPanel, QString());

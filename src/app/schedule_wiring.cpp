@@ -67,6 +67,7 @@ ScheduleParts installScheduling(MainWindow& w, PassReception& reception) {
     MapController* map = parts.map;
     SchedulerController* scheduler = parts.scheduler;
     PassListDialog* passList = createPassListForm(w, scheduler, map);
+    map->setNextPassLineSource([scheduler] { scheduler->restoreNextPassLine(); });
 
     auto* orbit = w.findChild<OrbitSettingsDialog*>(QStringLiteral("TForm3"), Qt::FindDirectChildrenOnly);
     if (orbit == nullptr) return parts;
@@ -85,6 +86,7 @@ ScheduleParts installScheduling(MainWindow& w, PassReception& reception) {
     QObject::connect(orbit, &OrbitSettingsDialog::computePassesRequested, scheduler,
                      [scheduler] { scheduler->computePasses(); });
     QObject::connect(orbit, &OrbitSettingsDialog::baseMapColoursChanged, map, [map] { map->drawBaseMap(); });
+    QObject::connect(orbit, &OrbitSettingsDialog::mapOptionsChanged, map, [map] { map->refresh(); });
     QObject::connect(orbit, &OrbitSettingsDialog::invalidCoordinate, orbit, [orbit](const QString& message) {
         QApplication::beep();
         auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("SORAE-APT"), message, QMessageBox::Ok,

@@ -11,7 +11,9 @@
 #include "app/pass_reception.h"
 #include "app/program_clock.h"
 #include "app/reception_hooks.h"
+#include "app/message_panel.h"
 #include "app/status_panels.h"
+#include "orbit/pass_countdown.h"
 #include "imaging/qt/image_display.h"
 #include "orbit/qt/element_downloader.h"
 #include "receiver/qt/receiver_controller.h"
@@ -251,13 +253,36 @@ void SchedulerController::applyComputation(const std::shared_ptr<Computation>& j
         text += QStringLiteral("  ") + QString::fromStdString(ElementAgeShortText(*result.elementAgeDays));
         ageInFull = QString::fromStdString(ElementAgeText(*result.elementAgeDays, limit));
     }
-    panels.setPanelWarning(1, result.elementAgeDays && ElementAgeOverLimit(*result.elementAgeDays, limit));
-    panels.setPanelText(1, text);
-    panels.panel(1)->setToolTip(ageInFull);
+    nextPassWarning_ = result.elementAgeDays && ElementAgeOverLimit(*result.elementAgeDays, limit);
+    nextPassLine_ = text;
+    nextPassToolTip_ = ageInFull;
+    showNextPassLine();
     tableValid_ = true;
     actOnOldElements(result, job->startupCountdown);
     if (result.globeRedrawNeeded) map_.drawBaseMap();
     emit passesComputed(true);
+}
+
+void SchedulerController::showNextPassLine() {
+    StatusPanels& panels = window_.statusPanels();
+    panels.setPanelWarning(1, nextPassWarning_);
+    panels.setPanelText(1, nextPassLine_);
+    panels.panel(1)->setToolTip(nextPassToolTip_);
+}
+
+void SchedulerController::showCountdown() {
+    const PassInfo& next = memory_.table[0];
+    QString note;
+    if (tableValid_ && !next.satellite.empty()) {
+        const std::string left = PassCountdownText(stationNow(), next.start, next.end);
+        if (!left.empty()) note = QString::fromStdString(next.satellite + " " + left);
+    }
+    window_.statusPanels().messages()->setNote(note);
+}
+
+void SchedulerController::restoreNextPassLine() {
+    if (tableValid_) showNextPassLine();
+    else window_.statusPanels().setPanelText(1, QString());
 }
 
 void SchedulerController::actOnOldElements(const PassComputation& result, int startupCountdown) {
@@ -337,6 +362,8 @@ void SchedulerController::showPassPosition(const std::string& satellite) {
 
 void SchedulerController::showStatus(int panel, const std::string& text) {
     window_.statusPanels().setPanelText(panel, QString::fromStdString(text));
+    // With the clock, the count to the next pass at the end of panel 0.
+    if (panel == 6) showCountdown();
 }
 
 }  // namespace sorae

@@ -87,6 +87,10 @@ public:
     void showPassPosition(const std::string& satellite) override;
     void showStatus(int panel, const std::string& text) override;
 
+    // Puts the next-pass line of the last computation back on panel 1
+    // (after the line of a pass under way).
+    void restoreNextPassLine();
+
 signals:
     // A pass computation has been applied (ok: the element file was read).
     void passesComputed(bool ok);
@@ -97,6 +101,9 @@ private:
     void tickFromBlock();
     void tickFromTimer();
     void applyComputation(const std::shared_ptr<Computation>& job);
+    void showNextPassLine();
+    // The time left until the next pass (or its end), right in panel 0.
+    void showCountdown();
     void actOnOldElements(const PassComputation& result, int startupCountdown);
     void autoReceptionToggled(bool down);
 
@@ -126,6 +133,9 @@ private:
     QTimer timer_;
     QElapsedTimer sinceBlockTick_;
     int timerTicks_ = 0;
+    QString nextPassLine_;
+    QString nextPassToolTip_;
+    bool nextPassWarning_ = false;
 };
 
 }  // namespace sorae

@@ -1,11 +1,18 @@
 #include "app/status_panels.h"
 
+#include <QApplication>
+#include <QBoxLayout>
+#include <QGridLayout>
+#include <QMessageBox>
+
 #include <QColor>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QPalette>
 #include <QResizeEvent>
 #include <algorithm>
+
+#include "app/message_panel.h"
 
 namespace sorae {
 
@@ -25,7 +32,7 @@ StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     for (int i = 0; i < kPanelCount; ++i) {
-        auto* label = new QLabel(row);
+        auto* label = i == 0 ? new MessagePanel(row) : new QLabel(row);
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setTextFormat(Qt::PlainText);
@@ -52,8 +59,52 @@ void StatusPanels::resizeEvent(QResizeEvent* event) {
 
 void StatusPanels::setPanelText(int panel, const QString& text) {
     if (QLabel* label = this->panel(panel)) {
-        if (label->text() != text) label->setText(text);
+        if (panel == 0) {
+            messages()->setMessage(text);
+            // A dialog that holds the window (the receiver's port, the
+            // element download) would hide it: it shows there as well.
+            if (!text.isEmpty()) EchoToModalDialog(text, this);
+        } else if (label->text() != text) {
+            label->setText(text);
+        }
     }
+}
+
+MessagePanel* StatusPanels::messages() const { return static_cast<MessagePanel*>(panels_[0]); }
+
+void EchoToModalDialog(const QString& text, const QWidget* behind) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || (behind != nullptr && modal == behind->window())) return;
+    if (qobject_cast<QMessageBox*>(modal) != nullptr) return;  // says its own thing
+    auto* line = modal->findChild<QLabel*>(QStringLiteral("DialogMessage"), Qt::FindDirectChildrenOnly);
+    if (line == nullptr) {
+        line = new QLabel(modal);
+        line->setObjectName(QStringLiteral("DialogMessage"));
+        line->setWordWrap(true);
+        line->setTextFormat(Qt::PlainText);
+        line->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        line->setAutoFillBackground(true);
+        QPalette colours = line->palette();
+        colours.setColor(QPalette::Window, QColor(0xff, 0xf4, 0xc8));
+        colours.setColor(QPalette::WindowText, QColor(0x60, 0x20, 0x00));
+        line->setPalette(colours);
+        if (auto* box = qobject_cast<QBoxLayout*>(modal->layout())) {
+            box->addWidget(line);
+        } else if (auto* grid = qobject_cast<QGridLayout*>(modal->layout())) {
+            grid->addWidget(line, grid->rowCount(), 0, 1, std::max(1, grid->columnCount()));
+        } else {
+            // A dialog laid out by hand grows by the line, so that nothing
+            // of it is covered.
+            const int height = line->fontMetrics().height() * 2 + 8;
+            const QSize before = modal->size();
+            line->setGeometry(4, before.height() + 2, before.width() - 8, height - 4);
+            if (modal->minimumHeight() == modal->maximumHeight()) modal->setFixedHeight(before.height() + height);
+            else modal->resize(before.width(), before.height() + height);
+        }
+    }
+    line->setText(text);
+    line->setToolTip(text);
+    line->show();
 }
 
 void StatusPanels::setPanelWarning(int panel, bool warning) {

@@ -1,6 +1,7 @@
 // The main window's status bar (StatusBar1): seven panels addressed by
 // index, as the rest of the program writes to them. Panel 0 takes what the
 // window's width leaves (200 px at the designed width); the others are fixed.
+// Panel 0's messages are also shown in a modal dialog that covers the window.
 #pragma once
 
 #include <QLabel>
@@ -8,6 +9,13 @@
 #include <array>
 
 namespace sorae {
+
+class MessagePanel;
+
+// Shows `text` in the modal dialog open in front of `behind`'s window, in a
+// message line at its foot (made the first time); nothing when no dialog is
+// open.
+void EchoToModalDialog(const QString& text, const QWidget* behind);
 
 class StatusPanels : public QStatusBar {
     Q_OBJECT
@@ -25,6 +33,8 @@ public:
     void setPanelWarning(int panel, bool warning);
     QString panelText(int panel) const;
     QLabel* panel(int panel) const;
+    // Panel 0 with its message history.
+    MessagePanel* messages() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -20,7 +20,8 @@ LookAngles ComputeLookAngles(double satLatitudeRad, double satLongitudeRad, doub
                              double stationLatitudeDeg, double stationLongitudeDeg);
 
 // 現在通過中: NAME 137.1000MHz 12:00:05>12:15:40 S>N AZA:200.5 ELV:31.2/62.0
-// built from pass table slot 0 and the satellite's present look angles.
+// built from pass table slot 0 and the satellite's present look angles;
+// only for a pass under way (PassInProgress).
 std::string PassStatusLine(const PassInfo& pass, const LookAngles& angles);
 
 }  // namespace sorae

@@ -14,11 +14,19 @@ struct TrackPoint {
     double longitudeDeg = 0.0;
 };
 
+// A labelled moment along a track ("AOS 12:34").
+struct TrackMark {
+    TrackPoint at;
+    std::string label;
+};
+
 struct SatelliteTrack {
     std::string name;      // normalised satellite name, the label text
     int colourSlot = 0;    // 0..7 pick the Sat0N/Sat1N colours; higher ones use slot 7
     bool nextPass = false; // the satellite of pass table slot 0
     std::vector<TrackPoint> points;  // points[0] is the present position
+    double heightKm = 0.0;           // above the surface at points[0] (0: unknown)
+    std::vector<TrackMark> marks;    // the next pass's acquisition and loss, when ahead
 };
 
 // Where the map view gets its tracks from.

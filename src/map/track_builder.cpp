@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "map/pass_status.h"
+#include "orbit/replay_pass_rule.h"
 #include "orbit/sgp_propagator.h"
 
 namespace sorae {
@@ -61,6 +62,25 @@ std::vector<GeodeticPoint> ComputeSubSatellitePoints(const OrbitalElements& prep
     return out;
 }
 
+std::vector<TrackMark> NextPassMarks(const OrbitalElements& prepared, const MapTrackContext& context) {
+    std::vector<TrackMark> marks;
+    const double t0 = MinutesSinceEpoch(prepared.epoch, context.nowUtc);
+    const struct {
+        DayTime time;
+        const char* word;
+    } moments[] = {{context.nextPass.start, "AOS "}, {context.nextPass.end, "LOS "}};
+    for (const auto& m : moments) {
+        const double ahead = (m.time.days - context.stationNow.days) * 1440.0;
+        if (!(ahead >= 0.0 && ahead <= kGroundTrackMinutes)) continue;
+        // The clock runs from the present: one step straight to the moment.
+        const std::vector<GeodeticPoint> at =
+            ComputeSubSatellitePoints(prepared, context.nowUtc, t0, t0 + ahead, std::max(ahead, 1e-6));
+        if (at.empty()) continue;
+        marks.push_back({ToDegrees(at.back()), m.word + FormatTimeOfDay(m.time).substr(0, 5)});
+    }
+    return marks;
+}
+
 std::vector<SatelliteTrack> BuildGroundTracks(const ElementSetArray& sets, int count,
                                               const MapTrackContext& context) {
     std::vector<SatelliteTrack> tracks;
@@ -75,9 +95,11 @@ std::vector<SatelliteTrack> BuildGroundTracks(const ElementSetArray& sets, int c
         track.name = set->name;
         track.colourSlot = colourSlot;
         track.nextPass = !set->name.empty() && set->name == context.nextPass.satellite;
-        for (const GeodeticPoint& g :
-             ComputeSubSatellitePoints(*set, context.nowUtc, t0, t0 + kGroundTrackMinutes, 1.0))
-            track.points.push_back(ToDegrees(g));
+        const std::vector<GeodeticPoint> points =
+            ComputeSubSatellitePoints(*set, context.nowUtc, t0, t0 + kGroundTrackMinutes, 1.0);
+        for (const GeodeticPoint& g : points) track.points.push_back(ToDegrees(g));
+        if (!points.empty()) track.heightKm = points.front().heightKm;
+        if (track.nextPass) track.marks = NextPassMarks(*set, context);
         tracks.push_back(std::move(track));
     }
     return tracks;
@@ -174,7 +196,9 @@ std::optional<SatelliteTrack> ElementFileTrackSource::passTrack() {
     if (ReadElementFile(sets, count, context.elementFilePath) != 0) return std::nullopt;
     std::optional<PassTrack> pass = BuildPassTrack(sets, count, context.nextPass.satellite, context);
     if (!pass) return std::nullopt;
-    if (onPassStatus) onPassStatus(PassStatusText(pass->present, context));
+    if (onPassStatus)
+        onPassStatus(PassInProgress(context.nextPass, context.stationNow) ? PassStatusText(pass->present, context)
+                                                                          : std::string());
     return std::move(pass->track);
 }
 
@@ -184,6 +208,7 @@ std::optional<std::string> ShowPassPosition(const std::string& name, const MapTr
     if (ReadElementFile(sets, count, context.elementFilePath) != 0) return std::nullopt;
     const std::optional<GeodeticPoint> g = PresentSubSatellitePoint(sets, count, name, context.nowUtc);
     if (!g) return std::nullopt;
+    if (!PassInProgress(context.nextPass, context.stationNow)) return std::string();
     return PassStatusText(*g, context);
 }
 

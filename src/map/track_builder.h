@@ -44,6 +44,11 @@ std::vector<GeodeticPoint> ComputeSubSatellitePoints(const OrbitalElements& prep
                                                      const UtcInstant& now, double startMinutes,
                                                      double endMinutes, double stepMinutes);
 
+// The next pass's acquisition and loss along the track of its satellite
+// (a prepared set), labelled "AOS hh:nn" and "LOS hh:nn"; only those ahead
+// within the ground track's minutes.
+std::vector<TrackMark> NextPassMarks(const OrbitalElements& prepared, const MapTrackContext& context);
+
 // Flat-map tracks of the selected satellites in element-file order, with
 // colour slots counted over the wanted sets.
 std::vector<SatelliteTrack> BuildGroundTracks(const ElementSetArray& sets, int count,
@@ -85,7 +90,8 @@ class ElementFileTrackSource : public MapTrackSource {
 public:
     MapTrackContext context;
     // Receives the current-pass line computed at the first step of the pass
-    // track (the globe view refreshes the status bar this way).
+    // track (the globe view refreshes the status bar this way); empty when
+    // the pass is not under way at the context's time.
     std::function<void(const std::string&)> onPassStatus;
 
     std::optional<std::vector<SatelliteTrack>> groundTracks() override;
@@ -93,8 +99,8 @@ public:
 };
 
 // The current-pass line for the satellite of context.nextPass at the present
-// time (ShowPassPosition); nullopt when the element file cannot be read or
-// holds no such satellite.
+// time (ShowPassPosition); empty when that pass is not under way, nullopt
+// when the element file cannot be read or holds no such satellite.
 std::optional<std::string> ShowPassPosition(const std::string& name, const MapTrackContext& context);
 
 }  // namespace sorae

@@ -21,6 +21,30 @@ DayTime stationTimeOf(const UtcInstant& now)
                    kStationOffsetDays};
 }
 
+// A pass already under way at the window's start begins there, with the
+// peak of its remaining part only. Its own acquisition (and culmination,
+// when that lay before the start) are found by looking back second by
+// second while it stays above the detection elevation, so that the pass
+// keeps its times however often the list is made.
+PassInfo wholePassUnderWay(PassInfo pass, const OrbitalElements& prepared, const PassRequest& request,
+                           const StationSite& station)
+{
+    const double second = 1.0 / 86400.0;
+    const DayTime from = pass.start;
+    for (int k = 1; k <= 1800; ++k) {
+        const DayTime t{from.days - k * second};
+        const double elevation = LookAt(prepared, station, t).elevationDeg;
+        if (elevation < request.settings.minElevDeg)
+            break;
+        pass.start = t;
+        if (elevation >= pass.maximumElevationDeg) {
+            pass.maximumElevationDeg = elevation;
+            pass.timeOfMaximum = t;
+        }
+    }
+    return pass;
+}
+
 // Every recorded pass of one set, with a detector of its own (the sets are
 // walked side by side). Every culmination counts. The detector's slots grow
 // as it goes: it may write the pass being built and the one after it in a
@@ -44,6 +68,9 @@ std::vector<PassInfo> walkAllPasses(const OrbitalElements& prepared, const PassR
     const bool damaged = std::any_of(slots.begin(), slots.end(), PassIsImplausible);
     if (damaged)
         slots.clear();
+    const DayTime windowStart = stationTimeOf(request.now);
+    if (!slots.empty() && slots.front().start.days <= windowStart.days + 1.5 / 86400.0)
+        slots.front() = wholePassUnderWay(slots.front(), prepared, request, station);
     return slots;
 }
 

@@ -53,7 +53,8 @@ inline constexpr int kMaxListDays = 31;
 // The passes of `days` days (1 .. kMaxListDays) from request.now with the
 // station, detection elevation and selection of the request; every pass
 // that reaches the detection elevation is listed, also those below
-// Sat/MaxElev. The choices stay Undecided.
+// Sat/MaxElev. A pass under way at request.now is listed whole, with its
+// own acquisition, culmination and loss. The choices stay Undecided.
 PassList ListAllPasses(const PassRequest& request, int days);
 
 // The table's verdict on each pass. `table`, `satelliteCount` and

@@ -77,6 +77,11 @@ struct AppSettings {
                                         0x008080, 0x008000, 0x800000, 0x808040};
     ColourValue satNextMark = 0xFFFFFF;   // SatN0
     ColourValue satNextTrack = 0x808080;  // SatN1
+
+    // [Map]: what the flat orbit map adds, all off by default
+    bool mapFootprints = false;  // Footprints: each satellite's footprint
+    bool mapTerminator = false;  // Terminator: the night side shaded
+    bool mapPassTimes = false;   // PassTimes: AOS/LOS times along the next pass's track
 };
 
 }  // namespace sorae

@@ -15,6 +15,7 @@ constexpr const char* kPic = "Pic";
 constexpr const char* kProducts = "Products";
 constexpr const char* kRadio = "Radio";
 constexpr const char* kColor = "Color";
+constexpr const char* kMap = "Map";
 
 std::string_view trimmed(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -192,6 +193,9 @@ AppSettings readSettings(const IniFile& ini) {
     }
     r.colour("SatN0", s.satNextMark);
     r.colour("SatN1", s.satNextTrack);
+    r.boolean(kMap, "Footprints", s.mapFootprints);
+    r.boolean(kMap, "Terminator", s.mapTerminator);
+    r.boolean(kMap, "PassTimes", s.mapPassTimes);
     // Keys of our own, beyond the original set.
     r.boolean(kPic, "SaveAudio", s.saveAudio);
     r.boolean(kPic, "SaveGeoTiff", s.saveGeoTiff);
@@ -261,6 +265,9 @@ void writeSettings(const AppSettings& s, const WindowPlacement& placement, IniFi
     }
     w.colour("SatN0", s.satNextMark);
     w.colour("SatN1", s.satNextTrack);
+    w.boolean(kMap, "Footprints", s.mapFootprints);
+    w.boolean(kMap, "Terminator", s.mapTerminator);
+    w.boolean(kMap, "PassTimes", s.mapPassTimes);
     w.boolean(kPic, "SaveAudio", s.saveAudio);
     w.boolean(kPic, "SaveGeoTiff", s.saveGeoTiff);
     w.text(kRadio, "PortName", s.portName);

@@ -4,13 +4,20 @@
 #include "test_schedule_support.h"
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QTest>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
 
 #include "app/map_controller.h"
+#include "common/window_shot.h"
+#include "app/message_panel.h"
+#include "app/status_panels.h"
 #include "app/schedule_wiring.h"
 #include "app/scheduler_controller.h"
+#include "orbit/pass_countdown.h"
 #include "orbit/qt/orbit_settings_dialog.h"
 #include "orbit/qt/pass_list_dialog.h"
 #include "orbit/qt/sky_plot_widget.h"
@@ -65,6 +72,41 @@ TEST(PassListWindow, FollowsTheSchedulerTableAndDrawsTheChosenPass) {
     const auto* sky = list->findChild<SkyPlotWidget*>();
     EXPECT_EQ(chosen->points.size(), sky->track().size());
     EXPECT_GT(chosen->points.size(), 10u);
+
+    // Our own window speaks Japanese and gives each pass's duration.
+    QStringList headers;
+    for (int c = 0; c < table->columnCount(); ++c) headers << table->horizontalHeaderItem(c)->text();
+    for (const QString& header : headers) {
+        EXPECT_FALSE(header.contains(QRegularExpression(QStringLiteral("^[A-Za-z ]+$")))) << header.toStdString();
+    }
+    const int durationColumn = int(headers.indexOf(QStringLiteral("通過時間")));
+    ASSERT_GE(durationColumn, 0);
+    EXPECT_EQ(table->item(0, durationColumn)->text(), QString::fromStdString(PassDurationText(first.start, first.end)));
+    auto* countdown = list->findChild<QLabel*>(QStringLiteral("NextPassCountdown"));
+    ASSERT_NE(countdown, nullptr);
+    EXPECT_TRUE(countdown->text().startsWith(QStringLiteral("次の通過 ") + QString::fromStdString(first.satellite) +
+                                             QStringLiteral(" あと ")))
+        << countdown->text().toStdString();
+    // At the first pass's culmination the plot shows that satellite up,
+    // where the list says it culminates, and the countdown runs to its loss.
+    setProgramClockTo(unixFromStation(first.culmination));
+    QTest::qWait(1300);
+    bool seen = false;
+    for (const SkyPlotWidget::Satellite& s : sky->satellitesNow()) {
+        EXPECT_GT(s.elevationDeg, 0.0);
+        if (s.name.toStdString() != first.satellite) continue;
+        seen = true;
+        EXPECT_NEAR(s.elevationDeg, first.maximumElevationDeg, 0.5);
+        EXPECT_NEAR(s.azimuthDeg, first.culminationAzimuthDeg, 3.0);
+    }
+    EXPECT_TRUE(seen);
+    sorae::testsupport::MaybeSaveWindowShot(*list, "pass_list.png");
+    EXPECT_TRUE(countdown->text().contains(QStringLiteral("通過中 残り "))) << countdown->text().toStdString();
+    // The status bar counts down to the scheduler's next pass, at panel 0's end.
+    const QString note = window.statusPanels().messages()->note();
+    EXPECT_TRUE(note.startsWith(QString::fromStdString(memory.table[0].satellite) + " ")) << note.toStdString();
+    EXPECT_TRUE(note.contains(QStringLiteral("あと ")) || note.contains(QStringLiteral("通過中 残り "))) << note.toStdString();
+    setProgramClockTo(unixFromStation(StationTimeFromUtc(UtcInstant{2019, 1, 25, 0, 0, 0})));
 
     // A week is listed afresh; the old choice leaves the map.
     const int dayRows = table->rowCount();

@@ -154,7 +154,6 @@ TEST_P(ReplayKindTest, ReplayGoesThroughTheLiveReceptionAndSavesThePassPictures)
     EXPECT_EQ(window_->blockHandler().signalType(), 0);
     EXPECT_FALSE(window_->liveBlocksHeld());
     EXPECT_FALSE(window_->speedButton(ReplayController::kButton)->isChecked());
-    EXPECT_EQ(panel(0), "");
     EXPECT_EQ(panel(2), "");
     EXPECT_EQ(panel(3), "");
 
@@ -180,6 +179,11 @@ TEST_P(ReplayKindTest, ReplayGoesThroughTheLiveReceptionAndSavesThePassPictures)
 
     // Named from the start time given, as a NOAA-19 pass; no copy of the sound.
     const std::string stem = "20190124093019";
+    // Panel 0 names what was saved, and the pictures are in front of the map.
+    EXPECT_TRUE(panel(0).contains(QStringLiteral("保存しました"))) << panel(0).toStdString();
+    EXPECT_TRUE(panel(0).contains(QString::fromStdString(stem + "A.jpg, " + stem + "B.jpg")))
+        << panel(0).toStdString();
+    EXPECT_FALSE(window_->speedButton(6)->isChecked());
     EXPECT_EQ(filesIn(pics()), (std::set<std::string>{stem + "A.jpg", stem + "B.jpg"}));
     for (int channel = 0; channel < 2; ++channel) {
         SCOPED_TRACE(channel);
@@ -188,6 +192,21 @@ TEST_P(ReplayKindTest, ReplayGoesThroughTheLiveReceptionAndSavesThePassPictures)
         EXPECT_GT(jpeg.picture.height, 400);
         EXPECT_GT(bestCorrelation(jpeg.picture, channel), 0.9);
     }
+}
+
+TEST_F(ReplayWindowTest, ATooShortReplaySaysWhyNothingWasSaved) {
+    const std::string path = makeRecording(SignalKind::Audio, 90);
+    window_->speedButton(6)->setChecked(true);
+    startFromDialog(path, false, "NOAA-19", "201901240930");
+    runReplay();
+    const int rows = reception_->lastPictures().rows;
+    ASSERT_GT(rows, 0);
+    ASSERT_LT(rows, 100);
+    EXPECT_EQ(panel(0), QStringLiteral("%1行: 最小行数 100 未満のため保存しません (画像設定の「画像化に必要な最低ライン数」で変更)")
+                            .arg(rows));
+    EXPECT_EQ(window_->statusPanels().panel(0)->toolTip(), panel(0));
+    EXPECT_FALSE(fs::exists(pics()) && !filesIn(pics()).empty());
+    EXPECT_TRUE(window_->speedButton(6)->isChecked()) << "nothing saved: the map stays";
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ReplayKindTest, ::testing::Values(SignalKind::Audio, SignalKind::IQ),
@@ -227,6 +246,7 @@ TEST_F(ReplayWindowTest, StoppedHalfWayKeepsTheLinesReceivedAndNamesThemFromTheR
         EXPECT_LE(pictures.rows, fed);
         const std::string stem = c.stem;
         EXPECT_EQ(filesIn(pics()), (std::set<std::string>{stem + "A.jpg", stem + "B.jpg"}));
+        EXPECT_TRUE(panel(0).endsWith(QString::fromStdString(stem + "B.jpg"))) << panel(0).toStdString();
         const JpegReadResult jpeg = LoadJpegPicture((pics() / (stem + "A.jpg")).string());
         ASSERT_TRUE(jpeg.ok) << jpeg.error;
         EXPECT_GT(bestCorrelation(jpeg.picture, 0, 0), 0.9);

@@ -102,7 +102,7 @@ TEST_F(OrbitFormWiringTest, ChangedAddressDownloadsWithoutRecomputing) {
 
 TEST_F(OrbitFormWiringTest, InvalidCoordinateGivesOneWarning) {
     orbit_->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(QStringLiteral("95"));
-    orbit_->applyClose();
+    EXPECT_FALSE(orbit_->applyClose());
     int boxes = 0;
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {

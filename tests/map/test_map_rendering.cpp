@@ -303,6 +303,8 @@ TEST_F(MapRenderingTest, GlobePassTrackFromElementSets) {
     source.context.stationNow = EncodeDayTime(2019, 1, 25 + local / 1440, local % 1440 / 60, local % 60, 0);
     const int end = local + 12;
     source.context.currentPassEnd = EncodeDayTime(2019, 1, 25 + end / 1440, end % 1440 / 60, end % 60, 0);
+    source.context.nextPass.start = source.context.stationNow;
+    source.context.nextPass.end = source.context.currentPassEnd;
     std::string status;
     source.onPassStatus = [&](const std::string& s) { status = s; };
 

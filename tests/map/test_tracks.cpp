@@ -215,6 +215,8 @@ TEST(ElementFileTrackSource, PassTrackReportsTheStatusLine) {
     source.context.nowUtc = UtcInstant{2019, 1, 25, 3, 10, 0};
     source.context.stationNow = EncodeDayTime(2019, 1, 25, 12, 10, 0);
     source.context.currentPassEnd = EncodeDayTime(2019, 1, 25, 12, 11, 0);
+    source.context.nextPass.start = EncodeDayTime(2019, 1, 25, 12, 2, 0);
+    source.context.nextPass.end = source.context.currentPassEnd;
     std::string line;
     source.onPassStatus = [&](const std::string& s) { line = s; };
     const std::optional<SatelliteTrack> t = source.passTrack();
@@ -222,6 +224,62 @@ TEST(ElementFileTrackSource, PassTrackReportsTheStatusLine) {
     EXPECT_EQ(t->points.size(), 61u);
     EXPECT_EQ(line.rfind("現在通過中: NOAA-18 137.9125MHz ", 0), 0u) << line;
     EXPECT_EQ(ShowPassPosition("NOAA-18", source.context), line);
+
+    // Before its acquisition (a manual reception started early) and after
+    // its loss there is no pass under way: no line.
+    for (const DayTime outside : {EncodeDayTime(2019, 1, 25, 12, 1, 0), EncodeDayTime(2019, 1, 25, 12, 11, 1)}) {
+        source.context.stationNow = outside;
+        line = "unchanged";
+        ASSERT_TRUE(source.passTrack());
+        EXPECT_EQ(line, "");
+        EXPECT_EQ(ShowPassPosition("NOAA-18", source.context), std::string());
+    }
+}
+
+// The next pass's acquisition and loss sit on its satellite's ground track
+// at their own minutes, labelled with their times; only the satellite of
+// the next pass has them, and only while they are ahead.
+TEST(GroundTracks, NextPassTimesLieOnTheTrack) {
+    ElementSetArray sets;
+    int count = 0;
+    ASSERT_EQ(ReadElementFile(sets, count, maptest::ElementFixturePath()), 0);
+    MapTrackContext context;
+    context.receptionNames = {"", "", "", "NOAA-15", "", "", "NOAA-18", "NOAA-19"};
+    context.nowUtc = UtcInstant{2019, 1, 25, 3, 10, 0};
+    context.stationNow = EncodeDayTime(2019, 1, 25, 12, 10, 0);
+    context.nextPass.satellite = "NOAA-18";
+    context.nextPass.start = EncodeDayTime(2019, 1, 25, 12, 30, 0);
+    context.nextPass.end = EncodeDayTime(2019, 1, 25, 12, 44, 0);
+    const std::vector<SatelliteTrack> tracks = BuildGroundTracks(sets, count, context);
+    int withMarks = 0;
+    for (const SatelliteTrack& t : tracks) {
+        SCOPED_TRACE(t.name);
+        EXPECT_GT(t.heightKm, 700.0);
+        EXPECT_LT(t.heightKm, 900.0);
+        if (!t.nextPass) {
+            EXPECT_TRUE(t.marks.empty());
+            continue;
+        }
+        ++withMarks;
+        ASSERT_EQ(t.marks.size(), 2u);
+        EXPECT_EQ(t.marks[0].label, "AOS 12:30");
+        EXPECT_EQ(t.marks[1].label, "LOS 12:44");
+        ASSERT_GT(t.points.size(), 34u);
+        EXPECT_NEAR(t.marks[0].at.latitudeDeg, t.points[20].latitudeDeg, 1e-6);
+        EXPECT_NEAR(t.marks[0].at.longitudeDeg, t.points[20].longitudeDeg, 1e-6);
+        EXPECT_NEAR(t.marks[1].at.latitudeDeg, t.points[34].latitudeDeg, 1e-6);
+        EXPECT_NEAR(t.marks[1].at.longitudeDeg, t.points[34].longitudeDeg, 1e-6);
+    }
+    EXPECT_EQ(withMarks, 1);
+
+    // Under way: only the loss is ahead.
+    context.stationNow = EncodeDayTime(2019, 1, 25, 12, 35, 0);
+    context.nowUtc = UtcInstant{2019, 1, 25, 3, 35, 0};
+    for (const SatelliteTrack& t : BuildGroundTracks(sets, count, context)) {
+        if (!t.nextPass) continue;
+        ASSERT_EQ(t.marks.size(), 1u);
+        EXPECT_EQ(t.marks[0].label, "LOS 12:44");
+    }
 }
 
 }  // namespace

@@ -88,10 +88,17 @@ TEST(AllPasses, VerdictsFollowThePassTable)
             ASSERT_EQ(bySlot.count(k), 1u);
             const ListedPass& l = *bySlot[k];
             EXPECT_EQ(l.satellite, p.satellite);
-            EXPECT_EQ(l.start, p.start);
             EXPECT_EQ(l.end, p.end);
-            EXPECT_EQ(l.culmination, p.timeOfMaximum);
-            EXPECT_EQ(l.maximumElevationDeg, p.maximumElevationDeg);
+            if (p.start == list.windowStart) {
+                // Under way at the start: the table has only what is left
+                // of it, the list the whole pass.
+                EXPECT_LT(l.start, p.start);
+                EXPECT_GE(l.maximumElevationDeg, p.maximumElevationDeg);
+            } else {
+                EXPECT_EQ(l.start, p.start);
+                EXPECT_EQ(l.culmination, p.timeOfMaximum);
+                EXPECT_EQ(l.maximumElevationDeg, p.maximumElevationDeg);
+            }
             EXPECT_EQ(l.direction, p.direction);
             EXPECT_EQ(l.frequencyMHz, p.frequencyMHz);
             const bool asideBySlot = k == 1 && memory.skippedPassEnd == p.end;
@@ -105,7 +112,7 @@ TEST(AllPasses, VerdictsFollowThePassTable)
         const DayTime dayEnd{list.windowStart.days + 1.0};
         for (const ListedPass& l : list.passes) {
             SCOPED_TRACE(l.satellite + " " + FormatDateTime(l.start));
-            EXPECT_TRUE(list.windowStart <= l.start && l.end <= list.windowEnd);
+            EXPECT_TRUE((list.windowStart <= l.start || list.windowStart <= l.end) && l.end <= list.windowEnd);
             if (l.maximumElevationDeg < c.maxElev) {
                 EXPECT_EQ(l.choice, PassChoice::BelowMaxElev);
                 continue;
@@ -268,5 +275,38 @@ TEST(SkyTrack, AzimuthAndPlotPosition)
         const PlotPoint p = SkyPlotPosition(c.az, c.el);
         EXPECT_NEAR(p.x, c.x, 1e-4) << c.az << "/" << c.el;
         EXPECT_NEAR(p.y, c.y, 1e-4) << c.az << "/" << c.el;
+    }
+}
+
+// Made again while a pass is under way, the list keeps that pass whole: its
+// acquisition, culmination, loss and peak are those it had before it began.
+TEST(AllPasses, APassUnderWayKeepsItsOwnTimesWhenListedAgain)
+{
+    const PassRequest before = request(kFourSatellites, {2019, 1, 25, 0, 0, 0}, 35.6894875, 139.6917064);
+    const PassList first = ListAllPasses(before, 1);
+    ASSERT_TRUE(first.ok);
+    ASSERT_FALSE(first.passes.empty());
+    const ListedPass whole = first.passes.front();
+    const double fractions[] = {0.02, 0.3, 0.5, 0.7, 0.98};
+    for (double f : fractions) {
+        SCOPED_TRACE(f);
+        const DayTime at{whole.start.days + f * (whole.end.days - whole.start.days) - 9.0 / 24.0};
+        const DayTimeFields u = DecodeDayTime(at);
+        PassRequest during = before;
+        during.now = UtcInstant{u.year, u.month, u.day, u.hour, u.minute, u.second};
+        const PassList again = ListAllPasses(during, 1);
+        ASSERT_FALSE(again.passes.empty());
+        const ListedPass& kept = again.passes.front();
+        EXPECT_EQ(kept.satellite, whole.satellite);
+        // Within the second by which the walk's labels and a single look
+        // may differ.
+        EXPECT_LE(secondsApart(kept.start, whole.start), 1.5);
+        EXPECT_LE(secondsApart(kept.culmination, whole.culmination), 1.5);
+        EXPECT_LE(secondsApart(kept.end, whole.end), 1.5);
+        EXPECT_NEAR(kept.maximumElevationDeg, whole.maximumElevationDeg, 0.01);
+        EXPECT_NEAR(kept.startAzimuthDeg, whole.startAzimuthDeg, 0.1);
+        // and nothing else changes: the same passes follow
+        if (again.passes.size() > 1 && first.passes.size() > 1)
+            EXPECT_LE(secondsApart(again.passes[1].start, first.passes[1].start), 1.0);
     }
 }

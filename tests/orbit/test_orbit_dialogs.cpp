@@ -81,19 +81,39 @@ TEST_F(OrbitDialogTest, PresetFillsAndLocksTheFieldsAndOwnPositionComesBack) {
     EXPECT_EQ(compute.count(), 0);
 }
 
-TEST_F(OrbitDialogTest, InvalidCoordinateIsReportedAndPositionKept) {
+TEST_F(OrbitDialogTest, InvalidCoordinateKeepsTheDialogOpenUntilMended) {
     settings.preset = 0;
     OrbitSettingsDialog d(settings);
+    d.show();
     QSignalSpy invalid(&d, &OrbitSettingsDialog::invalidCoordinate);
     QSignalSpy compute(&d, &OrbitSettingsDialog::computePassesRequested);
+    QSignalSpy download(&d, &OrbitSettingsDialog::downloadRequested);
     child<QLineEdit>(&d, "Edit2")->setText("35,68N");
     child<QLineEdit>(&d, "Edit3")->setText("200");
-    d.applyClose();
+    child<QLineEdit>(&d, "Edit1")->setText("http://127.0.0.1:1/other.txt");
+    EXPECT_FALSE(child<QLineEdit>(&d, "Edit2")->toolTip().isEmpty()) << "marked while typed";
+    d.close();
+    EXPECT_TRUE(d.isVisible()) << "refused while open";
     EXPECT_EQ(invalid.count(), 1);
     EXPECT_EQ(compute.count(), 0);
+    EXPECT_EQ(download.count(), 0) << "nothing is taken over with a bad coordinate";
     EXPECT_DOUBLE_EQ(settings.locateN, 35.6894875);
     EXPECT_DOUBLE_EQ(settings.locateE, 139.6917064);
-    EXPECT_EQ(child<QLineEdit>(&d, "Edit2")->text(), "35.6894875");
+    EXPECT_EQ(child<QLineEdit>(&d, "Edit2")->text(), "35,68N") << "the typed value stays to be mended";
+
+    child<QLineEdit>(&d, "Edit2")->setText("43.5");
+    d.close();
+    EXPECT_TRUE(d.isVisible()) << "the longitude is still out of range";
+    EXPECT_EQ(invalid.count(), 2);
+    child<QLineEdit>(&d, "Edit3")->setText("141.25");
+    EXPECT_TRUE(child<QLineEdit>(&d, "Edit3")->toolTip().isEmpty());
+    d.close();
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(invalid.count(), 2);
+    EXPECT_DOUBLE_EQ(settings.locateN, 43.5);
+    EXPECT_DOUBLE_EQ(settings.locateE, 141.25);
+    EXPECT_EQ(compute.count(), 1);
+    EXPECT_EQ(download.count(), 1);
 }
 
 TEST_F(OrbitDialogTest, ElevationUpDownsKeepTheirRule) {
@@ -141,8 +161,16 @@ TEST_F(OrbitDialogTest, CheckBoxesAndAddressAndDays) {
 
     QSignalSpy download(&d, &OrbitSettingsDialog::downloadRequested);
     QSignalSpy update(&d, &OrbitSettingsDialog::updateRequested);
+    // 更新 fetches from the address just typed, which is kept, so that
+    // closing does not fetch a second time.
+    std::string addressAtUpdate;
+    QObject::connect(&d, &OrbitSettingsDialog::updateRequested, [&] { addressAtUpdate = settings.address; });
+    child<QLineEdit>(&d, "Edit1")->setText("http://127.0.0.1:1/typed.txt");
     child<QPushButton>(&d, "Button1")->click();
     EXPECT_EQ(update.count(), 1);
+    EXPECT_EQ(addressAtUpdate, "http://127.0.0.1:1/typed.txt");
+    d.applyClose();
+    EXPECT_EQ(download.count(), 0);
     child<QLineEdit>(&d, "Edit1")->setText("http://127.0.0.1:1/noaa.txt");
     d.applyClose();
     EXPECT_EQ(download.count(), 1);

@@ -81,6 +81,7 @@ TEST_F(SettingsFileTest, FreshSaveWritesSectionsAndKeysInSaveOrder) {
         "[Color]", "MapBackColor", "MapCoastColor", "Grid", "GridNum", "Boundaries",
         "Sat00", "Sat10", "Sat01", "Sat11", "Sat02", "Sat12", "Sat03", "Sat13", "Sat04", "Sat14",
         "Sat05", "Sat15", "Sat06", "Sat16", "Sat07", "Sat17", "SatN0", "SatN1",
+        "[Map]", "Footprints", "Terminator", "PassTimes",
         "[Products]", "Temperature", "Thermal", "FalseColour", "CloudTop", "MapColour"};
     EXPECT_EQ(keys, expected);
     EXPECT_NE(text.find("MainTop=10\nMainLeft=20\nMainWidth=1100\nMainHeight=800\nMainMaxmum=0\n"),
@@ -129,6 +130,9 @@ TEST_F(SettingsFileTest, EveryValueSurvivesARoundTrip) {
     s.satTrack[5] = 0xFEDCBA;
     s.satNextMark = 0x123456;
     s.satNextTrack = 0x00000A;
+    s.mapFootprints = true;
+    s.mapTerminator = true;
+    s.mapPassTimes = true;
 
     ASSERT_TRUE(saveSettingsFile(path_, s, restoredAt(-5, 7, 1200, 900)));
     AppSettings back = loadSettingsFile(path_);
@@ -179,6 +183,9 @@ TEST_F(SettingsFileTest, EveryValueSurvivesARoundTrip) {
     EXPECT_EQ(back.satTrack, s.satTrack);
     EXPECT_EQ(back.satNextMark, s.satNextMark);
     EXPECT_EQ(back.satNextTrack, s.satNextTrack);
+    EXPECT_EQ(back.mapFootprints, s.mapFootprints);
+    EXPECT_EQ(back.mapTerminator, s.mapTerminator);
+    EXPECT_EQ(back.mapPassTimes, s.mapPassTimes);
 
     // A second save of what was loaded changes no byte.
     const std::string first = readText();

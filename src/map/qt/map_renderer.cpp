@@ -8,6 +8,7 @@
 
 #include "map/globe_clipping.h"
 #include "map/map_outline_passes.h"
+#include "map/qt/map_overlays.h"
 #include "map/qt/map_painting.h"
 #include "map/qt/track_painter.h"
 
@@ -229,6 +230,8 @@ bool MapRenderer::RedrawMap(MapTrackSource& tracks) {
         lastDrawnMapMode_ = passMode_;
     }
     work_ = base_.copy();
+    if (!projection_.GlobeMode && settings_.mapTerminator && utcNow_)
+        PaintNightShade(work_, projection_, SubsolarPointAt(*utcNow_));
 
     const ProjectedPoint station =
         ProjectPoint(projection_, work_.width(), work_.height(), settings_.locateN, settings_.locateE);
@@ -251,7 +254,11 @@ bool MapRenderer::RedrawMap(MapTrackSource& tracks) {
     }
 
     const std::optional<std::vector<SatelliteTrack>> ground = tracks.groundTracks();
-    if (ground) PaintGroundTracks(work_, projection_, settings_, *ground);
+    if (ground) {
+        if (settings_.mapFootprints) PaintFootprints(work_, projection_, settings_, *ground);
+        PaintGroundTracks(work_, projection_, settings_, *ground);
+        if (settings_.mapPassTimes) PaintTrackMarks(work_, projection_, *ground);
+    }
     {
         QPainter painter(&work_);
         painter.setFont(MapFont(9));

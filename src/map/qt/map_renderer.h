@@ -1,15 +1,18 @@
 // The orbit view's bitmaps and their drawing: the base map (background,
 // world outlines, grid and labels), redrawn only when its look changes, and
 // the once-a-second working copy with the station, the tracks and marks, or
-// in globe mode the 300 x 300 inset around the station.
+// in globe mode the 300 x 300 inset around the station. The flat map adds
+// what the [Map] settings ask for: night shading, footprints, pass times.
 #pragma once
 
 #include <QImage>
 
+#include <optional>
 #include <string>
 
 #include "map/map_projection.h"
 #include "map/satellite_track.h"
+#include "orbit/day_time.h"
 #include "settings/app_settings.h"
 
 namespace sorae {
@@ -28,6 +31,8 @@ public:
     void setPassMode(bool on) { passMode_ = on; }
     bool passMode() const { return passMode_; }
     bool lastDrawnMapMode() const { return lastDrawnMapMode_; }
+    // The present UT, for the night side of the flat map ([Map] Terminator).
+    void setUtcNow(std::optional<UtcInstant> now) { utcNow_ = now; }
 
     void SetUpProjection();
     void DrawBaseMap();
@@ -51,6 +56,7 @@ private:
     MapProjection projection_;
     bool passMode_ = false;
     bool lastDrawnMapMode_ = false;
+    std::optional<UtcInstant> utcNow_;
     QImage base_;   // MapBaseBitmap
     QImage work_;   // MapWorkBitmap
     QImage inset_;  // MapInset

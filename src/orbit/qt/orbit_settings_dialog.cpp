@@ -4,11 +4,13 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QPalette>
 
 #include "common/qt/dialog_placement.h"
 #include "common/qt/up_down_buttons.h"
@@ -47,7 +49,33 @@ OrbitSettingsDialog::OrbitSettingsDialog(AppSettings& settings, QWidget* parent)
     auto* about = new QVBoxLayout;
     about->addWidget(namedLabel(QStringLiteral("SORAE-APT"), "ProgramName", this));
     about->addWidget(namedLabel(QStringLiteral("version 1.0.0 build 005"), "ProgramVersion", this));
-    grid->addLayout(about, 3, 0, 1, 3);
+    grid->addLayout(about, 3, 0, 1, 1);
+    grid->addWidget(buildMapOptionGroup(), 3, 1, 1, 2);
+}
+
+QWidget* OrbitSettingsDialog::buildMapOptionGroup() {
+    auto* group = new QGroupBox(QStringLiteral("地図の追加表示"), this);
+    group->setObjectName("MapOptionGroup");
+    auto* layout = new QHBoxLayout(group);
+    const struct {
+        const char* caption;
+        const char* name;
+        bool AppSettings::*value;
+    } options[] = {{"フットプリント", "MapFootprintBox", &AppSettings::mapFootprints},
+                   {"昼夜境界", "MapTerminatorBox", &AppSettings::mapTerminator},
+                   {"次回通過のAOS/LOS時刻", "MapPassTimesBox", &AppSettings::mapPassTimes}};
+    for (const auto& o : options) {
+        auto* box = new QCheckBox(QString::fromUtf8(o.caption), group);
+        box->setObjectName(QString::fromLatin1(o.name));
+        box->setChecked(settings_.*(o.value));
+        const auto member = o.value;
+        connect(box, &QCheckBox::clicked, this, [this, member](bool on) {
+            settings_.*member = on;
+            emit mapOptionsChanged();
+        });
+        layout->addWidget(box);
+    }
+    return group;
 }
 
 QWidget* OrbitSettingsDialog::buildSatelliteGroup() {
@@ -156,6 +184,8 @@ QWidget* OrbitSettingsDialog::buildStationGroup() {
     layout->addWidget(longitudeEdit_, 0, 3);
     layout->addWidget(new QLabel(QStringLiteral("プリセット"), group), 0, 4);
     layout->addWidget(presetBox_, 0, 5);
+    connect(latitudeEdit_, &QLineEdit::textChanged, this, [this] { markCoordinate(latitudeEdit_, 0); });
+    connect(longitudeEdit_, &QLineEdit::textChanged, this, [this] { markCoordinate(longitudeEdit_, 1); });
     connect(presetBox_, QOverload<int>::of(&QComboBox::activated), this,
             &OrbitSettingsDialog::choosePreset);
     return group;
@@ -215,7 +245,11 @@ QWidget* OrbitSettingsDialog::buildElementGroup() {
         settings_.updateDay = updateDayUpDown_->position();
         updateDayLabel_->setText(QString::number(settings_.updateDay));
     });
-    connect(update, &QPushButton::clicked, this, &OrbitSettingsDialog::updateRequested);
+    // The address as typed is the one fetched from (and kept).
+    connect(update, &QPushButton::clicked, this, [this] {
+        takeAddress();
+        emit updateRequested();
+    });
     return group;
 }
 
@@ -287,35 +321,53 @@ void OrbitSettingsDialog::chooseColour(ColourPanel* panel, ColourValue* target,
     dialog->open();
 }
 
-bool OrbitSettingsDialog::takeCoordinate(QLineEdit* edit, double* stored, int column) {
-    if (edit->text() == floatText(*stored)) return true;
+std::optional<double> OrbitSettingsDialog::typedCoordinate(const QLineEdit* edit, int column) {
     bool ok = false;
     const double value = edit->text().trimmed().toDouble(&ok);
     const double limit = column == 0 ? 90.0 : 180.0;
-    if (!ok || value < -limit || value > limit) {
-        // the stored position stays; the field shows it again
-        edit->setText(floatText(*stored));
-        return false;
-    }
+    if (!ok || !(value >= -limit && value <= limit)) return std::nullopt;
+    return value;
+}
+
+void OrbitSettingsDialog::markCoordinate(QLineEdit* edit, int column) {
+    const bool bad = !typedCoordinate(edit, column);
+    QPalette colours = edit->palette();
+    colours.setColor(QPalette::Base, bad ? QColor(0xff, 0xd8, 0xd8) : palette().color(QPalette::Base));
+    edit->setPalette(colours);
+    edit->setToolTip(bad ? (column == 0 ? QStringLiteral("緯度は-90～90の数値で入力して下さい")
+                                        : QStringLiteral("経度は-180～180の数値で入力して下さい"))
+                         : QString());
+}
+
+bool OrbitSettingsDialog::takeCoordinate(QLineEdit* edit, double* stored, int column) {
+    if (edit->text() == floatText(*stored)) return true;
+    const std::optional<double> typed = typedCoordinate(edit, column);
+    if (!typed) return false;  // the stored position stays; the field keeps what was typed
+    const double value = *typed;
     *stored = value;
     (column == 0 ? ownLatitude_ : ownLongitude_) = value;
     locationMark_ = true;
     return true;
 }
 
-void OrbitSettingsDialog::applyClose() {
-    const bool latOk = takeCoordinate(latitudeEdit_, &settings_.locateN, 0);
-    const bool lonOk = takeCoordinate(longitudeEdit_, &settings_.locateE, 1);
+bool OrbitSettingsDialog::applyClose() {
+    // A bad coordinate is refused before anything is taken over: the dialog
+    // stays open with the value as typed, for the user to mend.
+    const bool latOk = latitudeEdit_->text() == floatText(settings_.locateN) || typedCoordinate(latitudeEdit_, 0);
+    const bool lonOk = longitudeEdit_->text() == floatText(settings_.locateE) || typedCoordinate(longitudeEdit_, 1);
     if (!latOk || !lonOk) {
         const QString message =
             QStringLiteral("受信位置座標が正しくありません\n緯度は-90～90、経度は-180～180の数値で入力して下さい");
+        QLineEdit* bad = latOk ? longitudeEdit_ : latitudeEdit_;
+        bad->setFocus();
+        bad->selectAll();
         // The window gives the one warning (beep and box) for it.
         emit invalidCoordinate(message);
+        return false;
     }
-    if (addressEdit_->text() != QString::fromStdString(settings_.address)) {
-        settings_.address = addressEdit_->text().toStdString();
-        emit downloadRequested();
-    }
+    takeCoordinate(latitudeEdit_, &settings_.locateN, 0);
+    takeCoordinate(longitudeEdit_, &settings_.locateE, 1);
+    if (takeAddress()) emit downloadRequested();
     if (passMark_) emit receptionListChanged();
     if (locationMark_) emit stationChanged();
     if (passMark_ || locationMark_) {
@@ -323,6 +375,13 @@ void OrbitSettingsDialog::applyClose() {
         locationMark_ = false;
         emit computePassesRequested();
     }
+    return true;
+}
+
+bool OrbitSettingsDialog::takeAddress() {
+    if (addressEdit_->text() == QString::fromStdString(settings_.address)) return false;
+    settings_.address = addressEdit_->text().toStdString();
+    return true;
 }
 
 void OrbitSettingsDialog::showEvent(QShowEvent* event) {
@@ -332,7 +391,7 @@ void OrbitSettingsDialog::showEvent(QShowEvent* event) {
 
 void OrbitSettingsDialog::done(int result) {
     // every way of closing (close box, Escape) ends here
-    if (isVisible()) applyClose();
+    if (isVisible() && !applyClose()) return;  // stays open on a bad coordinate
     QDialog::done(result);
 }
 

@@ -1,13 +1,17 @@
 // The orbit settings dialog: satellites to receive, elevation thresholds and
 // overlap rules, the station position with its presets, the element download
-// address and automatic update, and the map and satellite colours. Most
+// address and automatic update, the map and satellite colours and what the
+// map adds (footprints, night side, pass times). Most
 // controls change the settings at once; the coordinate and address fields
-// are taken over when the dialog closes, and the closing asks the main window
-// (through signals, in this order) for whatever the changes need.
+// are taken over when the dialog closes (the address also by 更新, which
+// fetches from it), a bad coordinate keeps the dialog open, and the closing
+// asks the main window (through signals, in this order) for whatever the
+// changes need.
 #pragma once
 
 #include <QDialog>
 #include <array>
+#include <optional>
 
 #include "settings/app_settings.h"
 
@@ -32,8 +36,9 @@ public:
     bool passSettingsChanged() const { return passMark_; }
     bool locationChanged() const { return locationMark_; }
 
-    // Runs the closing sequence (also run by closing the window).
-    void applyClose();
+    // Runs the closing sequence (also run by closing the window); false,
+    // with nothing taken over, while a coordinate is not valid.
+    bool applyClose();
 
 signals:
     void downloadRequested();           // the address changed: fetch, nothing else
@@ -42,6 +47,7 @@ signals:
     void stationChanged();              // set up the projection, redraw the base map
     void computePassesRequested();
     void baseMapColoursChanged();       // redraw the base map
+    void mapOptionsChanged();           // footprints, night side, pass times: redraw the map
     void invalidCoordinate(const QString& message);
     void passListRequested();           // "通過一覧": show every coming pass
 
@@ -56,10 +62,15 @@ private:
     QWidget* buildElementGroup();
     QWidget* buildMapColourGroup();
     QWidget* buildSatelliteColourGroup();
+    QWidget* buildMapOptionGroup();
     void choosePreset(int index);
     void updateElevationLabels();
     void chooseColour(ColourPanel* panel, ColourValue* target, bool redrawsBaseMap);
     bool takeCoordinate(QLineEdit* edit, double* stored, int presetColumn);
+    static std::optional<double> typedCoordinate(const QLineEdit* edit, int presetColumn);
+    void markCoordinate(QLineEdit* edit, int presetColumn);
+    // The typed address becomes the stored one; true when it changed.
+    bool takeAddress();
 
     AppSettings& settings_;
     bool passMark_ = false;

@@ -8,6 +8,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "orbit/pass_countdown.h"
 #include "orbit/qt/sky_plot_widget.h"
 
 namespace sorae {
@@ -16,6 +17,8 @@ namespace {
 
 constexpr double kSampleSeconds = 10.0;
 constexpr int kWeekDays = 7;
+constexpr int kColumns = 12;
+constexpr int kChoiceColumn = 11;
 
 QString text(const std::string& s) { return QString::fromStdString(s); }
 
@@ -33,12 +36,13 @@ PassListDialog::PassListDialog(Host host, QWidget* parent) : QDialog(parent), ho
     setObjectName(QStringLiteral("TForm11"));
     setWindowTitle(QStringLiteral("通過一覧"));
 
-    table_ = new QTableWidget(0, 11, this);
+    table_ = new QTableWidget(0, kColumns, this);
     table_->setObjectName(QStringLiteral("ListView1"));
-    table_->setHorizontalHeaderLabels({QStringLiteral("衛星"), QStringLiteral("周波数"), QStringLiteral("AOS"),
-                                       QStringLiteral("方位"), QStringLiteral("最大仰角時刻"), QStringLiteral("方位"),
-                                       QStringLiteral("LOS"), QStringLiteral("方位"), QStringLiteral("最大仰角"),
-                                       QStringLiteral("方向"), QStringLiteral("自動受信")});
+    table_->setHorizontalHeaderLabels({QStringLiteral("衛星"), QStringLiteral("周波数"), QStringLiteral("出現時刻"),
+                                       QStringLiteral("出現方位"), QStringLiteral("最大仰角時刻"),
+                                       QStringLiteral("最大仰角方位"), QStringLiteral("消失時刻"),
+                                       QStringLiteral("消失方位"), QStringLiteral("最大仰角"), QStringLiteral("方向"),
+                                       QStringLiteral("通過時間"), QStringLiteral("自動受信")});
     table_->verticalHeader()->hide();
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -51,23 +55,64 @@ PassListDialog::PassListDialog(Host host, QWidget* parent) : QDialog(parent), ho
     again->setObjectName(QStringLiteral("Button1"));
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("Label1"));
+    countdown_ = new QLabel(this);
+    countdown_->setObjectName(QStringLiteral("NextPassCountdown"));
     skyPlot_ = new SkyPlotWidget(this);
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(weekBox_);
     controls->addWidget(again);
     controls->addWidget(summary_, 1);
+    controls->addWidget(countdown_);
     auto* left = new QVBoxLayout;
     left->addLayout(controls);
     left->addWidget(table_, 1);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
     layout->addWidget(skyPlot_);
-    resize(1060, 460);
+    resize(1180, 460);
 
     connect(weekBox_, &QCheckBox::toggled, this, [this] { refresh(); });
     connect(again, &QPushButton::clicked, this, [this] { refresh(); });
     connect(table_, &QTableWidget::itemSelectionChanged, this, &PassListDialog::rowChosen);
+    // The countdown and the satellites in the sky follow the clock.
+    clock_.setInterval(1000);
+    connect(&clock_, &QTimer::timeout, this, &PassListDialog::showNow);
+}
+
+DayTime PassListDialog::stationNow() const {
+    const UtcInstant u = host_.request().now;
+    return DayTime{EncodeDayTime(u.year, u.month, u.day, u.hour, u.minute, u.second).days + 9.0 / 24.0};
+}
+
+void PassListDialog::showNow() {
+    const DayTime now = stationNow();
+    // The next pass: the first of the list not over yet.
+    const ListedPass* next = nullptr;
+    for (const ListedPass& p : list_.passes) {
+        if (p.end.days >= now.days) {
+            next = &p;
+            break;
+        }
+    }
+    countdown_->setText(next == nullptr ? QString()
+                                        : QStringLiteral("次の通過 %1 %2")
+                                              .arg(text(next->satellite),
+                                                   text(PassCountdownText(now, next->start, next->end))));
+    // Every satellite of the list above the horizon now.
+    const PassRequest request = host_.request();
+    const StationSite station = StationSite::at(request.settings.stationLatDeg, request.settings.stationLonDeg);
+    std::vector<SkyPlotWidget::Satellite> up;
+    for (const OrbitalElements& set : list_.elements) {
+        const SkyPoint p = LookAt(set, station, now);
+        if (p.elevationDeg > 0.0) up.push_back({text(set.name), p.azimuthDeg, p.elevationDeg});
+    }
+    skyPlot_->setSatellitesNow(std::move(up));
+}
+
+void PassListDialog::hideEvent(QHideEvent* event) {
+    clock_.stop();
+    QDialog::hideEvent(event);
 }
 
 int PassListDialog::days() const { return weekBox_->isChecked() ? kWeekDays : 1; }
@@ -75,6 +120,7 @@ int PassListDialog::days() const { return weekBox_->isChecked() ? kWeekDays : 1;
 void PassListDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     refresh();
+    clock_.start();
 }
 
 void PassListDialog::refresh() {
@@ -116,7 +162,8 @@ void PassListDialog::fillTable() {
         table_->setItem(row, 7, cell(angle(p.endAzimuthDeg)));
         table_->setItem(row, 8, cell(angle(p.maximumElevationDeg)));
         table_->setItem(row, 9, cell(text(DirectionText(p.direction)), Qt::AlignCenter));
-        table_->setItem(row, 10, cell(choice, left));
+        table_->setItem(row, 10, cell(text(PassDurationText(p.start, p.end))));
+        table_->setItem(row, kChoiceColumn, cell(choice, left));
         if (p.choice == PassChoice::Received) {
             for (int column = 0; column < table_->columnCount(); ++column)
                 table_->item(row, column)->setBackground(QColor(214, 240, 214));
@@ -132,6 +179,7 @@ void PassListDialog::fillTable() {
                               .arg(received));
     }
     skyPlot_->clearTrack();
+    showNow();
     emit selectionCleared();
 }
 

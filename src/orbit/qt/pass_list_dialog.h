@@ -1,10 +1,12 @@
 // The pass list window (TForm11): every pass of the selected satellites in
 // the next 24 hours, or 7 days with "7日間", with its look angles and
 // whether the pass table takes it for automatic reception. Choosing a row
-// shows the pass in the sky plot and asks for its track on the map.
+// shows the pass in the sky plot and asks for its track on the map; the
+// window counts down to the next pass and shows the satellites up now.
 #pragma once
 
 #include <QDialog>
+#include <QTimer>
 
 #include <functional>
 #include <vector>
@@ -46,10 +48,14 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void fillTable();
     void rowChosen();
+    // The countdown to the next pass and the satellites up now.
+    void showNow();
+    DayTime stationNow() const;
 
     Host host_;
     PassList list_;
@@ -57,6 +63,8 @@ private:
     QTableWidget* table_ = nullptr;
     QCheckBox* weekBox_ = nullptr;
     QLabel* summary_ = nullptr;
+    QLabel* countdown_ = nullptr;
+    QTimer clock_;
     SkyPlotWidget* skyPlot_ = nullptr;
 };
 

@@ -17,6 +17,11 @@ void SkyPlotWidget::setTrack(std::vector<SkyPoint> samples, const QString& capti
     update();
 }
 
+void SkyPlotWidget::setSatellitesNow(std::vector<Satellite> satellites) {
+    now_ = std::move(satellites);
+    update();
+}
+
 void SkyPlotWidget::clearTrack() {
     samples_.clear();
     caption_.clear();
@@ -65,12 +70,46 @@ void SkyPlotWidget::paintEvent(QPaintEvent*) {
     painter.setPen(Qt::white);
     painter.drawText(QRectF(0, 2, width(), captionHeight), Qt::AlignHCenter | Qt::AlignTop,
                      caption_.isEmpty() ? QStringLiteral("通過を選んでください") : caption_);
+
+    // The satellites up now: a dot with name, azimuth and elevation.
+    for (const Satellite& s : now_) {
+        const QPointF at = toScreen(s.azimuthDeg, s.elevationDeg);
+        painter.setPen(QPen(QColor(80, 220, 255), 2));
+        painter.setBrush(QColor(80, 220, 255));
+        painter.drawEllipse(at, 3.5, 3.5);
+        painter.setPen(QColor(200, 240, 255));
+        // Below right of the dot, clear of the track's time labels.
+        painter.drawText(at + QPointF(6, 14), QStringLiteral("%1 %2°/%3°")
+                                                 .arg(s.name)
+                                                 .arg(s.azimuthDeg, 0, 'f', 0)
+                                                 .arg(s.elevationDeg, 0, 'f', 0));
+    }
+    painter.setBrush(Qt::NoBrush);
     if (samples_.empty()) return;
 
     QPainterPath path(toScreen(samples_.front().azimuthDeg, samples_.front().elevationDeg));
     for (const SkyPoint& s : samples_) path.lineTo(toScreen(s.azimuthDeg, s.elevationDeg));
     painter.setPen(QPen(QColor(255, 210, 60), 2));
     painter.drawPath(path);
+
+    // Times along the track: acquisition, every whole two minutes, loss.
+    painter.setPen(QColor(255, 230, 150));
+    const QFontMetrics small = fontMetrics();
+    QRectF lastLabel;
+    for (std::size_t i = 0; i < samples_.size(); ++i) {
+        const SkyPoint& s = samples_[i];
+        const DayTimeFields f = DecodeDayTime(s.time);
+        const bool marked = i == 0 || i + 1 == samples_.size() ||
+                            (f.minute % 2 == 0 && DecodeDayTime(samples_[i - 1].time).minute != f.minute);
+        if (!marked) continue;
+        const QString label = QString::fromStdString(FormatTimeOfDay(s.time)).left(5);
+        const QPointF at = toScreen(s.azimuthDeg, s.elevationDeg);
+        const QRectF box(at + QPointF(5, 2), QSizeF(small.horizontalAdvance(label), small.height()));
+        if (box.intersects(lastLabel)) continue;
+        painter.drawEllipse(at, 1.5, 1.5);
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, label);
+        lastLabel = box;
+    }
 
     // Acquisition: a filled dot; loss: a ring.
     painter.setPen(QPen(QColor(120, 255, 120), 2));
