@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/georeference_offsets.h"
+
 namespace sorae {
 
 // A colour as 0x00BBGGRR: the low byte is red, the next green, then blue.
@@ -48,6 +50,7 @@ struct AppSettings {
     bool addText = true;
     bool picSave = true;
     bool saveAudio = true;  // SaveAudio: keep each pass's audio as FLAC
+    bool mapOverlay = false;  // MapOverlay: coastlines and grid drawn onto saved pictures
 
     // [Radio]
     int portList = 0;
@@ -69,6 +72,10 @@ struct AppSettings {
                                         0x008080, 0x008000, 0x800000, 0x808040};
     ColourValue satNextMark = 0xFFFFFF;   // SatN0
     ColourValue satNextTrack = 0x808080;  // SatN1
+
+    // [Georeference]: clock and attitude corrections per satellite, zero
+    // unless set by hand in the file.
+    GeoreferenceOffsetTable georeferenceOffsets{};
 };
 
 }  // namespace sorae

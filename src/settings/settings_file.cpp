@@ -14,6 +14,7 @@ constexpr const char* kSat = "Sat";
 constexpr const char* kPic = "Pic";
 constexpr const char* kRadio = "Radio";
 constexpr const char* kColor = "Color";
+constexpr const char* kGeoreference = "Georeference";
 
 std::string_view trimmed(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -80,6 +81,15 @@ private:
 std::string recvSatKey(int i) { return "RecvSat" + std::to_string(i); }
 std::string markKey(int i) { return "Sat0" + std::to_string(i); }
 std::string trackKey(int i) { return "Sat1" + std::to_string(i); }
+
+// The four offsets of one satellite as (key suffix, field) pairs.
+template <typename Offsets, typename Visit>
+void forEachOffset(Offsets& o, Visit visit) {
+    visit("Time", o.timeSeconds);
+    visit("Roll", o.rollDeg);
+    visit("Pitch", o.pitchDeg);
+    visit("Yaw", o.yawDeg);
+}
 
 }  // namespace
 
@@ -194,6 +204,17 @@ AppSettings readSettings(const IniFile& ini) {
     // Keys of our own, beyond the original set.
     r.boolean(kPic, "SaveAudio", s.saveAudio);
     r.text(kRadio, "PortName", s.portName);
+    r.boolean(kPic, "MapOverlay", s.mapOverlay);
+    for (std::size_t i = 0; i < kOffsetTableSize; ++i) {
+        GeoreferenceOffsets& o = s.georeferenceOffsets[i];
+        const std::string prefix = OffsetKeyPrefix(i);
+        forEachOffset(o, [&](const char* name, double& field) {
+            if (auto text = ini.value(kGeoreference, prefix + name)) {
+                if (auto v = parseIniFloat(*text)) field = *v;
+            }
+        });
+        o = ClampedOffsets(o);
+    }
     return s;
 }
 
@@ -256,6 +277,14 @@ void writeSettings(const AppSettings& s, const WindowPlacement& placement, IniFi
     w.colour("SatN1", s.satNextTrack);
     w.boolean(kPic, "SaveAudio", s.saveAudio);
     w.text(kRadio, "PortName", s.portName);
+    w.boolean(kPic, "MapOverlay", s.mapOverlay);
+    for (std::size_t i = 0; i < kOffsetTableSize; ++i) {
+        const GeoreferenceOffsets o = ClampedOffsets(s.georeferenceOffsets[i]);
+        const std::string prefix = OffsetKeyPrefix(i);
+        forEachOffset(o, [&](const char* name, double field) {
+            w.real(kGeoreference, prefix + name, field);
+        });
+    }
 }
 
 AppSettings loadSettingsFile(const std::string& path) {
