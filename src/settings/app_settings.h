@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/georeference_offsets.h"
+#include "settings/satellite_offsets.h"
 
 namespace sorae {
 
@@ -75,7 +75,7 @@ struct AppSettings {
 
     // [Georeference]: clock and attitude corrections per satellite, zero
     // unless set by hand in the file.
-    GeoreferenceOffsetTable georeferenceOffsets{};
+    SatelliteOffsetTable georeferenceOffsets{};
 };
 
 }  // namespace sorae

@@ -206,7 +206,7 @@ AppSettings readSettings(const IniFile& ini) {
     r.text(kRadio, "PortName", s.portName);
     r.boolean(kPic, "MapOverlay", s.mapOverlay);
     for (std::size_t i = 0; i < kOffsetTableSize; ++i) {
-        GeoreferenceOffsets& o = s.georeferenceOffsets[i];
+        SatelliteOffsets& o = s.georeferenceOffsets[i];
         const std::string prefix = OffsetKeyPrefix(i);
         forEachOffset(o, [&](const char* name, double& field) {
             if (auto text = ini.value(kGeoreference, prefix + name)) {
@@ -279,7 +279,7 @@ void writeSettings(const AppSettings& s, const WindowPlacement& placement, IniFi
     w.text(kRadio, "PortName", s.portName);
     w.boolean(kPic, "MapOverlay", s.mapOverlay);
     for (std::size_t i = 0; i < kOffsetTableSize; ++i) {
-        const GeoreferenceOffsets o = ClampedOffsets(s.georeferenceOffsets[i]);
+        const SatelliteOffsets o = ClampedOffsets(s.georeferenceOffsets[i]);
         const std::string prefix = OffsetKeyPrefix(i);
         forEachOffset(o, [&](const char* name, double field) {
             w.real(kGeoreference, prefix + name, field);

@@ -238,7 +238,7 @@ TEST_F(SettingsFileTest, UnreadableValuesFallBackToTheirDefaults) {
 TEST_F(SettingsFileTest, OffsetTableIsClampedAndFoundByName) {
     struct Case {
         const char* text;
-        GeoreferenceOffsets expected;
+        SatelliteOffsets expected;
     };
     const Case cases[] = {
         {"NOAA19Time=1.5\nNOAA19Roll=-0.25\nNOAA19Pitch=0.1\nNOAA19Yaw=0.2\n", {1.5, -0.25, 0.1, 0.2}},
@@ -254,8 +254,8 @@ TEST_F(SettingsFileTest, OffsetTableIsClampedAndFoundByName) {
         for (const char* name : {"NOAA-19", "NOAA 19", "noaa19"}) {
             EXPECT_EQ(OffsetsForSatellite(s.georeferenceOffsets, name), c.expected) << name;
         }
-        EXPECT_EQ(OffsetsForSatellite(s.georeferenceOffsets, "NOAA-18"), GeoreferenceOffsets{});
-        EXPECT_EQ(OffsetsForSatellite(s.georeferenceOffsets, "METEOR-M2"), GeoreferenceOffsets{});
+        EXPECT_EQ(OffsetsForSatellite(s.georeferenceOffsets, "NOAA-18"), SatelliteOffsets{});
+        EXPECT_EQ(OffsetsForSatellite(s.georeferenceOffsets, "METEOR-M2"), SatelliteOffsets{});
         // A value set out of range in memory is saved clamped too.
         s.georeferenceOffsets[0].rollDeg = 90.0;
         ASSERT_TRUE(saveSettingsFile(path_, s, restoredAt(0, 0, 1062, 726)));

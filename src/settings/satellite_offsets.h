@@ -13,19 +13,19 @@
 
 namespace sorae {
 
-struct GeoreferenceOffsets {
-    double timeSeconds = 0.0;  // added to every line time; positive = the satellite's clock is late
-    double rollDeg = 0.0;      // about the flight direction, positive = right wing down
-    double pitchDeg = 0.0;     // about the cross-track axis, positive = nose up
-    double yawDeg = 0.0;       // about the local vertical, positive = clockwise seen from above
+struct SatelliteOffsets {
+    double timeSeconds = 0.0;  // seconds by which the line times are late
+    double rollDeg = 0.0;      // positive turns the scan towards the satellite's left
+    double pitchDeg = 0.0;     // positive tilts the scan forward along the track
+    double yawDeg = 0.0;       // turns the scan plane about the nadir
 
-    friend bool operator==(const GeoreferenceOffsets&, const GeoreferenceOffsets&) = default;
+    friend bool operator==(const SatelliteOffsets&, const SatelliteOffsets&) = default;
 };
 
 // One row per satellite, in the order of the reception settings
 // (NOAA-11, -12, -14, -15, -16, -17, -18, -19).
 inline constexpr std::size_t kOffsetTableSize = 8;
-using GeoreferenceOffsetTable = std::array<GeoreferenceOffsets, kOffsetTableSize>;
+using SatelliteOffsetTable = std::array<SatelliteOffsets, kOffsetTableSize>;
 
 // The satellite of each row, as element sets name it after normalisation.
 extern const std::array<const char*, kOffsetTableSize> kOffsetTableSatellites;
@@ -38,12 +38,12 @@ inline constexpr double kMaxAttitudeOffsetDeg = 5.0;
 // one. Nothing for a satellite the table does not hold.
 std::optional<std::size_t> OffsetTableRow(std::string_view satellite);
 // The offsets of a satellite, zero for one the table does not hold.
-GeoreferenceOffsets OffsetsForSatellite(const GeoreferenceOffsetTable& table,
+SatelliteOffsets OffsetsForSatellite(const SatelliteOffsetTable& table,
                                         std::string_view satellite);
 
 // The offsets limited to what a real satellite can be off by: a non-finite
 // value becomes 0, a value beyond its limit the limit.
-GeoreferenceOffsets ClampedOffsets(const GeoreferenceOffsets& offsets);
+SatelliteOffsets ClampedOffsets(const SatelliteOffsets& offsets);
 
 // Key prefix of a row in the settings file: "NOAA15" for NOAA-15, followed
 // by "Time", "Roll", "Pitch" or "Yaw".

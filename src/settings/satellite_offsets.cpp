@@ -1,4 +1,4 @@
-#include "settings/georeference_offsets.h"
+#include "settings/satellite_offsets.h"
 
 #include <algorithm>
 #include <cctype>
@@ -36,13 +36,13 @@ std::optional<std::size_t> OffsetTableRow(std::string_view satellite) {
     return std::nullopt;
 }
 
-GeoreferenceOffsets OffsetsForSatellite(const GeoreferenceOffsetTable& table,
+SatelliteOffsets OffsetsForSatellite(const SatelliteOffsetTable& table,
                                         std::string_view satellite) {
     if (const auto row = OffsetTableRow(satellite)) return table[*row];
     return {};
 }
 
-GeoreferenceOffsets ClampedOffsets(const GeoreferenceOffsets& o) {
+SatelliteOffsets ClampedOffsets(const SatelliteOffsets& o) {
     return {clampedValue(o.timeSeconds, kMaxTimeOffsetSeconds),
             clampedValue(o.rollDeg, kMaxAttitudeOffsetDeg),
             clampedValue(o.pitchDeg, kMaxAttitudeOffsetDeg),
