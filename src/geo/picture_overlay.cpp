@@ -160,21 +160,47 @@ std::string GridLabelText(double degrees, bool latitude) {
     return text + (d > 0 ? "E" : "W");
 }
 
-PictureOverlay BuildPictureOverlay(const WorldOutline& outline, const GroundToPicture& project,
+std::vector<OutlineTraceLine> OutlineTraceLines(const WorldOutline& outline) {
+    auto isCut = [](const GeoPoint& a, const GeoPoint& b) {
+        const bool onDateLine = a.longitudeDeg == b.longitudeDeg && std::abs(a.longitudeDeg) == 180.0;
+        const bool onPoleLine = a.latitudeDeg == b.latitudeDeg && std::abs(a.latitudeDeg) == 90.0;
+        return onDateLine || onPoleLine;
+    };
+    std::vector<OutlineTraceLine> out;
+    auto addPieces = [&](OverlayLineKind kind, const std::vector<GeoPoint>& points) {
+        std::vector<GeoPoint> piece;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            if (i > 0 && isCut(points[i - 1], points[i])) {
+                if (piece.size() >= 2) out.push_back({kind, piece});
+                piece.clear();
+            }
+            piece.push_back(points[i]);
+        }
+        if (piece.size() >= 2) out.push_back({kind, piece});
+    };
+    std::vector<GeoPoint> ring;
+    for (const auto& polygon : outline.polygons) {
+        ring = polygon;
+        if (ring.size() > 2 && (ring.front().latitudeDeg != ring.back().latitudeDeg ||
+                                ring.front().longitudeDeg != ring.back().longitudeDeg))
+            ring.push_back(ring.front());
+        addPieces(OverlayLineKind::Coast, ring);
+    }
+    for (const auto& line : outline.lines) addPieces(OverlayLineKind::Border, line);
+    return out;
+}
+
+PictureOverlay BuildPictureOverlay(const std::vector<OutlineTraceLine>& outline, const GroundToPicture& project,
                                    const SwathFootprint& footprint, const OverlayOptions& options) {
     PictureOverlay overlay;
     if (!project || footprint.empty() || !(options.stepDeg > 0.0)) return overlay;
     Tracer tracer(project, footprint, options, overlay.lines);
 
-    std::vector<GeoPoint> vertices;
-    for (const OutlineLine& line : outline.lines()) {
-        const bool wanted = line.kind == OutlineKind::Coast ? options.coasts : options.borders;
-        if (!wanted) continue;
-        vertices.clear();
-        for (const GeoVertex& v : line.points) vertices.push_back({v.latitude, v.longitude});
-        tracer.trace(line.kind == OutlineKind::Coast ? OverlayLineKind::Coast : OverlayLineKind::Border,
-                     vertices);
+    for (const OutlineTraceLine& line : outline) {
+        const bool wanted = line.kind == OverlayLineKind::Coast ? options.coasts : options.borders;
+        if (wanted) tracer.trace(line.kind, line.points);
     }
+    std::vector<GeoPoint> vertices;
 
     if (!options.grid) return overlay;
     const double step = options.gridStepDeg > 0.0 ? options.gridStepDeg : GridStepForExtent(footprint.extentDeg());

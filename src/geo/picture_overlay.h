@@ -16,7 +16,7 @@
 
 #include "geo/swath_footprint.h"
 #include "geo/swath_geolocation.h"
-#include "map/world_outline.h"
+#include "geo/world_outline.h"
 
 namespace sorae {
 
@@ -55,6 +55,18 @@ struct OverlayOptions {
     double gridStepDeg = 0.0;  // 0: chosen from the swath's extent
 };
 
+// A line of the world outline to trace: a polygon ring closed on itself, or
+// a border as it is.
+struct OutlineTraceLine {
+    OverlayLineKind kind = OverlayLineKind::Coast;
+    std::vector<GeoPoint> points;  // at least two
+};
+
+// The outline's rings closed and cut where they run along the 180th meridian
+// or a pole line (the data's own cuts of the world, not shores), and its
+// borders. Computed once per outline.
+std::vector<OutlineTraceLine> OutlineTraceLines(const WorldOutline& outline);
+
 // The grid spacing for a picture of this extent (see SwathFootprint):
 // 10 degrees for a long pass, 5 for a medium one, 2 for a short one.
 double GridStepForExtent(double extentDeg);
@@ -65,7 +77,7 @@ std::string GridLabelText(double degrees, bool latitude);
 // Traces the outline and the grid. footprint limits the work to the part of
 // the world the picture may show (SwathFootprint::wholeWorld() projects
 // everything); a place the projection gives no point for is off the swath.
-PictureOverlay BuildPictureOverlay(const WorldOutline& outline, const GroundToPicture& project,
+PictureOverlay BuildPictureOverlay(const std::vector<OutlineTraceLine>& outline, const GroundToPicture& project,
                                    const SwathFootprint& footprint, const OverlayOptions& options);
 
 }  // namespace sorae

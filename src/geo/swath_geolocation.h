@@ -37,8 +37,8 @@ inline constexpr int kImageWords = 909;
 // (sync and space words then sit on the right).
 int ImageAreaFirstColumn(bool turned);
 
-// Per-satellite corrections, zero by default: the time by which the line
-// times are late, and the instrument's attitude in degrees. Roll turns the
+// Per-satellite corrections, zero by default: seconds added to every line
+// time, and the instrument's attitude in degrees. Roll turns the
 // scan towards the satellite's left (positive) or right; pitch tilts it
 // forward along the track; yaw turns the scan plane about the nadir.
 struct GeoreferenceOffsets {

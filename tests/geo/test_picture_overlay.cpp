@@ -44,8 +44,8 @@ struct LinearPicture {
     }
 };
 
-WorldOutline OneLine(std::vector<GeoVertex> points, OutlineKind kind = OutlineKind::Coast) {
-    return WorldOutline::fromLines({OutlineLine{kind, std::move(points)}});
+std::vector<OutlineTraceLine> OneLine(std::vector<GeoPoint> points) {
+    return {OutlineTraceLine{OverlayLineKind::Coast, std::move(points)}};
 }
 
 }  // namespace
@@ -64,7 +64,7 @@ TEST(PictureOverlay, LinesAreCutAtTheSwathEdgeAndAtJumps) {
     struct Case {
         const char* label;
         const LinearPicture* picture;
-        std::vector<GeoVertex> line;
+        std::vector<GeoPoint> line;
         // expected pieces: first and last point of each
         std::vector<std::pair<PicturePoint, PicturePoint>> pieces;
     };
@@ -123,7 +123,7 @@ TEST(PictureOverlay, GridLinesAndLabelsFollowTheChosenStep) {
     options.coasts = options.borders = false;
     const SwathFootprint footprint = SwathFootprint::fromPicture(japan.inverse(), japan.columns, japan.rows);
     EXPECT_NEAR(footprint.latitudeSpanDeg(), 17.0, 1e-9);
-    const PictureOverlay overlay = BuildPictureOverlay(WorldOutline{}, japan.forward(), footprint, options);
+    const PictureOverlay overlay = BuildPictureOverlay({}, japan.forward(), footprint, options);
     EXPECT_EQ(overlay.gridStepDeg, 5.0);
 
     std::vector<std::string> texts;
@@ -193,4 +193,53 @@ TEST(SwathFootprint, NeverMissesAPlaceThePictureShows) {
         EXPECT_GT(shown, 100);
         EXPECT_FALSE(f.mayShow({-45.0, 0.0}));
     }
+}
+
+// Rings are closed, cut where the data runs along the 180th meridian or a
+// pole, and borders stay open lines.
+TEST(PictureOverlay, OutlineRingsAreClosedAndCutAtTheDataEdges) {
+    WorldOutline outline;
+    outline.polygons = {{{1, 10}, {1, 11}, {2, 11}},
+                        {{60, 170}, {60, 180}, {70, 180}, {70, 170}},
+                        {{-80, 0}, {-90, 10}, {-90, -10}}};
+    outline.lines = {{{5, 5}, {6, 6}, {5, 7}}};
+    struct Expected {
+        OverlayLineKind kind;
+        std::vector<std::pair<double, double>> latLon;
+    };
+    const std::vector<Expected> expected{
+        {OverlayLineKind::Coast, {{1, 10}, {1, 11}, {2, 11}, {1, 10}}},
+        {OverlayLineKind::Coast, {{60, 170}, {60, 180}}},
+        {OverlayLineKind::Coast, {{70, 180}, {70, 170}, {60, 170}}},
+        {OverlayLineKind::Coast, {{-80, 0}, {-90, 10}}},
+        {OverlayLineKind::Coast, {{-90, -10}, {-80, 0}}},
+        {OverlayLineKind::Border, {{5, 5}, {6, 6}, {5, 7}}},
+    };
+    const auto lines = OutlineTraceLines(outline);
+    ASSERT_EQ(lines.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(lines[i].kind, expected[i].kind);
+        ASSERT_EQ(lines[i].points.size(), expected[i].latLon.size());
+        for (std::size_t k = 0; k < lines[i].points.size(); ++k) {
+            EXPECT_EQ(lines[i].points[k].latitudeDeg, expected[i].latLon[k].first);
+            EXPECT_EQ(lines[i].points[k].longitudeDeg, expected[i].latLon[k].second);
+        }
+    }
+}
+
+TEST(PictureOverlay, TheShippedOutlineKeepsEveryBorderAndNoCutEdge) {
+    const auto outline = LoadWorldOutline(std::string(SORAE_SHARED_DATA_DIR) + "/AllWorld.map");
+    ASSERT_TRUE(outline);
+    std::size_t borders = 0;
+    for (const auto& line : OutlineTraceLines(*outline)) {
+        if (line.kind == OverlayLineKind::Border) ++borders;
+        for (std::size_t k = 1; k < line.points.size(); ++k) {
+            const auto& a = line.points[k - 1];
+            const auto& b = line.points[k];
+            EXPECT_FALSE(a.longitudeDeg == b.longitudeDeg && std::abs(a.longitudeDeg) == 180.0);
+            EXPECT_FALSE(a.latitudeDeg == b.latitudeDeg && std::abs(a.latitudeDeg) == 90.0);
+        }
+    }
+    EXPECT_EQ(borders, 362u);
 }

@@ -1,0 +1,208 @@
+// The scan geometry against an independent propagator (python3-sgp4), the
+// published AVHRR swath, and its own inverse, on the real NOAA 19 elements
+// of 2019-05-21: the pass over Spain, a pass over the north pole and one
+// across the antimeridian.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "geo/orbit_source.h"
+#include "geo/swath_geolocation.h"
+#include "orbit/orbital_elements.h"
+#include "reference_orbit.h"
+
+namespace sorae {
+namespace {
+
+using test::SurfaceKm;
+
+constexpr double kPassStart = 1558458124.0;  // 2019-05-21 17:02:04 UTC
+
+const std::vector<test::ReferenceSample>& Samples() {
+    // two hours from half an hour before the pass, every 10 s
+    static const auto samples = test::ReferenceSamples("NOAA 19", kPassStart - 1800, 10, 720);
+    return samples;
+}
+
+std::optional<SwathGeolocation> Swath(double startUnix, int rows, bool turned,
+                                      GeoreferenceOffsets offsets = {}) {
+    SwathInputs in;
+    in.orbit = test::InterpolatedOrbit(Samples());
+    in.rowUnixSeconds = test::RowTimes(startUnix, rows, turned);
+    in.turned = turned;
+    in.offsets = offsets;
+    std::string error;
+    auto swath = SwathGeolocation::build(in, &error);
+    EXPECT_TRUE(swath) << error;
+    return swath;
+}
+
+class SwathGeometry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (Samples().empty()) GTEST_SKIP() << "python3-sgp4 is not installed";
+    }
+};
+
+TEST_F(SwathGeometry, SubSatellitePointsAgreeWithTheIndependentPropagator) {
+    const auto swath = Swath(kPassStart, 1200, false);
+    ASSERT_TRUE(swath);
+    for (const auto& s : Samples()) {
+        const double row = (s.unix - kPassStart) / 0.5;
+        if (row < 0 || row > 1199) continue;
+        const auto p = swath->subSatellitePoint(row);
+        ASSERT_TRUE(p);
+        EXPECT_LT(SurfaceKm(*p, s.subPoint), 0.05) << "row " << row;
+    }
+}
+
+// The AVHRR's +-55.4 degree scan spans about 2900 km of ground at 833 km
+// (NOAA KLM User's Guide); NOAA 19 flies some 30 km higher, so a little
+// more. Column 0 of a picture as received lies east of the track on a
+// northbound pass (the scan runs east to west), west of it once turned.
+TEST_F(SwathGeometry, SwathWidthAndSidesInBothOrientations) {
+    for (bool turned : {false, true}) {
+        SCOPED_TRACE(turned ? "turned" : "as received");
+        const auto swath = Swath(kPassStart + 120, 600, turned);
+        ASSERT_TRUE(swath);
+        const double row = 300;
+        const auto left = swath->groundPoint({0, row});
+        const auto right = swath->groundPoint({908, row});
+        const auto nadir = swath->subSatellitePoint(row);
+        ASSERT_TRUE(left && right && nadir);
+        const double width = SurfaceKm(*left, *right);
+        EXPECT_GT(width, 2880.0);
+        EXPECT_LT(width, 3100.0);
+        // the middle of the line is the nadir, the two ends equally far from it
+        EXPECT_LT(SurfaceKm(*swath->groundPoint({454, row}), *nadir), 2.0);
+        EXPECT_NEAR(SurfaceKm(*left, *nadir), SurfaceKm(*right, *nadir), 3.0);
+        EXPECT_EQ(left->longitudeDeg > nadir->longitudeDeg, !turned);
+        // the top row is the north end once turned, the south end as received
+        const auto top = swath->subSatellitePoint(0), bottom = swath->subSatellitePoint(599);
+        EXPECT_EQ(top->latitudeDeg > bottom->latitudeDeg, turned);
+    }
+}
+
+TEST_F(SwathGeometry, InterpolationStaysWellInsideAPixel) {
+    const auto swath = Swath(kPassStart, 1400, false, {0.0, 0.3, 0.2, 0.1});
+    ASSERT_TRUE(swath);
+    double worst = 0.0;
+    for (int r = 0; r < 1400; r += 37)
+        for (double c = 0.0; c <= 908.0; c += 11.3) {
+            const auto a = swath->groundPoint({c, r + 0.25});
+            const auto b = swath->exactGroundPoint({c, r + 0.25});
+            ASSERT_TRUE(a && b);
+            worst = std::max(worst, SurfaceKm(*a, *b));
+        }
+    // an APT word is 3 to 4 km of ground; a tenth of it is the budget
+    EXPECT_LT(worst, 0.3);
+}
+
+struct RoundTripCase {
+    const char* name;
+    double startOffset;  // seconds from the pass start
+    bool turned;
+    GeoreferenceOffsets offsets;
+};
+
+class RoundTrip : public SwathGeometry, public ::testing::WithParamInterface<RoundTripCase> {};
+
+// Over Spain both ways up, with attitude offsets, over the north pole and
+// across the antimeridian (found from the reference track itself).
+TEST_P(RoundTrip, PictureToGroundAndBack) {
+    const RoundTripCase& rc = GetParam();
+    double start = kPassStart + rc.startOffset;
+    if (std::string(rc.name) == "pole" || std::string(rc.name) == "antimeridian") {
+        const auto& s = Samples();
+        for (std::size_t i = 1; i < s.size(); ++i) {
+            const bool found = std::string(rc.name) == "pole"
+                                   ? (s[i].subPoint.latitudeDeg < s[i - 1].subPoint.latitudeDeg &&
+                                      s[i - 1].subPoint.latitudeDeg > 70)
+                                   : (s[i].subPoint.longitudeDeg - s[i - 1].subPoint.longitudeDeg > 300 ||
+                                      s[i - 1].subPoint.longitudeDeg - s[i].subPoint.longitudeDeg > 300);
+            if (found) { start = s[i].unix - 180; break; }
+        }
+    }
+    const auto swath = Swath(start, 720, rc.turned, rc.offsets);
+    ASSERT_TRUE(swath);
+    double worst = 0.0;
+    for (double r : {0.0, 1.5, 359.7, 718.0, 719.0})
+        for (double c : {0.0, 0.4, 100.0, 454.0, 700.2, 907.5, 908.0}) {
+            const auto g = swath->groundPoint({c, r});
+            ASSERT_TRUE(g);
+            const auto back = swath->picturePoint(*g);
+            ASSERT_TRUE(back) << c << "," << r << " -> " << g->latitudeDeg << "," << g->longitudeDeg;
+            worst = std::max({worst, std::abs(back->column - c), std::abs(back->row - r)});
+        }
+    EXPECT_LT(worst, 0.05);
+    // neighbouring words stay neighbours on the ground everywhere (no jump
+    // at the antimeridian or the pole)
+    for (double c = 0; c < 908; c += 1) {
+        const auto a = swath->groundPoint({c, 360}), b = swath->groundPoint({c + 1, 360});
+        EXPECT_LT(SurfaceKm(*a, *b), 7.0) << c;
+    }
+    if (std::string(rc.name) == "pole") {
+        const auto pole = swath->picturePoint({90.0, 0.0});
+        ASSERT_TRUE(pole);
+        EXPECT_GT(swath->groundPoint(*pole)->latitudeDeg, 89.99);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Passes, RoundTrip,
+    ::testing::Values(RoundTripCase{"spain", 60, false, {}},
+                      RoundTripCase{"spain_turned", 60, true, {}},
+                      RoundTripCase{"attitude", 60, true, {1.5, -0.4, 0.3, 0.5}},
+                      RoundTripCase{"pole", 0, false, {}},
+                      RoundTripCase{"antimeridian", 0, true, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SwathGeometry, TheProgramsOwnPropagatorPlacesTheSwathAlike) {
+    ElementSetArray sets;
+    int count = 0;
+    ASSERT_EQ(ReadElementFile(sets, count, test::GeoDataFile("noaa_2019-05-21.txt")), 0);
+    ASSERT_EQ(count, 2);
+    const auto propagator = Sgp4Propagator::fromElements(sets[1], nullptr);
+    ASSERT_TRUE(propagator);
+    SwathInputs in;
+    in.orbit = OrbitFromPropagator(*propagator);
+    in.rowUnixSeconds = test::RowTimes(kPassStart, 1200, true);
+    in.turned = true;
+    const auto own = SwathGeolocation::build(in, nullptr);
+    const auto reference = Swath(kPassStart, 1200, true);
+    ASSERT_TRUE(own && reference);
+    for (double r : {0.0, 600.0, 1199.0})
+        for (double c : {0.0, 454.0, 908.0})
+            EXPECT_LT(SurfaceKm(*own->groundPoint({c, r}), *reference->groundPoint({c, r})), 0.1);
+}
+
+TEST_F(SwathGeometry, PlacesOffTheSwathAndBadInputs) {
+    const auto swath = Swath(kPassStart + 60, 600, false);
+    ASSERT_TRUE(swath);
+    const auto nadir = *swath->subSatellitePoint(300);
+    // 25 degrees of longitude beside the track, the antipode, before the first line
+    EXPECT_FALSE(swath->picturePoint({nadir.latitudeDeg, nadir.longitudeDeg + 25}));
+    EXPECT_FALSE(swath->picturePoint({-nadir.latitudeDeg, nadir.longitudeDeg + 180}));
+    const auto first = *swath->subSatellitePoint(0);
+    EXPECT_FALSE(swath->picturePoint({first.latitudeDeg - 0.5, first.longitudeDeg}));
+    EXPECT_FALSE(swath->picturePoint({NAN, 0}));
+    EXPECT_FALSE(swath->groundPoint({909.0, 10}));
+    EXPECT_FALSE(swath->groundPoint({10, -1.0}));
+
+    std::string error;
+    SwathInputs in;
+    in.orbit = test::InterpolatedOrbit(Samples());
+    in.rowUnixSeconds = {NAN, kPassStart, NAN};
+    EXPECT_FALSE(SwathGeolocation::build(in, &error));
+    EXPECT_FALSE(error.empty());
+    in.rowUnixSeconds = {kPassStart + 1e7, kPassStart + 1e7 + 0.5};  // beyond the orbit samples
+    EXPECT_FALSE(SwathGeolocation::build(in, &error));
+    // unknown times inside are filled from the known ones
+    in.rowUnixSeconds = {kPassStart, NAN, NAN, kPassStart + 1.5};
+    const auto filled = SwathGeolocation::build(in, &error);
+    ASSERT_TRUE(filled);
+    EXPECT_NEAR(SurfaceKm(*filled->subSatellitePoint(1), *filled->subSatellitePoint(2)), 3.3, 0.3);
+}
+
+}  // namespace
+}  // namespace sorae
