@@ -35,6 +35,7 @@ private:
     QRadioButton* titleOn_;
     QRadioButton* titleOff_;
     QCheckBox* saveAudio_;
+    QCheckBox* mapOverlay_;  // Pic/MapOverlay
 };
 
 // Top left that centres a box of size inner on the frame outer (halves
