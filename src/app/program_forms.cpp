@@ -1,10 +1,13 @@
 #include "app/program_forms.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QStringList>
 #include <filesystem>
 
 #include "app/main_window.h"
+#include "app/map_controller.h"
+#include "app/overlay_controller.h"
 #include "app/reception_hooks.h"
 #include "app/program_clock.h"
 #include "app/receiver_wiring.h"
@@ -69,6 +72,10 @@ void createProgramForms(MainWindow& mainWindow) {
     const QString leftovers = tidyLeftovers(mainWindow);
     // The pass reception first: the scheduler and the map below take it.
     auto* passReception = new ReceptionController(mainWindow);
+    // The map overlay over the pictures and the live view (SpeedButton14).
+    new OverlayController(mainWindow, passReception->display(),
+                          MapController::findWorldMapFile(mainWindow.state().paths.worldMapFile,
+                                                          QCoreApplication::applicationDirPath().toStdString()));
     passReception->createPastImageBrowser();                // TForm2
     createInputDeviceDialog(mainWindow);
     createRecordingChangeNotice(&mainWindow);

@@ -82,6 +82,7 @@ private:
     }
 
     void visit(GeoPoint p) {
+        p = Between(p, p, 0.0);  // longitude into (-180, 180] like every point between vertices
         const auto projected = projectPoint(p);
         if (projected) {
             if (havePrevious_ && !previousOnSwath_) {

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "geo/picture_overlay.h"
+#include "geo/position_text.h"
 
 using namespace sorae;
 
@@ -60,6 +61,9 @@ TEST(PictureOverlay, LinesAreCutAtTheSwathEdgeAndAtJumps) {
     // The whole world in plain longitude, 2 px per degree: 180W at column 0.
     LinearPicture world{90.0, -180.0, 2.0, 721, 361};
     world.wrap = false;
+    // Lon 170..190 taken as given: 180 is on it, -180 only when turned into 180.
+    LinearPicture dateLinePlain = dateLine;
+    dateLinePlain.wrap = false;
 
     struct Case {
         const char* label;
@@ -82,6 +86,8 @@ TEST(PictureOverlay, LinesAreCutAtTheSwathEdgeAndAtJumps) {
         {"over the 180th meridian, plain longitude", &world, {{50.0, 175.0}, {50.0, -175.0}},
          {{{710, 80}, {720, 80}}, {{0, 80}, {10, 80}}}},
         {"wholly off the picture", &japan, {{0.0, 0.0}, {1.0, 1.0}}, {}},
+        {"along the 180th meridian given as -180", &dateLinePlain, {{40.0, -180.0}, {50.0, -180.0}, {60.0, -180.0}},
+         {{{100, 200}, {100, 0}}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -242,4 +248,15 @@ TEST(PictureOverlay, TheShippedOutlineKeepsEveryBorderAndNoCutEdge) {
         }
     }
     EXPECT_EQ(borders, 362u);
+}
+
+TEST(PositionText, HemispheresAndRounding) {
+    const std::vector<std::pair<GeoPoint, std::string>> cases{
+        {{35.6894875, 139.6917064}, "北緯 35.69° 東経 139.69°"},
+        {{-33.8688, -70.5}, "南緯 33.87° 西経 70.50°"},
+        {{-0.001, 359.999}, "北緯 0.00° 東経 0.00°"},
+        {{90.0, 180.0}, "北緯 90.00° 東経 180.00°"},
+        {{10.0, 190.0}, "北緯 10.00° 西経 170.00°"},
+    };
+    for (const auto& [place, text] : cases) EXPECT_EQ(PositionText(place), text);
 }
