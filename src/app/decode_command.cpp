@@ -18,6 +18,7 @@
 
 #include "app/command_line.h"
 #include "app/program_folder.h"
+#include "geo/pass_products.h"
 #include "imaging/pass_pictures.h"
 #include "imaging/picture_naming.h"
 #include "imaging/qt/picture_image.h"
@@ -72,6 +73,12 @@ const char* kDecodeHelp =
     "  --min-lines N         fewest picture rows worth a title and files\n"
     "                        (more than N; default Pic/MinScanLine)\n"
     "  --out DIR             write the pictures into DIR (default: DATA/pics)\n"
+    "  --geo                 also write each channel as a GeoTIFF on a latitude/\n"
+    "                        longitude grid (...A.tif, ...B.tif); needs --satellite,\n"
+    "                        the recording's start time and an element set of the\n"
+    "                        satellite in SatTle.txt\n"
+    "  --no-align            keep the recording's time as it is instead of fitting\n"
+    "                        the picture's coasts to the world outline\n"
     "  --recursive           take the recordings of a folder's subfolders too\n"
     "  --jobs N              decode N recordings at once (default: one per core)\n"
     "  --data-dir DIR        program folder with the settings file\n"
@@ -117,6 +124,8 @@ struct DecodeArguments {
     std::optional<std::string> outDir;
     std::optional<std::string> dataDir;
     PassFileOptions file;              // the same for every recording
+    bool geo = false;                  // --geo: the GeoTIFF products
+    bool align = true;                 // --no-align turns the coast fit off
 };
 
 // Returns an exit status when the arguments end the command (help, error).
@@ -158,6 +167,10 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
                 return 2;
             }
             a.minLines = int(*number);
+        } else if (arg == "--geo") {
+            a.geo = true;
+        } else if (arg == "--no-align") {
+            a.align = false;
         } else if (arg == "--recursive") {
             a.recursive = true;
         } else if (arg == "--direction") {
@@ -252,6 +265,7 @@ std::string failureText(const PassFileReport& report) {
     if (!report.recording.warning.empty())
         text += "sorae-apt decode: warning: " + report.recording.warning + "\n";
     if (!report.error.empty()) text += "sorae-apt decode: " + report.error + "\n";
+    for (const std::string& note : report.notes) text += "sorae-apt decode: " + note + "\n";
     return text;
 }
 
@@ -343,6 +357,42 @@ int runDecodeCommand(int argc, char** argv) {
     args.file.claimName = [&claims](const std::string& folder, const std::string& stem) {
         return claims.claim(folder + '/' + stem);
     };
+
+    if (args.geo) {
+        args.file.afterPictures = [&args, paths](const std::string& path, const LineStore& store,
+                                                 const PassPictureResult& pictures,
+                                                 const std::optional<RecordingStart>& start) {
+            std::vector<std::string> notes;
+            PassGeoRequest request;
+            request.satellite = args.file.satellite;
+            if (!request.satellite) request.satellite = SatelliteFromFileName(path);
+            request.firstLine = pictures.firstLine;
+            request.rows = pictures.rows;
+            request.turned = args.file.decode.direction == 1;
+            if (start) {
+                request.startUnixSeconds = start->unixSeconds;
+                notes.push_back("start time from the " + start->source);
+                // each row at the time its line's sync began
+                request.rowUnixSeconds.resize(std::size_t(std::max(0, pictures.rows)));
+                for (int r = 0; r < pictures.rows; ++r) {
+                    const int line = pictures.firstLine + (request.turned ? pictures.rows - 1 - r : r);
+                    request.rowUnixSeconds[r] = start->unixSeconds + store.lineSeconds(line);
+                }
+            }
+            request.elementFile = paths.elementFile;
+            request.align = args.align;
+            request.worldOutlineFile = paths.worldMapFile;
+            request.pictures = {&pictures.pictureA, &pictures.pictureB};
+            for (const std::string& file : pictures.filesWritten) {
+                if (file.size() >= 5 && file.compare(file.size() - 5, 5, "A.jpg") == 0) request.jpegFiles[0] = file;
+                if (file.size() >= 5 && file.compare(file.size() - 5, 5, "B.jpg") == 0) request.jpegFiles[1] = file;
+            }
+            PassGeoResult result = WritePassGeoProducts(request);
+            notes.insert(notes.end(), result.messages.begin(), result.messages.end());
+            for (const std::string& file : result.filesWritten) notes.push_back("wrote " + file);
+            return notes;
+        };
+    }
 
     // The title is drawn with Qt's fonts; no display is needed for that.
     qputenv("QT_QPA_PLATFORM", "offscreen");

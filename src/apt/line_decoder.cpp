@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 #include "apt/line_assembly.h"
 
 namespace sorae {
 namespace {
 constexpr int kAgreeSamples = 10;   // positions within this many samples agree
+constexpr double kEnvelopeRate = 24000.0;   // Hz
 }
 
 LineDecoder::LineDecoder(LineStore& store) : store_(store) {}
@@ -16,6 +18,7 @@ void LineDecoder::resetForNewPass() {
     store_.lineCount = 0;
     store_.firstSyncLine = kNoSyncLine;
     store_.lastSyncLine = 0;
+    store_.clearLineSeconds();
     agreeCount_ = 0;
     telemetry_.resetForNewPass();
 }
@@ -47,7 +50,7 @@ void LineDecoder::confirm(int position, bool candidate) {
 }
 
 DecodeResult LineDecoder::decodeBlock(const double* envelope, const DecodeContext& context,
-                                      DecodeHooks* hooks) {
+                                      DecodeHooks* hooks, double blockSeconds) {
     DecodeResult result;
     // The pass ends with the 2400th line; a block that still arrives must not
     // write past the store.
@@ -81,9 +84,16 @@ DecodeResult LineDecoder::decodeBlock(const double* envelope, const DecodeContex
         result.syncScore >= kMinSyncScore && result.modulationDepth >= kMinModulationDepth;
     confirm(position, result.syncCandidate);
 
-    // 7. Cut the line at the last confirmed offset.
+    // 7. Cut the line at the last confirmed offset. It begins in the
+    // previous block, so its time counts from that block's. Lines cut before
+    // any offset of this pass was confirmed have no sync to time.
     assembleLine(previousBlock_.data(), envelope, lineOffset_, lineBuffer_.data());
     std::copy(envelope, envelope + kEnvelopeBlockSamples, previousBlock_.begin());
+    const double lineSeconds =
+        store_.firstSyncLine == kNoSyncLine
+            ? std::numeric_limits<double>::quiet_NaN()
+            : previousBlockSeconds_ + (lineOffset_ - kSyncLeadSamples) / double(kEnvelopeRate);
+    previousBlockSeconds_ = blockSeconds;
 
     // 8. Telemetry on the line before averaging.
     if (telemetry_.update(lineBuffer_.data(), syncLocked_) && hooks)
@@ -92,6 +102,7 @@ DecodeResult LineDecoder::decodeBlock(const double* envelope, const DecodeContex
     // 9-10. Average to words and store the two halves.
     averageToWords(lineBuffer_.data());
     const int column = store_.lineCount;
+    store_.setLineSeconds(column, lineSeconds);
     for (int w = 0; w < kWordsPerChannel; ++w) {
         store_.at(0, w, column) = lineBuffer_[w];
         store_.at(1, w, column) = lineBuffer_[kWordsPerChannel + w];

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 
 #include "apt/decode_hooks.h"
 #include "apt/line_store.h"
@@ -50,8 +51,22 @@ public:
     explicit LineDecoder(LineStore& store);
 
     // DecodeBlock: envelope holds kEnvelopeBlockSamples samples. hooks may be null.
+    // blockSeconds is when the block's first envelope sample was taken, in
+    // seconds after the first sample of the recording or reception (NaN when
+    // unknown); the stored line's sync time follows from it and the offset
+    // the line is cut at, so a lost block or a resampled recording moves
+    // no line in time.
     DecodeResult decodeBlock(const double* envelope, const DecodeContext& context,
-                             DecodeHooks* hooks);
+                             DecodeHooks* hooks,
+                             double blockSeconds = std::numeric_limits<double>::quiet_NaN());
+
+    // How far the sync A of a line lies before the offset the line is cut
+    // at, in envelope samples, for an envelope made from 48 kHz audio by the
+    // demodulator: the filters' lag plus where the correlator's position
+    // falls within the sync word. Found by decoding generated recordings
+    // whose line starts are known; lines cut at an offset not yet confirmed
+    // again (just after lost samples) carry the time they were cut at.
+    static constexpr double kSyncLeadSamples = 123.0;
 
     // The decoder's share of the pass reset: LineCount 0, AgreeCount 0,
     // FirstSyncLine -999, LastSyncLine 0, sensors unidentified, gain 1,
@@ -82,6 +97,7 @@ private:
     std::array<double, kEnvelopeBlockSamples> previousBlock_{};   // PreviousBlock
     std::array<double, kEnvelopeBlockSamples> lineBuffer_{};      // LineBuffer
 
+    double previousBlockSeconds_ = std::numeric_limits<double>::quiet_NaN();
     int bestStep_ = 0;          // kept when no window scores above 0
     int lastRawPosition_ = 0;   // LastRawPosition
     bool lastWasCandidate_ = false;

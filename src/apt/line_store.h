@@ -6,10 +6,16 @@
 // the system hands out pages of zeros on first touch, so a short recording
 // costs only the pages its lines reach, and a line never written still reads
 // as 0.
+//
+// Each line also keeps when its sync A began, in seconds after the first
+// sample of the recording (or reception), taken from the sample position at
+// which the line was cut; NaN where that is unknown.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -28,6 +34,7 @@ public:
     // system as zero pages, and calloc knows not to clear them again.
     LineStore() : values_(static_cast<double*>(std::calloc(2 * kValuesPerChannel, sizeof(double)))) {
         if (!values_) throw std::bad_alloc();
+        clearLineSeconds();
     }
 
     // channel 0 is A, 1 is B
@@ -36,6 +43,20 @@ public:
     }
     double at(int channel, int word, int line) const {
         return values_.get()[index(channel, word, line)];
+    }
+
+    // Seconds after the first sample at which line `line`'s sync A began;
+    // NaN when unknown or outside the store.
+    double lineSeconds(int line) const {
+        return line >= 0 && line < kMaxLines ? lineSeconds_[std::size_t(line)]
+                                             : std::numeric_limits<double>::quiet_NaN();
+    }
+    void setLineSeconds(int line, double seconds) {
+        if (line >= 0 && line < kMaxLines) lineSeconds_[std::size_t(line)] = seconds;
+    }
+    void clearLineSeconds() {
+        std::fill(lineSeconds_.get(), lineSeconds_.get() + kMaxLines,
+                  std::numeric_limits<double>::quiet_NaN());
     }
 
     int lineCount = 0;                  // LineCount: the next line goes to this column
@@ -50,6 +71,7 @@ private:
         return (channel == 0 ? 0 : kValuesPerChannel) + std::size_t(word) * kMaxLines + line;
     }
     std::unique_ptr<double[], Free> values_;
+    std::unique_ptr<double[]> lineSeconds_ = std::make_unique<double[]>(kMaxLines);
 };
 
 }  // namespace sorae

@@ -9,17 +9,13 @@ namespace {
 constexpr double kPi = 3.141592653589793;
 constexpr int kWords = 909;
 
-// Central angle from nadir to where a line of sight at `scan` meets the sphere.
+// Central angle from nadir to where a line of sight at `scan` meets the sphere
+// (signed like the scan angle).
 double CentralAngle(double scan) {
     const double r = kLinearisationEarthRadiusKm, h = kAvhrrReferenceAltitudeKm;
     return std::asin((r + h) / r * std::sin(scan)) - scan;
 }
 
-// The scan angle that reaches a given central angle (the inverse of the above).
-double ScanForCentralAngle(double beta) {
-    const double r = kLinearisationEarthRadiusKm, h = kAvhrrReferenceAltitudeKm;
-    return std::atan2(r * std::sin(beta), r + h - r * std::cos(beta));
-}
 }  // namespace
 
 const AptScanAngles& AptScanAngles::instance() {
@@ -28,12 +24,42 @@ const AptScanAngles& AptScanAngles::instance() {
 }
 
 AptScanAngles::AptScanAngles() {
-    // The scan's ends are the outer edges of the first and last words; each
-    // word covers an equal share of the central angle between them.
-    const double edge = CentralAngle(kAvhrrHalfScanDeg * kPi / 180.0);
+    // Ground covered by each AVHRR sample (sample centres, km).
+    constexpr int kSamples = 2048;
+    const double half = kAvhrrHalfScanDeg * kPi / 180.0;
+    const double step = 2.0 * half / kSamples;
+    std::array<double, kSamples> ground{};
+    for (int i = 0; i < kSamples; ++i) {
+        const double a = -half + i * step, b = a + step;
+        ground[i] = kLinearisationEarthRadiusKm * std::abs(CentralAngle(std::abs(b) < std::abs(a) ? a : b) -
+                                                           CentralAngle(std::abs(b) < std::abs(a) ? b : a));
+    }
+    // A word stands for `spacing` km of ground, or for one whole sample where
+    // a sample is wider than that (towards the ends of the scan). Find the
+    // spacing that makes the 2048 samples come to 909 words.
+    auto words = [&](double spacing) {
+        double n = 0.0;
+        for (double g : ground) n += std::min(1.0, g / spacing);
+        return n;
+    };
+    double lo = 0.1, hi = 50.0;
+    for (int i = 0; i < 80; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        (words(mid) > kWords ? lo : hi) = mid;
+    }
+    const double spacing = 0.5 * (lo + hi);
+    // word centres: where the running word count passes k + 1/2
+    double position = 0.0;
+    int sample = 0;
     for (int k = 0; k < kWords; ++k) {
-        const double beta = edge * ((2.0 * k + 1.0) / kWords - 1.0);
-        angles_[k] = ScanForCentralAngle(beta);
+        const double target = k + 0.5;
+        double share = std::min(1.0, ground[sample] / spacing);
+        while (position + share < target && sample < kSamples - 1) {
+            position += share;
+            ++sample;
+            share = std::min(1.0, ground[sample] / spacing);
+        }
+        angles_[k] = -half + (sample + (target - position) / share) * step;
     }
 }
 

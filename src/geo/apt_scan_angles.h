@@ -1,13 +1,16 @@
 // The scan angle each APT image word stands for.
 //
-// The AVHRR sweeps +-55.37 degrees about nadir in 2048 samples (NOAA KLM
-// User's Guide, table 8.3.1.3.1-1: 2048 Earth samples, +-55.4 degrees,
-// scanning east to west on a northbound pass). The APT processor keeps 909
-// words of these, averaging a varying number of samples so that the words
-// lie at nearly even distances on the ground (the Guide's "APT
-// linearization", section 4.2.3). We model that as exactly even steps of
-// Earth central angle over a sphere of mean radius seen from the reference
-// altitude of 833 km, which is what the linearization was laid out for.
+// The AVHRR sweeps +-55.37 degrees about nadir in 2048 evenly spaced samples
+// (NOAA KLM User's Guide, table 8.3.1.3.1-1: 2048 Earth samples, +-55.4
+// degrees, scanning east to west on a northbound pass). The APT processor
+// makes 909 words of them, averaging a varying number of samples so that the
+// words lie at nearly even distances on the ground (the Guide's "APT
+// linearization", section 4.2.3). We model that over a sphere of mean radius
+// seen from the reference altitude of 833 km: each word covers the same
+// ground distance, except towards the ends of the scan where one sample is
+// already wider than that and a word takes one sample. Fitting the coasts of
+// a real NOAA 19 pass confirmed this shape; exactly even ground steps put the
+// swath's outer parts some 8 words too far in.
 #pragma once
 
 #include <array>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace sorae {
 
@@ -15,7 +16,7 @@ public:
     RegionRaster(double south, double north, double west, double east) {
         cell_ = 0.01;
         const double area = (north - south) * (east - west);
-        constexpr double kMaxCells = 16e6;
+        constexpr double kMaxCells = 8e6;  // cells of 1.5 km at worst for a long pass
         if (area / (cell_ * cell_) > kMaxCells) cell_ = std::sqrt(area / kMaxCells);
         south_ = south;
         west_ = west;
@@ -129,13 +130,39 @@ std::vector<std::uint8_t> RenderLandMask(const SwathGeolocation& swath, const Wo
                         west - margin, east + margin);
     raster.fill(outline.polygons);
 
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < kImageWords; ++c) {
-            const auto g = swath.groundPoint({double(c), double(r)});
-            if (!g) continue;
-            mask[std::size_t(r) * kImageWords + c] =
-                raster.at(g->latitudeDeg, Unwrap(g->longitudeDeg, reference));
+    // Ground points every few words, straight lines between them: over four
+    // words the error stays far below a raster cell.
+    constexpr int kStep = 4;
+    std::vector<double> lat(kImageWords), lon(kImageWords);
+    std::vector<bool> known(kImageWords);
+    for (int r = 0; r < rows; ++r) {
+        std::optional<GeoPoint> b = swath.groundPoint({0.0, double(r)});
+        for (int c = 0; c < kImageWords - 1; c += kStep) {
+            const int end = std::min(c + kStep, kImageWords - 1);
+            const auto a = b;
+            b = swath.groundPoint({double(end), double(r)});
+            for (int k = c; k <= end; ++k) known[k] = a && b;
+            if (!a || !b) continue;
+            const double lonA = Unwrap(a->longitudeDeg, reference);
+            const double lonB = Unwrap(b->longitudeDeg, lonA);
+            // across a pole the straight line means nothing: take each word's own point
+            const bool exact = std::abs(lonB - lonA) > 5.0;
+            for (int k = c; k <= end; ++k) {
+                if (exact) {
+                    const auto g = swath.groundPoint({double(k), double(r)});
+                    known[k] = g.has_value();
+                    if (g) lat[k] = g->latitudeDeg, lon[k] = Unwrap(g->longitudeDeg, reference);
+                    continue;
+                }
+                const double f = double(k - c) / (end - c);
+                lat[k] = a->latitudeDeg + f * (b->latitudeDeg - a->latitudeDeg);
+                lon[k] = Unwrap(lonA + f * (lonB - lonA), reference);
+            }
         }
+        std::uint8_t* out = &mask[std::size_t(r) * kImageWords];
+        for (int c = 0; c < kImageWords; ++c)
+            if (known[c]) out[c] = raster.at(lat[c], lon[c]);
+    }
     return mask;
 }
 

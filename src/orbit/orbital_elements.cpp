@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace sorae {
 
@@ -110,16 +111,20 @@ void ParseElementLines(OrbitalElements& out, const std::string& nameLine,
     out.inclination = toNumber(columns(line2, 9, 16));
 }
 
-int ReadElementFile(ElementSetArray& sets, int& count, const std::string& path)
+namespace {
+
+// Reads three-line sets until the end of the file or `limit` usable sets,
+// handing each usable one to `store`. Sets with a value that is not a
+// number or an epoch that is no date are passed over.
+template <typename Store>
+int readSets(std::FILE* file, std::size_t limit, Store store, int* refused)
 {
-    std::FILE* file = std::fopen(path.c_str(), "r");
-    if (file == nullptr)
-        return -1;
-    count = 0;
+    std::size_t stored = 0;
     int status = 0;
     bool firstLine = true;
     std::string nameLine, line1, line2;
-    while (count < kMaxElementSets) {
+    OrbitalElements set;
+    while (stored < limit) {
         // Blank lines between sets (or before the first, or after the last)
         // are passed over; inside a set they make the file unreadable.
         bool gotName = false;
@@ -136,11 +141,58 @@ int ReadElementFile(ElementSetArray& sets, int& count, const std::string& path)
             status = -1;
             break;
         }
-        ParseElementLines(sets[static_cast<std::size_t>(count)], nameLine, line1, line2);
-        ++count;
+        ParseElementLines(set, nameLine, line1, line2);
+        if (!IsUsableElementSet(set)) {
+            if (refused != nullptr)
+                ++*refused;
+            continue;
+        }
+        store(set);
+        ++stored;
     }
+    return status;
+}
+
+}  // namespace
+
+int ReadElementFile(ElementSetArray& sets, int& count, const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    if (file == nullptr)
+        return -1;
+    count = 0;
+    const int status = readSets(file, kMaxElementSets, [&](const OrbitalElements& set) {
+        sets[static_cast<std::size_t>(count++)] = set;
+    }, nullptr);
     std::fclose(file);
     return status;
+}
+
+int ReadAllElementSets(std::vector<OrbitalElements>& sets, const std::string& path, int* refused)
+{
+    sets.clear();
+    if (refused != nullptr)
+        *refused = 0;
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    if (file == nullptr)
+        return -1;
+    const int status = readSets(file, std::numeric_limits<std::size_t>::max(),
+                                [&](const OrbitalElements& set) { sets.push_back(set); }, refused);
+    std::fclose(file);
+    return status;
+}
+
+bool IsUsableElementSet(const OrbitalElements& asRead)
+{
+    for (double v : {asRead.epoch, asRead.eccentricity, asRead.meanMotion, asRead.meanMotionFirstTerm,
+                     asRead.meanMotionSecondTerm, asRead.meanAnomaly, asRead.inclination,
+                     asRead.rightAscensionOfNode, asRead.argumentOfPerigee, asRead.dragTerm})
+        if (!std::isfinite(v))
+            return false;
+    // YYDDD.DDDDDDDD has five digits before the point. A set whose fields
+    // read as nothing (0) is kept, as the reader always kept it; the orbit
+    // code that needs a real date checks the day itself.
+    return asRead.epoch >= 0.0 && asRead.epoch < 100000.0;
 }
 
 bool IsBlankElementLine(const std::string& line)

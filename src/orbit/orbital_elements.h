@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace sorae {
 
@@ -26,11 +27,20 @@ inline constexpr int kMaxElementSets = 32;
 using ElementSetArray = std::array<OrbitalElements, kMaxElementSets>;
 
 // Reads up to 32 sets, three lines each; blank lines between sets and a
-// UTF-8 byte-order mark at the start are passed over. Returns 0 on success,
-// -1 on failure.
+// UTF-8 byte-order mark at the start are passed over, and so are sets that
+// IsUsableElementSet refuses. Returns 0 on success, -1 on failure.
 // `count` is left alone when the file cannot be opened; otherwise it holds the
 // number of complete sets stored, also after a failure.
 int ReadElementFile(ElementSetArray& sets, int& count, const std::string& path);
+
+// The same without a limit: every usable set of the file (archives hold
+// hundreds). *refused, when given, counts the sets passed over.
+int ReadAllElementSets(std::vector<OrbitalElements>& sets, const std::string& path,
+                       int* refused = nullptr);
+
+// A set as read whose every value is a number and whose epoch fits its
+// field (a damaged "nan", "inf" or "88888888888888" epoch does not).
+bool IsUsableElementSet(const OrbitalElements& asRead);
 
 // Empty or only blanks.
 bool IsBlankElementLine(const std::string& line);

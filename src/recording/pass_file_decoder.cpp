@@ -30,9 +30,10 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
         return report;
     }
 
+    const auto start = FindRecordingStartTime(path, r.lengthSeconds);
     if (options.passTime) {
         report.passTime = *options.passTime;
-    } else if (const auto start = FindRecordingStartTime(path, r.lengthSeconds)) {
+    } else if (start) {
         report.passTime = start->stationDays;
         report.timeSource = start->source;
     } else {
@@ -66,6 +67,8 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
     report.titled = pictures.titled;
     report.filesWritten = pictures.filesWritten;
     report.mapping = pictures.mapping;
+    if (options.afterPictures && pictures.errors.empty() && !pictures.filesWritten.empty())
+        report.notes = options.afterPictures(path, store, pictures, FindRecordingStart(path, r.lengthSeconds));
     if (!pictures.errors.empty()) {
         for (const std::string& e : pictures.errors) {
             if (!report.error.empty()) report.error += "; ";

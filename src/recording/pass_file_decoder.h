@@ -30,6 +30,12 @@ struct PassFileOptions {
     const char* minLinesName = "Pic/MinScanLine";  // where rules.minScanLine came from
     // Shared by the recordings decoded together (PassPictureInputs::claimName).
     std::function<int(const std::string& folder, const std::string& stem)> claimName;
+    // Called once the pictures are saved, with the recording's path and its
+    // start (unset when unknown); its lines are added to the report's notes.
+    std::function<std::vector<std::string>(const std::string& path, const LineStore& store,
+                                            const PassPictureResult& pictures,
+                                            const std::optional<RecordingStart>& start)>
+        afterPictures;
 };
 
 struct PassFileReport {
@@ -48,6 +54,7 @@ struct PassFileReport {
     bool autoLevel = false;    // the level was set by the automatic level, not by hand
     int signalGainDb = 0;      // the hand-set gain otherwise
     std::string noFilesReason; // set when pictures were built but none saved
+    std::vector<std::string> notes;  // from PassFileOptions::afterPictures
 
     bool synchronised() const { return recording.ok && recording.firstSyncLine != kNoSyncLine; }
 };

@@ -22,7 +22,7 @@ void RecordingDecoder::demodulateEnvelope(double* demodOutput) {
 }
 
 void RecordingDecoder::decodeBlock(const double* envelope, int /*samples*/) {
-    const DecodeResult r = decoder_.decodeBlock(envelope, context_, nullptr);
+    const DecodeResult r = decoder_.decodeBlock(envelope, context_, nullptr, blockSeconds_);
     if (r.syncLocked) ++syncedBlocks_;
     if (r.storeFull) active_ = false;  // the pass ends with the 2400th line
 }
@@ -65,9 +65,14 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     // the line decoding; the handler takes the results through its hooks.
     DemodulationPipeline pipeline(reader, demodulator_, signalGainLinear(options.autoLevel ? 0 : options.signalGainDb));
     const int framesPerBlock = reader.framesPerBlock();
+    // The quadrature stage's filters delay the audio a little more.
+    const double envelopeLag = options.quadrature ? kQuadratureLagSeconds : 0.0;
     while (active_) {
         block_ = pipeline.next();
         if (block_ == nullptr) break;
+        // Every block is half a second of the recording at the decoder's
+        // rate, whatever rate the file had: the reader resamples.
+        blockSeconds_ = double(result.blocks) * 0.5 - envelopeLag;
         handler_.handleBlock(block_->frames.data(), framesPerBlock);
         ++result.blocks;
         if (options.progress) options.progress(result.blocks, expected);

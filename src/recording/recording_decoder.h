@@ -50,6 +50,10 @@ struct RecordingDecodeResult {
 
 class RecordingDecoder : private BlockHooks {
 public:
+    // How much later the audio of an I/Q recording comes out of the
+    // quadrature stage than the recording's samples went in.
+    static constexpr double kQuadratureLagSeconds = 2.0 / 24000.0;
+
     explicit RecordingDecoder(LineStore& store);
 
     RecordingDecodeResult run(const RecordingDecodeOptions& options);
@@ -72,6 +76,7 @@ private:
     DecodeContext context_;
     bool active_ = true;
     int syncedBlocks_ = 0;
+    double blockSeconds_ = 0.0;  // when the block being handled began
 };
 
 }  // namespace sorae

@@ -1,0 +1,103 @@
+#include "geo/pass_products.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "geo/coast_alignment.h"
+#include "geo/geotiff_file.h"
+#include "geo/orbit_source.h"
+#include "geo/plate_carree.h"
+#include "orbit/element_choice.h"
+
+namespace sorae {
+
+std::optional<SwathInputs> PassSwathInputs(const PassGeoRequest& rq, std::string* message) {
+    auto fail = [&](const std::string& text) -> std::optional<SwathInputs> {
+        if (message) *message = text;
+        return std::nullopt;
+    };
+    if (!rq.satellite) return fail("the satellite is unknown (name it with --satellite)");
+    if (!rq.startUnixSeconds && rq.rowUnixSeconds.empty()) return fail("the recording's start time is unknown");
+    if (rq.rows < 2) return fail("too few picture rows");
+    double passTime = rq.startUnixSeconds.value_or(NAN);
+    for (double t : rq.rowUnixSeconds)
+        if (!std::isfinite(passTime)) passTime = t;
+    if (!std::isfinite(passTime)) return fail("the recording's start time is unknown");
+    const ElementChoice choice = ChooseElementSetFromFile(rq.elementFile, *rq.satellite, passTime);
+    if (!choice.usable()) return fail(choice.message);
+    if (choice.status == ElementChoiceStatus::Distant && message) *message = "warning: " + choice.message;
+    const Sgp4Propagator& propagator = *choice.propagator;
+
+    SwathInputs in;
+    in.orbit = OrbitFromPropagator(propagator);
+    in.turned = rq.turned;
+    in.offsets = rq.offsets;
+    in.rowUnixSeconds = rq.rowUnixSeconds;
+    if (in.rowUnixSeconds.empty()) {
+        in.rowUnixSeconds.resize(rq.rows);
+        for (int r = 0; r < rq.rows; ++r) {
+            const int line = rq.firstLine + (rq.turned ? rq.rows - 1 - r : r);
+            in.rowUnixSeconds[r] = *rq.startUnixSeconds + line * rq.secondsPerLine;
+        }
+    }
+    return in;
+}
+
+PassGeoResult WritePassGeoProducts(const PassGeoRequest& rq) {
+    PassGeoResult result;
+    std::string message;
+    auto inputs = PassSwathInputs(rq, &message);
+    if (!message.empty()) result.messages.push_back(inputs ? message : "no map products: " + message);
+    if (!inputs) return result;
+    const int first = ImageAreaFirstColumn(rq.turned);
+    std::array<std::vector<float>, 2> values;
+    for (int channel = 0; channel < 2; ++channel) {
+        const PictureBuffer* picture = rq.pictures[channel];
+        if (!picture || picture->height < rq.rows) continue;
+        values[channel].resize(std::size_t(kImageWords) * rq.rows);
+        for (int r = 0; r < rq.rows; ++r)
+            for (int c = 0; c < kImageWords; ++c)
+                values[channel][std::size_t(r) * kImageWords + c] = float(picture->grey(first + c, r));
+    }
+    if (rq.align) {
+        const auto outline = LoadWorldOutline(rq.worldOutlineFile);
+        if (!outline) {
+            result.messages.push_back("kept: the world outline " + rq.worldOutlineFile + " cannot be read");
+        } else {
+            const AlignmentResult aligned = AlignToCoasts(*inputs, values, *outline);
+            result.messages.push_back(aligned.text);
+            if (aligned.applied) {
+                inputs->offsets.timeSeconds += aligned.timeOffsetSeconds;
+                inputs->offsets.rollDeg += aligned.rollDeg;
+            }
+        }
+    }
+    std::string error;
+    const auto swath = SwathGeolocation::build(*inputs, &error);
+    if (!swath) {
+        result.messages.push_back("no map products: the pass cannot be placed: " + error);
+        return result;
+    }
+    for (int channel = 0; channel < 2; ++channel) {
+        const std::string& jpeg = rq.jpegFiles[channel];
+        if (values[channel].empty() || jpeg.empty()) continue;
+        const PlateCarreeRaster raster = ResampleToPlateCarree(*swath, values[channel]);
+        // grey 0 marks no data; real black becomes 1
+        std::vector<std::uint8_t> grey(raster.values.size(), 0);
+        for (std::size_t i = 0; i < grey.size(); ++i)
+            if (!std::isnan(raster.values[i]))
+                grey[i] = static_cast<std::uint8_t>(std::clamp(std::lround(raster.values[i]), 1L, 255L));
+        const std::size_t dot = jpeg.find_last_of('.');
+        const std::string path = (dot == std::string::npos ? jpeg : jpeg.substr(0, dot)) + ".tif";
+        GeoTiffGeoreference where{raster.westDeg, raster.northDeg, raster.cellDeg, {}, 0.0};
+        std::string error;
+        if (WriteGeoTiff(path, raster.width, raster.height, grey, where, &error))
+            result.filesWritten.push_back(path);
+        else
+            result.messages.push_back("no map product: " + error);
+    }
+    return result;
+}
+
+}  // namespace sorae

@@ -1,0 +1,46 @@
+// The georeferenced products of one decoded pass: for each channel picture a
+// GeoTIFF on a latitude/longitude grid, named like its JPEG with ".tif".
+// Everything that can go wrong (no element set, one too far from the pass,
+// no start time, an unknown satellite) ends in a message; the plain
+// pictures are never touched.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "geo/swath_geolocation.h"
+#include "imaging/picture_buffer.h"
+
+namespace sorae {
+
+struct PassGeoRequest {
+    std::optional<std::string> satellite;  // as the user named it ("NOAA-19")
+    std::optional<double> startUnixSeconds;  // the recording's first sample, UTC
+    std::vector<double> rowUnixSeconds;    // optional: the saved rows' own times
+    int firstLine = 0;                      // store line of the first (scan-order) row
+    int rows = 0;
+    bool turned = false;                    // a south-to-north pass, saved turned
+    double secondsPerLine = 0.5;
+    std::string elementFile;
+    GeoreferenceOffsets offsets;
+    std::array<const PictureBuffer*, 2> pictures{nullptr, nullptr};
+    std::array<std::string, 2> jpegFiles;   // the channel pictures as saved
+    bool align = true;                      // fit the time to the coasts
+    std::string worldOutlineFile;           // AllWorld.map
+};
+
+struct PassGeoResult {
+    std::vector<std::string> filesWritten;
+    std::vector<std::string> messages;      // one line each, for the user
+};
+
+
+// The inputs of the swath of a request (nothing, with the reason, when it
+// cannot be placed); *message may also hold a warning.
+std::optional<SwathInputs> PassSwathInputs(const PassGeoRequest& request, std::string* message);
+
+PassGeoResult WritePassGeoProducts(const PassGeoRequest& request);
+
+}  // namespace sorae

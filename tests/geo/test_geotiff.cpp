@@ -1,0 +1,94 @@
+// The pass laid on a latitude/longitude grid and written as GeoTIFF: the
+// resampled raster puts land where the outline has it, and an independent
+// reader (listgeo of geotiff-bin) finds the georeference we meant.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "geo/geotiff_file.h"
+#include "geo/land_mask.h"
+#include "geo/plate_carree.h"
+#include "reference_orbit.h"
+
+namespace sorae {
+namespace {
+
+std::string RunCommand(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
+
+TEST(PlateCarree, ResampledPassKeepsLandAndSeaInPlaceAndReadsBack) {
+    const auto samples = test::ReferenceSamples("NOAA 19", 1558458124.0, 10, 100);
+    if (samples.empty()) GTEST_SKIP() << "python3-sgp4 is not installed";
+    const auto outline = LoadWorldOutline(std::string(SORAE_SHARED_DATA_DIR) + "/AllWorld.map");
+    ASSERT_TRUE(outline);
+    SwathInputs in;
+    in.orbit = test::InterpolatedOrbit(samples);
+    in.rowUnixSeconds = test::RowTimes(1558458124.0, 1200, true);
+    in.turned = true;
+    const auto swath = SwathGeolocation::build(in, nullptr);
+    ASSERT_TRUE(swath);
+    const auto mask = RenderLandMask(*swath, *outline);
+    std::vector<float> picture(mask.begin(), mask.end());
+    for (float& v : picture) v = v * 200.0f + 20.0f;  // land 220, sea 20
+
+    const PlateCarreeRaster raster = ResampleToPlateCarree(*swath, picture);
+    ASSERT_GT(raster.width, 100);
+    auto at = [&](double lat, double lon) {
+        const int x = static_cast<int>((lon - raster.westDeg) / raster.cellDeg);
+        const int y = static_cast<int>((raster.northDeg - lat) / raster.cellDeg);
+        return raster.values.at(std::size_t(y) * raster.width + x);
+    };
+    EXPECT_FLOAT_EQ(at(40.42, -3.70), 220.0f);   // Madrid
+    EXPECT_FLOAT_EQ(at(38.0, -14.0), 20.0f);     // Atlantic
+    EXPECT_FLOAT_EQ(at(30.0, -3.0), 220.0f);     // Morocco
+    const auto nadir = *swath->subSatellitePoint(600);
+    EXPECT_TRUE(std::isnan(at(nadir.latitudeDeg, nadir.longitudeDeg + 20)));  // beyond the swath
+
+    const auto folder = std::filesystem::temp_directory_path() / "sorae-geotiff-test";
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "pass.tif").string();
+    GeoTiffGeoreference where{raster.westDeg, raster.northDeg, raster.cellDeg, {}, -9999.0};
+    std::vector<float> values = raster.values;
+    for (float& v : values) if (std::isnan(v)) v = -9999.0f;
+    std::string error;
+    ASSERT_TRUE(WriteGeoTiff(path, raster.width, raster.height, values, where, &error)) << error;
+
+    const std::string listing = RunCommand("listgeo -d " + path + " 2>&1");
+    if (listing.find("Geotiff_Information") == std::string::npos) GTEST_SKIP() << "listgeo missing";
+    EXPECT_NE(listing.find("GCS_WGS_84"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("ModelTypeGeographic"), std::string::npos);
+    // the upper-left corner as listgeo reads it
+    const auto ul = listing.find("Upper Left");
+    ASSERT_NE(ul, std::string::npos) << listing;
+    double lon = 0, lat = 0;
+    ASSERT_EQ(std::sscanf(listing.c_str() + listing.find('(', ul), "( %lf, %lf)", &lon, &lat), 2) << listing;
+    EXPECT_NEAR(lon, raster.westDeg, 1e-6);
+    EXPECT_NEAR(lat, raster.northDeg, 1e-6);
+    // the no-data tag is plain text in the file
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+    EXPECT_NE(bytes.find(std::string("-9999") + '\0'), std::string::npos);
+
+    // a failed write leaves the old file and no temporary behind
+    const auto before = std::filesystem::file_size(path);
+    EXPECT_FALSE(WriteGeoTiff(path, 10, 10, std::vector<float>(5), where, &error));
+    EXPECT_FALSE(WriteGeoTiff((folder / "missing" / "x.tif").string(), 2, 2, std::vector<std::uint8_t>(4), where, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(std::filesystem::file_size(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace sorae

@@ -1,0 +1,130 @@
+// The time of every decoded line, from the sample position it was cut at:
+// generated recordings (resampled from other rates, with samples lost in
+// the middle, as I/Q) decoded through the whole chain, each line's time
+// against when the generator began that line.
+#include <gtest/gtest.h>
+
+#include <sndfile.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "common/scratch_folder.h"
+#include "recording/recording_decoder.h"
+#include "testsignal/apt_line_source.h"
+#include "testsignal/apt_signal_generator.h"
+
+namespace sorae {
+namespace {
+
+using namespace testsignal;
+
+constexpr int kRampRows = 64;   // picture A: row r is grey 4r, so every 64th line drops to black
+
+struct LineTimeCase {
+    const char* what;
+    SignalKind kind;
+    int rate;
+    double cutAtSeconds;    // 0: nothing cut out
+    double cutSeconds;
+};
+
+// The generated recording at `rate`, with cutSeconds of it removed at
+// cutAtSeconds (a recorder that lost samples), written as a 16-bit WAV.
+std::string writeRecording(const std::string& path, const LineTimeCase& c, double startFraction) {
+    GreyPicture a(909, kRampRows);
+    for (int r = 0; r < kRampRows; ++r) a.fillRect(0, r, 909, 1, std::uint8_t(4 * r));
+    GeneratorOptions o;
+    o.kind = c.kind;
+    o.sampleRate = c.rate;
+    o.startFraction = startFraction;
+    o.lines = 150;
+    AptSignalGenerator generator(AptLineSource(a, GreyPicture(909, 1, 128), 2, 4), o);
+    const int channels = generator.channels();
+    std::vector<std::int16_t> samples(std::size_t(generator.totalFrames()) * channels);
+    generator.generateInt16(samples);
+    if (c.cutSeconds > 0) {
+        const auto from = std::size_t(std::llround(c.cutAtSeconds * c.rate)) * channels;
+        const auto length = std::size_t(std::llround(c.cutSeconds * c.rate)) * channels;
+        samples.erase(samples.begin() + long(from), samples.begin() + long(from + length));
+    }
+    SF_INFO info{};
+    info.samplerate = c.rate;
+    info.channels = channels;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    EXPECT_NE(f, nullptr);
+    sf_writef_short(f, samples.data(), sf_count_t(samples.size() / channels));
+    sf_close(f);
+    return path;
+}
+
+double meanOfPictureA(const LineStore& store, int line) {
+    double sum = 0;
+    for (int w = AptLayout::kImageStart; w < AptLayout::kTelemetryStart; ++w) sum += store.at(0, w, line);
+    return sum / (AptLayout::kTelemetryStart - AptLayout::kImageStart);
+}
+
+class LineTimes : public testing::TestWithParam<LineTimeCase> {};
+
+TEST_P(LineTimes, FollowTheSamplePositionOfEachLinesSync) {
+    const LineTimeCase& c = GetParam();
+    constexpr double kStartFraction = 0.3;   // the recording begins 0.15 s into line 0
+    testsupport::ScratchFolder scratch;
+    const std::string path = writeRecording(scratch.file("pass.wav"), c, kStartFraction);
+
+    auto store = std::make_unique<LineStore>();
+    RecordingDecoder decoder(*store);
+    RecordingDecodeOptions options;
+    options.path = path;
+    options.quadrature = c.kind == SignalKind::IQ;
+    if (options.quadrature) options.iqCarrierHz = -24000.0;
+    const RecordingDecodeResult r = decoder.run(options);
+    ASSERT_TRUE(r.ok) << r.error;
+    ASSERT_NE(r.firstSyncLine, kNoSyncLine);
+    EXPECT_LE(r.firstSyncLine, 5);
+
+    int timed = 0;
+    double worst = 0;
+    for (int i = 0; i < store->lineCount; ++i) {
+        const double t = store->lineSeconds(i);
+        if (i < r.firstSyncLine) {
+            EXPECT_TRUE(std::isnan(t)) << "line " << i << " was cut before any sync";
+            continue;
+        }
+        ASSERT_TRUE(std::isfinite(t)) << "line " << i;
+        // Where the line began before samples were cut out, in the
+        // generator's time; lines that straddle the cut are left aside.
+        // Until the sync is confirmed anew, lines after the cut are cut at
+        // the old offset; they are left aside too.
+        double generatorTime = t;
+        if (c.cutSeconds > 0 && t + 0.5 > c.cutAtSeconds - 0.01) {
+            if (t < c.cutAtSeconds + 2.0) continue;
+            generatorTime += c.cutSeconds;
+        }
+        const long lineNumber = std::lround(2.0 * generatorTime + kStartFraction);
+        const double truth = (double(lineNumber) - kStartFraction) / 2.0;
+        worst = std::max(worst, std::fabs(generatorTime - truth));
+        ++timed;
+        // The whole-line part: the line the time names is the one stored,
+        // seen where the ramp of picture A falls back to black.
+        if (i > 0 && meanOfPictureA(*store, i - 1) - meanOfPictureA(*store, i) > 500.0)
+            EXPECT_EQ(lineNumber % kRampRows, 0) << "line " << i << " at " << t << " s";
+    }
+    EXPECT_GT(timed, 100);
+    // Within a sample or two of the 24 kHz envelope (the line is cut at
+    // whole samples, and resampling moves the sync by fractions of one).
+    EXPECT_LT(worst, 2.5 / 24000.0) << "worst " << worst * 24000.0 << " envelope samples";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Recordings, LineTimes,
+    testing::Values(LineTimeCase{"48 kHz", SignalKind::Audio, 48000, 0, 0},
+                    LineTimeCase{"11025 Hz, 0.37 s lost", SignalKind::Audio, 11025, 30.2, 0.37},
+                    LineTimeCase{"44100 Hz, 2.1 s lost", SignalKind::Audio, 44100, 20.05, 2.1},
+                    LineTimeCase{"96 kHz I/Q, 0.8 s lost", SignalKind::IQ, 96000, 40.4, 0.8}),
+    [](const testing::TestParamInfo<LineTimeCase>& info) { return std::to_string(info.index); });
+
+}  // namespace
+}  // namespace sorae
