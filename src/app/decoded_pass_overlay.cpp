@@ -1,5 +1,6 @@
 #include "app/decoded_pass_overlay.h"
 
+#include <cmath>
 #include <mutex>
 
 #include "geo/pass_placement.h"
@@ -32,7 +33,12 @@ PassGeoRequest DecodedPassGeoRequest(const DecodedPass& pass, const DecodedPassS
         request.rowUnixSeconds.resize(std::size_t(std::max(0, pictures.rows)));
         for (int r = 0; r < pictures.rows; ++r) {
             const int line = pictures.firstLine + (request.turned ? pictures.rows - 1 - r : r);
-            request.rowUnixSeconds[std::size_t(r)] = pass.start->unixSeconds + pass.store->lineSeconds(line);
+            const double seconds = pass.store->lineSeconds(line);
+            if (!std::isfinite(seconds)) {
+                request.rowUnixSeconds.clear();
+                break;
+            }
+            request.rowUnixSeconds[std::size_t(r)] = pass.start->unixSeconds + seconds;
         }
     }
     if (request.satellite) {
@@ -50,18 +56,31 @@ PassGeoRequest DecodedPassGeoRequest(const DecodedPass& pass, const DecodedPassS
     return request;
 }
 
+PassPlacement PlaceDecodedPass(const DecodedPass& pass, const DecodedPassSettings& settings) {
+    return PlacePass(DecodedPassGeoRequest(pass, settings));
+}
+
 std::vector<std::string> OverlaySavedPictures(const DecodedPass& pass, const DecodedPassSettings& settings) {
     const PassGeoRequest request = DecodedPassGeoRequest(pass, settings);
     if (request.jpegFiles[0].empty() && request.jpegFiles[1].empty()) return {};
     PassPlacement placement = PlacePass(request);
     std::vector<std::string> notes = std::move(placement.messages);
     if (!placement.swath) return notes;
+    const auto drawn = OverlaySavedPictures(pass, settings, *placement.swath);
+    notes.insert(notes.end(), drawn.begin(), drawn.end());
+    return notes;
+}
+
+std::vector<std::string> OverlaySavedPictures(const DecodedPass& pass, const DecodedPassSettings& settings,
+                                              const SwathGeolocation& swath) {
+    std::vector<std::string> notes;
+    const PassGeoRequest request = DecodedPassGeoRequest(pass, settings);
+    if (request.jpegFiles[0].empty() && request.jpegFiles[1].empty()) return notes;
     const auto outline = LoadWorldOutline(settings.worldMapFile);
     if (!outline) {
         notes.push_back("no map overlay: the world outline " + settings.worldMapFile + " cannot be read");
         return notes;
     }
-    const SwathGeolocation& swath = *placement.swath;
     OverlayOptions options;
     options.rows = request.rows;
     const auto footprint = SwathFootprint::fromPicture(

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "apt/line_store.h"
+#include "geo/pass_placement.h"
 #include "geo/pass_products.h"
 #include "imaging/pass_pictures.h"
 #include "recording/recording_start_time.h"
@@ -35,11 +36,18 @@ struct DecodedPassSettings {
 };
 
 // The georeferencing request of a decoded pass: every saved row at the time
-// its line's sync began, the satellite's offsets from the table.
+// its line's sync began (or, where the store has no line times, half a
+// second a line from the start), the satellite's offsets from the table.
 PassGeoRequest DecodedPassGeoRequest(const DecodedPass& pass, const DecodedPassSettings& settings);
+
+// The pass placed on Earth (see PlacePass), with the request's notes.
+PassPlacement PlaceDecodedPass(const DecodedPass& pass, const DecodedPassSettings& settings);
 
 // Draws the overlay onto the saved JPEGs of the pass; one note per file
 // drawn on and per reason it could not be.
 std::vector<std::string> OverlaySavedPictures(const DecodedPass& pass, const DecodedPassSettings& settings);
+// The same with the pass placed already.
+std::vector<std::string> OverlaySavedPictures(const DecodedPass& pass, const DecodedPassSettings& settings,
+                                              const SwathGeolocation& swath);
 
 }  // namespace sorae

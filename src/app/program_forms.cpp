@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "app/map_controller.h"
 #include "app/overlay_controller.h"
+#include "app/window_georeference.h"
 #include "app/reception_hooks.h"
 #include "app/program_clock.h"
 #include "app/receiver_wiring.h"
@@ -73,9 +74,10 @@ void createProgramForms(MainWindow& mainWindow) {
     // The pass reception first: the scheduler and the map below take it.
     auto* passReception = new ReceptionController(mainWindow);
     // The map overlay over the pictures and the live view (SpeedButton14).
-    new OverlayController(mainWindow, passReception->display(),
-                          MapController::findWorldMapFile(mainWindow.state().paths.worldMapFile,
-                                                          QCoreApplication::applicationDirPath().toStdString()));
+    const std::string worldMap = MapController::findWorldMapFile(
+        mainWindow.state().paths.worldMapFile, QCoreApplication::applicationDirPath().toStdString());
+    auto* overlay = new OverlayController(mainWindow, passReception->display(), worldMap);
+    new WindowGeoreference(mainWindow, *passReception, *overlay, worldMap);
     passReception->createPastImageBrowser();                // TForm2
     createInputDeviceDialog(mainWindow);
     createRecordingChangeNotice(&mainWindow);
