@@ -55,9 +55,11 @@ OverlayController::OverlayController(MainWindow& window, ImageDisplay& display, 
     if (auto* toolbar = window.findChild<QToolBar*>(QStringLiteral("ToolBar1"))) {
         button_ = new QToolButton(toolbar);
         button_->setObjectName(QStringLiteral("SpeedButton14"));
-        button_->setText(QStringLiteral("地図を重ねる"));
+        // What the row of 80-pixel buttons leaves at the designed width.
+        button_->setText(QStringLiteral("地図"));
+        button_->setToolTip(QStringLiteral("地図を重ねる"));
         button_->setCheckable(true);
-        button_->setFixedSize(80, 22);
+        button_->setFixedSize(44, 22);
         button_->setToolButtonStyle(Qt::ToolButtonTextOnly);
         button_->setChecked(window.settings().mapOverlay);
         toolbar->addWidget(button_);

@@ -1,5 +1,5 @@
 // The map overlay in the main window: a toolbar toggle (SpeedButton14,
-// "地図を重ねる") that draws coastlines, borders and the grid over the shown
+// "地図") that draws coastlines, borders and the grid over the shown
 // picture or the live view when their place on Earth is known, and the
 // latitude and longitude under the mouse pointer in status panel 0. The
 // geometry is handed in as a pair of projections; the overlay is traced

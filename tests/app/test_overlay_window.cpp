@@ -81,8 +81,15 @@ protected:
 TEST_F(OverlayWindowTest, ToggleDrawsTheGridOverTheShownPictureAndThePointerIsLocated) {
     QToolButton* toggle = window_->findChild<QToolButton*>(QStringLiteral("SpeedButton14"));
     ASSERT_TRUE(toggle);
-    EXPECT_EQ(toggle->text(), QStringLiteral("地図を重ねる"));
+    EXPECT_EQ(toggle->text(), QStringLiteral("地図"));
+    EXPECT_EQ(toggle->toolTip(), QStringLiteral("地図を重ねる"));
     EXPECT_TRUE(toggle->isCheckable());
+    EXPECT_TRUE(toggle->isVisible()) << "on the toolbar, not in its overflow menu";
+    for (QToolButton* b : window_->findChildren<QToolButton*>()) {
+        if (b->objectName().startsWith(QStringLiteral("SpeedButton"))) {
+            EXPECT_TRUE(b->isVisible()) << b->objectName().toStdString();
+        }
+    }
     EXPECT_FALSE(toggle->isChecked()) << "off unless the image setting is on";
 
     for (const bool turned : {false, true}) {
