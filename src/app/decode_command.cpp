@@ -22,6 +22,7 @@
 #include "app/map_controller.h"
 #include "app/program_folder.h"
 #include "geo/pass_products.h"
+#include "geo/qt/kml_overlay.h"
 #include "imaging/pass_pictures.h"
 #include "imaging/picture_naming.h"
 #include "imaging/qt/picture_image.h"
@@ -77,7 +78,9 @@ const char* kDecodeHelp =
     "                        (more than N; default Pic/MinScanLine)\n"
     "  --out DIR             write the pictures into DIR (default: DATA/pics)\n"
     "  --geo                 also write each channel as a GeoTIFF on a latitude/\n"
-    "                        longitude grid (...A.tif, ...B.tif); needs --satellite,\n"
+    "                        longitude grid (...A.tif, ...B.tif) and the pass as a\n"
+    "                        ground overlay for globe viewers (...A.kml with its\n"
+    "                        ...A.png); needs the satellite (--satellite or the name),\n"
     "                        the recording's start time and an element set of the\n"
     "                        satellite in SatTle.txt\n"
     "  --no-align            keep the recording's time as it is instead of fitting\n"
@@ -398,6 +401,15 @@ int runDecodeCommand(int argc, char** argv) {
             }
             PassGeoResult result = WritePassGeoProducts(request);
             notes.insert(notes.end(), result.messages.begin(), result.messages.end());
+            if (result.overlay.width > 0) {
+                std::string error;
+                const std::string kml = result.overlayStem + ".kml";
+                const std::string name = result.overlayStem.substr(result.overlayStem.find_last_of('/') + 1);
+                if (WriteKmlOverlay(kml, name, result.overlay, &error))
+                    result.filesWritten.push_back(kml);
+                else
+                    notes.push_back("no ground overlay: " + error);
+            }
             for (const std::string& file : result.filesWritten) notes.push_back("wrote " + file);
             return notes;
         };

@@ -14,6 +14,8 @@
 #include "app/reception_hooks.h"
 #include "app/status_panels.h"
 #include "capture/block_handler.h"
+#include "geo/pass_products.h"
+#include "geo/qt/kml_overlay.h"
 #include "imaging/picture_naming.h"
 #include "imaging/qt/image_display.h"
 #include "imaging/qt/image_settings_dialog.h"
@@ -163,6 +165,7 @@ void ReceptionController::resetForNewPass() {
     audioCut_ = false;
     manualPass_ = false;
     replayStamp_.reset();
+    passStartUnix_.reset();
     decoder_.resetForNewPass();
     setReceptionActive(false);
     display_->setPassDirection(state.currentPassDirection);
@@ -175,6 +178,11 @@ void ReceptionController::resetForNewPass() {
 void ReceptionController::decodeCapturedBlock(const double* envelope, int /*samples*/) {
     ReceptionState& state = window_.reception();
     display_->setReceptionActive(true);
+    // The line times count from the pass's first block: a replayed
+    // recording's own start, else the clock (which read the end of the block).
+    if (!passStartUnix_)
+        passStartUnix_ = replayStamp_ ? (*replayStamp_ - 25569.0 - 9.0 / 24.0) * 86400.0
+                                      : double(clock_()) - 0.5;
 
     // The block being decoded also goes into the pass's sound file.
     BlockHandler& handler = window_.blockHandler();
@@ -270,6 +278,7 @@ void ReceptionController::buildPassPictures() {
     };
     lastPictures_ = BuildPassPictures(in, progress, MakeTitleDrawer());
     ShowBuiltPictures(*display_, lastPictures_);
+    const std::string geoNote = writeGeoProducts(in);
 
     // The sound keeps the pictures' name, also when they were too short to
     // be saved; a pass that never synchronised keeps none.
@@ -286,9 +295,44 @@ void ReceptionController::buildPassPictures() {
         for (const std::string& e : lastPictures_.errors) message += "\n" + QString::fromStdString(e);
         report_(message);
     }
+    if (!geoNote.empty()) setPanel(kProgressPanel, QString::fromStdString(geoNote));
     if (!audioError_.isEmpty()) setPanel(kProgressPanel, audioError_);
     state.picturesBusy = false;
     emit picturesBuilt();
+}
+
+std::string ReceptionController::writeGeoProducts(const PassPictureInputs& in) {
+    if (!window_.settings().saveGeoTiff || in.manual || lastPictures_.filesWritten.empty()) return {};
+    PassGeoRequest request;
+    request.satellite = in.pass.satelliteName;
+    request.startUnixSeconds = passStartUnix_;
+    request.firstLine = lastPictures_.firstLine;
+    request.rows = lastPictures_.rows;
+    request.turned = in.direction == 1;
+    if (passStartUnix_) {
+        request.rowUnixSeconds.resize(std::size_t(std::max(0, lastPictures_.rows)));
+        for (int r = 0; r < lastPictures_.rows; ++r) {
+            const int line = lastPictures_.firstLine + (request.turned ? lastPictures_.rows - 1 - r : r);
+            request.rowUnixSeconds[r] = *passStartUnix_ + store_->lineSeconds(line);
+        }
+    }
+    request.elementFile = window_.state().paths.elementFile;
+    request.worldOutlineFile = window_.state().paths.worldMapFile;
+    request.pictures = {&lastPictures_.pictureA, &lastPictures_.pictureB};
+    for (const std::string& file : lastPictures_.filesWritten) {
+        if (file.size() >= 5 && file.compare(file.size() - 5, 5, "A.jpg") == 0) request.jpegFiles[0] = file;
+        if (file.size() >= 5 && file.compare(file.size() - 5, 5, "B.jpg") == 0) request.jpegFiles[1] = file;
+    }
+    const PassGeoResult result = WritePassGeoProducts(request);
+    std::string note;
+    for (const std::string& m : result.messages) note += (note.empty() ? "" : "; ") + m;
+    std::string error;
+    if (result.overlay.width > 0 &&
+        !WriteKmlOverlay(result.overlayStem + ".kml",
+                         result.overlayStem.substr(result.overlayStem.find_last_of('/') + 1),
+                         result.overlay, &error))
+        note += (note.empty() ? "" : "; ") + error;
+    return note;
 }
 
 void ReceptionController::finishPassAudio(const std::string& stem) {

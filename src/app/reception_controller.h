@@ -81,6 +81,8 @@ public:
     LineStore& lineStore() { return *store_; }
     const LineDecoder& decoder() const { return decoder_; }
     const PassPictureResult& lastPictures() const { return lastPictures_; }
+    // UTC of the pass's first sound block (nothing before the first block).
+    std::optional<double> passStartUnix() const { return passStartUnix_; }
     // The pass audio file kept at the end of the last pass ("" when none).
     const std::string& lastAudioFile() const { return lastAudioFile_; }
 
@@ -101,6 +103,9 @@ private:
     void showChannelPanels();
     void setPanel(int panel, const QString& text);
     void finishPassAudio(const std::string& stem);
+    // The GeoTIFFs of the pass when the picture settings ask for them; what
+    // became of them in a line for the status bar.
+    std::string writeGeoProducts(const PassPictureInputs& in);
     std::string passStem() const;
     double stationNowDays() const;
 
@@ -117,6 +122,7 @@ private:
     FailureReporter report_;
     std::function<std::int64_t()> clock_;
     std::optional<double> replayStamp_;  // the stamp of a replayed recording
+    std::optional<double> passStartUnix_;  // UTC of the pass's first sound block
     QString audioError_;         // why the last pass's sound was not kept
     bool audioPending_ = true;   // the next decoded block is the pass's first
     bool audioCut_ = false;      // the input format changed: the file ends early

@@ -3,7 +3,6 @@
 #include "app/decoded_pass_overlay.h"
 #include "app/main_window.h"
 #include "app/overlay_controller.h"
-#include "app/program_clock.h"
 #include "app/reception_controller.h"
 
 namespace sorae {
@@ -21,15 +20,13 @@ void WindowGeoreference::picturesBuilt() {
     const PassPictureResult& pictures = reception_.lastPictures();
     const std::string& satellite = reception_.currentPass().satellite;
     const bool manual = pictures.satellitePart == "MN";
-    const bool replay = reception_.replayPassActive() || window_.liveBlocksHeld();
-    if (!pictures.built || pictures.rows < 2 || manual || replay || satellite.empty()) return;
+    const auto start = reception_.passStartUnix();
+    if (!pictures.built || pictures.rows < 2 || manual || !start || satellite.empty()) return;
 
-    // The last line came in just now; the store's first line that many
-    // half-seconds before.
+    // Line times count from the pass's first block: a replayed recording's
+    // own start, else the clock.
     const LineStore& store = reception_.lineStore();
-    const double firstLine = double(programUnixSeconds()) - 0.5 * store.lineCount;
-    DecodedPass pass{std::string(), &store, &pictures,
-                     RecordingStart{firstLine, "clock time of the reception", true}};
+    DecodedPass pass{std::string(), &store, &pictures, RecordingStart{*start, "first sound block", true}};
     DecodedPassSettings settings;
     settings.satellite = satellite;
     settings.direction = window_.reception().currentPassDirection;

@@ -1,10 +1,9 @@
-// Places the pictures of a pass received in the window on Earth once they
-// are built: the satellite of the pass, its lines timed back from the clock
-// at the end of reception (half a second a line), the nearest element set,
-// the time fitted to the coasts. The map overlay then follows the shown
-// pictures, and with the image setting "地図を重ねる" the saved JPEGs are
-// overlaid too. Manual receptions (no satellite) and replayed recordings
-// are not placed; their pictures stay as they are.
+// Places the pictures of a pass received or replayed in the window on Earth
+// once they are built: the satellite of the pass, its lines timed from the
+// pass's first sound block, the nearest element set, the time fitted to the
+// coasts. The map overlay then follows the shown pictures, and with the
+// image setting "地図を重ねる" the saved JPEGs are overlaid too. Manual
+// receptions (no satellite) are not placed; their pictures stay as they are.
 #pragma once
 
 #include <QObject>

@@ -89,13 +89,18 @@ PassGeoResult WritePassGeoProducts(const PassGeoRequest& rq) {
             if (!std::isnan(raster.values[i]))
                 grey[i] = static_cast<std::uint8_t>(std::clamp(std::lround(raster.values[i]), 1L, 255L));
         const std::size_t dot = jpeg.find_last_of('.');
-        const std::string path = (dot == std::string::npos ? jpeg : jpeg.substr(0, dot)) + ".tif";
+        const std::string stem = dot == std::string::npos ? jpeg : jpeg.substr(0, dot);
+        const std::string path = stem + ".tif";
         GeoTiffGeoreference where{raster.westDeg, raster.northDeg, raster.cellDeg, {}, 0.0};
         std::string error;
         if (WriteGeoTiff(path, raster.width, raster.height, grey, where, &error))
             result.filesWritten.push_back(path);
         else
             result.messages.push_back("no map product: " + error);
+        if (result.overlay.width == 0) {
+            result.overlay = raster;
+            result.overlayStem = stem;
+        }
     }
     return result;
 }

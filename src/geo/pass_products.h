@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "geo/plate_carree.h"
 #include "geo/swath_geolocation.h"
 #include "imaging/picture_buffer.h"
 
@@ -34,6 +35,9 @@ struct PassGeoRequest {
 struct PassGeoResult {
     std::vector<std::string> filesWritten;
     std::vector<std::string> messages;      // one line each, for the user
+    // the first channel laid on the grid, for an overlay picture of the pass
+    PlateCarreeRaster overlay;
+    std::string overlayStem;                // its JPEG's path without the extension
 };
 
 

@@ -109,7 +109,11 @@ PlateCarreeRaster ResampleToPlateCarree(const SwathGeolocation& swath, const std
                                       std::size_t(j + 1) * nc + i, std::size_t(j + 1) * nc + i + 1};
             if (!valid[k[0]] || !valid[k[1]] || !valid[k[2]] || !valid[k[3]]) continue;
             double lon[4], lat[4];
-            for (int q = 0; q < 4; ++q) lon[q] = ground[k[q]].longitudeDeg, lat[q] = ground[k[q]].latitudeDeg;
+            // corners unwrapped against the first, so a cell on the raster's
+            // seam stays whole (the shifts below draw both sides of the seam)
+            for (int q = 0; q < 4; ++q)
+                lon[q] = Unwrap(ground[k[q]].longitudeDeg, ground[k[0]].longitudeDeg),
+                lat[q] = ground[k[q]].latitudeDeg;
             // a cell around a pole has no sensible plate carree shape: leave it
             const double span = std::max({lon[0], lon[1], lon[2], lon[3]}) - std::min({lon[0], lon[1], lon[2], lon[3]});
             if (span > 90.0) continue;

@@ -50,6 +50,7 @@ struct AppSettings {
     bool addText = true;
     bool picSave = true;
     bool saveAudio = true;  // SaveAudio: keep each pass's audio as FLAC
+    bool saveGeoTiff = false;  // SaveGeoTiff: each channel also as a GeoTIFF on a lat/lon grid
     bool mapOverlay = false;  // MapOverlay: coastlines and grid drawn onto saved pictures
 
     // [Radio]

@@ -203,6 +203,7 @@ AppSettings readSettings(const IniFile& ini) {
     r.colour("SatN1", s.satNextTrack);
     // Keys of our own, beyond the original set.
     r.boolean(kPic, "SaveAudio", s.saveAudio);
+    r.boolean(kPic, "SaveGeoTiff", s.saveGeoTiff);
     r.text(kRadio, "PortName", s.portName);
     r.boolean(kPic, "MapOverlay", s.mapOverlay);
     for (std::size_t i = 0; i < kOffsetTableSize; ++i) {
@@ -276,6 +277,7 @@ void writeSettings(const AppSettings& s, const WindowPlacement& placement, IniFi
     w.colour("SatN0", s.satNextMark);
     w.colour("SatN1", s.satNextTrack);
     w.boolean(kPic, "SaveAudio", s.saveAudio);
+    w.boolean(kPic, "SaveGeoTiff", s.saveGeoTiff);
     w.text(kRadio, "PortName", s.portName);
     w.boolean(kPic, "MapOverlay", s.mapOverlay);
     for (std::size_t i = 0; i < kOffsetTableSize; ++i) {

@@ -11,6 +11,7 @@
 #include "geo/geotiff_file.h"
 #include "geo/land_mask.h"
 #include "geo/plate_carree.h"
+#include "geo/tie_points.h"
 #include "reference_orbit.h"
 
 namespace sorae {
@@ -80,6 +81,24 @@ TEST(PlateCarree, ResampledPassKeepsLandAndSeaInPlaceAndReadsBack) {
     const std::string bytes((std::istreambuf_iterator<char>(file)), {});
     EXPECT_NE(bytes.find(std::string("-9999") + '\0'), std::string::npos);
 
+    // the picture left in its own geometry, placed by tie points
+    const auto ties = PictureTiePoints(*swath, 0, 300);
+    ASSERT_EQ(ties.size(), 5u * 5u);  // columns 0 300 600 900 908, rows 0 300 600 900 1199
+    const std::string tiedPath = (folder / "tied.tif").string();
+    GeoTiffGeoreference tied;
+    tied.tiePoints = ties;
+    std::vector<std::uint8_t> grey(mask.size());
+    for (std::size_t i = 0; i < grey.size(); ++i) grey[i] = mask[i] ? 200 : 20;
+    ASSERT_TRUE(WriteGeoTiff(tiedPath, 909, 1200, grey, tied, &error)) << error;
+    const std::string tiedListing = RunCommand("listgeo " + tiedPath + " 2>&1");
+    EXPECT_NE(tiedListing.find("ModelTiepointTag (50,3)"), std::string::npos) << tiedListing;
+    // the last tie point as listgeo reads it: the bottom-right image word
+    const auto g = swath->groundPoint({908, 1199});
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%.3f", g->longitudeDeg);
+    EXPECT_NE(tiedListing.find(expected), std::string::npos) << tiedListing;
+    std::filesystem::remove(tiedPath);
+
     // a failed write leaves the old file and no temporary behind
     const auto before = std::filesystem::file_size(path);
     EXPECT_FALSE(WriteGeoTiff(path, 10, 10, std::vector<float>(5), where, &error));
@@ -88,6 +107,54 @@ TEST(PlateCarree, ResampledPassKeepsLandAndSeaInPlaceAndReadsBack) {
     EXPECT_EQ(std::filesystem::file_size(path), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
     std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace sorae
+
+namespace sorae {
+namespace {
+
+// Across the antimeridian and over the pole the grid stays one piece: every
+// ground point of the swath away from the pole finds its value.
+TEST(PlateCarree, AntimeridianAndPoleLeaveNoHoles) {
+    const auto samples = test::ReferenceSamples("NOAA 19", 1558458124.0 - 1800, 10, 720);
+    if (samples.empty()) GTEST_SKIP() << "python3-sgp4 is not installed";
+    for (const char* name : {"antimeridian", "pole"}) {
+        SCOPED_TRACE(name);
+        double start = 0;
+        for (std::size_t i = 1; i < samples.size() && start == 0; ++i) {
+            const GeoPoint a = samples[i - 1].subPoint, b = samples[i].subPoint;
+            const bool found = std::string(name) == "pole" ? (b.latitudeDeg < a.latitudeDeg && a.latitudeDeg > 70)
+                                                           : std::abs(b.longitudeDeg - a.longitudeDeg) > 300;
+            if (found) start = samples[i].unix - 150;
+        }
+        ASSERT_NE(start, 0);
+        SwathInputs in;
+        in.orbit = test::InterpolatedOrbit(samples);
+        in.rowUnixSeconds = test::RowTimes(start, 600, false);
+        const auto swath = SwathGeolocation::build(in, nullptr);
+        ASSERT_TRUE(swath);
+        const PlateCarreeRaster raster = ResampleToPlateCarree(*swath, std::vector<float>(909 * 600, 100.0f));
+        ASSERT_GT(raster.width, 0);
+        int missing = 0, checked = 0;
+        for (int r = 5; r < 595; r += 10)
+            for (int c = 5; c < 905; c += 10) {
+                const GeoPoint g = *swath->groundPoint({double(c), double(r)});
+                if (g.latitudeDeg > 88.0) continue;  // the cells around the pole itself stay empty
+                double lon = g.longitudeDeg;
+                while (lon < raster.westDeg) lon += 360.0;
+                while (lon >= raster.westDeg + 360.0) lon -= 360.0;
+                const int x = static_cast<int>((lon - raster.westDeg) / raster.cellDeg);
+                const int y = static_cast<int>((raster.northDeg - g.latitudeDeg) / raster.cellDeg);
+                ++checked;
+                if (x >= raster.width || y >= raster.height ||
+                    std::isnan(raster.values[std::size_t(y) * raster.width + x]))
+                    ++missing;
+            }
+        EXPECT_GT(checked, 4000);
+        EXPECT_EQ(missing, 0);
+    }
 }
 
 }  // namespace

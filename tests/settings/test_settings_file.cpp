@@ -76,7 +76,7 @@ TEST_F(SettingsFileTest, FreshSaveWritesSectionsAndKeysInSaveOrder) {
         "[Sat]", "RecvSat0", "RecvSat1", "RecvSat2", "RecvSat3", "RecvSat4", "RecvSat5", "RecvSat6",
         "RecvSat7", "LocateN", "LocateE", "Preset", "Address", "AutoUpdate", "UpdateDay", "MaxElev",
         "MinElev", "SortElev", "SortNext",
-        "[Pic]", "MinScanLine", "PicCut", "AddText", "PicSave", "SaveAudio", "MapOverlay",
+        "[Pic]", "MinScanLine", "PicCut", "AddText", "PicSave", "SaveAudio", "SaveGeoTiff", "MapOverlay",
         "[Radio]", "AutoCont", "PortList", "Type", "AntNum", "VolPCR", "PortName",
         "[Color]", "MapBackColor", "MapCoastColor", "Grid", "GridNum", "Boundaries",
         "Sat00", "Sat10", "Sat01", "Sat11", "Sat02", "Sat12", "Sat03", "Sat13", "Sat04", "Sat14",
@@ -119,6 +119,7 @@ TEST_F(SettingsFileTest, EveryValueSurvivesARoundTrip) {
     s.addText = false;
     s.picSave = false;
     s.saveAudio = false;
+    s.saveGeoTiff = true;
     s.portList = 4;
     s.autoCont = true;
     s.type = 2;
@@ -166,6 +167,7 @@ TEST_F(SettingsFileTest, EveryValueSurvivesARoundTrip) {
     EXPECT_EQ(back.addText, s.addText);
     EXPECT_EQ(back.picSave, s.picSave);
     EXPECT_EQ(back.saveAudio, s.saveAudio);
+    EXPECT_EQ(back.saveGeoTiff, s.saveGeoTiff);
     EXPECT_EQ(back.portList, s.portList);
     EXPECT_EQ(back.autoCont, s.autoCont);
     EXPECT_EQ(back.type, s.type);

@@ -83,6 +83,16 @@ ImageSettingsDialog::ImageSettingsDialog(AppSettings& settings, QWidget* parent)
     saveAudio_->setChecked(settings_.saveAudio);
     layout->addWidget(saveAudio_);
 
+    // Each channel also laid on a latitude/longitude grid (GeoTIFF), for
+    // passes whose satellite and time are known.
+    saveGeoTiff_ = new QCheckBox("地図投影画像を保存", group);
+    saveGeoTiff_->setObjectName("GeoTiffCheckBox");
+    saveGeoTiff_->setChecked(settings_.saveGeoTiff);
+    layout->addWidget(saveGeoTiff_);
+
+    connect(saveGeoTiff_, &QCheckBox::clicked, this,
+            [this] { settings_.saveGeoTiff = saveGeoTiff_->isChecked(); });
+
     // Coastlines, borders and a latitude/longitude grid drawn onto the
     // pictures of a pass whose place on Earth is known.
     mapOverlay_ = new QCheckBox("地図を重ねる", group);

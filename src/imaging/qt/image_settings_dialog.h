@@ -35,6 +35,7 @@ private:
     QRadioButton* titleOn_;
     QRadioButton* titleOff_;
     QCheckBox* saveAudio_;
+    QCheckBox* saveGeoTiff_;
     QCheckBox* mapOverlay_;  // Pic/MapOverlay
 };
 

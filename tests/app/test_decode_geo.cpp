@@ -1,0 +1,125 @@
+// `sorae-apt decode --geo` end to end on a real pass: the NOAA 19 picture of
+// 2019-05-21 over Spain turned back into APT sound, under a file name whose
+// time is 3 s late. The coasts pull the time back, the GeoTIFFs and the
+// ground overlay are written; inputs that cannot be placed say why and keep
+// the plain pictures.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "common/program_run.h"
+#include "testsignal/apt_line_source.h"
+#include "testsignal/apt_signal_generator.h"
+#include "testsignal/recording_writer.h"
+
+namespace fs = std::filesystem;
+using namespace sorae;
+using namespace sorae::testsignal;
+using sorae::testsupport::ProgramRun;
+using sorae::testsupport::runProgram;
+
+namespace {
+
+const std::string kRealPass = std::string(SORAE_TEST_DATA_DIR) + "/noaa19_20190521_170204Z_north-up.png";
+const std::string kElements = std::string(SORAE_TEST_DATA_DIR) + "/noaa_2019-05-21.txt";
+
+class DecodeGeoTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("sorae-decode-geo-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        fs::copy_file(kElements, dir_ / "SatTle.txt");
+        fs::copy_file(std::string(SORAE_SHARED_DATA_DIR) + "/AllWorld.map", dir_ / "AllWorld.map");
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // The picture as received: the 909 image words, turned back through 180
+    // degrees (the pass was northbound), each line at its own half second.
+    std::string makeRecording(const std::string& name) {
+        QImage image(QString::fromStdString(kRealPass));
+        EXPECT_FALSE(image.isNull());
+        image = image.convertToFormat(QImage::Format_Grayscale8).copy(0, 0, 909, image.height());
+        GreyPicture picture(909, image.height());
+        for (int r = 0; r < image.height(); ++r)
+            for (int c = 0; c < 909; ++c)
+                picture.pixels[std::size_t(r) * 909 + c] = image.constScanLine(image.height() - 1 - r)[908 - c];
+        GeneratorOptions options;
+        options.lines = image.height();
+        AptSignalGenerator generator(AptLineSource(picture, picture, 2, 4), options);
+        const std::string path = (dir_ / name).string();
+        EXPECT_TRUE(writeRecording(path, generator, SampleFormat::Int16).ok);
+        return path;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(DecodeGeoTest, ARealPassWithItsClockThreeSecondsLateIsPlacedAndWritten) {
+    const std::string recording = makeRecording("SDRSharp_20190521_170207Z_137500000Hz.wav");
+    const ProgramRun run = runProgram("decode '" + recording + "' --satellite NOAA-19 --direction 'S>N' --geo" +
+                                      " --data-dir '" + dir_.string() + "'");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("start time from the SDR# file name (UTC)"), std::string::npos) << run.output;
+    double seconds = 0, confidence = 0;
+    const auto at = run.output.find("time corrected by ");
+    ASSERT_NE(at, std::string::npos) << run.output;
+    ASSERT_EQ(std::sscanf(run.output.c_str() + at, "time corrected by %lf s, confidence %lf", &seconds,
+                          &confidence), 2);
+    EXPECT_NEAR(seconds, -3.0, 0.6) << run.output;
+    EXPECT_GE(confidence, 0.4);
+    int tiffs = 0, overlays = 0;
+    for (const auto& entry : fs::directory_iterator(dir_ / "pics")) {
+        tiffs += entry.path().extension() == ".tif";
+        overlays += entry.path().extension() == ".kml";
+    }
+    EXPECT_EQ(tiffs, 2) << run.output;
+    EXPECT_EQ(overlays, 1) << run.output;
+
+    const ProgramRun kept = runProgram("decode '" + recording + "' --satellite NOAA-19 --direction 'S>N' --geo" +
+                                       " --no-align --out '" + (dir_ / "kept").string() + "' --data-dir '" +
+                                       dir_.string() + "'");
+    EXPECT_EQ(kept.output.find("time corrected"), std::string::npos) << kept.output;
+}
+
+struct BadCase {
+    const char* name;
+    const char* file;
+    const char* satellite;  // empty: none given
+    const char* message;
+};
+
+class DecodeGeoBadInput : public DecodeGeoTest, public ::testing::WithParamInterface<BadCase> {};
+
+TEST_P(DecodeGeoBadInput, SaysWhyAndKeepsThePlainPictures) {
+    const BadCase& c = GetParam();
+    const std::string recording = makeRecording(c.file);
+    const std::string satellite = *c.satellite ? std::string(" --satellite ") + c.satellite : "";
+    const ProgramRun run = runProgram("decode '" + recording + "'" + satellite +
+                                      " --direction 'S>N' --geo --data-dir '" + dir_.string() + "'");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+    int jpegs = 0, tiffs = 0;
+    for (const auto& entry : fs::directory_iterator(dir_ / "pics")) {
+        jpegs += entry.path().extension() == ".jpg";
+        tiffs += entry.path().extension() == ".tif";
+    }
+    EXPECT_EQ(jpegs, 2) << run.output;
+    EXPECT_EQ(tiffs, 0) << run.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DecodeGeoBadInput,
+    ::testing::Values(
+        BadCase{"NoSatellite", "SDRSharp_20190521_170204Z_137500000Hz.wav", "", "the satellite is unknown"},
+        BadCase{"NoElementSet", "SDRSharp_20190521_170204Z_137500000Hz.wav", "NOAA-15", "NOAA-15"},
+        BadCase{"SetTooFarFromThePass", "SDRSharp_20191021_170204Z_137500000Hz.wav", "NOAA-19", "60"},
+        // no time in the name: the file's own time, today, is years from the set
+        BadCase{"NoStartTime", "pass.wav", "NOAA-19", "modification time"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
