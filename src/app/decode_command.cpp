@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -21,6 +22,8 @@
 #include "app/command_line.h"
 #include "app/pass_products_step.h"
 #include "calibration/qt/thermal_legend.h"
+#include "app/decoded_pass_overlay.h"
+#include "app/map_controller.h"
 #include "app/program_folder.h"
 #include "geo/pass_products.h"
 #include "geo/qt/kml_overlay.h"
@@ -103,6 +106,9 @@ const char* kDecodeHelp =
     "                        satellite in SatTle.txt\n"
     "  --no-align            keep the recording's time as it is instead of fitting\n"
     "                        the picture's coasts to the world outline\n"
+    "  --overlay             draw coastlines, borders and a latitude/longitude grid\n"
+    "                        onto the saved pictures, in colour (default: the image\n"
+    "                        setting Pic/MapOverlay); needs what --geo needs\n"
     "  --recursive           take the recordings of a folder's subfolders too\n"
     "  --jobs N              decode N recordings at once (default: one per core)\n"
     "  --data-dir DIR        program folder with the settings file\n"
@@ -153,6 +159,7 @@ struct DecodeArguments {
     bool temperature = false;
     bool geo = false;                  // --geo: the GeoTIFF products
     bool align = true;                 // --no-align turns the coast fit off
+    bool overlay = false;              // --overlay: the map drawn onto the pictures
 };
 
 // Calibration and products of a decoded pass; the text tells what became of them.
@@ -201,6 +208,8 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
             a.geo = true;
         } else if (arg == "--no-align") {
             a.align = false;
+        } else if (arg == "--overlay") {
+            a.overlay = true;
         } else if (arg == "--recursive") {
             a.recursive = true;
         } else if (arg == "--direction") {
@@ -482,6 +491,28 @@ int runDecodeCommand(int argc, char** argv) {
                     notes.push_back("no ground overlay: " + error);
             }
             for (const std::string& file : result.filesWritten) notes.push_back("wrote " + file);
+            return notes;
+        };
+    }
+
+    if (args.overlay || settings.mapOverlay) {
+        // After the GeoTIFFs (which are made from the plain pictures), the
+        // saved JPEGs are replaced by the overlaid ones.
+        DecodedPassSettings overlay;
+        overlay.satellite = args.file.satellite;
+        overlay.direction = args.file.decode.direction;
+        overlay.elementFile = paths.elementFile;
+        overlay.worldMapFile = MapController::findWorldMapFile(
+            paths.worldMapFile, std::filesystem::path(executablePath(argv)).parent_path().string());
+        overlay.align = args.align;
+        overlay.offsets = settings.georeferenceOffsets;
+        args.file.afterPictures = [products = std::move(args.file.afterPictures), overlay](
+                                      const std::string& path, const LineStore& store,
+                                      const PassPictureResult& pictures, const std::optional<RecordingStart>& start) {
+            std::vector<std::string> notes;
+            if (products) notes = products(path, store, pictures, start);
+            const std::vector<std::string> drawn = OverlaySavedPictures({path, &store, &pictures, start}, overlay);
+            notes.insert(notes.end(), drawn.begin(), drawn.end());
             return notes;
         };
     }

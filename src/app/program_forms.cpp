@@ -1,11 +1,14 @@
 #include "app/program_forms.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QStringList>
 #include <filesystem>
 
 #include "app/main_window.h"
 #include "app/map_controller.h"
+#include "app/overlay_controller.h"
+#include "app/window_georeference.h"
 #include "app/reception_hooks.h"
 #include "app/program_clock.h"
 #include "app/receiver_wiring.h"
@@ -70,6 +73,11 @@ void createProgramForms(MainWindow& mainWindow) {
     const QString leftovers = tidyLeftovers(mainWindow);
     // The pass reception first: the scheduler and the map below take it.
     auto* passReception = new ReceptionController(mainWindow);
+    // The map overlay over the pictures and the live view (SpeedButton14).
+    const std::string worldMap = MapController::findWorldMapFile(
+        mainWindow.state().paths.worldMapFile, QCoreApplication::applicationDirPath().toStdString());
+    auto* overlay = new OverlayController(mainWindow, passReception->display(), worldMap);
+    new WindowGeoreference(mainWindow, *passReception, *overlay, worldMap);
     passReception->createPastImageBrowser();                // TForm2
     createInputDeviceDialog(mainWindow);
     createRecordingChangeNotice(&mainWindow);

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/satellite_offsets.h"
+
 namespace sorae {
 
 // A colour as 0x00BBGGRR: the low byte is red, the next green, then blue.
@@ -49,6 +51,7 @@ struct AppSettings {
     bool picSave = true;
     bool saveAudio = true;  // SaveAudio: keep each pass's audio as FLAC
     bool saveGeoTiff = false;  // SaveGeoTiff: each channel also as a GeoTIFF on a lat/lon grid
+    bool mapOverlay = false;  // MapOverlay: coastlines and grid drawn onto saved pictures
 
     // [Products]: the calibrated products made beside each pass's pictures
     bool productTemperature = false;   // Temperature: the kelvin TIFF of each infrared channel
@@ -82,6 +85,9 @@ struct AppSettings {
     bool mapFootprints = false;  // Footprints: each satellite's footprint
     bool mapTerminator = false;  // Terminator: the night side shaded
     bool mapPassTimes = false;   // PassTimes: AOS/LOS times along the next pass's track
+    // [Georeference]: clock and attitude corrections per satellite, zero
+    // unless set by hand in the file.
+    SatelliteOffsetTable georeferenceOffsets{};
 };
 
 }  // namespace sorae

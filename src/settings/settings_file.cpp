@@ -16,6 +16,7 @@ constexpr const char* kProducts = "Products";
 constexpr const char* kRadio = "Radio";
 constexpr const char* kColor = "Color";
 constexpr const char* kMap = "Map";
+constexpr const char* kGeoreference = "Georeference";
 
 std::string_view trimmed(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -82,6 +83,15 @@ private:
 std::string recvSatKey(int i) { return "RecvSat" + std::to_string(i); }
 std::string markKey(int i) { return "Sat0" + std::to_string(i); }
 std::string trackKey(int i) { return "Sat1" + std::to_string(i); }
+
+// The four offsets of one satellite as (key suffix, field) pairs.
+template <typename Offsets, typename Visit>
+void forEachOffset(Offsets& o, Visit visit) {
+    visit("Time", o.timeSeconds);
+    visit("Roll", o.rollDeg);
+    visit("Pitch", o.pitchDeg);
+    visit("Yaw", o.yawDeg);
+}
 
 }  // namespace
 
@@ -205,6 +215,17 @@ AppSettings readSettings(const IniFile& ini) {
     r.boolean(kProducts, "FalseColour", s.productFalseColour);
     r.boolean(kProducts, "CloudTop", s.productCloudTop);
     r.boolean(kProducts, "MapColour", s.productMapColour);
+    r.boolean(kPic, "MapOverlay", s.mapOverlay);
+    for (std::size_t i = 0; i < kOffsetTableSize; ++i) {
+        SatelliteOffsets& o = s.georeferenceOffsets[i];
+        const std::string prefix = OffsetKeyPrefix(i);
+        forEachOffset(o, [&](const char* name, double& field) {
+            if (auto text = ini.value(kGeoreference, prefix + name)) {
+                if (auto v = parseIniFloat(*text)) field = *v;
+            }
+        });
+        o = ClampedOffsets(o);
+    }
     return s;
 }
 
@@ -276,6 +297,14 @@ void writeSettings(const AppSettings& s, const WindowPlacement& placement, IniFi
     w.boolean(kProducts, "FalseColour", s.productFalseColour);
     w.boolean(kProducts, "CloudTop", s.productCloudTop);
     w.boolean(kProducts, "MapColour", s.productMapColour);
+    w.boolean(kPic, "MapOverlay", s.mapOverlay);
+    for (std::size_t i = 0; i < kOffsetTableSize; ++i) {
+        const SatelliteOffsets o = ClampedOffsets(s.georeferenceOffsets[i]);
+        const std::string prefix = OffsetKeyPrefix(i);
+        forEachOffset(o, [&](const char* name, double field) {
+            w.real(kGeoreference, prefix + name, field);
+        });
+    }
 }
 
 AppSettings loadSettingsFile(const std::string& path) {

@@ -10,11 +10,14 @@
 
 #include <QSignalSpy>
 #include <QToolButton>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <set>
 
 #include "app/map_controller.h"
+#include "app/overlay_controller.h"
+#include "app/window_georeference.h"
 #include "app/program_forms.h"
 #include "app/reception_controller.h"
 #include "app/scheduler_controller.h"
@@ -117,6 +120,20 @@ TEST(AutomaticPass, ScheduledPassIsReceivedDecodedAndSavedWithTheReceiverSwitche
         FormatFileStamp(CivilMinuteFromDayCount(pass.timeOfMaximum.days)) + SatellitePart(pass.satellite, false);
     QTRY_VERIFY_WITH_TIMEOUT(fs::exists(folder / "pics" / (stem + ".flac")), 10000);
     EXPECT_EQ(filesIn(folder / "pics"), (std::set<std::string>{stem + "A.jpg", stem + "B.jpg", stem + ".flac"}));
+
+    // The pictures are placed on Earth from the pass and the clock: with the
+    // orbit view released the pointer over the picture is located.
+    auto* georeference = window.findChild<WindowGeoreference*>();
+    ASSERT_NE(georeference, nullptr);
+    EXPECT_FALSE(georeference->lastNote().empty());
+    EXPECT_EQ(georeference->lastNote().find("no map overlay"), std::string::npos) << georeference->lastNote();
+    window.speedButton(6)->click();
+    ASSERT_FALSE(reception->display().orbitViewShown());
+    auto* overlay = window.findChild<OverlayController*>();
+    ASSERT_NE(overlay, nullptr);
+    const QString where = overlay->positionTextAt(QPointF(reception->display().width() / 2.0, reception->display().height() / 2.0));
+    EXPECT_TRUE(where.startsWith(QStringLiteral("北緯")) || where.startsWith(QStringLiteral("南緯")))
+        << where.toStdString();
 
     // And the table moves on to the next pass.
     QTRY_VERIFY_WITH_TIMEOUT(scheduler->passTableValid() && !(scheduler->passTable()[0] == pass), 120000);

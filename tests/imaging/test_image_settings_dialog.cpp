@@ -61,6 +61,15 @@ TEST(ImageSettingsDialogTest, ControlsStartFromAndWriteTheSettingsAtOnce) {
     upDown->downButton()->click();
     EXPECT_EQ(settings.minScanLine, 0);
     EXPECT_EQ(label->text(), "0");
+
+    auto* overlay = dialog.findChild<QCheckBox*>("CheckBox3");
+    ASSERT_TRUE(overlay);
+    EXPECT_EQ(overlay->text(), "地図を重ねる");
+    EXPECT_FALSE(overlay->isChecked()) << "off by default";
+    overlay->click();
+    EXPECT_TRUE(settings.mapOverlay);
+    overlay->click();
+    EXPECT_FALSE(settings.mapOverlay);
 }
 
 TEST(ImageSettingsDialogTest, ShownCentredOnTheMainWindow) {

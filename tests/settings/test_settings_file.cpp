@@ -76,14 +76,20 @@ TEST_F(SettingsFileTest, FreshSaveWritesSectionsAndKeysInSaveOrder) {
         "[Sat]", "RecvSat0", "RecvSat1", "RecvSat2", "RecvSat3", "RecvSat4", "RecvSat5", "RecvSat6",
         "RecvSat7", "LocateN", "LocateE", "Preset", "Address", "AutoUpdate", "UpdateDay", "MaxElev",
         "MinElev", "SortElev", "SortNext",
-        "[Pic]", "MinScanLine", "PicCut", "AddText", "PicSave", "SaveAudio", "SaveGeoTiff",
+        "[Pic]", "MinScanLine", "PicCut", "AddText", "PicSave", "SaveAudio", "SaveGeoTiff", "MapOverlay",
         "[Radio]", "AutoCont", "PortList", "Type", "AntNum", "VolPCR", "PortName",
         "[Color]", "MapBackColor", "MapCoastColor", "Grid", "GridNum", "Boundaries",
         "Sat00", "Sat10", "Sat01", "Sat11", "Sat02", "Sat12", "Sat03", "Sat13", "Sat04", "Sat14",
         "Sat05", "Sat15", "Sat06", "Sat16", "Sat07", "Sat17", "SatN0", "SatN1",
         "[Map]", "Footprints", "Terminator", "PassTimes",
         "[Products]", "Temperature", "Thermal", "FalseColour", "CloudTop", "MapColour"};
-    EXPECT_EQ(keys, expected);
+    std::vector<std::string> expectedWithOffsets = expected;
+    expectedWithOffsets.push_back("[Georeference]");
+    for (const char* sat : {"NOAA11", "NOAA12", "NOAA14", "NOAA15", "NOAA16", "NOAA17", "NOAA18", "NOAA19"}) {
+        for (const char* axis : {"Time", "Roll", "Pitch", "Yaw"}) expectedWithOffsets.push_back(std::string(sat) + axis);
+    }
+    EXPECT_EQ(keys, expectedWithOffsets);
+    EXPECT_NE(text.find("[Georeference]\nNOAA11Time=0\nNOAA11Roll=0\n"), std::string::npos);
     EXPECT_NE(text.find("MainTop=10\nMainLeft=20\nMainWidth=1100\nMainHeight=800\nMainMaxmum=0\n"),
               std::string::npos);
     EXPECT_NE(text.find("LocateN=35.6894875\nLocateE=139.6917064\n"), std::string::npos);
@@ -133,6 +139,9 @@ TEST_F(SettingsFileTest, EveryValueSurvivesARoundTrip) {
     s.mapFootprints = true;
     s.mapTerminator = true;
     s.mapPassTimes = true;
+    s.mapOverlay = true;
+    s.georeferenceOffsets[7] = {-0.75, 0.125, -0.5, 1.25};
+    s.georeferenceOffsets[3].timeSeconds = 12.5;
 
     ASSERT_TRUE(saveSettingsFile(path_, s, restoredAt(-5, 7, 1200, 900)));
     AppSettings back = loadSettingsFile(path_);
@@ -186,6 +195,8 @@ TEST_F(SettingsFileTest, EveryValueSurvivesARoundTrip) {
     EXPECT_EQ(back.mapFootprints, s.mapFootprints);
     EXPECT_EQ(back.mapTerminator, s.mapTerminator);
     EXPECT_EQ(back.mapPassTimes, s.mapPassTimes);
+    EXPECT_EQ(back.mapOverlay, s.mapOverlay);
+    EXPECT_EQ(back.georeferenceOffsets, s.georeferenceOffsets);
 
     // A second save of what was loaded changes no byte.
     const std::string first = readText();
@@ -237,6 +248,39 @@ TEST_F(SettingsFileTest, UnreadableValuesFallBackToTheirDefaults) {
     EXPECT_TRUE(s.recvSat[0]);            // any non-zero value is true
     EXPECT_FALSE(s.recvSat[3]);
     EXPECT_EQ(s.minScanLine, d.minScanLine);
+}
+
+// Hand-edited offsets: absurd values are clamped to what a satellite can be
+// off by, unreadable and non-finite ones stay zero, and the row is found by
+// the satellite's name however it is written.
+TEST_F(SettingsFileTest, OffsetTableIsClampedAndFoundByName) {
+    struct Case {
+        const char* text;
+        SatelliteOffsets expected;
+    };
+    const Case cases[] = {
+        {"NOAA19Time=1.5\nNOAA19Roll=-0.25\nNOAA19Pitch=0.1\nNOAA19Yaw=0.2\n", {1.5, -0.25, 0.1, 0.2}},
+        {"NOAA19Time=3600\nNOAA19Roll=-45\nNOAA19Pitch=1e308\nNOAA19Yaw=-1e308\n", {60.0, -5.0, 5.0, -5.0}},
+        {"NOAA19Time=nan\nNOAA19Roll=inf\nNOAA19Pitch=-inf\nNOAA19Yaw=half\n", {0.0, 0.0, 0.0, 0.0}},
+        {"noaa19time=-60\nnoaa19yaw=5\n", {-60.0, 0.0, 0.0, 5.0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        writeText(std::string("[Georeference]\n") + c.text);
+        AppSettings s = loadSettingsFile(path_);
+        EXPECT_EQ(s.georeferenceOffsets[7], c.expected);
+        for (const char* name : {"NOAA-19", "NOAA 19", "noaa19"}) {
+            EXPECT_EQ(OffsetsForSatellite(s.georeferenceOffsets, name), c.expected) << name;
+        }
+        EXPECT_EQ(OffsetsForSatellite(s.georeferenceOffsets, "NOAA-18"), SatelliteOffsets{});
+        EXPECT_EQ(OffsetsForSatellite(s.georeferenceOffsets, "METEOR-M2"), SatelliteOffsets{});
+        // A value set out of range in memory is saved clamped too.
+        s.georeferenceOffsets[0].rollDeg = 90.0;
+        ASSERT_TRUE(saveSettingsFile(path_, s, restoredAt(0, 0, 1062, 726)));
+        const AppSettings back = loadSettingsFile(path_);
+        EXPECT_EQ(back.georeferenceOffsets[7], c.expected);
+        EXPECT_EQ(back.georeferenceOffsets[0].rollDeg, 5.0);
+    }
 }
 
 TEST_F(SettingsFileTest, MaximisedSaveKeepsTheLoadedRestoredGeometry) {

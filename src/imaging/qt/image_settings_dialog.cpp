@@ -110,10 +110,19 @@ ImageSettingsDialog::ImageSettingsDialog(AppSettings& settings, QWidget* parent)
     product(productCloudTop_, "雲頂温度強調", "ProductCloudTop", settings_.productCloudTop);
     product(productMapColour_, "地図着色赤外画像", "ProductMapColour", settings_.productMapColour);
 
+    // Coastlines, borders and a latitude/longitude grid drawn onto the
+    // pictures of a pass whose place on Earth is known.
+    mapOverlay_ = new QCheckBox("地図を重ねる", group);
+    mapOverlay_->setObjectName("CheckBox3");
+    mapOverlay_->setChecked(settings_.mapOverlay);
+    layout->addWidget(mapOverlay_);
+
     connect(saveFiles_, &QCheckBox::clicked, this,
             [this] { settings_.picSave = saveFiles_->isChecked(); });
     connect(saveAudio_, &QCheckBox::clicked, this,
             [this] { settings_.saveAudio = saveAudio_->isChecked(); });
+    connect(mapOverlay_, &QCheckBox::clicked, this,
+            [this] { settings_.mapOverlay = mapOverlay_->isChecked(); });
     connect(minLines_, &UpDownButtons::positionChanged, this, [this](int position) {
         settings_.minScanLine = position;
         minLinesLabel_->setNum(position);

@@ -43,6 +43,7 @@ private:
     QCheckBox* productCloudTop_;
     QCheckBox* productMapColour_;
     QCheckBox* saveGeoTiff_;
+    QCheckBox* mapOverlay_;  // Pic/MapOverlay
 };
 
 // Top left that centres a box of size inner on the frame outer (halves
