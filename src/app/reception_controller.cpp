@@ -76,7 +76,7 @@ ReceptionController::ReceptionController(MainWindow& window)
 ReceptionController::~ReceptionController() {
     // The window's own parts are gone by now; only the pass audio is settled,
     // under the name its pictures would have had.
-    if (audio_->active()) audio_->finish(syncConfirmed(), passStem());
+    if (audio_->active()) audio_->finish(passStem());
 }
 
 // --- dialogs ---
@@ -272,7 +272,7 @@ void ReceptionController::buildPassPictures() {
     ShowBuiltPictures(*display_, lastPictures_);
 
     // The sound keeps the pictures' name, also when they were too short to
-    // be saved; a pass that never synchronised keeps none.
+    // be saved, or when the pass never synchronised.
     const CivilMinute stampTime =
         CivilMinuteFromDayCount(in.manual ? in.processingTime : in.pass.maxElevationTime);
     finishPassAudio(lastPictures_.fileStamp.empty()
@@ -294,7 +294,7 @@ void ReceptionController::buildPassPictures() {
 void ReceptionController::finishPassAudio(const std::string& stem) {
     audioError_.clear();
     lastAudioFile_.clear();
-    const ReceptionAudioRecorder::Finish done = audio_->finish(syncConfirmed(), stem);
+    const ReceptionAudioRecorder::Finish done = audio_->finish(stem);
     if (!done.ok) audioError_ = QString::fromStdString(audio_->errorMessage());
     if (done.ok) lastAudioFile_ = done.path;
     // A recording cut short for want of space says so after the pass too.

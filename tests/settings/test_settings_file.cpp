@@ -7,6 +7,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "common/atomic_file.h"
 #include "common/scratch_folder.h"
 #include "settings/settings_file.h"
 #include "settings/window_fit.h"
@@ -379,7 +380,8 @@ TEST_F(SettingsFileTest, ImpossibleValuesLineEndsAndLinksAreReadSafely) {
         EXPECT_EQ(fs::is_symlink(path_), c.throughLink) << "a link stays a link";
         EXPECT_EQ(loadSettingsFile(path_).minScanLine, 777);
         EXPECT_EQ(loadSettingsFile(c.throughLink ? target : path_).minScanLine, 777);
-        EXPECT_FALSE(fs::exists(temporaryPathForReplacing(path_)));
+        for (const auto& entry : fs::directory_iterator(fs::path(fs::canonical(path_)).parent_path()))
+            EXPECT_FALSE(IsAtomicTemporaryName(entry.path().filename().string())) << entry.path();
         std::ifstream in(fs::canonical(path_), std::ios::binary);
         const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_EQ(saved.find('\n') == std::string::npos, std::string(c.label) == "bare CR") << "line ends kept";
