@@ -69,6 +69,7 @@ void createProgramForms(MainWindow& mainWindow) {
     const QString leftovers = tidyLeftovers(mainWindow);
     // The pass reception first: the scheduler and the map below take it.
     auto* passReception = new ReceptionController(mainWindow);
+    mainWindow.endReceptionForShutdown = [passReception] { passReception->endForShutdown(); };
     passReception->createPastImageBrowser();                // TForm2
     createInputDeviceDialog(mainWindow);
     createRecordingChangeNotice(&mainWindow);

@@ -326,6 +326,18 @@ void ReceptionController::endReplayPass() {
     replayStamp_.reset();
 }
 
+void ReceptionController::endForShutdown() {
+    ReceptionState& state = window_.reception();
+    if (replayStamp_) {
+        endReplayPass();
+        return;
+    }
+    if (!state.receptionActive || state.picturesBusy) return;
+    setReceptionActive(false);
+    buildPassPictures();
+    state.manualReception = false;
+}
+
 // --- manual reception (SpeedButton2) ---
 
 void ReceptionController::manualButtonToggled(bool down) {

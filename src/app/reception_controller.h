@@ -58,6 +58,9 @@ public:
     // The replay ended or was stopped: the pictures of what was received
     // (nothing more when the full store has ended the pass already).
     void endReplayPass();
+    // The program ends: a pass being received ends as a manual reception
+    // ends, with its pictures and its sound saved.
+    void endForShutdown();
     bool replayPassActive() const { return replayStamp_.has_value(); }
     // While set, decoded lines go into the live views without composing the
     // screen each time; the caller composes once after a batch of blocks.

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 #include "capture/carrier_search.h"
@@ -18,6 +19,14 @@ namespace {
 
 constexpr int kReadChunkFrames = 4096;    // frames asked of libsndfile at a time
 constexpr int kSpareOutputFrames = 8192;  // room beyond one block in the queue
+// A floating-point sample this many times the level that all but the
+// loudest thousandth of the recording stays below is damage, not signal.
+constexpr double kDamageFactor = 16.0;
+constexpr double kDamageQuantile = 0.999;
+// Skipping damage: the first try lands this far on, each further try twice
+// as far; a file broken in more places than this is given up.
+constexpr double kFirstSkipSeconds = 0.1;
+constexpr int kMostGaps = 100;
 
 std::string quoted(const std::string& path) { return "「" + path + "」"; }
 
@@ -76,6 +85,15 @@ struct RecordingReader::Impl {
     RecordingError error = RecordingError::None;
     std::string message;
 
+    long long sourcePos = 0;       // source frames taken so far, skipped ones included
+    long long pendingSilence = 0;  // frames of a skipped stretch still to hand out
+    bool floatData = false;        // float or double samples: screened for damage
+    float damageLimit = HUGE_VALF;
+    long long damaged = 0;
+    double firstDamage = 0.0;
+    std::vector<RecordingReader::Gap> gaps;
+    std::string truncation;
+
     int channels() const { return info.channels; }
     int framesPerBlock() const {
         return kind == RecordingKind::Audio ? kAudioFramesPerBlock : kQuadratureFramesPerBlock;
@@ -98,11 +116,59 @@ struct RecordingReader::Impl {
     // Refills `input` from the file when it is used up.
     void readChunk() {
         if (inputPos < inputFrames || inputEnded) return;
-        const sf_count_t n = sf_readf_float(file, input.data(), kReadChunkFrames);
-        inputFrames = n > 0 ? size_t(n) : 0;
         inputPos = 0;
-        if (n < kReadChunkFrames) afterShortRead(n);
+        if (pendingSilence > 0) {
+            const long long n = std::min<long long>(pendingSilence, kReadChunkFrames);
+            std::fill(input.begin(), input.begin() + n * channels(), 0.0f);
+            pendingSilence -= n;
+            sourcePos += n;
+            inputFrames = size_t(n);
+        } else {
+            const sf_count_t n = sf_readf_float(file, input.data(), kReadChunkFrames);
+            inputFrames = n > 0 ? size_t(n) : 0;
+            if (floatData) screenDamage(input.data(), inputFrames);
+            sourcePos += sf_count_t(inputFrames);
+            if (n < kReadChunkFrames) afterShortRead(n);
+        }
         prepareQuadrature(input.data(), inputFrames);
+    }
+
+    // Samples that cannot be signal become silence, and are counted.
+    void screenDamage(float* samples, size_t frames) {
+        const size_t ch = size_t(channels());
+        for (size_t i = 0; i < frames * ch; ++i) {
+            if (std::isfinite(samples[i]) && std::fabs(samples[i]) <= damageLimit) continue;
+            if (damaged++ == 0) firstDamage = double(sourcePos + sf_count_t(i / ch)) / info.samplerate;
+            samples[i] = 0.0f;
+        }
+    }
+
+    // After the decoder lost its place (damage in a compressed file): opens
+    // the file again and goes on from the first place after `from` it can
+    // seek to; what lies between becomes silence. False when nothing after
+    // it can be read.
+    bool skipDamage(long long from) {
+        if (!info.seekable || int(gaps.size()) >= kMostGaps) return false;
+        long long step = std::max<long long>(1, llround(kFirstSkipSeconds * info.samplerate));
+        while (from + step < info.frames) {
+            SF_INFO again{};
+            SNDFILE* reopened = sf_open(path.c_str(), SFM_READ, &again);
+            if (!reopened) return false;
+            if (again.channels != info.channels || again.samplerate != info.samplerate) {
+                sf_close(reopened);
+                return false;
+            }
+            if (sf_seek(reopened, from + step, SEEK_SET) == from + step) {
+                sf_close(file);
+                file = reopened;
+                pendingSilence += step;
+                gaps.push_back({double(from) / info.samplerate, double(step) / info.samplerate});
+                return true;
+            }
+            sf_close(reopened);
+            step *= 2;
+        }
+        return false;
     }
 
     void prepareQuadrature(float* iq, size_t frames) {
@@ -121,16 +187,44 @@ struct RecordingReader::Impl {
     // scanned once and brought down as a whole so that its peak fits; the
     // envelope's automatic level then restores the design level. Files that
     // fit, and all integer files, are taken as they are.
+    //
+    // A sample far beyond the level of the rest (kDamageFactor times the
+    // level all but the loudest thousandth stay below) is damage: it neither
+    // sets the scale nor reaches the decoder.
     bool measureFloatPeak() {
         const int subtype = info.format & SF_FORMAT_SUBMASK;
-        if ((subtype != SF_FORMAT_FLOAT && subtype != SF_FORMAT_DOUBLE) || !info.seekable) return true;
+        floatData = subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
+        if (!floatData || !info.seekable) return true;
         std::vector<float> chunk(size_t(kReadChunkFrames) * size_t(info.channels));
-        double peak = 0.0;
+        // How many samples lie in each power of two of magnitude.
+        constexpr int kLowestExponent = -160;
+        std::vector<long long> octaves(320, 0);
+        std::vector<double> octavePeak(320, 0.0);
+        long long counted = 0;
         for (;;) {
             const sf_count_t n = sf_readf_float(file, chunk.data(), kReadChunkFrames);
             if (n <= 0) break;
-            for (size_t i = 0; i < size_t(n) * size_t(info.channels); ++i)
-                if (std::isfinite(chunk[i])) peak = std::max(peak, double(std::fabs(chunk[i])));
+            for (size_t i = 0; i < size_t(n) * size_t(info.channels); ++i) {
+                const float v = std::fabs(chunk[i]);
+                if (!std::isfinite(v) || v == 0.0f) continue;
+                int exponent = 0;
+                std::frexp(v, &exponent);
+                const size_t bin = size_t(std::clamp(exponent - kLowestExponent, 0, int(octaves.size()) - 1));
+                ++octaves[bin];
+                octavePeak[bin] = std::max(octavePeak[bin], double(v));
+                ++counted;
+            }
+        }
+        double peak = 0.0;
+        if (counted > 0) {
+            const long long within = llround(std::ceil(kDamageQuantile * double(counted)));
+            long long sum = 0;
+            size_t bin = 0;
+            while (bin < octaves.size() && (sum += octaves[bin]) < within) ++bin;
+            const double level = std::ldexp(1.0, int(bin) + kLowestExponent);  // above every sample of the bin
+            damageLimit = float(std::max(1.0, kDamageFactor * level));
+            for (size_t b = 0; b < octaves.size(); ++b)
+                if (octavePeak[b] <= damageLimit) peak = std::max(peak, octavePeak[b]);
         }
         // A read error is met again, and reported, when the file is read for real.
         if (sf_seek(file, 0, SEEK_SET) != 0) {
@@ -172,14 +266,44 @@ struct RecordingReader::Impl {
 
     // After a read that gave fewer frames than asked for: a libsndfile error
     // is reported, and a read that gave nothing ends the input.
+    // A decoder that lost its place skips the damage and goes on; a file
+    // that ends before its header said is noted.
     void afterShortRead(sf_count_t n) {
         const int code = sf_error(file);
+        const bool lengthKnown = info.frames > 0 && info.frames < (SF_COUNT_MAX >> 1);
+        const bool early = n <= 0 && lengthKnown && sourcePos < info.frames;
+        if ((code != SF_ERR_NO_ERROR || early) && skipDamage(sourcePos)) return;
         if (code != SF_ERR_NO_ERROR) {
             error = RecordingError::ReadFailed;
             message = "録音ファイル" + quoted(path) + "の読み込み中にエラーが発生しました: " +
                       sf_error_number(code);
+        } else if (early && truncation.empty()) {
+            truncation = cutShortText(double(info.frames) / info.samplerate, double(sourcePos) / info.samplerate);
         }
         if (n <= 0) inputEnded = true;
+    }
+
+    std::string cutShortText(double promisedSeconds, double heldSeconds) const {
+        char text[160];
+        std::snprintf(text, sizeof text, "は %.1f 秒で終わっています（ヘッダーでは %.1f 秒）", heldSeconds,
+                      promisedSeconds);
+        return "録音ファイル" + quoted(path) + text +
+               ": 書き込みかコピーの途中で切れたファイルです。あるところまでを復号しました";
+    }
+
+    // A WAV header that promises more data than the file holds (libsndfile
+    // reads what is there and notes the difference in its log).
+    void checkHeaderLength() {
+        char log[4096] = {};
+        sf_command(file, SFC_GET_LOG_INFO, log, sizeof log);
+        const char* line = std::strstr(log, "\ndata : ");
+        if (!line) return;
+        long long promised = 0;
+        long long held = 0;
+        if (std::sscanf(line, "\ndata : %lld (should be %lld)", &promised, &held) != 2) return;
+        if (held <= 0 || promised <= held) return;
+        const double seconds = double(info.frames) / info.samplerate;
+        truncation = cutShortText(seconds * double(promised) / double(held), seconds);
     }
 
     // Fills the queue up to `need` frames or until the recording ends.
@@ -224,8 +348,19 @@ struct RecordingReader::Impl {
         size_t real = 0;
         while (real < block && !inputEnded) {
             const sf_count_t want = sf_count_t(block - real);
+            if (pendingSilence > 0) {
+                const long long n = std::min<long long>(pendingSilence, want);
+                std::fill(target + real * channels(), target + (real + size_t(n)) * channels(), int16_t(0));
+                pendingSilence -= n;
+                sourcePos += n;
+                real += size_t(n);
+                continue;
+            }
             const sf_count_t n = sf_readf_short(file, target + real * channels(), want);
-            if (n > 0) real += size_t(n);
+            if (n > 0) {
+                real += size_t(n);
+                sourcePos += n;
+            }
             if (n < want) afterShortRead(n);
         }
         lastBlockFrames = int(real);
@@ -299,6 +434,12 @@ bool RecordingReader::open(const std::string& path, RecordingKind kind,
     d.path = path;
     d.kind = kind;
 
+    // A FIFO or a device would keep the reader waiting for ever.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        return d.fail(RecordingError::CannotOpen,
+                      "録音ファイル" + quoted(path) + "を開けません: 通常のファイルではありません");
+    }
     d.file = sf_open(path.c_str(), SFM_READ, &d.info);
     if (!d.file) {
         return d.fail(RecordingError::CannotOpen,
@@ -326,6 +467,7 @@ bool RecordingReader::open(const std::string& path, RecordingKind kind,
         return d.fail(RecordingError::Empty,
                       "録音ファイル" + quoted(path) + "には音声データがありません");
     }
+    d.checkHeaderLength();
     if (!d.measureFloatPeak()) return false;
 
     if (kind == RecordingKind::Quadrature && !d.setUpQuadrature(iq)) return false;
@@ -389,6 +531,14 @@ void RecordingReader::close() {
     d.blocks = 0;
     d.error = RecordingError::None;
     d.message.clear();
+    d.sourcePos = 0;
+    d.pendingSilence = 0;
+    d.floatData = false;
+    d.damageLimit = HUGE_VALF;
+    d.damaged = 0;
+    d.firstDamage = 0.0;
+    d.gaps.clear();
+    d.truncation.clear();
 }
 
 bool RecordingReader::isOpen() const { return impl_->file != nullptr; }
@@ -442,5 +592,9 @@ double RecordingReader::carrierHz() const { return impl_->carrierHz; }
 CarrierSource RecordingReader::carrierSource() const { return impl_->carrierSource; }
 RecordingError RecordingReader::error() const { return impl_->error; }
 const std::string& RecordingReader::errorMessage() const { return impl_->message; }
+long long RecordingReader::damagedSamples() const { return impl_->damaged; }
+double RecordingReader::firstDamageSeconds() const { return impl_->firstDamage; }
+const std::vector<RecordingReader::Gap>& RecordingReader::gaps() const { return impl_->gaps; }
+const std::string& RecordingReader::truncationNote() const { return impl_->truncation; }
 
 }  // namespace sorae
