@@ -271,7 +271,8 @@ struct RecordingReader::Impl {
     void afterShortRead(sf_count_t n) {
         const int code = sf_error(file);
         const bool lengthKnown = info.frames > 0 && info.frames < (SF_COUNT_MAX >> 1);
-        const bool early = n <= 0 && lengthKnown && sourcePos < info.frames;
+        // (A compressed file's length may be a few frames off.)
+        const bool early = n <= 0 && lengthKnown && info.frames - sourcePos > info.samplerate / 10;
         if ((code != SF_ERR_NO_ERROR || early) && skipDamage(sourcePos)) return;
         if (code != SF_ERR_NO_ERROR) {
             error = RecordingError::ReadFailed;
