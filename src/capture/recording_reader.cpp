@@ -12,6 +12,7 @@
 
 #include "capture/carrier_search.h"
 #include "capture/frequency_shift.h"
+#include "capture/sample_damage.h"
 
 namespace sorae {
 
@@ -19,10 +20,6 @@ namespace {
 
 constexpr int kReadChunkFrames = 4096;    // frames asked of libsndfile at a time
 constexpr int kSpareOutputFrames = 8192;  // room beyond one block in the queue
-// A floating-point sample this many times the level that all but the
-// loudest thousandth of the recording stays below is damage, not signal.
-constexpr double kDamageFactor = 16.0;
-constexpr double kDamageQuantile = 0.999;
 // Skipping damage: the first try lands this far on, each further try twice
 // as far; a file broken in more places than this is given up.
 constexpr double kFirstSkipSeconds = 0.1;
@@ -135,12 +132,11 @@ struct RecordingReader::Impl {
 
     // Samples that cannot be signal become silence, and are counted.
     void screenDamage(float* samples, size_t frames) {
-        const size_t ch = size_t(channels());
-        for (size_t i = 0; i < frames * ch; ++i) {
-            if (std::isfinite(samples[i]) && std::fabs(samples[i]) <= damageLimit) continue;
-            if (damaged++ == 0) firstDamage = double(sourcePos + sf_count_t(i / ch)) / info.samplerate;
-            samples[i] = 0.0f;
-        }
+        std::size_t first = 0;
+        const long long n = SilenceDamagedSamples(samples, frames * size_t(channels()), damageLimit, &first);
+        if (n > 0 && damaged == 0)
+            firstDamage = double(sourcePos + sf_count_t(first / size_t(channels()))) / info.samplerate;
+        damaged += n;
     }
 
     // After the decoder lost its place (damage in a compressed file): opens
@@ -187,45 +183,21 @@ struct RecordingReader::Impl {
     // scanned once and brought down as a whole so that its peak fits; the
     // envelope's automatic level then restores the design level. Files that
     // fit, and all integer files, are taken as they are.
-    //
-    // A sample far beyond the level of the rest (kDamageFactor times the
-    // level all but the loudest thousandth stay below) is damage: it neither
-    // sets the scale nor reaches the decoder.
+    // Damage (see sample_damage.h) neither sets the scale nor reaches the
+    // decoder.
     bool measureFloatPeak() {
         const int subtype = info.format & SF_FORMAT_SUBMASK;
         floatData = subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
         if (!floatData || !info.seekable) return true;
         std::vector<float> chunk(size_t(kReadChunkFrames) * size_t(info.channels));
-        // How many samples lie in each power of two of magnitude.
-        constexpr int kLowestExponent = -160;
-        std::vector<long long> octaves(320, 0);
-        std::vector<double> octavePeak(320, 0.0);
-        long long counted = 0;
+        FloatLevelSurvey survey;
         for (;;) {
             const sf_count_t n = sf_readf_float(file, chunk.data(), kReadChunkFrames);
             if (n <= 0) break;
-            for (size_t i = 0; i < size_t(n) * size_t(info.channels); ++i) {
-                const float v = std::fabs(chunk[i]);
-                if (!std::isfinite(v) || v == 0.0f) continue;
-                int exponent = 0;
-                std::frexp(v, &exponent);
-                const size_t bin = size_t(std::clamp(exponent - kLowestExponent, 0, int(octaves.size()) - 1));
-                ++octaves[bin];
-                octavePeak[bin] = std::max(octavePeak[bin], double(v));
-                ++counted;
-            }
+            survey.add(chunk.data(), size_t(n) * size_t(info.channels));
         }
-        double peak = 0.0;
-        if (counted > 0) {
-            const long long within = llround(std::ceil(kDamageQuantile * double(counted)));
-            long long sum = 0;
-            size_t bin = 0;
-            while (bin < octaves.size() && (sum += octaves[bin]) < within) ++bin;
-            const double level = std::ldexp(1.0, int(bin) + kLowestExponent);  // above every sample of the bin
-            damageLimit = float(std::max(1.0, kDamageFactor * level));
-            for (size_t b = 0; b < octaves.size(); ++b)
-                if (octavePeak[b] <= damageLimit) peak = std::max(peak, octavePeak[b]);
-        }
+        damageLimit = survey.damageLimit();
+        const double peak = survey.peak();
         // A read error is met again, and reported, when the file is read for real.
         if (sf_seek(file, 0, SEEK_SET) != 0) {
             return fail(RecordingError::ReadFailed,
