@@ -50,7 +50,7 @@ MapController::MapController(MainWindow& window, PassReception& reception, QObje
     // An empty map with no word would look like a drawing fault.
     if (const std::string problem = MapFileProblem(mapFile); !problem.empty()) {
         window_.statusPanels().setPanelText(0, QString::fromStdString(problem));
-        std::fprintf(stderr, "sorae-apt: %s\n", problem.c_str());
+        std::fprintf(stderr, "sorae-apt: %s (%s)\n", problem.c_str(), mapFile.c_str());
     }
     selectedPass_.tracks = &tracks_;
     tracks_.onPassStatus = [this](const std::string& line) {

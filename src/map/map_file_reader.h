@@ -43,7 +43,8 @@ MapLine ClassifyMapPiece(std::string_view piece, bool hasLineEnd, double& lastLo
 
 // Why the outline file at path cannot give a map ("" when it can): it is
 // missing, no regular file, cannot be read, or holds no outline at all
-// (empty, or no block with a vertex in it). The texts are the window's.
+// (empty, or no block with a vertex in it). The texts are the window's and
+// name the file without its folder.
 std::string MapFileProblem(const std::string& path);
 
 class MapFileReader {
