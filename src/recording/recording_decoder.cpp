@@ -37,9 +37,10 @@ std::string SkippedStretchesText(const std::string& path, const std::vector<Reco
     double total = 0.0;
     for (const auto& g : gaps) total += g.lengthSeconds;
     char text[200];
+    const bool one = gaps.size() == 1;
     std::snprintf(text, sizeof text, "damaged: %zu stretch%s (%.1f s in all, the first at %.1f s) could not "
-                  "be read and were skipped as silence", gaps.size(), gaps.size() == 1 ? "" : "es",
-                  total, gaps.front().atSeconds);
+                  "be read and %s skipped as silence", gaps.size(), one ? "" : "es", total,
+                  gaps.front().atSeconds, one ? "was" : "were");
     return path + ": " + text;
 }
 

@@ -93,11 +93,12 @@ TEST_F(DecodeFaultTest, DamagedAndImpossibleInputIsNamedAndCostsNoMoreThanItSpoi
              const std::streamoff data = floatDataOffset(path);
              const float spike = 1e6f;
              const float nan = std::nanf("");
-             poke(path, data + std::streamoff(4 * 2 * 48000 * 100), &spike, 4);  // at 100 s
-             poke(path, data + std::streamoff(4 * 2 * 48000 * 40), &nan, 4);     // at 40 s
+             // (a mono recording: four bytes a sample)
+             poke(path, data + std::streamoff(4 * 48000 * 100), &spike, 4);  // at 100 s
+             poke(path, data + std::streamoff(4 * 48000 * 40), &nan, 4);     // at 40 s
              return "'" + path + "'";
          },
-         0, {"2 samples (the first at", "taken as silence", "written:"}, 290},
+         0, {"2 samples (the first at 40.0 s)", "taken as silence", "written:"}, 290},
         {"a few kB of damage in the middle of a FLAC",
          [&] {
              const std::string path = recording("damaged.flac", SampleFormat::Int16);
