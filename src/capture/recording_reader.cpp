@@ -20,10 +20,13 @@ namespace {
 
 constexpr int kReadChunkFrames = 4096;    // frames asked of libsndfile at a time
 constexpr int kSpareOutputFrames = 8192;  // room beyond one block in the queue
-// Skipping damage: the first try lands this far on, each further try twice
-// as far; a file broken in more places than this is given up.
+// Skipping damage: the first try lands this far on, the next ten times as
+// far, at most kSkipTries times. A seek that fails has to search
+// the damaged bytes and may take seconds, so a recording gets at most
+// kMostSeeks of them in all; one broken beyond that is read up to there.
 constexpr double kFirstSkipSeconds = 0.1;
-constexpr int kMostGaps = 100;
+constexpr int kSkipTries = 2;
+constexpr int kMostSeeks = 8;
 
 std::string quoted(const std::string& path) { return "「" + path + "」"; }
 
@@ -89,6 +92,7 @@ struct RecordingReader::Impl {
     long long damaged = 0;
     double firstDamage = 0.0;
     std::vector<RecordingReader::Gap> gaps;
+    int seeks = 0;  // attempts to get past damage
     std::string truncation;
 
     int channels() const { return info.channels; }
@@ -144,9 +148,10 @@ struct RecordingReader::Impl {
     // seek to; what lies between becomes silence. False when nothing after
     // it can be read.
     bool skipDamage(long long from) {
-        if (!info.seekable || int(gaps.size()) >= kMostGaps) return false;
+        if (!info.seekable) return false;
         long long step = std::max<long long>(1, llround(kFirstSkipSeconds * info.samplerate));
-        while (from + step < info.frames) {
+        for (int tries = 0; tries < kSkipTries && seeks < kMostSeeks && from + step < info.frames; ++tries) {
+            ++seeks;
             SF_INFO again{};
             SNDFILE* reopened = sf_open(path.c_str(), SFM_READ, &again);
             if (!reopened) return false;
@@ -162,7 +167,7 @@ struct RecordingReader::Impl {
                 return true;
             }
             sf_close(reopened);
-            step *= 2;
+            step *= 10;
         }
         return false;
     }
@@ -511,6 +516,7 @@ void RecordingReader::close() {
     d.damaged = 0;
     d.firstDamage = 0.0;
     d.gaps.clear();
+    d.seeks = 0;
     d.truncation.clear();
 }
 

@@ -133,7 +133,9 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
         }
         warn(pipeline.errorMessage());
     }
-    if (!reader.truncationNote().empty()) warn(reader.truncationNote());
+    // (A read error says already that the recording ends early.)
+    if (pipeline.error() == RecordingError::None && !reader.truncationNote().empty())
+        warn(reader.truncationNote());
     if (reader.damagedSamples() > 0) warn(DamagedSamplesText(options.path, reader.damagedSamples(),
                                                              reader.firstDamageSeconds()));
     if (!reader.gaps().empty()) warn(SkippedStretchesText(options.path, reader.gaps()));
