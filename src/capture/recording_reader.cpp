@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "capture/carrier_search.h"
+#include "capture/flac_frames.h"
 #include "capture/frequency_shift.h"
 #include "capture/sample_damage.h"
 
@@ -20,13 +21,8 @@ namespace {
 
 constexpr int kReadChunkFrames = 4096;    // frames asked of libsndfile at a time
 constexpr int kSpareOutputFrames = 8192;  // room beyond one block in the queue
-// Skipping damage: the first try lands this far on, the next ten times as
-// far, at most kSkipTries times. A seek that fails has to search
-// the damaged bytes and may take seconds, so a recording gets at most
-// kMostSeeks of them in all; one broken beyond that is read up to there.
-constexpr double kFirstSkipSeconds = 0.1;
-constexpr int kSkipTries = 2;
-constexpr int kMostSeeks = 8;
+// A file broken in more places than this is read up to the last of them.
+constexpr int kMostGaps = 100;
 
 std::string quoted(const std::string& path) { return "「" + path + "」"; }
 
@@ -92,7 +88,6 @@ struct RecordingReader::Impl {
     long long damaged = 0;
     double firstDamage = 0.0;
     std::vector<RecordingReader::Gap> gaps;
-    int seeks = 0;  // attempts to get past damage
     std::string truncation;
 
     int channels() const { return info.channels; }
@@ -143,33 +138,28 @@ struct RecordingReader::Impl {
         damaged += n;
     }
 
-    // After the decoder lost its place (damage in a compressed file): opens
-    // the file again and goes on from the first place after `from` it can
-    // seek to; what lies between becomes silence. False when nothing after
-    // it can be read.
+    // After the decoder lost its place (damage in a FLAC file): goes on
+    // from the first intact frame after `from`, found by its header, in
+    // the file opened again; what lies between becomes silence. False when
+    // nothing after it can be read.
     bool skipDamage(long long from) {
-        if (!info.seekable) return false;
-        long long step = std::max<long long>(1, llround(kFirstSkipSeconds * info.samplerate));
-        for (int tries = 0; tries < kSkipTries && seeks < kMostSeeks && from + step < info.frames; ++tries) {
-            ++seeks;
-            SF_INFO again{};
-            SNDFILE* reopened = sf_open(path.c_str(), SFM_READ, &again);
-            if (!reopened) return false;
-            if (again.channels != info.channels || again.samplerate != info.samplerate) {
-                sf_close(reopened);
-                return false;
-            }
-            if (sf_seek(reopened, from + step, SEEK_SET) == from + step) {
-                sf_close(file);
-                file = reopened;
-                pendingSilence += step;
-                gaps.push_back({double(from) / info.samplerate, double(step) / info.samplerate});
-                return true;
-            }
+        if (!info.seekable || (info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_FLAC) return false;
+        if (int(gaps.size()) >= kMostGaps) return false;
+        const std::optional<long long> resume = NextIntactFlacFrame(path, from);
+        if (!resume || *resume >= info.frames) return false;
+        SF_INFO again{};
+        SNDFILE* reopened = sf_open(path.c_str(), SFM_READ, &again);
+        if (!reopened) return false;
+        if (again.channels != info.channels || again.samplerate != info.samplerate ||
+            sf_seek(reopened, *resume, SEEK_SET) != *resume) {
             sf_close(reopened);
-            step *= 10;
+            return false;
         }
-        return false;
+        sf_close(file);
+        file = reopened;
+        pendingSilence += *resume - from;
+        gaps.push_back({double(from) / info.samplerate, double(*resume - from) / info.samplerate});
+        return true;
     }
 
     void prepareQuadrature(float* iq, size_t frames) {
@@ -516,7 +506,6 @@ void RecordingReader::close() {
     d.damaged = 0;
     d.firstDamage = 0.0;
     d.gaps.clear();
-    d.seeks = 0;
     d.truncation.clear();
 }
 
