@@ -344,6 +344,30 @@ TEST_F(RecordingReaderTest, DamageInAStreamIsSkippedAndListed) {
     }
 }
 
+// Damage that runs to the end leaves nothing to go on from: what came
+// before it is delivered, then the read error (found at once, not after a
+// search through the damaged bytes).
+TEST_F(RecordingReaderTest, DamageToTheEndEndsWithReadFailed) {
+    std::mt19937 rng(15);
+    std::vector<int16_t> noisy(48000 * 4);
+    for (size_t n = 0; n < noisy.size(); ++n) noisy[n] = int16_t(12000.0 * std::sin(0.1 * double(n)) + double(rng() % 4000));
+    const auto file = writeShorts("tail.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 48000, 1, noisy);
+    std::string bytes;
+    {
+        std::ifstream in(file, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    for (size_t i = bytes.size() / 2; i < bytes.size(); ++i) bytes[i] = char(rng());
+    writeBytes("tail.flac", bytes);
+    RecordingReader r;
+    ASSERT_TRUE(r.open(file, RecordingKind::Audio)) << r.errorMessage();
+    const auto all = readAll(r);
+    EXPECT_GT(all.size(), 0u);
+    EXPECT_LT(all.size() / 2, noisy.size() * 2 / 3);
+    EXPECT_EQ(r.error(), RecordingError::ReadFailed);
+    EXPECT_NE(r.errorMessage().find(file), std::string::npos) << r.errorMessage();
+}
+
 TEST_F(RecordingReaderTest, ReopeningStartsAfresh) {
     const auto a = writeShorts("a.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 1, randomShorts(30000, 12));
     const auto b = writeShorts("b.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 1, randomShorts(100, 13));
