@@ -139,10 +139,11 @@ std::optional<double> parseStamp(const std::string& text) {
     return DayCountFromCivil(year, month, day, hour, minute);
 }
 
+// "nan" and "inf" are no value any option can take.
 std::optional<double> parseNumber(const char* text) {
     char* end = nullptr;
     const double v = std::strtod(text, &end);
-    if (end == text || *end != '\0') return std::nullopt;
+    if (end == text || *end != '\0' || !std::isfinite(v)) return std::nullopt;
     return v;
 }
 
@@ -414,6 +415,7 @@ int runDecodeCommand(int argc, char** argv) {
 
     const RecordingList list = ListRecordings(args.inputs, args.recursive);
     for (const std::string& e : list.errors) std::fprintf(stderr, "sorae-apt decode: %s\n", e.c_str());
+    for (const std::string& w : list.warnings) std::fprintf(stderr, "sorae-apt decode: warning: %s\n", w.c_str());
     if (list.files.empty()) {
         std::fprintf(stderr, "sorae-apt decode: no recordings found\n");
         return 1;

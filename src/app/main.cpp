@@ -57,6 +57,26 @@ static int runProgram(int argc, char** argv) {
         std::fprintf(stderr, "sorae-apt: Qt's Japanese translation (qtbase_ja.qm) is missing\n");
     }
 
+    // One window per program folder: a second one would write the same
+    // settings and pictures.
+    const sorae::ProgramFolderLock folderLock(*programFolder);
+    if (folderLock.outcome() == sorae::ProgramFolderLock::Outcome::HeldByOther) {
+        const QString text =
+            QStringLiteral("このプログラムフォルダはほかの SORAE-APT が使用中です。\n%1\n"
+                           "同じフォルダで二つ目の SORAE-APT は起動できません。"
+                           "別のフォルダを使うときは --data-dir で指定してください。")
+                .arg(QString::fromStdString(*programFolder));
+        std::fprintf(stderr, "sorae-apt: the program folder %s is in use by another running copy\n",
+                     programFolder->c_str());
+        if (!sorae::TerminationSignals::requested())
+            QMessageBox::warning(nullptr, QStringLiteral("SORAE-APT"), text);
+        return 1;
+    }
+    if (folderLock.outcome() == sorae::ProgramFolderLock::Outcome::Unlockable) {
+        std::fprintf(stderr, "sorae-apt: cannot lock %s (%s); make sure no other copy uses this folder\n",
+                     folderLock.lockFile().c_str(), folderLock.reason().c_str());
+    }
+
     sorae::MainWindowOptions options;
     options.programFolder = *programFolder;
     sorae::MainWindow window(options);

@@ -11,8 +11,10 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
+#include "app/quit_on_signal.h"
 #include "app/reception_hooks.h"
 #include "app/status_panels.h"
 #include "capture/qt/monitor_output.h"
@@ -305,6 +307,7 @@ void MainWindow::closePlayback() { monitor_->close(); }
 void MainWindow::shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
+    if (endReceptionForShutdown) endReceptionForShutdown();
     if (powerOffReceiver) powerOffReceiver();
 
     WindowPlacement placement;
@@ -314,8 +317,14 @@ void MainWindow::shutdown() {
     placement.width = width() + frameExtras().width();
     placement.height = height() + frameExtras().height();
     if (!saveSettingsFile(state_.paths.settingsFile, settings_, placement)) {
-        options_.reportFailure(QStringLiteral("設定ファイルを保存できません\n%1")
-                                   .arg(QString::fromStdString(state_.paths.settingsFile)));
+        const QString message = QStringLiteral("設定ファイルを保存できません\n%1")
+                                    .arg(QString::fromStdString(state_.paths.settingsFile));
+        // Asked to end by the session: nobody may be there to close a box,
+        // and the session waits for the end.
+        if (TerminationSignals::requested())
+            std::fprintf(stderr, "sorae-apt: %s\n", message.toLocal8Bit().constData());
+        else
+            options_.reportFailure(message);
     }
     closeCapture();
     closePlayback();

@@ -90,6 +90,11 @@ public:
     // Switches the receiver of the configured model off; installed by the
     // receiver control, run first at shutdown.
     std::function<void()> powerOffReceiver;
+    // Ends a pass being received as its button would, pictures built and
+    // saved; installed by the pass reception, run at shutdown before the
+    // settings are saved, so that closing (or a termination request)
+    // mid-pass loses nothing.
+    std::function<void()> endReceptionForShutdown;
 
     // While held, blocks from the sound card are dropped before the block
     // handler: a recording being replayed feeds it instead.

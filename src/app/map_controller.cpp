@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QToolButton>
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 #include <filesystem>
 
@@ -11,6 +12,7 @@
 #include "app/program_clock.h"
 #include "app/status_panels.h"
 #include "imaging/qt/image_display.h"
+#include "map/map_file_reader.h"
 
 namespace sorae {
 
@@ -42,8 +44,14 @@ std::string MapController::findWorldMapFile(const std::string& programFolderFile
 
 MapController::MapController(MainWindow& window, PassReception& reception, QObject* parent)
     : QObject(parent), window_(window), reception_(reception), renderer_(window.settings()) {
-    renderer_.setMapFilePath(findWorldMapFile(window_.state().paths.worldMapFile,
-                                              QCoreApplication::applicationDirPath().toStdString()));
+    const std::string mapFile = findWorldMapFile(window_.state().paths.worldMapFile,
+                                                 QCoreApplication::applicationDirPath().toStdString());
+    renderer_.setMapFilePath(mapFile);
+    // An empty map with no word would look like a drawing fault.
+    if (const std::string problem = MapFileProblem(mapFile); !problem.empty()) {
+        window_.statusPanels().setPanelText(0, QString::fromStdString(problem));
+        std::fprintf(stderr, "sorae-apt: %s (%s)\n", problem.c_str(), mapFile.c_str());
+    }
     selectedPass_.tracks = &tracks_;
     tracks_.onPassStatus = [this](const std::string& line) { showPassLine(line); };
 

@@ -14,6 +14,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace sorae {
@@ -187,6 +188,12 @@ int runPassesCommand(int argc, char** argv)
 
     PassRequest request;
     request.elementFilePath = args.elements.value_or(paths.elementFile);
+    // A FIFO or a device (/dev/zero) would be read for ever.
+    struct stat elementStat {};
+    if (::stat(request.elementFilePath.c_str(), &elementStat) == 0 && !S_ISREG(elementStat.st_mode)) {
+        std::fprintf(stderr, "sorae-apt passes: %s is not a regular file\n", request.elementFilePath.c_str());
+        return 1;
+    }
     request.receptionList = MakeReceptionList(args.satellites.value_or(settings.recvSat));
     request.now = args.at.value_or(currentUtc());
     request.settings.minElevDeg = settings.minElev;

@@ -1,7 +1,11 @@
 #include "app/program_folder.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -76,6 +80,27 @@ std::optional<std::string> resolveProgramFolder(const std::optional<std::string>
     const std::string folder = xdgDataFolder();
     if (!ensureFolder(folder, error)) return std::nullopt;
     return folder;
+}
+
+ProgramFolderLock::ProgramFolderLock(const std::string& folder)
+    : path_(withoutTrailingSeparator(folder) + "/sorae-apt.lock") {
+    fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
+        reason_ = std::strerror(errno);
+        return;
+    }
+    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+        outcome_ = Outcome::Held;
+        return;
+    }
+    outcome_ = errno == EWOULDBLOCK ? Outcome::HeldByOther : Outcome::Unlockable;
+    reason_ = std::strerror(errno);
+    ::close(fd_);
+    fd_ = -1;
+}
+
+ProgramFolderLock::~ProgramFolderLock() {
+    if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace sorae

@@ -31,4 +31,32 @@ std::optional<std::string> resolveProgramFolder(const std::optional<std::string>
                                                 std::string* error = nullptr,
                                                 const std::function<bool(const std::string&)>& isWritable = {});
 
+// One window per program folder: two would write the same settings file
+// and the same pictures. The window holds an exclusive lock (flock) on the
+// file sorae-apt.lock in its folder while it runs; the system drops it when
+// the process ends, however it ends. The commands (decode, passes) take no
+// lock: they write nothing another copy could be writing.
+class ProgramFolderLock {
+public:
+    enum class Outcome {
+        Held,        // this process has the folder
+        HeldByOther, // another running copy has it
+        Unlockable,  // no lock can be taken there (a file system without locks)
+    };
+    explicit ProgramFolderLock(const std::string& folder);
+    ~ProgramFolderLock();
+    ProgramFolderLock(const ProgramFolderLock&) = delete;
+    ProgramFolderLock& operator=(const ProgramFolderLock&) = delete;
+
+    Outcome outcome() const { return outcome_; }
+    const std::string& lockFile() const { return path_; }
+    const std::string& reason() const { return reason_; }  // for Unlockable
+
+private:
+    std::string path_;
+    std::string reason_;
+    int fd_ = -1;
+    Outcome outcome_ = Outcome::Unlockable;
+};
+
 }  // namespace sorae

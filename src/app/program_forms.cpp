@@ -78,6 +78,7 @@ void createProgramForms(MainWindow& mainWindow) {
         mainWindow.state().paths.worldMapFile, QCoreApplication::applicationDirPath().toStdString());
     auto* overlay = new OverlayController(mainWindow, passReception->display(), worldMap);
     new WindowGeoreference(mainWindow, *passReception, *overlay, worldMap);
+    mainWindow.endReceptionForShutdown = [passReception] { passReception->endForShutdown(); };
     passReception->createPastImageBrowser();                // TForm2
     createInputDeviceDialog(mainWindow);
     createRecordingChangeNotice(&mainWindow);

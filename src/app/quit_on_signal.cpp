@@ -49,20 +49,13 @@ bool TerminationSignals::requested() { return signalSeen != 0; }
 
 void TerminationSignals::closeWindowOnSignal(QWidget& window) {
     window_ = &window;
-    if (boxCloser_ != nullptr) boxCloser_->stop();
     if (requested()) signalled();
 }
 
 void TerminationSignals::signalled() {
-    if (window_) {
-        // Later signals only repeat the request.
-        QTimer::singleShot(0, window_.data(), [w = window_] {
-            if (w) w->close();
-        });
-        return;
-    }
-    // The window is still being built, perhaps under a message box: close
-    // that box and any that follows until the window is there.
+    // A message box would keep the program from ending (the window's own
+    // close may raise one too, say for settings it cannot save): every box
+    // is closed from now on, until the program has ended.
     closeModalBoxes();
     if (boxCloser_ == nullptr) {
         boxCloser_ = new QTimer(this);
@@ -70,6 +63,12 @@ void TerminationSignals::signalled() {
         connect(boxCloser_, &QTimer::timeout, this, &TerminationSignals::closeModalBoxes);
     }
     boxCloser_->start();
+    if (window_) {
+        // Later signals only repeat the request.
+        QTimer::singleShot(0, window_.data(), [w = window_] {
+            if (w) w->close();
+        });
+    }
 }
 
 void TerminationSignals::closeModalBoxes() {

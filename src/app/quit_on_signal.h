@@ -1,9 +1,9 @@
 // Ends the program through the main window's normal close when the session
 // asks it to (SIGTERM, SIGHUP, SIGINT), so the settings are saved and the
 // devices closed as on any other shutdown. The handlers go in before the
-// window is built: a signal that comes while a start-up message box waits
-// closes that box (and any that follows) and is remembered, and the window
-// is closed as soon as it is there.
+// window is built: a signal that comes while a message box waits (at
+// start-up, or one the shutdown itself raises) closes that box and any that
+// follows, and is remembered; the window is closed as soon as it is there.
 #pragma once
 
 #include <QObject>

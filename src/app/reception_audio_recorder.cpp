@@ -27,7 +27,7 @@ std::string ReceptionAudioRecorder::lowSpaceText(const char* what) const {
 
 bool ReceptionAudioRecorder::start(const std::string& picsFolder, int sampleRate, const std::string& stem,
                                    const std::string& startIso8601) {
-    finish(false, std::string());
+    writer_.abandon();  // one still running has no name to be kept under
     error_.clear();
     failureTold_ = false;
     outOfSpace_ = false;
@@ -70,10 +70,12 @@ bool ReceptionAudioRecorder::append(const double* left, const double* right, int
     return false;
 }
 
-ReceptionAudioRecorder::Finish ReceptionAudioRecorder::finish(bool keep, const std::string& stem) {
+ReceptionAudioRecorder::Finish ReceptionAudioRecorder::finish(const std::string& stem) {
     Finish result;
     if (!writer_.isOpen()) return result;
-    if (!keep) {
+    // A pass that never synchronised is kept too: its sound is exactly what
+    // one wants to decode again by hand. Only an empty file goes.
+    if (writer_.framesWritten() == 0) {
         writer_.abandon();
         return result;
     }

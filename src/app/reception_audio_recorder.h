@@ -4,7 +4,8 @@
 // pass's own working name (stem.flac.part, the stem as known at the start)
 // and gets its final name, that of the pictures, when the pass ends; no
 // recording ever replaces another (a taken name gets a numbered suffix). A
-// pass that never synchronised leaves no file.
+// pass that never synchronised keeps its sound as well (to be decoded again
+// by hand); only a recording that holds no sound leaves no file.
 //
 // The pictures come first: the sound is not started, and stops, while the
 // disk has no more than the free-space guard's reserve free; what was
@@ -46,10 +47,10 @@ public:
         std::string path;     // the kept file, "" when none was kept
         std::string note;     // why the kept file is shorter than the pass, if it is
     };
-    // Ends the recording: keep gives it the name picsFolder/stem.flac (or a
-    // numbered variant), else it is deleted. Nothing happens when no
-    // recording is running.
-    Finish finish(bool keep, const std::string& stem);
+    // Ends the recording: one that holds sound gets the name
+    // picsFolder/stem.flac (or a numbered variant), an empty one is deleted.
+    // Nothing happens when no recording is running.
+    Finish finish(const std::string& stem);
 
     const std::string& errorMessage() const { return error_; }
 

@@ -104,7 +104,7 @@ ReceptionController::ReceptionController(MainWindow& window)
 ReceptionController::~ReceptionController() {
     // The window's own parts are gone by now; only the pass audio is settled,
     // under the name its pictures would have had.
-    if (audio_->active()) audio_->finish(syncConfirmed(), passStem());
+    if (audio_->active()) audio_->finish(passStem());
 }
 
 // --- dialogs ---
@@ -342,7 +342,7 @@ void ReceptionController::buildPassPictures() {
     }
 
     // The sound keeps the pictures' name, also when they were too short to
-    // be saved; a pass that never synchronised keeps none.
+    // be saved, or when the pass never synchronised.
     const CivilMinute stampTime =
         CivilMinuteFromDayCount(in.manual ? in.processingTime : in.pass.maxElevationTime);
     finishPassAudio(lastPictures_.fileStamp.empty()
@@ -411,7 +411,7 @@ std::string ReceptionController::writeGeoProducts(const PassPictureInputs& in) {
 void ReceptionController::finishPassAudio(const std::string& stem) {
     audioError_.clear();
     lastAudioFile_.clear();
-    const ReceptionAudioRecorder::Finish done = audio_->finish(syncConfirmed(), stem);
+    const ReceptionAudioRecorder::Finish done = audio_->finish(stem);
     if (!done.ok) audioError_ = QString::fromStdString(audio_->errorMessage());
     if (done.ok) lastAudioFile_ = done.path;
     // A recording cut short for want of space says so after the pass too.
@@ -452,6 +452,18 @@ void ReceptionController::endReplayPass() {
     }
     state.manualReception = false;
     replayStamp_.reset();
+}
+
+void ReceptionController::endForShutdown() {
+    ReceptionState& state = window_.reception();
+    if (replayStamp_) {
+        endReplayPass();
+        return;
+    }
+    if (!state.receptionActive || state.picturesBusy) return;
+    setReceptionActive(false);
+    buildPassPictures();
+    state.manualReception = false;
 }
 
 // --- manual reception (SpeedButton2) ---

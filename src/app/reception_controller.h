@@ -61,6 +61,9 @@ public:
     // The replay ended or was stopped: the pictures of what was received
     // (nothing more when the full store has ended the pass already).
     void endReplayPass();
+    // The program ends: a pass being received ends as a manual reception
+    // ends, with its pictures and its sound saved.
+    void endForShutdown();
     bool replayPassActive() const { return replayStamp_.has_value(); }
     // The replay's next block begins `seconds` after the recording's first
     // sample, whose time and source are `start`; live blocks are timed by

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "capture/pass_audio_writer.h"
+#include "common/atomic_file.h"
 
 namespace sorae {
 
@@ -133,7 +134,10 @@ LeftoverFiles tidyPicturesFolder(const std::string& folder, std::chrono::seconds
         if (!it->is_regular_file(ec)) continue;
         const std::string path = it->path().string();
         if (endsWith(path, kRecordingWorking)) recordings.push_back(path);
-        if (endsWith(path, kPictureWorking)) pictures.push_back(path);
+        const std::string name = it->path().filename().string();
+        if (endsWith(path, kPictureWorking) ||
+            (IsAtomicTemporaryName(name) && name.find(".jpg.tmp-") != std::string::npos))
+            pictures.push_back(path);
     }
     for (const std::string& path : recordings) finishLeftoverRecording(path, out);
 

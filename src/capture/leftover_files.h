@@ -6,7 +6,8 @@
 //    One still locked by a running writer (another copy of the program) is
 //    left alone; one that holds no sound at all is removed; one that cannot
 //    be read is kept as it is.
-//  - a picture's working file ("….jpg.part") holds half a picture and is
+//  - a picture's working file ("….jpg.tmp-…", or "….jpg.part" of earlier
+//    versions) holds half a picture and is
 //    removed once it is older than a write could take (minimumAge), so that
 //    a picture another copy of the program is saving right now is spared.
 #pragma once

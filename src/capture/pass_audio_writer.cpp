@@ -84,14 +84,20 @@ struct PassAudioWriter::Impl {
     bool closeFile() {
         const int closeError = sf_close(file);
         file = nullptr;
+        // The encoder's last frames are on their way to the disk only now: a
+        // full disk may show here, before the file may take its name.
+        const bool synced = ::fsync(fd) == 0;
+        const int syncErrno = errno;
         const bool closed = ::close(fd) == 0;
         fd = -1;
         if (closeError != 0) {
             fail("受信音声ファイル" + quoted(temporaryPath) + "を閉じられません: " + sf_error_number(closeError));
+        } else if (!synced) {
+            fail("受信音声ファイル" + quoted(temporaryPath) + "を書き終えられません: " + std::strerror(syncErrno));
         } else if (!closed) {
             fail("受信音声ファイル" + quoted(temporaryPath) + "を閉じられません: " + std::strerror(errno));
         }
-        return closeError == 0 && closed;
+        return closeError == 0 && synced && closed;
     }
 };
 

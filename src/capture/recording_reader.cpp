@@ -7,10 +7,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 #include "capture/carrier_search.h"
+#include "capture/flac_frames.h"
 #include "capture/frequency_shift.h"
+#include "capture/sample_damage.h"
 
 namespace sorae {
 
@@ -18,6 +21,8 @@ namespace {
 
 constexpr int kReadChunkFrames = 4096;    // frames asked of libsndfile at a time
 constexpr int kSpareOutputFrames = 8192;  // room beyond one block in the queue
+// A file broken in more places than this is read up to the last of them.
+constexpr int kMostGaps = 100;
 
 std::string quoted(const std::string& path) { return "「" + path + "」"; }
 
@@ -76,6 +81,15 @@ struct RecordingReader::Impl {
     RecordingError error = RecordingError::None;
     std::string message;
 
+    long long sourcePos = 0;       // source frames taken so far, skipped ones included
+    long long pendingSilence = 0;  // frames of a skipped stretch still to hand out
+    bool floatData = false;        // float or double samples: screened for damage
+    float damageLimit = HUGE_VALF;
+    long long damaged = 0;
+    double firstDamage = 0.0;
+    std::vector<RecordingReader::Gap> gaps;
+    std::string truncation;
+
     int channels() const { return info.channels; }
     int framesPerBlock() const {
         return kind == RecordingKind::Audio ? kAudioFramesPerBlock : kQuadratureFramesPerBlock;
@@ -98,11 +112,54 @@ struct RecordingReader::Impl {
     // Refills `input` from the file when it is used up.
     void readChunk() {
         if (inputPos < inputFrames || inputEnded) return;
-        const sf_count_t n = sf_readf_float(file, input.data(), kReadChunkFrames);
-        inputFrames = n > 0 ? size_t(n) : 0;
         inputPos = 0;
-        if (n < kReadChunkFrames) afterShortRead(n);
+        if (pendingSilence > 0) {
+            const long long n = std::min<long long>(pendingSilence, kReadChunkFrames);
+            std::fill(input.begin(), input.begin() + n * channels(), 0.0f);
+            pendingSilence -= n;
+            sourcePos += n;
+            inputFrames = size_t(n);
+        } else {
+            const sf_count_t n = sf_readf_float(file, input.data(), kReadChunkFrames);
+            inputFrames = n > 0 ? size_t(n) : 0;
+            if (floatData) screenDamage(input.data(), inputFrames);
+            sourcePos += sf_count_t(inputFrames);
+            if (n < kReadChunkFrames) afterShortRead(n);
+        }
         prepareQuadrature(input.data(), inputFrames);
+    }
+
+    // Samples that cannot be signal become silence, and are counted.
+    void screenDamage(float* samples, size_t frames) {
+        std::size_t first = 0;
+        const long long n = SilenceDamagedSamples(samples, frames * size_t(channels()), damageLimit, &first);
+        if (n > 0 && damaged == 0)
+            firstDamage = double(sourcePos + sf_count_t(first / size_t(channels()))) / info.samplerate;
+        damaged += n;
+    }
+
+    // After the decoder lost its place (damage in a FLAC file): goes on
+    // from the first intact frame after `from`, found by its header, in
+    // the file opened again; what lies between becomes silence. False when
+    // nothing after it can be read.
+    bool skipDamage(long long from) {
+        if (!info.seekable || (info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_FLAC) return false;
+        if (int(gaps.size()) >= kMostGaps) return false;
+        const std::optional<long long> resume = NextIntactFlacFrame(path, from);
+        if (!resume || *resume >= info.frames) return false;
+        SF_INFO again{};
+        SNDFILE* reopened = sf_open(path.c_str(), SFM_READ, &again);
+        if (!reopened) return false;
+        if (again.channels != info.channels || again.samplerate != info.samplerate ||
+            sf_seek(reopened, *resume, SEEK_SET) != *resume) {
+            sf_close(reopened);
+            return false;
+        }
+        sf_close(file);
+        file = reopened;
+        pendingSilence += *resume - from;
+        gaps.push_back({double(from) / info.samplerate, double(*resume - from) / info.samplerate});
+        return true;
     }
 
     void prepareQuadrature(float* iq, size_t frames) {
@@ -121,17 +178,21 @@ struct RecordingReader::Impl {
     // scanned once and brought down as a whole so that its peak fits; the
     // envelope's automatic level then restores the design level. Files that
     // fit, and all integer files, are taken as they are.
+    // Damage (see sample_damage.h) neither sets the scale nor reaches the
+    // decoder.
     bool measureFloatPeak() {
         const int subtype = info.format & SF_FORMAT_SUBMASK;
-        if ((subtype != SF_FORMAT_FLOAT && subtype != SF_FORMAT_DOUBLE) || !info.seekable) return true;
+        floatData = subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
+        if (!floatData || !info.seekable) return true;
         std::vector<float> chunk(size_t(kReadChunkFrames) * size_t(info.channels));
-        double peak = 0.0;
+        FloatLevelSurvey survey;
         for (;;) {
             const sf_count_t n = sf_readf_float(file, chunk.data(), kReadChunkFrames);
             if (n <= 0) break;
-            for (size_t i = 0; i < size_t(n) * size_t(info.channels); ++i)
-                if (std::isfinite(chunk[i])) peak = std::max(peak, double(std::fabs(chunk[i])));
+            survey.add(chunk.data(), size_t(n) * size_t(info.channels));
         }
+        damageLimit = survey.damageLimit();
+        const double peak = survey.peak();
         // A read error is met again, and reported, when the file is read for real.
         if (sf_seek(file, 0, SEEK_SET) != 0) {
             return fail(RecordingError::ReadFailed,
@@ -172,14 +233,45 @@ struct RecordingReader::Impl {
 
     // After a read that gave fewer frames than asked for: a libsndfile error
     // is reported, and a read that gave nothing ends the input.
+    // A decoder that lost its place skips the damage and goes on; a file
+    // that ends before its header said is noted.
     void afterShortRead(sf_count_t n) {
         const int code = sf_error(file);
+        const bool lengthKnown = info.frames > 0 && info.frames < (SF_COUNT_MAX >> 1);
+        // (A compressed file's length may be a few frames off.)
+        const bool early = n <= 0 && lengthKnown && info.frames - sourcePos > info.samplerate / 10;
+        if ((code != SF_ERR_NO_ERROR || early) && skipDamage(sourcePos)) return;
         if (code != SF_ERR_NO_ERROR) {
             error = RecordingError::ReadFailed;
             message = "録音ファイル" + quoted(path) + "の読み込み中にエラーが発生しました: " +
                       sf_error_number(code);
+        } else if (early && truncation.empty()) {
+            truncation = cutShortText(double(info.frames) / info.samplerate, double(sourcePos) / info.samplerate);
         }
         if (n <= 0) inputEnded = true;
+    }
+
+    std::string cutShortText(double promisedSeconds, double heldSeconds) const {
+        char text[160];
+        std::snprintf(text, sizeof text, "は %.1f 秒で終わっています（ヘッダーでは %.1f 秒）", heldSeconds,
+                      promisedSeconds);
+        return "録音ファイル" + quoted(path) + text +
+               ": 書き込みかコピーの途中で切れたファイルです。あるところまでを復号しました";
+    }
+
+    // A WAV header that promises more data than the file holds (libsndfile
+    // reads what is there and notes the difference in its log).
+    void checkHeaderLength() {
+        char log[4096] = {};
+        sf_command(file, SFC_GET_LOG_INFO, log, sizeof log);
+        const char* line = std::strstr(log, "\ndata : ");
+        if (!line) return;
+        long long promised = 0;
+        long long held = 0;
+        if (std::sscanf(line, "\ndata : %lld (should be %lld)", &promised, &held) != 2) return;
+        if (held <= 0 || promised <= held) return;
+        const double seconds = double(info.frames) / info.samplerate;
+        truncation = cutShortText(seconds * double(promised) / double(held), seconds);
     }
 
     // Fills the queue up to `need` frames or until the recording ends.
@@ -224,8 +316,19 @@ struct RecordingReader::Impl {
         size_t real = 0;
         while (real < block && !inputEnded) {
             const sf_count_t want = sf_count_t(block - real);
+            if (pendingSilence > 0) {
+                const long long n = std::min<long long>(pendingSilence, want);
+                std::fill(target + real * channels(), target + (real + size_t(n)) * channels(), int16_t(0));
+                pendingSilence -= n;
+                sourcePos += n;
+                real += size_t(n);
+                continue;
+            }
             const sf_count_t n = sf_readf_short(file, target + real * channels(), want);
-            if (n > 0) real += size_t(n);
+            if (n > 0) {
+                real += size_t(n);
+                sourcePos += n;
+            }
             if (n < want) afterShortRead(n);
         }
         lastBlockFrames = int(real);
@@ -299,6 +402,12 @@ bool RecordingReader::open(const std::string& path, RecordingKind kind,
     d.path = path;
     d.kind = kind;
 
+    // A FIFO or a device would keep the reader waiting for ever.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        return d.fail(RecordingError::CannotOpen,
+                      "録音ファイル" + quoted(path) + "を開けません: 通常のファイルではありません");
+    }
     d.file = sf_open(path.c_str(), SFM_READ, &d.info);
     if (!d.file) {
         return d.fail(RecordingError::CannotOpen,
@@ -326,6 +435,7 @@ bool RecordingReader::open(const std::string& path, RecordingKind kind,
         return d.fail(RecordingError::Empty,
                       "録音ファイル" + quoted(path) + "には音声データがありません");
     }
+    d.checkHeaderLength();
     if (!d.measureFloatPeak()) return false;
 
     if (kind == RecordingKind::Quadrature && !d.setUpQuadrature(iq)) return false;
@@ -389,6 +499,14 @@ void RecordingReader::close() {
     d.blocks = 0;
     d.error = RecordingError::None;
     d.message.clear();
+    d.sourcePos = 0;
+    d.pendingSilence = 0;
+    d.floatData = false;
+    d.damageLimit = HUGE_VALF;
+    d.damaged = 0;
+    d.firstDamage = 0.0;
+    d.gaps.clear();
+    d.truncation.clear();
 }
 
 bool RecordingReader::isOpen() const { return impl_->file != nullptr; }
@@ -442,5 +560,9 @@ double RecordingReader::carrierHz() const { return impl_->carrierHz; }
 CarrierSource RecordingReader::carrierSource() const { return impl_->carrierSource; }
 RecordingError RecordingReader::error() const { return impl_->error; }
 const std::string& RecordingReader::errorMessage() const { return impl_->message; }
+long long RecordingReader::damagedSamples() const { return impl_->damaged; }
+double RecordingReader::firstDamageSeconds() const { return impl_->firstDamage; }
+const std::vector<RecordingReader::Gap>& RecordingReader::gaps() const { return impl_->gaps; }
+const std::string& RecordingReader::truncationNote() const { return impl_->truncation; }
 
 }  // namespace sorae

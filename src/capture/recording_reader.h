@@ -18,7 +18,14 @@
 //    carrier lies is given, or found from the first seconds (CarrierSearch).
 //
 // Floating-point samples are scaled by 32768 to int16, rounded to nearest
-// and clipped. The file is read in small chunks, so an hour-long recording
+// and clipped. Samples that are not numbers, infinite, or far beyond the
+// recording's own level (damage, not signal) are taken as silence and
+// counted, so that they cost at most the lines they fall in. Damage in a
+// compressed file (FLAC, ...) that makes the decoder lose its place is
+// skipped: reading goes on from the first readable place after it, the
+// gap filled with silence so that the timing stays, and the gap is listed.
+// A file shorter than its header says (cut off while being written or
+// copied) is read as far as it goes and says so in truncationNote(). The file is read in small chunks, so an hour-long recording
 // never sits in memory. The last, partial block is padded with zeros and
 // lastBlockFrames() says how many of its frames are real.
 #pragma once
@@ -27,6 +34,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace sorae {
 
@@ -114,6 +122,19 @@ public:
 
     RecordingError error() const;
     const std::string& errorMessage() const;
+
+    // Samples taken as silence because they were damage, and where the
+    // first of them was (seconds into the recording).
+    long long damagedSamples() const;
+    double firstDamageSeconds() const;
+    // Stretches skipped because the decoder could not read them.
+    struct Gap {
+        double atSeconds = 0.0;
+        double lengthSeconds = 0.0;
+    };
+    const std::vector<Gap>& gaps() const;
+    // Empty unless the header promises more sound than the file holds.
+    const std::string& truncationNote() const;
 
 private:
     struct Impl;

@@ -3,13 +3,13 @@
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include <jpeglib.h>
 
-#include <filesystem>
-#include <system_error>
+#include "common/atomic_file.h"
 
 namespace sorae {
 
@@ -45,8 +45,10 @@ void InstallErrorManager(ErrorManager& manager) {
 }
 
 // Only plain data lives in this frame, so the jump skips no destructors.
-bool CompressGrey(std::FILE* file, const std::uint8_t* grey, int width, int height,
-                  char* message) {
+// The compressed bytes land in *buffer (malloc'ed by libjpeg, the caller's
+// to free, also after a failure).
+bool CompressGrey(unsigned char** buffer, unsigned long* size, const std::uint8_t* grey, int width,
+                  int height, char* message) {
     jpeg_compress_struct cinfo;
     ErrorManager manager;
     cinfo.err = &manager.base;
@@ -57,7 +59,7 @@ bool CompressGrey(std::FILE* file, const std::uint8_t* grey, int width, int heig
         return false;
     }
     jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, file);
+    jpeg_mem_dest(&cinfo, buffer, size);
     cinfo.image_width = JDIMENSION(width);
     cinfo.image_height = JDIMENSION(height);
     cinfo.input_components = 1;
@@ -122,8 +124,8 @@ bool Decompress(std::FILE* file, HeaderFacts* facts, std::uint8_t* pixels, char*
 
 }  // namespace
 
-JpegWriteResult SavePictureJpeg(const PictureBuffer& picture, const std::string& path) {
-    JpegWriteResult result;
+JpegEncodeResult EncodePictureJpeg(const PictureBuffer& picture) {
+    JpegEncodeResult result;
     if (picture.empty()) {
         result.error = "empty picture";
         return result;
@@ -137,31 +139,30 @@ JpegWriteResult SavePictureJpeg(const PictureBuffer& picture, const std::string&
         for (int x = 0; x < picture.width; ++x, src += 3)
             dst[x] = std::uint8_t((29 * src[0] + 150 * src[1] + 77 * src[2] + 128) >> 8);
     }
-
-    const std::string temporary = path + ".part";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file) {
-        result.error = std::strerror(errno);
-        return result;
-    }
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
     char message[JMSG_LENGTH_MAX] = {};
-    const bool compressed = CompressGrey(file, grey.data(), picture.width, picture.height, message);
-    const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
-    const int flushErrno = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!compressed || !flushed || !closed) {
-        result.error = !compressed ? std::string(message) : std::string(std::strerror(flushErrno));
-        std::remove(temporary.c_str());
+    if (CompressGrey(&buffer, &size, grey.data(), picture.width, picture.height, message)) {
+        result.bytes.assign(buffer, buffer + size);
+        result.ok = true;
+    } else {
+        result.error = message;
+    }
+    std::free(buffer);
+    return result;
+}
+
+JpegWriteResult SavePictureJpeg(const PictureBuffer& picture, const std::string& path) {
+    JpegWriteResult result;
+    const JpegEncodeResult encoded = EncodePictureJpeg(picture);
+    if (!encoded.ok) {
+        result.error = encoded.error;
         return result;
     }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        result.error = ec.message();
-        std::remove(temporary.c_str());
-        return result;
-    }
-    result.ok = true;
+    const FileWriteResult written = WriteFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(encoded.bytes.data()), encoded.bytes.size()));
+    result.ok = written.ok;
+    result.error = written.error;
     return result;
 }
 

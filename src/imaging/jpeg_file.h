@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "imaging/picture_buffer.h"
 
@@ -14,9 +15,17 @@ struct JpegWriteResult {
     std::string error;
 };
 
+// The file's bytes, for writers that choose the name themselves.
+struct JpegEncodeResult {
+    bool ok = false;
+    std::string error;
+    std::vector<unsigned char> bytes;
+};
+JpegEncodeResult EncodePictureJpeg(const PictureBuffer& picture);
+
 // Writes to a temporary file beside the target and renames it into place,
-// so an interrupted write never leaves a half file under the final name.
-// An existing file is replaced.
+// so an interrupted write (a full disk included) never leaves a half file
+// under the final name. An existing file is replaced.
 JpegWriteResult SavePictureJpeg(const PictureBuffer& picture, const std::string& path);
 
 struct JpegReadResult {

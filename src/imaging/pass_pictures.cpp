@@ -6,6 +6,7 @@
 
 #include "imaging/jpeg_file.h"
 #include "imaging/picture_naming.h"
+#include "imaging/picture_pair_files.h"
 #include "imaging/picture_stretch.h"
 
 namespace sorae {
@@ -119,10 +120,11 @@ PassPictureResult BuildPassPictures(const PassPictureInputs& in, const ProgressC
                               (ec ? ": " + ec.message() : std::string());
         }
 
-        const int occurrence =
+        const int firstOccurrence =
             in.rules.picSave && folderReady && in.claimName
                 ? in.claimName(in.picsFolder, result.fileStamp + result.satellitePart)
                 : 1;
+        std::array<JpegEncodeResult, 2> encoded;
         for (int channel = 0; channel < 2; ++channel) {
             PictureBuffer& picture = channel == 0 ? result.pictureA : result.pictureB;
             show(channel == 0 ? "ChA 画像処理中..." : "ChB 画像処理中...");
@@ -137,17 +139,25 @@ PassPictureResult BuildPassPictures(const PassPictureInputs& in, const ProgressC
             if (in.rules.picSave) {
                 show(channel == 0 ? "ChA Jpeg画像処理中..." : "ChB Jpeg画像処理中...");
                 const std::string path = PictureFilePath(in.picsFolder, result.fileStamp,
-                                                         result.satellitePart, channel, occurrence);
+                                                         result.satellitePart, channel, firstOccurrence);
                 if (!folderReady) {
                     result.errors.push_back(path + ": " + folderError);
                     continue;
                 }
-                const JpegWriteResult written = SavePictureJpeg(picture, path);
-                if (written.ok)
-                    result.filesWritten.push_back(path);
-                else
-                    result.errors.push_back(path + ": " + written.error);
+                encoded[std::size_t(channel)] = EncodePictureJpeg(picture);
+                if (!encoded[std::size_t(channel)].ok)
+                    result.errors.push_back(path + ": " + encoded[std::size_t(channel)].error);
             }
+        }
+        if (in.rules.picSave && folderReady) {
+            // An earlier pass of the same minute (another run, another
+            // program) keeps its pictures: this pair is numbered after it.
+            const PicturePairFiles saved = SavePicturePairWithoutReplacing(
+                in.picsFolder, result.fileStamp, result.satellitePart,
+                {&encoded[0].bytes, &encoded[1].bytes}, firstOccurrence);
+            result.occurrence = saved.occurrence;
+            result.filesWritten = saved.written;
+            result.errors.insert(result.errors.end(), saved.errors.begin(), saved.errors.end());
         }
         result.refreshBrowser = !result.filesWritten.empty();
     }

@@ -58,7 +58,9 @@ struct PassPictureInputs {
     // Recordings decoded together may come to the same name (the same
     // minute): when set, asked once with the folder and name stem (stamp
     // and satellite part) before saving, it answers which pass of that name
-    // this is (1, 2, ...), so that none takes another's files.
+    // this is (1, 2, ...), so that none takes another's files. Files already
+    // in the folder are never replaced either way: the pair takes the first
+    // free number from there on.
     std::function<int(const std::string& folder, const std::string& stem)> claimName;
 };
 
@@ -78,6 +80,7 @@ struct PassPictureResult {
     bool titled = false;
     std::string fileStamp;    // set when the pictures were large enough to keep
     std::string satellitePart;
+    int occurrence = 1;       // the pair's number among passes of the same name (1: none)
     std::vector<std::string> filesWritten;
     std::vector<std::string> errors;  // one text per file that could not be written
     bool refreshBrowser = false;      // a pair was saved: the past-picture list is stale

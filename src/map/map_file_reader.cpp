@@ -1,6 +1,8 @@
 #include "map/map_file_reader.h"
 
+#include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace sorae {
 
@@ -74,6 +76,25 @@ MapLine ClassifyMapPiece(std::string_view piece, bool hasLineEnd, double& lastLo
     out.latitude = ParseMapNumber(CutField(latField));
     lastLongitude = longitude;
     return out;
+}
+
+std::string MapFileProblem(const std::string& path) {
+    // The file's own name: the text goes into a narrow status panel.
+    const auto slash = path.find_last_of('/');
+    const std::string named = "地図ファイル " + (slash == std::string::npos ? path : path.substr(slash + 1));
+    if (path.empty()) return "地図ファイル AllWorld.map が見つかりません";
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return named + "を開けません: " + std::strerror(errno);
+    if (!S_ISREG(st.st_mode)) return named + "は通常のファイルではありません";
+    MapFileReader reader;
+    if (!reader.open(path)) return named + "を開けません: " + std::strerror(errno);
+    bool inBlock = false;
+    MapLine line;
+    while (reader.next(line)) {
+        if (line.kind == MapLineKind::PolygonHeader || line.kind == MapLineKind::PolylineHeader) inBlock = true;
+        if (line.kind == MapLineKind::Point && inBlock) return {};
+    }
+    return named + (st.st_size == 0 ? "は空です" : "に海岸線のデータがありません");
 }
 
 MapFileReader::~MapFileReader() { close(); }

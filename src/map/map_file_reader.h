@@ -41,6 +41,12 @@ double ParseMapNumber(std::string_view field);
 // and every point line that gives a vertex updates it.
 MapLine ClassifyMapPiece(std::string_view piece, bool hasLineEnd, double& lastLongitude);
 
+// Why the outline file at path cannot give a map ("" when it can): it is
+// missing, no regular file, cannot be read, or holds no outline at all
+// (empty, or no block with a vertex in it). The texts are the window's and
+// name the file without its folder.
+std::string MapFileProblem(const std::string& path);
+
 class MapFileReader {
 public:
     MapFileReader() = default;

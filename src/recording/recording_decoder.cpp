@@ -1,12 +1,56 @@
 #include "recording/recording_decoder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "capture/recording_reader.h"
 #include "recording/demodulation_pipeline.h"
 
 namespace sorae {
+
+namespace {
+
+std::string minutesAndSeconds(double seconds) {
+    const long whole = long(seconds);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
+    return text;
+}
+
+std::string shellQuoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+}  // namespace
+
+std::string DamagedSamplesText(const std::string& path, long long count, double firstSeconds) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%lld samples (the first at %.1f s) were not numbers or far beyond "
+                  "the recording's level and were taken as silence", count, firstSeconds);
+    return path + ": " + text;
+}
+
+std::string SkippedStretchesText(const std::string& path, const std::vector<RecordingReader::Gap>& gaps) {
+    double total = 0.0;
+    for (const auto& g : gaps) total += g.lengthSeconds;
+    char text[200];
+    const bool one = gaps.size() == 1;
+    std::snprintf(text, sizeof text, "damaged: %zu stretch%s (%.1f s in all, the first at %.1f s) could not "
+                  "be read and %s skipped as silence", gaps.size(), one ? "" : "es", total,
+                  gaps.front().atSeconds, one ? "was" : "were");
+    return path + ": " + text;
+}
+
+std::string StoreFullText(const std::string& path, double stoppedAtSeconds, double lengthSeconds) {
+    const std::string at = minutesAndSeconds(stoppedAtSeconds);
+    return path + ": a pass holds at most 2400 lines; decoding stopped at " + at + " of " +
+           minutesAndSeconds(lengthSeconds) +
+           " and the rest was not read. To decode a later pass in it, cut the recording there, "
+           "e.g. sox " + shellQuoted(path) + " rest.wav trim " + at;
+}
 
 RecordingDecoder::RecordingDecoder(LineStore& store)
     : store_(store), decoder_(store), handler_(*this) {}
@@ -81,6 +125,10 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     pipeline.stop();
     result.lengthSeconds =
         reader.sourceRate() > 0 ? double(reader.sourceFrames()) / reader.sourceRate() : 0.0;
+    auto warn = [&result](const std::string& text) {
+        if (!result.warning.empty()) result.warning += "; ";
+        result.warning += text;
+    };
     if (pipeline.error() != RecordingError::None) {
         // A recording broken off by a crash or a full disk: what was read
         // before the damage is still a pass; the error becomes a warning.
@@ -88,8 +136,17 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
             result.error = pipeline.errorMessage();
             return result;
         }
-        result.warning = pipeline.errorMessage();
+        warn(pipeline.errorMessage());
     }
+    // (A read error says already that the recording ends early.)
+    if (pipeline.error() == RecordingError::None && !reader.truncationNote().empty())
+        warn(reader.truncationNote());
+    if (reader.damagedSamples() > 0) warn(DamagedSamplesText(options.path, reader.damagedSamples(),
+                                                             reader.firstDamageSeconds()));
+    if (!reader.gaps().empty()) warn(SkippedStretchesText(options.path, reader.gaps()));
+    const double stoppedAt = double(result.blocks) * reader.framesPerBlock() / reader.outputRate();
+    if (!active_ && stoppedAt + 1.0 < result.lengthSeconds)
+        warn(StoreFullText(options.path, stoppedAt, result.lengthSeconds));
 
     const Telemetry& t = decoder_.telemetry();
     result.ok = true;

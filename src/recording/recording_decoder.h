@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "apt/line_decoder.h"
 #include "apt/line_store.h"
@@ -45,8 +46,14 @@ struct RecordingDecodeResult {
     double appliedLevelDb = 0.0;           // the gain the automatic level settled on
     std::optional<double> iqCarrierHz;     // where the carrier was taken to be
     CarrierSource iqCarrierSource = CarrierSource::Given;
-    std::string warning;                   // e.g. a read error after some good blocks
+    std::string warning;                   // e.g. a read error after some good blocks, damage
+                                           // skipped, the store full before the end ("; " between)
 };
+
+// The warnings of a decode, one sentence each, naming the recording.
+std::string DamagedSamplesText(const std::string& path, long long count, double firstSeconds);
+std::string SkippedStretchesText(const std::string& path, const std::vector<RecordingReader::Gap>& gaps);
+std::string StoreFullText(const std::string& path, double stoppedAtSeconds, double lengthSeconds);
 
 class RecordingDecoder : private BlockHooks {
 public:

@@ -14,6 +14,13 @@ namespace sorae {
 // A colour as 0x00BBGGRR: the low byte is red, the next green, then blue.
 using ColourValue = std::uint32_t;
 
+// The ranges the dialogs offer; values read from the file are held to them.
+inline constexpr int kSignalGainLowest = -20;
+inline constexpr int kSignalGainHighest = 20;
+inline constexpr int kUpdateDayLowest = 1;
+inline constexpr int kUpdateDayHighest = 60;
+inline constexpr int kMinScanLineHighest = 2400;  // a pass holds at most 2400 lines
+
 struct AppSettings {
     // [Form]
     int mainTop = 0;

@@ -1,5 +1,7 @@
 #include "settings/ini_file.h"
 
+#include "common/atomic_file.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -203,45 +205,18 @@ std::string temporaryPathForReplacing(const std::string& path) { return replaced
 
 bool removeStaleTemporaryFile(const std::string& path, std::chrono::seconds minimumAge) {
     namespace fs = std::filesystem;
+    // The fixed name earlier versions wrote through, and the unique ones of now.
+    bool removed = RemoveStaleTemporaries(replacedFilePath(path), minimumAge) > 0;
     const fs::path temp = temporaryPathForReplacing(path);
     std::error_code ec;
-    if (!fs::is_regular_file(fs::symlink_status(temp, ec))) return false;
+    if (!fs::is_regular_file(fs::symlink_status(temp, ec))) return removed;
     const auto written = fs::last_write_time(temp, ec);
-    if (ec || fs::file_time_type::clock::now() - written < minimumAge) return false;
-    return fs::remove(temp, ec);
+    if (ec || fs::file_time_type::clock::now() - written < minimumAge) return removed;
+    return fs::remove(temp, ec) || removed;
 }
 
 bool writeFileReplacing(const std::string& path, std::string_view contents) {
-    const std::string target = replacedFilePath(path);
-    const std::string temp = target + ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < contents.size()) {
-        const ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-        } else {
-            done += std::size_t(n);
-        }
-    }
-    if (ok && ::fsync(fd) != 0) {
-        ok = false;
-    }
-    if (::close(fd) != 0) {
-        ok = false;
-    }
-    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
-        ok = false;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-    }
-    return ok;
+    return WriteFileAtomically(replacedFilePath(path), contents).ok;
 }
 
 }  // namespace sorae

@@ -64,10 +64,11 @@ bool writeFileReplacing(const std::string& path, std::string_view contents);
 // The file that writeFileReplacing(path, ...) replaces: path with its links
 // followed.
 std::string replacedFilePath(const std::string& path);
-// The temporary file writeFileReplacing(path, ...) writes; one left behind
-// by a killed process is stale.
+// The temporary file earlier versions wrote through; the temporaries of
+// now have unique names (common/atomic_file.h). One left behind by a killed
+// process is stale.
 std::string temporaryPathForReplacing(const std::string& path);
-// Removes that temporary file when it is older than any write could take
+// Removes those temporary files when it is older than any write could take
 // (minimumAge), so that one another copy of the program is writing just now
 // is spared. True when a file was removed.
 bool removeStaleTemporaryFile(const std::string& path,

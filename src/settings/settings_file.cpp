@@ -1,5 +1,6 @@
 #include "settings/settings_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -41,6 +42,13 @@ public:
         if (auto text = ini_.value(section, key)) {
             if (auto v = parseIniInt(*text)) out = *v;
         }
+    }
+    // A readable value outside [lowest, highest] is taken as the nearest
+    // end of the range the dialogs offer.
+    void clamped(const char* section, const std::string& key, int& out, int lowest, int highest) const {
+        int v = out;
+        integer(section, key, v);
+        out = std::clamp(v, lowest, highest);
     }
     void boolean(const char* section, const std::string& key, bool& out) const {
         if (auto text = ini_.value(section, key)) {
@@ -160,7 +168,7 @@ AppSettings readSettings(const IniFile& ini) {
     r.integer(kForm, "MainWidth", s.mainWidth);
     r.integer(kForm, "MainHeight", s.mainHeight);
     r.boolean(kForm, "MainMaxmum", s.mainMaximised);
-    r.integer(kWave, "SignalGain", s.signalGain);
+    r.clamped(kWave, "SignalGain", s.signalGain, kSignalGainLowest, kSignalGainHighest);
     r.integer(kWave, "Input", s.input);
     r.boolean(kWave, "DemodType", s.demodType);  // 2 (or any non-zero) means I/Q
     r.text(kWave, "InputName", s.inputName);
@@ -178,12 +186,12 @@ AppSettings readSettings(const IniFile& ini) {
     r.integer(kSat, "Preset", s.preset);
     r.text(kSat, "Address", s.address);
     r.boolean(kSat, "AutoUpdate", s.autoUpdate);
-    r.integer(kSat, "UpdateDay", s.updateDay);
+    r.clamped(kSat, "UpdateDay", s.updateDay, kUpdateDayLowest, kUpdateDayHighest);
     r.real(kSat, "MaxElev", s.maxElev, -90.0, 90.0);
     r.real(kSat, "MinElev", s.minElev, -90.0, 90.0);
     r.boolean(kSat, "SortElev", s.sortElev);
     r.boolean(kSat, "SortNext", s.sortNext);
-    r.integer(kPic, "MinScanLine", s.minScanLine);
+    r.clamped(kPic, "MinScanLine", s.minScanLine, 0, kMinScanLineHighest);
     r.boolean(kPic, "PicCut", s.picCut);
     r.boolean(kPic, "AddText", s.addText);
     r.boolean(kPic, "PicSave", s.picSave);

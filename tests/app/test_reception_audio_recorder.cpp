@@ -46,7 +46,7 @@ TEST(ReceptionAudioRecorder, SoundGivesWayToThePicturesWhenTheDiskFills) {
     freeBytes = kReserve * 10;  // room again: the file stays stopped
     EXPECT_TRUE(recorder.append(left.data(), right.data(), 24000));
 
-    const ReceptionAudioRecorder::Finish done = recorder.finish(true, "202612081631NOAA19");
+    const ReceptionAudioRecorder::Finish done = recorder.finish("202612081631NOAA19");
     ASSERT_TRUE(done.ok) << recorder.errorMessage();
     EXPECT_EQ(done.path, pics + "/202612081631NOAA19.flac");
     EXPECT_EQ(done.note, told);
@@ -57,14 +57,14 @@ TEST(ReceptionAudioRecorder, SoundGivesWayToThePicturesWhenTheDiskFills) {
     }
     EXPECT_EQ(r.blocksDelivered(), 2);
 
-    // A second pass of the same name neither replaces the first nor, when it
-    // never synchronised, leaves anything.
-    for (const bool synchronised : {true, false}) {
+    // A later pass of the same name never replaces the first; one that
+    // holds sound is kept (synchronised or not), one that holds none is not.
+    for (const bool holdsSound : {true, false}) {
         ASSERT_TRUE(recorder.start(pics, 48000, "202612081630NOAA19"));
-        EXPECT_TRUE(recorder.append(left.data(), right.data(), 24000));
-        const ReceptionAudioRecorder::Finish again = recorder.finish(synchronised, "202612081631NOAA19");
+        if (holdsSound) EXPECT_TRUE(recorder.append(left.data(), right.data(), 24000));
+        const ReceptionAudioRecorder::Finish again = recorder.finish("202612081631NOAA19");
         EXPECT_TRUE(again.ok);
-        EXPECT_EQ(again.path, synchronised ? pics + "/202612081631NOAA19_2.flac" : "");
+        EXPECT_EQ(again.path, holdsSound ? pics + "/202612081631NOAA19_2.flac" : "");
         EXPECT_TRUE(again.note.empty());
     }
     std::vector<std::string> names;

@@ -272,7 +272,7 @@ TEST_F(ReceptionWindowTest, FullStoreEndsThePassAndKeepsTheSoundOfAShortSynchron
     EXPECT_TRUE(reception_->lastPictures().filesWritten.empty());
 }
 
-TEST_F(ReceptionWindowTest, PassWithoutSynchronisationLeavesNoFiles) {
+TEST_F(ReceptionWindowTest, PassWithoutSynchronisationKeepsOnlyItsSound) {
     startManual("Button1");
     // Noise only: the correlation never finds the same place twice.
     std::vector<std::int16_t> noise(2 * 24000);
@@ -285,8 +285,9 @@ TEST_F(ReceptionWindowTest, PassWithoutSynchronisationLeavesNoFiles) {
     button(2)->click();
     EXPECT_FALSE(reception_->syncConfirmed());
     EXPECT_FALSE(reception_->lastPictures().built);
-    EXPECT_TRUE(filesIn(pics()).empty()) << *filesIn(pics()).begin();
-    EXPECT_EQ(reception_->lastAudioFile(), "");
+    // No pictures, but the sound is what one wants to decode again by hand.
+    EXPECT_EQ(filesIn(pics()), (std::set<std::string>{kStamp + "MN.flac"}));
+    EXPECT_EQ(reception_->lastAudioFile(), (pics() / (kStamp + "MN.flac")).string());
     EXPECT_TRUE(failures_.isEmpty());
 }
 
@@ -383,13 +384,18 @@ TEST_F(ReceptionWindowTest, SavedPairIsListedAndLoadsBackButNotDuringAReception)
     EXPECT_EQ(panel(0), "");
 }
 
-TEST_F(ReceptionWindowTest, ClosingTheWindowDuringAPassKeepsItsSound) {
+// Closing (or a termination request) mid-pass ends the pass as its button
+// would: pictures and sound are kept.
+TEST_F(ReceptionWindowTest, ClosingTheWindowDuringAPassKeepsItsPicturesAndSound) {
+    window_->endReceptionForShutdown = [this] { reception_->endForShutdown(); };
     startManual("Button1");
-    BlockSource source(SignalKind::Audio, 60);
-    feed(source, 60);
+    BlockSource source(SignalKind::Audio, 300);
+    feed(source, 300);
     ASSERT_TRUE(reception_->syncConfirmed());
     window_.reset();
-    EXPECT_EQ(filesIn(pics()), (std::set<std::string>{kStamp + "MN.flac"}));
+    EXPECT_EQ(filesIn(pics()),
+              (std::set<std::string>{kStamp + "MNA.jpg", kStamp + "MNB.jpg", kStamp + "MN.flac"}));
+    EXPECT_TRUE(failures_.isEmpty()) << failures_.join(QString()).toStdString();
 }
 
 TEST_F(ReceptionWindowTest, LostRecordingDeviceKeepsTheLinesAndThePicturesCanBeBuilt) {

@@ -300,7 +300,18 @@ TEST(PrivateServer, ALostServerIsNoticedAndTheDeviceOpenedAgain) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return lost == 2; }, 20000));
     capture.close();
     EXPECT_FALSE(capture.isReconnecting());
+
+    // A server that is not running when the capture opens is told of once,
+    // then recorded from as soon as it comes up.
+    EXPECT_FALSE(capture.open(QByteArrayLiteral("iq_in"), 1));
+    EXPECT_EQ(failures.size(), 2);
+    EXPECT_TRUE(capture.isReconnecting());
     ASSERT_TRUE(testsupport::startPrivateSoundServer());
+    const int late = blocks;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return restored == 2 && blocks >= late + 2; }, 30000))
+        << "restored " << restored << ", blocks " << blocks - late;
+    EXPECT_TRUE(capture.isOpen());
+    EXPECT_EQ(failures.size(), 2);
 }
 
 // A busy program loses no audio: after the GUI thread was held up for

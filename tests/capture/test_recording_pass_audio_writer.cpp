@@ -222,6 +222,8 @@ TEST_F(PassAudioWriterTest, LeftoversOfAKilledRunAreTidiedOrKept) {
         {"header-only.flac.part", 3000, true},
         {"not-sound.flac.part", 200000, false},  // kept: it may be worth a look
         {"halfway.jpg.part", 50000, true},
+        {"halfway.jpg.tmp-4242-7-5f3a", 50000, true},
+        {"own-notes.jpg.tmp-draft", 10, false},
         {"notes.txt", 10, false},
         {"202612081630NOAA19A.jpg", 50000, false},
     };

@@ -305,9 +305,11 @@ TEST_F(RecordingReaderTest, TruncatedRecordingDeliversWhatItHolds) {
     for (size_t i = 0; i < keepFrames; ++i) ASSERT_EQ(all[2 * i], samples[i]);
 }
 
-// Damage inside a FLAC stream is a read error, not a quiet early end: the
-// blocks before it are delivered, then error() says what happened.
-TEST_F(RecordingReaderTest, CorruptStreamEndsWithReadFailed) {
+// Damage inside a FLAC stream is skipped: the blocks before it are
+// delivered, the damaged stretch comes as silence of its own length (so the
+// timing stays), everything after it as it was recorded, and gaps() lists
+// the stretch.
+TEST_F(RecordingReaderTest, DamageInAStreamIsSkippedAndListed) {
     for (int rate : {48000, 44100}) {  // read as int16 directly, and through the resampler
         std::mt19937 rng(14);
         std::vector<int16_t> noisy(size_t(rate) * 4);
@@ -327,11 +329,43 @@ TEST_F(RecordingReaderTest, CorruptStreamEndsWithReadFailed) {
         RecordingReader r;
         ASSERT_TRUE(r.open(file, RecordingKind::Audio)) << r.errorMessage();
         const auto all = readAll(r);
-        EXPECT_GT(all.size(), 0u) << rate;
-        EXPECT_LT(all.size() / 2, 4u * 48000u * 2u / 3u) << rate;
-        EXPECT_EQ(r.error(), RecordingError::ReadFailed) << rate;
-        EXPECT_NE(r.errorMessage().find(file), std::string::npos) << r.errorMessage();
+        EXPECT_EQ(r.error(), RecordingError::None) << r.errorMessage();
+        EXPECT_NEAR(double(all.size() / 2), 4.0 * 48000.0, 48.0) << rate;
+        ASSERT_FALSE(r.gaps().empty()) << rate;
+        const RecordingReader::Gap gap = r.gaps().front();
+        EXPECT_GT(gap.atSeconds, 0.5) << rate;
+        EXPECT_LT(gap.atSeconds, 2.5) << rate;
+        EXPECT_LE(gap.lengthSeconds, 1.0) << rate;
+        if (rate == 48000) {
+            // After the gap every sample lies where it was recorded.
+            const size_t after = size_t((gap.atSeconds + gap.lengthSeconds) * rate) + 1;
+            for (size_t i = after; i < noisy.size(); i += 97) ASSERT_EQ(all[2 * i], noisy[i]) << i;
+        }
     }
+}
+
+// Damage that runs to the end leaves nothing to go on from: what came
+// before it is delivered, then the read error (found at once, not after a
+// search through the damaged bytes).
+TEST_F(RecordingReaderTest, DamageToTheEndEndsWithReadFailed) {
+    std::mt19937 rng(15);
+    std::vector<int16_t> noisy(48000 * 4);
+    for (size_t n = 0; n < noisy.size(); ++n) noisy[n] = int16_t(12000.0 * std::sin(0.1 * double(n)) + double(rng() % 4000));
+    const auto file = writeShorts("tail.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 48000, 1, noisy);
+    std::string bytes;
+    {
+        std::ifstream in(file, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    for (size_t i = bytes.size() / 2; i < bytes.size(); ++i) bytes[i] = char(rng());
+    writeBytes("tail.flac", bytes);
+    RecordingReader r;
+    ASSERT_TRUE(r.open(file, RecordingKind::Audio)) << r.errorMessage();
+    const auto all = readAll(r);
+    EXPECT_GT(all.size(), 0u);
+    EXPECT_LT(all.size() / 2, noisy.size() * 2 / 3);
+    EXPECT_EQ(r.error(), RecordingError::ReadFailed);
+    EXPECT_NE(r.errorMessage().find(file), std::string::npos) << r.errorMessage();
 }
 
 TEST_F(RecordingReaderTest, ReopeningStartsAfresh) {

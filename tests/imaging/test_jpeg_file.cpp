@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/scratch_folder.h"
+#include "common/atomic_file.h"
 #include "imaging/jpeg_file.h"
 
 namespace fs = std::filesystem;
@@ -103,7 +104,8 @@ TEST_F(JpegFileTest, UnwritablePlacesAndEmptyPicturesAreErrors) {
     EXPECT_FALSE(fs::exists(dir / "empty.jpg"));
     fs::create_directories(dir / "taken.jpg");  // a folder in the way of the rename
     EXPECT_FALSE(SavePictureJpeg(Gradient(16, 16), (dir / "taken.jpg").string()).ok);
-    EXPECT_FALSE(fs::exists(dir / "taken.jpg.part"));
+    for (const auto& entry : fs::directory_iterator(dir))
+        EXPECT_FALSE(IsAtomicTemporaryName(entry.path().filename().string())) << entry.path();
 }
 
 TEST_F(JpegFileTest, DamagedFilesGiveErrorsNotCrashes) {

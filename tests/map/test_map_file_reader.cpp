@@ -121,5 +121,28 @@ TEST(MapFileReader, MissingFileFailsToOpen) {
     EXPECT_FALSE(reader.next(line));
 }
 
+// A file that cannot give a map is named with the reason, so that an empty
+// map never comes without a word.
+TEST(MapFileReader, FilesThatGiveNoMapAreNamed) {
+    const struct {
+        const char* what;
+        std::string path;
+        const char* said;  // nullptr: a good file
+    } cases[] = {
+        {"good", maptest::WriteTempFile("good.map", "PLGN=1\n139.5\t35.5\n140.0\t36.0\nTERM\n"), nullptr},
+        {"empty", maptest::WriteTempFile("empty.map", ""), "は空です"},
+        {"no outline", maptest::WriteTempFile("text.map", "just some words\nTERM\n"), "海岸線のデータがありません"},
+        {"points outside any block", maptest::WriteTempFile("loose.map", "139.5\t35.5\n"), "海岸線のデータがありません"},
+        {"missing", std::string(SORAE_BINARY_DIR) + "/no-such-dir/none.map", "を開けません"},
+        {"a folder", std::string(SORAE_BINARY_DIR), "通常のファイルではありません"},
+        {"none found", "", "見つかりません"},
+    };
+    for (const auto& c : cases) {
+        const std::string problem = MapFileProblem(c.path);
+        if (!c.said) EXPECT_EQ(problem, "") << c.what;
+        else EXPECT_NE(problem.find(c.said), std::string::npos) << c.what << ": " << problem;
+    }
+}
+
 }  // namespace
 }  // namespace sorae

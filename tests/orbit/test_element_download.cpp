@@ -13,6 +13,7 @@
 #include "orbit/element_text_check.h"
 #include "orbit/qt/element_downloader.h"
 #include "common/qt_application.h"
+#include "common/small_tmpfs.h"
 
 using sorae::ElementDownloader;
 
@@ -185,6 +186,8 @@ TEST_F(ElementDownloadTest, BodiesAreAcceptedOnlyWhenReadCompletely) {
         {"no selected satellite", good, only19, false},
         {"empty", "", {}, false},
         {"not an element file", "\x01\x02 this is not an element file\n1 2 3\n", {}, false},
+        {"longer than any element file", good.repeated(int(ElementDownloader::kMaxAnswerBytes / good.size()) + 2),
+         {}, false},
     };
     for (const auto& c : cases) {
         writeOldFile();
@@ -203,6 +206,22 @@ TEST_F(ElementDownloadTest, BodiesAreAcceptedOnlyWhenReadCompletely) {
             EXPECT_EQ(elementFileContent(), QByteArray("OLD CONTENT\r\n")) << c.what;
         }
     }
+}
+
+// A full disk while the new file is written leaves the old one whole.
+TEST_F(ElementDownloadTest, AFullDiskKeepsTheOldFile) {
+    sorae::testsupport::SmallTmpfs disk;
+    if (!disk.available()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+    elementFile_ = QString::fromStdString(disk.file("SatTle.txt"));
+    writeOldFile();
+    disk.fill();
+    ClosingServer server(kTwoSetsLf);
+    bool ok = true;
+    const QStringList texts = download(server.url(), &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(texts.last(), ElementDownloader::kFailedKeptOld);
+    EXPECT_EQ(elementFileContent(), QByteArray("OLD CONTENT\r\n"));
+    EXPECT_EQ(QDir(QString::fromStdString(disk.path())).entryList(QDir::Files).size(), 2) << "no temporary left";
 }
 
 TEST_F(ElementDownloadTest, NotFoundKeepsTheOldFile) {

@@ -38,7 +38,9 @@ std::string writeFlac(const std::string& path, int seconds, bool damaged) {
             std::ifstream in(path, std::ios::binary);
             bytes.assign(std::istreambuf_iterator<char>(in), {});
         }
-        for (std::size_t i = bytes.size() / 3; i < bytes.size() / 3 + 4000; ++i) bytes[i] = char(rng());
+        // Damage to the end: nothing after it to go on from, so the reader
+        // ends with its error.
+        for (std::size_t i = bytes.size() / 3; i < bytes.size(); ++i) bytes[i] = char(rng());
         std::ofstream(path, std::ios::binary) << bytes;
     }
     return path;

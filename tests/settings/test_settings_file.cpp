@@ -4,10 +4,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <unistd.h>
 
+#include "common/atomic_file.h"
 #include "common/scratch_folder.h"
+#include "common/small_tmpfs.h"
 #include "settings/settings_file.h"
 #include "settings/window_fit.h"
 
@@ -342,22 +345,66 @@ TEST_F(SettingsFileTest, AByteOrderMarkOrStrayCarriageReturnsDoNotDisturbReading
 }
 
 TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileIntact) {
-    ASSERT_TRUE(saveSettingsFile(path_, AppSettings{}, restoredAt(0, 0, 1062, 726)));
-    const std::string before = readText();
-    // The temporary file cannot be created: the save must fail and leave the
-    // old file as it was rather than truncating it.
-    fs::create_directory(path_ + ".tmp");
+    // On a full disk the new file cannot be written whole: the save must fail
+    // and leave the old file as it was rather than truncating it.
+    testsupport::SmallTmpfs disk;
+    if (!disk.available()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+    const std::string onDisk = disk.file("sorae-apt.ini");
+    std::ofstream(onDisk) << "[Notes]\n" << std::string(3000, 'x') << "=1\n";
+    ASSERT_TRUE(saveSettingsFile(onDisk, AppSettings{}, restoredAt(0, 0, 1062, 726)));
+    std::ifstream in(onDisk, std::ios::binary);
+    const std::string before((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    disk.fill();
     AppSettings changed;
     changed.signalGain = 9;
-    EXPECT_FALSE(saveSettingsFile(path_, changed, restoredAt(0, 0, 1062, 726)));
-    EXPECT_EQ(readText(), before);
-    fs::remove(path_ + ".tmp");
-    // A temporary file left by a crash does not disturb the next load or save.
-    std::ofstream(path_ + ".tmp") << "[Wave]\nSignalGain=";
+    EXPECT_FALSE(saveSettingsFile(onDisk, changed, restoredAt(0, 0, 1062, 726)));
+    std::ifstream after(onDisk, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), before);
+    for (const auto& entry : fs::directory_iterator(disk.path()))
+        EXPECT_FALSE(IsAtomicTemporaryName(entry.path().filename().string())) << entry.path();
+}
+
+TEST_F(SettingsFileTest, TemporariesLeftByACrashDisturbNothingAndGoWhenStale) {
+    ASSERT_TRUE(saveSettingsFile(path_, AppSettings{}, restoredAt(0, 0, 1062, 726)));
+    const std::string oldStyle = path_ + ".tmp";
+    const std::string unique = path_ + ".tmp-999-1-abc";
+    for (const std::string& t : {oldStyle, unique}) std::ofstream(t) << "[Wave]\nSignalGain=";
     EXPECT_EQ(loadSettingsFile(path_).signalGain, 0);
+    AppSettings changed;
+    changed.signalGain = 9;
     EXPECT_TRUE(saveSettingsFile(path_, changed, restoredAt(0, 0, 1062, 726)));
     EXPECT_EQ(loadSettingsFile(path_).signalGain, 9);
-    EXPECT_FALSE(fs::exists(path_ + ".tmp"));
+    EXPECT_FALSE(removeStaleTemporaryFile(path_)) << "young ones may be another copy's";
+    EXPECT_TRUE(removeStaleTemporaryFile(path_, std::chrono::seconds(0)));
+    EXPECT_FALSE(fs::exists(oldStyle));
+    EXPECT_FALSE(fs::exists(unique));
+}
+
+// Integers a hand-edited file may hold beyond what the dialogs offer are
+// held to the ends of their ranges (a gain of 2^31 dB decodes nothing; a
+// MinScanLine beyond the 2400 lines of a pass saves no picture; a negative
+// UpdateDay asks for a download at every start).
+TEST_F(SettingsFileTest, IntegersBeyondTheirRangesAreHeldToIt) {
+    const struct {
+        const char* text;
+        int AppSettings::*field;
+        int expected;
+    } cases[] = {
+        {"[Wave]\nSignalGain=2147483647\n", &AppSettings::signalGain, 20},
+        {"[Wave]\nSignalGain=-21\n", &AppSettings::signalGain, -20},
+        {"[Wave]\nSignalGain=-7\n", &AppSettings::signalGain, -7},
+        {"[Pic]\nMinScanLine=2147483647\n", &AppSettings::minScanLine, 2400},
+        {"[Pic]\nMinScanLine=-5\n", &AppSettings::minScanLine, 0},
+        {"[Pic]\nMinScanLine=0\n", &AppSettings::minScanLine, 0},
+        {"[Sat]\nUpdateDay=-5\n", &AppSettings::updateDay, 1},
+        {"[Sat]\nUpdateDay=0\n", &AppSettings::updateDay, 1},
+        {"[Sat]\nUpdateDay=61\n", &AppSettings::updateDay, 60},
+        {"[Sat]\nUpdateDay=30\n", &AppSettings::updateDay, 30},
+    };
+    for (const auto& c : cases) {
+        writeText(c.text);
+        EXPECT_EQ(loadSettingsFile(path_).*c.field, c.expected) << c.text;
+    }
 }
 
 TEST_F(SettingsFileTest, AnUnreadableFileIsNotOverwritten) {
@@ -441,7 +488,8 @@ TEST_F(SettingsFileTest, ImpossibleValuesLineEndsAndLinksAreReadSafely) {
         EXPECT_EQ(fs::is_symlink(path_), c.throughLink) << "a link stays a link";
         EXPECT_EQ(loadSettingsFile(path_).minScanLine, 777);
         EXPECT_EQ(loadSettingsFile(c.throughLink ? target : path_).minScanLine, 777);
-        EXPECT_FALSE(fs::exists(temporaryPathForReplacing(path_)));
+        for (const auto& entry : fs::directory_iterator(fs::path(fs::canonical(path_)).parent_path()))
+            EXPECT_FALSE(IsAtomicTemporaryName(entry.path().filename().string())) << entry.path();
         std::ifstream in(fs::canonical(path_), std::ios::binary);
         const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_EQ(saved.find('\n') == std::string::npos, std::string(c.label) == "bare CR") << "line ends kept";

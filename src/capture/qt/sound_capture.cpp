@@ -71,6 +71,11 @@ bool SoundCapture::open(const QByteArray& deviceId, int signalType) {
         return false;
     }
     if (!startReader()) {
+        // A sound server that is not running yet (started after the
+        // program, or restarting) is tried again as after a loss, and
+        // recorded from as soon as it is there.
+        reconnectAttempt_ = 0;
+        reconnectTimer_.start(reconnectDelaySeconds(0) * 1000);
         report_(captureOpenFailedMessage());
         return false;
     }

@@ -4,9 +4,11 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QUrl>
 
+#include <utility>
+
+#include "common/atomic_file.h"
 #include "orbit/element_text_check.h"
 
 namespace sorae {
@@ -54,7 +56,10 @@ bool ElementDownloader::start(const QString& address, const QString& elementFile
                          QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
+    body_.clear();
+    tooLarge_ = false;
     reply_ = network_->get(request);
+    connect(reply_.data(), &QNetworkReply::readyRead, this, &ElementDownloader::onReadyRead);
     connect(reply_.data(), &QNetworkReply::finished, this, &ElementDownloader::onFinished);
     timer_.start(timeoutMs_);
     return true;
@@ -66,6 +71,18 @@ void ElementDownloader::onTimeout() {
     reply_->abort();  // finished() follows with OperationCanceledError
 }
 
+void ElementDownloader::onReadyRead() {
+    if (!reply_ || tooLarge_) return;
+    // Taken as it arrives, so that an answer that is no element file (a
+    // huge page, an endless stream) is refused before it fills the memory.
+    body_ += reply_->read(kMaxAnswerBytes + 1 - body_.size());
+    if (body_.size() > kMaxAnswerBytes) {
+        tooLarge_ = true;
+        body_.clear();
+        reply_->abort();  // finished() follows with OperationCanceledError
+    }
+}
+
 void ElementDownloader::onFinished() {
     timer_.stop();
     QNetworkReply* reply = reply_.data();
@@ -73,13 +90,22 @@ void ElementDownloader::onFinished() {
     reply->deleteLater();
     reply_ = nullptr;
 
+    if (tooLarge_) {
+        finish(false, true);
+        return;
+    }
+    onReadyRead();  // what is left in the reply's buffer
+    if (tooLarge_) {
+        finish(false, true);
+        return;
+    }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const bool isHttp = reply->url().scheme().startsWith(QLatin1String("http"));
     if (timedOut_ || reply->error() != QNetworkReply::NoError || (isHttp && status != 200)) {
         finish(false);
         return;
     }
-    const QByteArray body = reply->readAll();
+    const QByteArray body = std::exchange(body_, QByteArray());
     // A body cut short on a closed connection, a NUL byte, a page that is
     // no element file: refused before it can replace a good file.
     const CheckedElementText checked = CheckDownloadedElements(body.toStdString(), receptionList_);
@@ -87,10 +113,10 @@ void ElementDownloader::onFinished() {
         finish(false, true);
         return;
     }
-    QSaveFile file(elementFile_);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(checked.text.data(), qint64(checked.text.size())) != qint64(checked.text.size()) ||
-        !file.commit()) {
+    // Every write and the flush are checked before the new file takes the
+    // old one's place: a full disk leaves the old file as it was.
+    const FileWriteResult written = WriteFileAtomically(QFile::encodeName(elementFile_).toStdString(), checked.text);
+    if (!written.ok) {
         finish(false);
         return;
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QObject>
+#include <QByteArray>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -40,6 +41,9 @@ public:
     // The satellites one of which a download must hold (empty names: any).
     void setReceptionList(const ReceptionList& list) { receptionList_ = list; }
 
+    // Element files are kilobytes; a longer answer is refused as it comes in.
+    static constexpr qint64 kMaxAnswerBytes = 4 * 1024 * 1024;
+
     // How long a transfer may take as a whole before it is abandoned.
     void setTimeoutMs(int ms) { timeoutMs_ = ms; }
 
@@ -49,6 +53,7 @@ signals:
     void finished(bool ok);
 
 private:
+    void onReadyRead();
     void onFinished();
     void onTimeout();
     void finish(bool ok, bool rejected = false);
@@ -60,6 +65,8 @@ private:
     ReceptionList receptionList_;
     int timeoutMs_ = 30000;
     bool timedOut_ = false;
+    QByteArray body_;        // the answer so far
+    bool tooLarge_ = false;  // it went beyond kMaxAnswerBytes
 };
 
 }  // namespace sorae
