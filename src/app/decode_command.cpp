@@ -22,6 +22,7 @@
 #include "app/command_line.h"
 #include "app/pass_products_step.h"
 #include "calibration/qt/thermal_legend.h"
+#include "app/decode_geo_step.h"
 #include "app/decoded_pass_overlay.h"
 #include "app/map_controller.h"
 #include "app/program_folder.h"
@@ -453,71 +454,26 @@ int runDecodeCommand(int argc, char** argv) {
         return claims.claim(folder + '/' + stem);
     };
 
-    if (args.geo) {
-        args.file.afterPictures = [&args, paths](const std::string& path, const LineStore& store,
-                                                 const PassPictureResult& pictures,
-                                                 const std::optional<RecordingStart>& start) {
-            std::vector<std::string> notes;
-            PassGeoRequest request;
-            request.satellite = args.file.satellite;
-            if (!request.satellite) request.satellite = SatelliteFromFileName(path);
-            request.firstLine = pictures.firstLine;
-            request.rows = pictures.rows;
-            request.turned = args.file.decode.direction == 1;
-            if (start) {
-                request.startUnixSeconds = start->unixSeconds;
-                // each row at the time its line's sync began
-                request.rowUnixSeconds.resize(std::size_t(std::max(0, pictures.rows)));
-                for (int r = 0; r < pictures.rows; ++r) {
-                    const int line = pictures.firstLine + (request.turned ? pictures.rows - 1 - r : r);
-                    request.rowUnixSeconds[r] = start->unixSeconds + store.lineSeconds(line);
-                }
-            }
-            request.elementFile = args.file.elementFile;
-            request.align = args.align;
-            request.worldOutlineFile = paths.worldMapFile;
-            request.pictures = {&pictures.pictureA, &pictures.pictureB};
-            for (const std::string& file : pictures.filesWritten) {
-                if (file.size() >= 5 && file.compare(file.size() - 5, 5, "A.jpg") == 0) request.jpegFiles[0] = file;
-                if (file.size() >= 5 && file.compare(file.size() - 5, 5, "B.jpg") == 0) request.jpegFiles[1] = file;
-            }
-            PassGeoResult result = WritePassGeoProducts(request);
-            notes.insert(notes.end(), result.messages.begin(), result.messages.end());
-            if (result.overlay.width > 0) {
-                std::string error;
-                const std::string kml = result.overlayStem + ".kml";
-                const std::string name = result.overlayStem.substr(result.overlayStem.find_last_of('/') + 1);
-                if (WriteKmlOverlay(kml, name, result.overlay, &error))
-                    result.filesWritten.push_back(kml);
-                else
-                    notes.push_back("no ground overlay: " + error);
-            }
-            for (const std::string& file : result.filesWritten) notes.push_back("wrote " + file);
-            return notes;
-        };
-    }
+    std::vector<ProductKind> kinds = args.products.value_or(ProductsChosen(settings));
+    if (args.temperature && std::find(kinds.begin(), kinds.end(), ProductKind::Temperature) == kinds.end())
+        kinds.insert(kinds.begin(), ProductKind::Temperature);
 
-    if (args.overlay || settings.mapOverlay) {
-        // After the GeoTIFFs (which are made from the plain pictures), the
-        // saved JPEGs are replaced by the overlaid ones.
-        DecodedPassSettings overlay;
-        overlay.satellite = args.file.satellite;
-        overlay.direction = args.file.decode.direction;
-        overlay.elementFile = paths.elementFile;
-        overlay.worldMapFile = MapController::findWorldMapFile(
-            paths.worldMapFile, std::filesystem::path(executablePath(argv)).parent_path().string());
-        overlay.align = args.align;
-        overlay.offsets = settings.georeferenceOffsets;
-        args.file.afterPictures = [products = std::move(args.file.afterPictures), overlay](
-                                      const std::string& path, const LineStore& store,
-                                      const PassPictureResult& pictures, const std::optional<RecordingStart>& start) {
-            std::vector<std::string> notes;
-            if (products) notes = products(path, store, pictures, start);
-            const std::vector<std::string> drawn = OverlaySavedPictures({path, &store, &pictures, start}, overlay);
-            notes.insert(notes.end(), drawn.begin(), drawn.end());
-            return notes;
-        };
-    }
+    // The map steps after the pictures: GeoTIFFs, the overlay, and the
+    // pass's place for the products that need it.
+    DecodeGeoChoices geo;
+    geo.geoTiff = args.geo;
+    geo.overlay = args.overlay || settings.mapOverlay;
+    geo.keepPlacement = std::find(kinds.begin(), kinds.end(), ProductKind::MapColour) != kinds.end() ||
+                        std::find(kinds.begin(), kinds.end(), ProductKind::Temperature) != kinds.end();
+    geo.place.satellite = args.file.satellite;
+    geo.place.direction = args.file.decode.direction;
+    geo.place.elementFile = args.file.elementFile;
+    geo.place.worldMapFile = MapController::findWorldMapFile(
+        paths.worldMapFile, std::filesystem::path(executablePath(argv)).parent_path().string());
+    geo.place.align = args.align;
+    geo.place.offsets = settings.georeferenceOffsets;
+    const auto placed = std::make_shared<PlacedPasses>();
+    args.file.afterPictures = MakeDecodeGeoStep(geo, placed);
 
     // The title is drawn with Qt's fonts; no display is needed for that.
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -528,16 +484,13 @@ int runDecodeCommand(int argc, char** argv) {
     const auto fontMutex = std::make_shared<std::mutex>();
     const TitleDrawer drawTitle = serialisedTitleDrawer(fontMutex);
 
-    std::vector<ProductKind> kinds = args.products.value_or(ProductsChosen(settings));
-    if (args.temperature && std::find(kinds.begin(), kinds.end(), ProductKind::Temperature) == kinds.end())
-        kinds.insert(kinds.begin(), ProductKind::Temperature);
     ProductsStep products;
     if (!kinds.empty()) {
         const ThermalDecorator decorate = [fontMutex](const PictureBuffer& thermal, const std::string& title) {
             std::lock_guard lock(*fontMutex);
             return DecorateThermalPicture(thermal, title);
         };
-        products = [kinds, options = args.file, decorate](
+        products = [kinds, options = args.file, decorate, placed](
                        const PassFileReport& report, const LineStore& store) -> std::string {
             if (!report.pictured) return {};
             PassProductsInput in;
@@ -545,12 +498,16 @@ int runDecodeCommand(int argc, char** argv) {
             in.firstLine = report.pictureFirstLine;
             in.rows = report.pictureRows;
             in.direction = options.decode.direction;
-            in.satellite = options.satellite.value_or("");
+            in.satellite = options.satellite.value_or(report.satellite);
             in.picturesSaved = report.filesWritten;
             in.sensorNames = {report.recording.sensorNameA, report.recording.sensorNameB};
             in.passTime = report.passTime;
             in.kinds = kinds;
             in.automaticLevel = report.autoLevel;
+            if (auto place = placed->take(report.path)) {
+                in.landMask = std::move(place->landMask);
+                in.tiePoints = std::move(place->tiePoints);
+            }
             return MakePassProducts(in, decorate).text;
         };
     }

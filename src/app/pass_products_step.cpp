@@ -29,6 +29,8 @@ PassProductsOutcome MakePassProducts(const PassProductsInput& in, const ThermalD
 
     ProductRequest request;
     request.kinds = in.kinds;
+    request.landMask = in.landMask;
+    request.tiePoints = in.tiePoints;
     for (const std::string& path : in.picturesSaved)
         if (const int channel = ChannelOfPictureFile(path); channel >= 0) request.picturePaths[channel] = path;
     if (const auto ir = InfraredChannel(out.calibration))

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,10 @@ struct PassProductsInput {
     double passTime = 0.0;                   // day count, station time, for the title
     std::vector<ProductKind> kinds;
     bool automaticLevel = false;   // the gain was set line by line
+    // From the pass's place on Earth, when known: the land under the map-coloured
+    // picture and the tie points that make the temperature TIFF a GeoTIFF.
+    std::optional<std::vector<std::uint8_t>> landMask;
+    std::array<std::vector<TiePoint>, 2> tiePoints;
 };
 
 struct PassProductsOutcome {

@@ -100,7 +100,10 @@ public:
     // What panel 0 was told about the pictures of the last pass.
     const QString& lastOutcome() const { return lastOutcome_; }
     // UTC of the pass's first sound block (nothing before the first block).
-    std::optional<double> passStartUnix() const { return passStartUnix_; }
+    std::optional<double> passStartUnix() const {
+        const std::optional<RecordingStart> start = passStart();
+        return start ? std::optional<double>(start->unixSeconds) : std::nullopt;
+    }
     // The pass audio file kept at the end of the last pass ("" when none).
     const std::string& lastAudioFile() const { return lastAudioFile_; }
 

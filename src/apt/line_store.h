@@ -25,6 +25,8 @@ constexpr int kWordsPerChannel = 1040;
 constexpr int kWordsPerLine = 2080;
 constexpr int kMaxLines = 2400;
 constexpr int kNoSyncLine = -999;
+// The picture words of a channel line (the image area between space and telemetry).
+inline constexpr int kImageWords = 909;
 
 class LineStore {
 public:

@@ -20,7 +20,6 @@ namespace sorae {
 inline constexpr int kSpaceFirstWord = 39;
 inline constexpr int kSpaceWords = 47;
 inline constexpr int kImageFirstWord = 86;
-inline constexpr int kImageWords = 909;
 inline constexpr int kTelemetryFirstWord = 995;
 inline constexpr int kTelemetryWords = 45;
 

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "apt/line_store.h"
+
 namespace sorae {
 
 struct GeoPoint {
@@ -30,7 +32,6 @@ struct PicturePoint {
     double row = 0.0;
 };
 
-inline constexpr int kImageWords = 909;
 
 // Column of the 1040-wide channel picture where the image area begins:
 // 86 for a picture saved as received, 45 for one turned through 180 degrees
