@@ -21,8 +21,16 @@ void RecordingDecoder::demodulateEnvelope(double* demodOutput) {
     if (block_ != nullptr) std::copy(block_->envelope.begin(), block_->envelope.end(), demodOutput);
 }
 
+// The line start the decoder confirmed, while it is recent: a few blocks
+// without confirmation (noise, a drop-out) do not lose it.
+int RecordingDecoder::lineStart() const {
+    constexpr int kRecentBlocks = 8;
+    return blocksSinceLock_ <= kRecentBlocks ? decoder_.lineOffset() : -1;
+}
+
 void RecordingDecoder::decodeBlock(const double* envelope, int /*samples*/) {
     const DecodeResult r = decoder_.decodeBlock(envelope, context_, nullptr);
+    blocksSinceLock_ = r.syncLocked ? 0 : blocksSinceLock_ + 1;
     if (r.syncLocked) ++syncedBlocks_;
     if (r.storeFull) active_ = false;  // the pass ends with the 2400th line
 }
@@ -44,9 +52,15 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     }
 
     decoder_.resetForNewPass();
+    // With the level set by itself the envelope has its design level, and
+    // a fixed slice holds the sync of weak signals better than one set by
+    // the block's highest (noise) peak.
+    decoder_.setSliceLevel(options.autoLevel && options.coherent ? std::optional<double>(LineDecoder::kDesignSliceLevel)
+                                                               : std::nullopt);
     context_.passDirection = options.direction;
     active_ = true;
     syncedBlocks_ = 0;
+    blocksSinceLock_ = 1 << 20;
     handler_.setSignalType(options.quadrature ? 1 : 0);
     // The automatic level replaces the hand-set gain.
     handler_.setSignalGain(options.autoLevel ? 0 : options.signalGainDb);
@@ -54,6 +68,8 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     handler_.setAutoLevel(options.autoLevel);  // a fresh measurement for each recording
     handler_.setWarmUpCounter(BlockHandler::kWarmUpLimit + 1);  // a file needs no warm-up
     if (options.quadrature) demodulator_.clearQuadratureLowPass();
+    demodulator_.setCoherent(false);
+    demodulator_.setCoherent(options.coherent);  // the loop starts afresh
 
     const long expected =
         reader.sourceRate() > 0

@@ -22,6 +22,7 @@ struct RecordingDecodeOptions {
     std::optional<double> iqCarrierHz;  // where the FM carrier sits; unset: found from the spectrum
     bool iqSwap = false;      // the recording holds Q left and I right
     bool autoLevel = true;    // scale the envelope to the design level by itself
+    bool coherent = true;     // detect the subcarrier coherently (no noise bias in the greys)
     int signalGainDb = 0;     // as the input dialog's slider: -20 is +20 dB (without autoLevel)
     int direction = 0;        // 0 = N>S, 1 = S>N (the live views only)
     // Called after each block with the blocks done and the blocks expected.
@@ -59,6 +60,7 @@ public:
 private:
     bool receptionActive() const override { return active_; }
     bool syncLocked() const override { return decoder_.syncLocked(); }
+    int lineStart() const override;
     void demodulateQuadrature(const double* left, const double* right, int frames,
                               double gainLinear, double* demodOutput) override;
     void demodulateEnvelope(double* demodOutput) override;
@@ -72,6 +74,7 @@ private:
     DecodeContext context_;
     bool active_ = true;
     int syncedBlocks_ = 0;
+    int blocksSinceLock_ = 1 << 20;
 };
 
 }  // namespace sorae
