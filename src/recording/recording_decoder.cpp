@@ -52,6 +52,9 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     }
 
     decoder_.resetForNewPass();
+    // A recording is decoded as a whole: the sensors and the calibration
+    // may take the whole pass's telemetry.
+    decoder_.telemetry().setAverageOverPass(options.coherent);
     // With the level set by itself the envelope has its design level, and
     // a fixed slice holds the sync of weak signals better than one set by
     // the block's highest (noise) peak.
@@ -111,6 +114,8 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     result.lastSyncLine = store_.lastSyncLine;
     result.sensorNameA = t.sensorNameA;
     result.sensorNameB = t.sensorNameB;
+    result.sensorUndecidedA = t.undecidedReason(0);
+    result.sensorUndecidedB = t.undecidedReason(1);
     result.calibrationGain = t.calibrationGain;
     result.calibrationOffset = t.calibrationOffset;
     result.appliedLevelDb = handler_.appliedLevelDb();

@@ -41,6 +41,8 @@ struct RecordingDecodeResult {
     int lastSyncLine = 0;
     std::string sensorNameA;
     std::string sensorNameB;
+    std::string sensorUndecidedA;          // why a sensor is unnamed; empty when named
+    std::string sensorUndecidedB;
     double calibrationGain = 1.0;
     double calibrationOffset = 0.0;
     double appliedLevelDb = 0.0;           // the gain the automatic level settled on
