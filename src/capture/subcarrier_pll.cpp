@@ -27,7 +27,8 @@ constexpr double kMaxGroupStep = kTwoPi * 20.0 * SubcarrierPll::kGroup / Subcarr
 }  // namespace
 
 void SubcarrierPll::reset() {
-    phase_ = 0.0;
+    oscCos_ = 1.0;
+    oscSin_ = 0.0;
     groupStep_ = 0.0;
     meanAmplitude_ = 0.0;
 }
@@ -36,11 +37,20 @@ double SubcarrierPll::frequencyOffsetHz() const {
     return groupStep_ / kGroup * kSampleRate / kTwoPi;
 }
 
+double SubcarrierPll::phase() const { return std::atan2(oscSin_, oscCos_); }
+
 void SubcarrierPll::process(const double* inPhase, const double* quadrature, int count, double* out) {
+    // The oscillator is a unit phasor turned sample by sample; its small
+    // corrections are turned by the second-order series of the sine and
+    // cosine (the angles stay below a few hundredths of a radian, and the
+    // loop takes out what the series leaves), so no sine is computed.
+    static const double nominalCos = std::cos(kNominalStep), nominalSin = std::sin(kNominalStep);
+    double oscCos = oscCos_, oscSin = oscSin_;
     for (int g = 0; g + kGroup <= count; g += kGroup) {
-        const double step = kNominalStep + groupStep_ / kGroup;
-        const double rotCos = std::cos(step), rotSin = std::sin(step);
-        double oscCos = std::cos(phase_), oscSin = std::sin(phase_);
+        const double d = groupStep_ / kGroup;
+        const double dCos = 1.0 - 0.5 * d * d;
+        const double rotCos = nominalCos * dCos - nominalSin * d;
+        const double rotSin = nominalSin * dCos + nominalCos * d;
         double sumRe = 0.0, sumIm = 0.0;
         for (int k = g; k < g + kGroup; ++k) {
             const double p = inPhase[k], q = quadrature[k];
@@ -54,16 +64,25 @@ void SubcarrierPll::process(const double* inPhase, const double* quadrature, int
             oscSin = oscSin * rotCos + oscCos * rotSin;
             oscCos = c;
         }
-        const double amplitude = std::hypot(sumRe, sumIm) / kGroup;
+        const double amplitude = std::sqrt(sumRe * sumRe + sumIm * sumIm) / kGroup;
         meanAmplitude_ += kAmplitudeShare * (amplitude - meanAmplitude_);
         if (meanAmplitude_ == 0.0 && amplitude > 0.0) meanAmplitude_ = amplitude;
         double error = 0.0;
         if (meanAmplitude_ > 1e-9 && std::isfinite(sumIm))
             error = std::clamp(sumIm / kGroup / meanAmplitude_, -kMaxError, kMaxError);
         groupStep_ = std::clamp(groupStep_ + kIntegral * error, -kMaxGroupStep, kMaxGroupStep);
-        phase_ += kGroup * kNominalStep + groupStep_ + kProportional * error;
-        phase_ = std::remainder(phase_, kTwoPi);
+        // Turn by the proportional correction, and back onto the unit circle.
+        const double a = kProportional * error;
+        const double aCos = 1.0 - 0.5 * a * a;
+        const double c = oscCos * aCos - oscSin * a;
+        oscSin = oscSin * aCos + oscCos * a;
+        oscCos = c;
+        const double norm = 1.5 - 0.5 * (oscCos * oscCos + oscSin * oscSin);
+        oscCos *= norm;
+        oscSin *= norm;
     }
+    oscCos_ = oscCos;
+    oscSin_ = oscSin;
 }
 
 }  // namespace sorae

@@ -31,10 +31,10 @@ public:
     void process(const double* inPhase, const double* quadrature, int count, double* out);
 
     double frequencyOffsetHz() const;
-    double phase() const { return phase_; }
+    double phase() const;   // of the oscillator at the next sample, radians
 
 private:
-    double phase_ = 0.0;        // of the oscillator at the next sample, radians
+    double oscCos_ = 1.0, oscSin_ = 0.0;   // the oscillator at the next sample
     double groupStep_ = 0.0;    // frequency offset: extra phase per group, radians
     double meanAmplitude_ = 0.0;
 };
