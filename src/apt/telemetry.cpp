@@ -1,5 +1,6 @@
 #include "apt/telemetry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -21,6 +22,19 @@ double frameMiddleMean(const double* line, int channel) {
     double sum = 0.0;
     for (int k = 0; k < kFrameMiddleSamples; ++k) sum += middle[k];
     return sum / kFrameMiddleSamples;
+}
+
+// Where `level` lies on the staircase: 0 at wedge 9, k at wedge k (1..8),
+// linear between neighbours; beyond the ends by the step.
+double staircasePosition(const WedgeLevels& w, double level, double step) {
+    double below = w[8];
+    if (level <= below) return (level - below) / step;
+    for (int k = 1; k <= 8; ++k) {
+        const double above = w[std::size_t(k - 1)];
+        if (level <= above && above > below) return k - 1 + (level - below) / (above - below);
+        below = std::max(below, above);
+    }
+    return 8.0 + (level - below) / step;
 }
 
 }  // namespace
@@ -56,8 +70,10 @@ bool Telemetry::examineAveraged(int channel) {
     zeroSum_ += w[8];
     ++calibrationFrames_;
 
-    // The position of wedge 16 in steps above wedge 9: wedge k lies at k.
-    const double position = (w[15] - w[8]) / *step;
+    // The position of wedge 16 on the frame's own staircase: wedge k lies
+    // at k, wedge 9 at 0, linear in between (so a clipped, compressed top
+    // still puts each wedge at its number).
+    const double position = staircasePosition(w, w[15], *step);
     auto& recent = positions_[channel];
     int& count = positionCount_[channel];
     // Frames that disagree with this one by half a step or more showed
