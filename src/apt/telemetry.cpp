@@ -76,7 +76,7 @@ bool Telemetry::examineAveraged(int channel) {
     const double position = staircasePosition(w, w[15], *step);
     auto& recent = positions_[channel];
     int& count = positionCount_[channel];
-    // Frames that disagree with this one by half a step or more showed
+    // Frames that disagree with this one by most of a step showed
     // another sensor (or were spoilt): only the agreeing ones count.
     int kept = 0;
     for (int i = 0; i < count; ++i)

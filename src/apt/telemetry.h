@@ -66,7 +66,7 @@ public:
     const WedgeFrameTracker& frames() const { return frames_; }
 
     static constexpr int kAveragedFrames = 3;       // recent frames a name is taken from
-    static constexpr double kSameSensorSteps = 0.5; // frames further apart show another sensor
+    static constexpr double kSameSensorSteps = 0.8; // frames further apart show another sensor
 
 private:
     bool examine(int channel);
