@@ -57,12 +57,13 @@ std::string recording(int index, long lines) {
     return path.string();
 }
 
-void decodeFile(benchmark::State& state, long lines) {
+void decodeFile(benchmark::State& state, long lines, bool coherent = true) {
     const int index = int(state.range(0));
     const std::string path = recording(index, lines);
     sorae::RecordingDecodeOptions options;
     options.path = path;
     options.quadrature = kKinds[index].signal == SignalKind::IQ;
+    options.coherent = coherent;
     int stored = 0;
     for (auto _ : state) {
         auto store = std::make_unique<sorae::LineStore>();
@@ -77,6 +78,10 @@ void decodeFile(benchmark::State& state, long lines) {
 
 void BM_DecodeOneMinute(benchmark::State& state) { decodeFile(state, 120); }
 BENCHMARK(BM_DecodeOneMinute)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same with the envelope's magnitude instead of coherent detection.
+void BM_DecodeOneMinuteEnvelope(benchmark::State& state) { decodeFile(state, 120, false); }
+BENCHMARK(BM_DecodeOneMinuteEnvelope)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_DecodeShortFile(benchmark::State& state) { decodeFile(state, 20); }
 BENCHMARK(BM_DecodeShortFile)->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -61,7 +61,13 @@ DecodeResult LineDecoder::decodeBlock(const double* envelope, const DecodeContex
 
     // 1-2. Hard-limit behind the previous block's last 225 bits.
     std::uint8_t* bits = joined_.data() + kSyncPatternLength;
-    const double threshold = hardLimitBlock(envelope, bits);
+    double threshold = 0.0;
+    if (sliceLevel_) {
+        threshold = *sliceLevel_;
+        for (int k = 0; k < kEnvelopeBlockSamples; ++k) bits[k] = envelope[k] >= threshold ? 1 : 0;
+    } else {
+        threshold = hardLimitBlock(envelope, bits);
+    }
 
     // 3-5. Correlate and turn the best step into a position.
     syncLocked_ = false;

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 #include "apt/decode_hooks.h"
 #include "apt/line_store.h"
@@ -49,6 +50,14 @@ public:
     static int positionDistance(int a, int b);
 
     explicit LineDecoder(LineStore& store);
+
+    // Where the envelope is sliced into bits for the sync correlation:
+    // unset (the default), at half the block's highest value; set, at this
+    // fixed level. An envelope scaled to the design level (white 1530,
+    // black about 106) is best sliced between the two: noise peaks then
+    // cannot lift the slicer above the sync pulses of a weak signal.
+    static constexpr double kDesignSliceLevel = (1530.0 + 106.0) / 2.0;
+    void setSliceLevel(std::optional<double> level) { sliceLevel_ = level; }
 
     // DecodeBlock: envelope holds kEnvelopeBlockSamples samples. hooks may be null.
     // blockSeconds is when the block's first envelope sample was taken, in
@@ -98,6 +107,7 @@ private:
     std::array<double, kEnvelopeBlockSamples> lineBuffer_{};      // LineBuffer
 
     double previousBlockSeconds_ = std::numeric_limits<double>::quiet_NaN();
+    std::optional<double> sliceLevel_;
     int bestStep_ = 0;          // kept when no window scores above 0
     int lastRawPosition_ = 0;   // LastRawPosition
     bool lastWasCandidate_ = false;

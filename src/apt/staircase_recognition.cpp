@@ -31,13 +31,24 @@ std::optional<double> stepOf(const WedgeLevels& w, int regular, RiseBounds even,
 
 }  // namespace
 
-int recogniseStaircase(const WedgeLevels& w) {
+std::optional<double> staircaseStep(const WedgeLevels& w) {
     // Even steps all the way up; else the brighter wedges clipped.
     const RiseBounds even{kMinRiseSteps, kMaxRiseSteps};
     std::optional<double> found = stepOf(w, 8, even, even);
     if (!found)
         found = stepOf(w, kClippedEvenWedges, {kMinClippedEvenRise, kMaxClippedEvenRise},
                        {kMinCompressedRise, kMaxCompressedRise});
+    return found;
+}
+
+int nearestSensorWedge(double position, double withinSteps) {
+    const double k = std::round(position);
+    if (!(k >= 1.0 && k <= 6.0) || !(std::abs(position - k) < withinSteps)) return kNoSensorWedge;
+    return int(k);
+}
+
+int recogniseStaircase(const WedgeLevels& w) {
+    const std::optional<double> found = staircaseStep(w);
     if (!found) return kNoStaircase;
     const double step = *found;
 

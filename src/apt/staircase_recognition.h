@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
 namespace sorae {
 
@@ -34,5 +35,14 @@ inline constexpr double kMatchSteps = 0.4;
 
 // kNoStaircase, kNoSensorWedge, or the wedge 1..6 that wedge 16 repeats.
 int recogniseStaircase(const WedgeLevels& wedges);
+
+// The step of the staircase (an eighth of wedge 8 over wedge 9, or as
+// measured over the first wedges of a clipped one); nothing when the
+// levels are no staircase.
+std::optional<double> staircaseStep(const WedgeLevels& wedges);
+
+// The wedge 1..6 nearest to `position` (wedge 16 over wedge 9, in steps)
+// when it lies within `withinSteps` of it, else kNoSensorWedge.
+int nearestSensorWedge(double position, double withinSteps);
 
 }  // namespace sorae

@@ -1,6 +1,9 @@
 #include "apt/telemetry.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <optional>
 #include <limits>
 
 #include "apt/staircase_recognition.h"
@@ -21,6 +24,19 @@ double frameMiddleMean(const double* line, int channel) {
     return sum / kFrameMiddleSamples;
 }
 
+// Where `level` lies on the staircase: 0 at wedge 9, k at wedge k (1..8),
+// linear between neighbours; beyond the ends by the step.
+double staircasePosition(const WedgeLevels& w, double level, double step) {
+    double below = w[8];
+    if (level <= below) return (level - below) / step;
+    for (int k = 1; k <= 8; ++k) {
+        const double above = w[std::size_t(k - 1)];
+        if (level <= above && above > below) return k - 1 + (level - below) / (above - below);
+        below = std::max(below, above);
+    }
+    return 8.0 + (level - below) / step;
+}
+
 }  // namespace
 
 const char* Telemetry::sensorName(int wedge) {
@@ -38,9 +54,96 @@ const char* Telemetry::sensorName(int wedge) {
 bool Telemetry::update(const double* line, bool syncLocked) {
     if (!frames_.addLine(frameMiddleMean(line, 0), frameMiddleMean(line, 1), syncLocked))
         return false;
+    ++framesRead_;
     bool changed = false;
-    for (int r = 0; r < 2; ++r) changed = examine(r) || changed;
+    for (int r = 0; r < 2; ++r) changed = (averageOverPass_ ? examineAveraged(r) : examine(r)) || changed;
+    if (averageOverPass_) calibrateFromPass();
     return changed;
+}
+
+bool Telemetry::examineAveraged(int channel) {
+    const WedgeLevels& w = frames_.frame(channel);
+    const std::optional<double> step = staircaseStep(w);
+    if (!step) return false;
+    ++staircases_[channel];
+    whiteSum_ += w[7];
+    zeroSum_ += w[8];
+    ++calibrationFrames_;
+
+    // The position of wedge 16 on the frame's own staircase: wedge k lies
+    // at k, wedge 9 at 0, linear in between (so a clipped, compressed top
+    // still puts each wedge at its number).
+    const double position = staircasePosition(w, w[15], *step);
+    auto& recent = positions_[channel];
+    int& count = positionCount_[channel];
+    // Frames that disagree with this one by most of a step showed
+    // another sensor (or were spoilt): only the agreeing ones count.
+    int kept = 0;
+    for (int i = 0; i < count; ++i)
+        if (std::abs(recent[std::size_t(i)] - position) < kSameSensorSteps) recent[std::size_t(kept++)] = recent[std::size_t(i)];
+    if (kept == kAveragedFrames) {
+        for (int i = 1; i < kept; ++i) recent[std::size_t(i - 1)] = recent[std::size_t(i)];
+        --kept;
+    }
+    recent[std::size_t(kept++)] = position;
+    count = kept;
+
+    double mean = 0.0;
+    for (int i = 0; i < count; ++i) mean += recent[std::size_t(i)];
+    mean /= count;
+    const int nearest = nearestSensorWedge(mean, kMatchSteps);
+    // Wedge 16 at zero modulation (no sensor) names "----"; between two
+    // wedges it names nothing.
+    const bool none = nearest == kNoSensorWedge && std::abs(mean) < kMatchSteps;
+    if (nearest == kNoSensorWedge && !none) {
+        candidate_[channel].clear();
+        return false;
+    }
+    candidate_[channel] = sensorName(nearest);
+    if (count < 2) return false;   // one frame alone names nothing
+    std::string& name = channelName(channel);
+    if (name == candidate_[channel]) return false;
+    name = candidate_[channel];
+    return true;
+}
+
+void Telemetry::calibrateFromPass() {
+    // Wedge 9 -> 0 and wedge 8 -> 1530 from the mean of every staircase of
+    // the pass, once a channel has been named (the telemetry is then known
+    // to be read where it lies).
+    if (sensorNameA == kSensorUnknown && sensorNameB == kSensorUnknown) return;
+    if (calibrationFrames_ == 0) return;
+    const double white = whiteSum_ / calibrationFrames_, zero = zeroSum_ / calibrationFrames_;
+    if (!(white > zero)) return;
+    calibrationGain = kCalibratedWedge8 / (white - zero);
+    calibrationOffset = zero * calibrationGain;
+}
+
+std::string Telemetry::undecidedReason(int channel) const {
+    if ((channel == 0 ? sensorNameA : sensorNameB) != kSensorUnknown) return {};
+    if (framesRead_ == 0)
+        return "no telemetry frame was read: the lines were not synchronised through a whole frame (64 s)";
+    if (staircases_[channel] == 0 && averageOverPass_)
+        return std::to_string(framesRead_) + " telemetry frames read, none with an even wedge staircase";
+    if (averageOverPass_) {
+        const int count = positionCount_[channel];
+        double mean = 0.0;
+        for (int i = 0; i < count; ++i) mean += positions_[channel][std::size_t(i)];
+        if (count > 0) mean /= count;
+        char text[160];
+        if (count < 2)
+            std::snprintf(text, sizeof text,
+                          "%d wedge staircases, but no two frames in a row agree on wedge 16 (last at %.2f steps)",
+                          staircases_[channel], mean);
+        else
+            std::snprintf(text, sizeof text,
+                          "wedge 16 lies %.2f steps above wedge 9 over %d frames, too far from any of wedges 1..6",
+                          mean, count);
+        return text;
+    }
+    return std::to_string(framesRead_) + " telemetry frames read; the last two did not agree on a sensor (" +
+           (previousCandidate_[channel].empty() ? std::string("none") : previousCandidate_[channel]) + ", " +
+           (candidate_[channel].empty() ? std::string("none") : candidate_[channel]) + ")";
 }
 
 bool Telemetry::examine(int channel) {
@@ -76,6 +179,11 @@ bool Telemetry::examine(int channel) {
 }
 
 void Telemetry::resetForNewPass() {
+    framesRead_ = 0;
+    staircases_.fill(0);
+    positionCount_.fill(0);
+    whiteSum_ = zeroSum_ = 0.0;
+    calibrationFrames_ = 0;
     sensorNameA = kSensorUnknown;
     sensorNameB = kSensorUnknown;
     calibrationGain = 1.0;

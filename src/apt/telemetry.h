@@ -5,6 +5,12 @@
 // agree, and derives from wedges 8 and 9 of those frames the gain and
 // offset that map received levels onto 0..1530. A channel whose sensor
 // changes during the pass is renamed once two frames agree on the new one.
+//
+// Averaged over the pass (for recordings, setAverageOverPass): a channel is
+// named from the mean position of wedge 16 over its recent frames that
+// agree, measured in steps of each frame's own staircase, and the gain and
+// offset come from wedges 8 and 9 of every staircase of the pass, so noise
+// averages out instead of deciding.
 #pragma once
 
 #include <array>
@@ -31,6 +37,13 @@ public:
     // then shows statusText()).
     bool update(const double* line, bool syncLocked);
 
+    // Decide and calibrate from frames averaged over the pass (see above).
+    void setAverageOverPass(bool on) { averageOverPass_ = on; }
+    bool averageOverPass() const { return averageOverPass_; }
+
+    // Why a channel is still unnamed ("Senser Type"); empty once named.
+    std::string undecidedReason(int channel) const;
+
     // The pass reset: both channels unidentified, gain 1, offset 0. The
     // lines kept for the frames and the remembered candidates stay.
     void resetForNewPass();
@@ -52,8 +65,13 @@ public:
     const std::string& previousCandidate(int channel) const { return previousCandidate_[channel]; }
     const WedgeFrameTracker& frames() const { return frames_; }
 
+    static constexpr int kAveragedFrames = 3;       // recent frames a name is taken from
+    static constexpr double kSameSensorSteps = 0.8; // frames further apart show another sensor
+
 private:
     bool examine(int channel);
+    bool examineAveraged(int channel);
+    void calibrateFromPass();
     std::string& channelName(int channel) { return channel == 0 ? sensorNameA : sensorNameB; }
 
     WedgeFrameTracker frames_;
@@ -61,6 +79,17 @@ private:
     std::array<std::string, 2> previousCandidate_;   // PreviousCandidate
     // wedges 8 and 9 of each channel's previous recognised frame
     std::array<double, 2> previousWhite_{}, previousZero_{};
+
+    bool averageOverPass_ = false;
+    // Since the pass reset: frames read, staircases per channel, and the
+    // wedge-16 positions (steps) of each channel's recent agreeing frames,
+    // newest last.
+    int framesRead_ = 0;
+    std::array<int, 2> staircases_{};
+    std::array<std::array<double, kAveragedFrames>, 2> positions_{};
+    std::array<int, 2> positionCount_{};
+    double whiteSum_ = 0.0, zeroSum_ = 0.0;
+    int calibrationFrames_ = 0;
 };
 
 }  // namespace sorae

@@ -16,6 +16,9 @@ std::uint32_t logKey(double v) { return std::uint32_t(std::bit_cast<std::uint64_
 
 void AutoLevel::reset() {
     acquired_ = false;
+    tracking_ = false;
+    readings_ = 0;
+    linesWithoutStart_ = 0;
     log2Level_ = std::log2(kReferenceReading);
     gain_ = 1.0;
 }
@@ -55,17 +58,80 @@ double AutoLevel::measureBlock(const double* envelope, int samples) {
     return 0.0;  // the percentile lies in the lowest bin: silence
 }
 
-void AutoLevel::process(double* envelope, int samples) {
-    const double reading = measureBlock(envelope, samples);
-    if (reading >= kMinReading) {
-        const double log2Reading = std::log2(reading);
-        if (!acquired_) {
-            log2Level_ = log2Reading;
-            acquired_ = true;
-        } else {
-            const double share = log2Reading > log2Level_ ? kAttack : kRelease;
-            log2Level_ += share * (log2Reading - log2Level_);
+double AutoLevel::spaceReading(const double* envelope, int samples, int lineStart) {
+    if (samples <= 0 || lineStart < 0) return 0.0;
+    auto meanFrom = [&](int start) {
+        double sum = 0.0;
+        for (int k = 0; k < kSpaceSamples; ++k) {
+            const double v = envelope[(lineStart + start + k) % samples];
+            sum += v == v ? v : 0.0;
         }
+        return sum / kSpaceSamples;
+    };
+    return std::max(meanFrom(kSpaceAStart), meanFrom(kSpaceBStart));
+}
+
+void AutoLevel::percentileStep(double reading) {
+    if (reading < kMinReading) return;
+    const double log2Reading = std::log2(reading);
+    if (!acquired_) {
+        log2Level_ = log2Reading;
+        acquired_ = true;
+    } else {
+        const double share = log2Reading > log2Level_ ? kAttack : kRelease;
+        log2Level_ += share * (log2Reading - log2Level_);
+    }
+}
+
+void AutoLevel::spaceStep(double reading) {
+    if (reading < kMinReading) return;   // a silent line says nothing of the level
+    const double r = std::log2(reading);
+    recent_[std::size_t(readings_ % kChangeLines)] = r;
+    ++readings_;
+    if (!tracking_) {
+        if (readings_ < kFirstReadings) return;
+        // The median of the first readings starts the tracking.
+        std::array<double, kChangeLines> sorted = recent_;
+        std::sort(sorted.begin(), sorted.end());
+        log2Level_ = (sorted[kChangeLines / 2 - 1] + sorted[kChangeLines / 2]) / 2.0;
+        tracking_ = true;
+        acquired_ = true;
+        return;
+    }
+    // A change of the signal's level: the last few lines all lie well
+    // away from the level, on the same side. Then the level jumps to them.
+    if (readings_ >= kChangeLines) {
+        int above = 0, below = 0;
+        for (double v : recent_) {
+            above += v > log2Level_ + kChangeLog2;
+            below += v < log2Level_ - kChangeLog2;
+        }
+        if (above == kChangeLines || below == kChangeLines) {
+            std::array<double, kChangeLines> sorted = recent_;
+            std::sort(sorted.begin(), sorted.end());
+            log2Level_ = (sorted[kChangeLines / 2 - 1] + sorted[kChangeLines / 2]) / 2.0;
+            return;
+        }
+    }
+    // Otherwise the reading is smoothed in, unless it lies far off: a line
+    // whose spaces both read dark (the line after a minute marker's) or a
+    // change that the next lines will confirm.
+    if (std::abs(r - log2Level_) <= kChangeLog2) log2Level_ += (r - log2Level_) / kSmoothingLines;
+}
+
+void AutoLevel::process(double* envelope, int samples, int lineStart) {
+    if (lineStart >= 0) {
+        linesWithoutStart_ = 0;
+        spaceStep(spaceReading(envelope, samples, lineStart));
+        if (!tracking_) percentileStep(measureBlock(envelope, samples));
+    } else if (tracking_ && ++linesWithoutStart_ <= kLostLines) {
+        // Lines lost for a moment (a drop-out, a burst of noise): the level holds.
+    } else {
+        tracking_ = false;
+        readings_ = 0;
+        percentileStep(measureBlock(envelope, samples));
+    }
+    if (acquired_) {
         const double gainDb = std::clamp(20.0 * std::log10(kReferenceReading) -
                                              20.0 * std::log10(2.0) * log2Level_,
                                          kMinGainDb, kMaxGainDb);

@@ -35,7 +35,7 @@ void BlockHandler::setAutoLevel(bool on) {
 
 void BlockHandler::envelopeStage() {
     hooks_.demodulateEnvelope(demodOutput_.data());
-    if (autoLevelOn_) autoLevel_.process(demodOutput_.data(), kEnvelopeSamples);
+    if (autoLevelOn_) autoLevel_.process(demodOutput_.data(), kEnvelopeSamples, hooks_.lineStart());
 }
 
 namespace {

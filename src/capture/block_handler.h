@@ -39,6 +39,10 @@ public:
     virtual void schedulerTick() {}
     virtual bool receptionActive() const { return false; }
     virtual bool syncLocked() const { return false; }
+    // Where the lines start in the envelope blocks (the line decoder's
+    // confirmed position), -1 when not known; the automatic level reads
+    // the line's spaces there.
+    virtual int lineStart() const { return -1; }
     virtual bool monitorOn() const { return false; }
     virtual bool inputDialogShowing() const { return false; }
 

@@ -167,7 +167,8 @@ Demodulator::Demodulator()
       decimatedQ_(kFramesPerBlock48k, 0.0),
       bandPassInput_(kFirHistory + kDecimatedSamples, 0.0),
       hilbertInput_(kFirHistory + kDecimatedSamples, 0.0),
-      envelope_(kDecimatedSamples, 0.0) {
+      envelope_(kDecimatedSamples, 0.0),
+      quadrature_(kDecimatedSamples, 0.0) {
     // The mixer phase starts at 0 and steps by -pi/2 per frame, brought back
     // into one turn when it reaches -2 pi. The stepping is exact in binary
     // (pi's last mantissa bits are zero), so after four frames the phase is
@@ -180,6 +181,11 @@ Demodulator::Demodulator()
         mixerSin_[n & 3] = std::sin(phase);
         mixerCos_[n & 3] = std::cos(phase);
     }
+}
+
+void Demodulator::setCoherent(bool on) {
+    if (on && !coherent_) pll_.reset();
+    coherent_ = on;
 }
 
 void Demodulator::clearQuadratureLowPass() {
@@ -326,6 +332,14 @@ void Demodulator::envelopeOfDecimated(const double* decimated, double* demodOutp
                 q[3] += hk * loadPair(d + 6);
             }
             const double* centre = v + n - kFirCentre;
+            if (coherent_) {
+                // Kept apart for the loop below.
+                for (int j = 0; j < 4; ++j) {
+                    storePair(e + n + 2 * j, loadPair(centre + 2 * j));
+                    storePair(quadrature_.data() + n + 2 * j, q[j]);
+                }
+                continue;
+            }
             for (int j = 0; j < 4; ++j) {
                 const Pair p = loadPair(centre + 2 * j);
                 const Pair power = p * p + q[j] * q[j];
@@ -333,6 +347,7 @@ void Demodulator::envelopeOfDecimated(const double* decimated, double* demodOutp
                 e[n + 2 * j + 1] = std::sqrt(power[1]);
             }
         }
+        if (coherent_) pll_.process(e, quadrature_.data(), kDecimatedSamples, e);
     }
 
     // Carry the last kFirHistory inputs of both FIRs into the next block.

@@ -8,6 +8,8 @@
 //  - demodulateEnvelope(): 48 kHz audio -> 5 kHz low-pass -> decimate by 4
 //    -> subcarrier band-pass -> Hilbert envelope -> interpolate by 2 through a
 //    2080 Hz low-pass, x 0.4; 12000 samples at 24 kHz, written in place.
+//    With setCoherent(true) a phase-locked loop takes the in-phase
+//    amplitude instead of the Hilbert magnitude (SubcarrierPll).
 //
 // Every filter state starts at zero and carries over from block to block, so
 // consecutive blocks are filtered as one stream. Only clearQuadratureLowPass()
@@ -20,6 +22,8 @@
 #include <array>
 #include <cstdint>
 #include <vector>
+
+#include "capture/subcarrier_pll.h"
 
 namespace sorae {
 
@@ -37,6 +41,13 @@ public:
     static constexpr int kFirCentre = 25;                // group delay of both FIRs
 
     Demodulator();
+
+    // Coherent detection (SubcarrierPll) instead of the envelope's
+    // magnitude: the same gain and filters, without the magnitude's noise
+    // bias; for recordings. Off by default (the live chain); switching it
+    // on starts the loop afresh.
+    void setCoherent(bool on);
+    bool coherent() const { return coherent_; }
 
     // Zeroes the 96 kHz low-pass of both channels (all sections). The mixer
     // phase, the previous theta and every other filter keep their state.
@@ -109,6 +120,9 @@ private:
     std::vector<double> bandPassInput_;   // kFirHistory + kDecimatedSamples
     std::vector<double> hilbertInput_;    // kFirHistory + kDecimatedSamples
     std::vector<double> envelope_;        // kDecimatedSamples
+    bool coherent_ = false;
+    SubcarrierPll pll_;
+    std::vector<double> quadrature_;      // kDecimatedSamples, coherent only
 };
 
 }  // namespace sorae

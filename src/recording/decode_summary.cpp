@@ -118,6 +118,8 @@ std::string FormatFileDetails(const PassFileReport& r) {
     text += format("synchronised: lines %d to %d (%d blocks locked)\n", std::max(0, d.firstSyncLine),
                    d.lastSyncLine, d.syncedBlocks);
     text += "sensor A: " + d.sensorNameA + "\nsensor B: " + d.sensorNameB + "\n";
+    if (!d.sensorUndecidedA.empty()) text += "sensor A undecided: " + d.sensorUndecidedA + "\n";
+    if (!d.sensorUndecidedB.empty()) text += "sensor B undecided: " + d.sensorUndecidedB + "\n";
     text += format("calibration: gain %.6f offset %.3f\n", d.calibrationGain, d.calibrationOffset);
     if (!r.pictured) return text;
     text += format("grey levels: A %s, B %s\n", GreyMappingName(r.mapping[0]),

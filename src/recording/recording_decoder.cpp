@@ -65,8 +65,16 @@ void RecordingDecoder::demodulateEnvelope(double* demodOutput) {
     if (block_ != nullptr) std::copy(block_->envelope.begin(), block_->envelope.end(), demodOutput);
 }
 
+// The line start the decoder confirmed, while it is recent: a few blocks
+// without confirmation (noise, a drop-out) do not lose it.
+int RecordingDecoder::lineStart() const {
+    constexpr int kRecentBlocks = 8;
+    return blocksSinceLock_ <= kRecentBlocks ? decoder_.lineOffset() : -1;
+}
+
 void RecordingDecoder::decodeBlock(const double* envelope, int /*samples*/) {
     const DecodeResult r = decoder_.decodeBlock(envelope, context_, nullptr, blockSeconds_);
+    blocksSinceLock_ = r.syncLocked ? 0 : blocksSinceLock_ + 1;
     if (r.syncLocked) ++syncedBlocks_;
     if (r.storeFull) active_ = false;  // the pass ends with the 2400th line
 }
@@ -88,9 +96,18 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     }
 
     decoder_.resetForNewPass();
+    // A recording is decoded as a whole: the sensors and the calibration
+    // may take the whole pass's telemetry.
+    decoder_.telemetry().setAverageOverPass(options.coherent);
+    // With the level set by itself the envelope has its design level, and
+    // a fixed slice holds the sync of weak signals better than one set by
+    // the block's highest (noise) peak.
+    decoder_.setSliceLevel(options.autoLevel && options.coherent ? std::optional<double>(LineDecoder::kDesignSliceLevel)
+                                                               : std::nullopt);
     context_.passDirection = options.direction;
     active_ = true;
     syncedBlocks_ = 0;
+    blocksSinceLock_ = 1 << 20;
     handler_.setSignalType(options.quadrature ? 1 : 0);
     // The automatic level replaces the hand-set gain.
     handler_.setSignalGain(options.autoLevel ? 0 : options.signalGainDb);
@@ -98,6 +115,8 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     handler_.setAutoLevel(options.autoLevel);  // a fresh measurement for each recording
     handler_.setWarmUpCounter(BlockHandler::kWarmUpLimit + 1);  // a file needs no warm-up
     if (options.quadrature) demodulator_.clearQuadratureLowPass();
+    demodulator_.setCoherent(false);
+    demodulator_.setCoherent(options.coherent);  // the loop starts afresh
 
     const long expected =
         reader.sourceRate() > 0
@@ -157,6 +176,8 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     result.lastSyncLine = store_.lastSyncLine;
     result.sensorNameA = t.sensorNameA;
     result.sensorNameB = t.sensorNameB;
+    result.sensorUndecidedA = t.undecidedReason(0);
+    result.sensorUndecidedB = t.undecidedReason(1);
     result.calibrationGain = t.calibrationGain;
     result.calibrationOffset = t.calibrationOffset;
     result.appliedLevelDb = handler_.appliedLevelDb();

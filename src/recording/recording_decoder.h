@@ -23,6 +23,7 @@ struct RecordingDecodeOptions {
     std::optional<double> iqCarrierHz;  // where the FM carrier sits; unset: found from the spectrum
     bool iqSwap = false;      // the recording holds Q left and I right
     bool autoLevel = true;    // scale the envelope to the design level by itself
+    bool coherent = true;     // detect the subcarrier coherently (no noise bias in the greys)
     int signalGainDb = 0;     // as the input dialog's slider: -20 is +20 dB (without autoLevel)
     int direction = 0;        // 0 = N>S, 1 = S>N (the live views only)
     // Called after each block with the blocks done and the blocks expected.
@@ -41,6 +42,8 @@ struct RecordingDecodeResult {
     int lastSyncLine = 0;
     std::string sensorNameA;
     std::string sensorNameB;
+    std::string sensorUndecidedA;          // why a sensor is unnamed; empty when named
+    std::string sensorUndecidedB;
     double calibrationGain = 1.0;
     double calibrationOffset = 0.0;
     double appliedLevelDb = 0.0;           // the gain the automatic level settled on
@@ -70,6 +73,7 @@ public:
 private:
     bool receptionActive() const override { return active_; }
     bool syncLocked() const override { return decoder_.syncLocked(); }
+    int lineStart() const override;
     void demodulateQuadrature(const double* left, const double* right, int frames,
                               double gainLinear, double* demodOutput) override;
     void demodulateEnvelope(double* demodOutput) override;
@@ -84,6 +88,7 @@ private:
     bool active_ = true;
     int syncedBlocks_ = 0;
     double blockSeconds_ = 0.0;  // when the block being handled began
+    int blocksSinceLock_ = 1 << 20;
 };
 
 }  // namespace sorae

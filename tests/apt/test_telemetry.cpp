@@ -1,7 +1,9 @@
 // Telemetry frames, staircase recognition, sensor naming and calibration.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "apt/staircase_recognition.h"
@@ -198,6 +200,59 @@ TEST(TelemetryConfirmation, PassResetKeepsTheRememberedCandidate) {
     EXPECT_EQ(t.sensorNameA, "CH 1 (VIS)");
     EXPECT_EQ(t.sensorNameB, "CH 4 (IR)");
     EXPECT_NEAR(1000 * t.calibrationGain - t.calibrationOffset, 1530.0, 1e-9);
+}
+
+// Averaged over a recording: wedge 16 is placed on each frame's own
+// staircase and averaged over the recent agreeing frames, so a reading
+// that noise pushes past the per-frame match still names the sensor, and
+// one that lies between two wedges names nothing and says why.
+TEST(TelemetryAveraged, NamesFromTheMeanOfAgreeingFrames) {
+    struct Case {
+        const char* what;
+        std::vector<double> offsets;   // wedge 16 of frame f: the sensor's wedge + offsets[f] steps
+        int sensor;
+        bool clipped;                  // wedges 5..8 compressed, as a loud recording gives
+        const char* expected;
+        const char* reason;            // part of undecidedReason(0)
+    };
+    const Case cases[] = {
+        {"noise pushes single frames out", {0.45, -0.3, 0.42, -0.2}, 3, false, "CH 3A (mIR)", ""},
+        {"between two wedges", {0.5, 0.5, 0.5, 0.5}, 2, false, "Senser Type", "2.50 steps"},
+        {"clipped top", {0.05, -0.05, 0.0, 0.05}, 6, true, "CH 3B (mIR)", ""},
+        {"sensor change", {0.0, 0.0, 2.0, 2.0}, 2, false, "CH 4 (IR)", ""},
+        {"one frame", {0.0}, 1, false, "Senser Type", "no two frames"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Telemetry t;
+        t.setAverageOverPass(true);
+        const double black = 40.0, step = 180.0;
+        auto level = [&](int wedge, int frame) {
+            auto at = [&](double k) {
+                if (c.clipped && k > 4.0) return black + step * (4.0 + 0.5 * (k - 4.0));
+                return black + step * k;
+            };
+            if (wedge <= 8) return at(wedge);
+            if (wedge == 16) return at(c.sensor + c.offsets[std::size_t(frame)]);
+            if (wedge == 9) return black;
+            return black + step * 2.5;
+        };
+        const long lines = long(c.offsets.size()) * 128 + WedgeFrameTracker::kPeakHalfWidth;
+        for (long line = 0; line < lines; ++line) {
+            const int frame = std::min(int(line / 128), int(c.offsets.size()) - 1);
+            const double a = level(int(line / 8 % 16) + 1, frame);
+            const auto l = lineWithTelemetry(a, a);
+            t.update(l.data(), true);
+        }
+        EXPECT_EQ(t.sensorNameA, c.expected);
+        EXPECT_NE(t.undecidedReason(0).find(c.reason), std::string::npos) << t.undecidedReason(0);
+        if (t.sensorNameA != kSensorUnknown) {
+            // wedge 9 -> 0 and wedge 8 -> 1530 from the frames' mean
+            const double white = c.clipped ? black + step * 6.0 : black + step * 8.0;
+            EXPECT_NEAR(white * t.calibrationGain - t.calibrationOffset, 1530.0, 1e-6);
+            EXPECT_NEAR(black * t.calibrationGain - t.calibrationOffset, 0.0, 1e-6);
+        }
+    }
 }
 
 }  // namespace
