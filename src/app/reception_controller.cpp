@@ -97,6 +97,14 @@ ReceptionController::ReceptionController(MainWindow& window)
                                                  const double* envelope, int samples) {
         if (self) self->decodeCapturedBlock(envelope, samples);
     };
+    // The level follows the spaces beside the pictures once the lines are
+    // found, and a few blocks without confirmation (noise, a drop-out) do not
+    // lose them.
+    window.receptionHooks().onLineStart = [self = QPointer<ReceptionController>(this)]() {
+        constexpr int kRecentBlocks = 8;
+        if (!self || self->blocksSinceLock_ > kRecentBlocks) return -1;
+        return self->decoder_.lineOffset();
+    };
 
     resetForNewPass();
 }
@@ -189,6 +197,7 @@ void ReceptionController::resetForNewPass() {
     state.picturesBusy = false;
     audioPending_ = true;
     audioCut_ = false;
+    blocksSinceLock_ = 1 << 20;
     manualPass_ = false;
     replayStamp_.reset();
     replayStart_.reset();
@@ -253,6 +262,7 @@ void ReceptionController::decodeCapturedBlock(const double* envelope, int /*samp
     context.showChannelB = display_->showChannelB();
     const DecodeResult result = decoder_.decodeBlock(envelope, context, this, blockSeconds);
     state.syncLocked = result.syncLocked;
+    blocksSinceLock_ = result.syncLocked ? 0 : blocksSinceLock_ + 1;
 }
 
 void ReceptionController::sensorStatusChanged(const std::string& panel5Text) {

@@ -151,6 +151,7 @@ private:
     std::optional<RecordingStart> replayStart_;
     QString lastOutcome_;
     QString audioError_;         // why the last pass's sound was not kept
+    int blocksSinceLock_ = 1 << 20;  // decoded blocks since the sync was last confirmed
     bool audioPending_ = true;   // the next decoded block is the pass's first
     bool audioCut_ = false;      // the input format changed: the file ends early
     bool manualPass_ = false;    // the pass was started with SpeedButton2

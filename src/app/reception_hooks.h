@@ -26,12 +26,16 @@ public:
     std::function<void(const double* envelope, int samples)> onDecodeBlock;
     std::function<bool()> isMonitorOn;
     std::function<bool()> isInputDialogShowing;
+    // Where the lines start in the envelope block, while the sync is recent;
+    // the automatic level then reads the spaces beside the pictures.
+    std::function<int()> onLineStart;
 
     void schedulerTick() override;
     bool receptionActive() const override;
     bool syncLocked() const override;
     bool monitorOn() const override;
     bool inputDialogShowing() const override;
+    int lineStart() const override { return onLineStart ? onLineStart() : -1; }
     void demodulateQuadrature(const double* left, const double* right, int frames, double gainLinear,
                               double* demodOutput) override;
     void demodulateEnvelope(double* demodOutput) override;

@@ -162,9 +162,10 @@ TEST_F(DecodeFaultTest, PicturesOfTheSameMinuteAreNumberedAcrossRunsAndProcesses
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(dir_ / "out")) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"201901241830MNA-2.jpg", "201901241830MNA-3.jpg",
-                                               "201901241830MNA.jpg", "201901241830MNB-2.jpg",
-                                               "201901241830MNB-3.jpg", "201901241830MNB.jpg"}));
+    // The satellite comes from the name: NOAA 19's pictures.
+    EXPECT_EQ(names, (std::vector<std::string>{"20190124183019A-2.jpg", "20190124183019A-3.jpg",
+                                               "20190124183019A.jpg", "20190124183019B-2.jpg",
+                                               "20190124183019B-3.jpg", "20190124183019B.jpg"}));
 }
 
 }  // namespace

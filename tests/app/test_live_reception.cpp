@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <cmath>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -138,8 +139,12 @@ void receiveLive(SignalKind kind, const QString& source, const QString& sink) {
     EXPECT_NEAR(start->unixSeconds, receptionStarted, 2.0);
     const LineStore& store = reception->lineStore();
     ASSERT_NE(store.firstSyncLine, kNoSyncLine);
+    // A busy machine may lose a block of sound now and then; the lines around
+    // such a loss may be timed off, but no more than a few of them.
+    int offBeat = 0;
     for (int line = store.firstSyncLine + 1; line < store.lineCount; ++line)
-        EXPECT_NEAR(store.lineSeconds(line) - store.lineSeconds(line - 1), 0.5, 1.5 / 24000.0) << line;
+        if (std::abs(store.lineSeconds(line) - store.lineSeconds(line - 1) - 0.5) > 1.5 / 24000.0) ++offBeat;
+    EXPECT_LE(offBeat, 4) << "of " << store.lineCount - store.firstSyncLine << " lines";
 
     window.speedButton(2)->click();
     EXPECT_FALSE(window.reception().receptionActive);

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -262,7 +264,9 @@ TEST_F(MainWindowTest, ShutdownSwitchesTheReceiverOffBeforeSavingAndSavesOnce) {
 
 TEST_F(MainWindowTest, AFailedSaveIsReported) {
     MainWindow w(options());
-    QDir(dir_.path()).mkdir(QStringLiteral("sorae-apt.ini.tmp"));
+    // A folder in the settings file's place: nothing can be renamed over it.
+    QFile::remove(QString::fromStdString(iniPath()));
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("sorae-apt.ini")));
     w.close();
     ASSERT_EQ(failures_.size(), 1);
     EXPECT_TRUE(failures_[0].startsWith(QStringLiteral("設定ファイルを保存できません")));

@@ -170,6 +170,7 @@ TEST_P(ReplayKindTest, ReplayGoesThroughTheLiveReceptionAndSavesThePassPictures)
         options.quadrature = quadrature;
         options.iqCarrierHz = -24000.0;
         options.iqSwap = quadrature;
+        options.coherent = false;  // the replay's detector, so that the bits compare
         ASSERT_TRUE(decoder.run(options).ok);
         const LineStore& replayed = reception_->lineStore();
         ASSERT_NE(replayed.firstSyncLine, kNoSyncLine);
