@@ -136,7 +136,8 @@ void receiveLive(SignalKind kind, const QString& source, const QString& sink) {
     const std::optional<RecordingStart> start = reception->passStart();
     ASSERT_TRUE(start.has_value());
     EXPECT_EQ(start->rule, StartRule::Clock);
-    EXPECT_NEAR(start->unixSeconds, receptionStarted, 2.0);
+    // the first block comes after the button, by the capture latency (longer on a busy machine)
+    EXPECT_NEAR(start->unixSeconds, receptionStarted, 5.0);
     const LineStore& store = reception->lineStore();
     ASSERT_NE(store.firstSyncLine, kNoSyncLine);
     // A busy machine may lose a block of sound now and then; the lines around
