@@ -1,7 +1,9 @@
 #include "orbit/element_choice.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace sorae {
@@ -77,10 +79,12 @@ ElementChoice ChooseElementSetFromFile(const std::string& path, const std::strin
 {
     // A device or a pipe could be read from for ever; element files are files.
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    const bool found = ::stat(path.c_str(), &info) == 0;
+    if (!found || !S_ISREG(info.st_mode)) {
         ElementChoice choice;
         choice.status = ElementChoiceStatus::Unreadable;
-        choice.message = "cannot read the element file " + path + " (not a regular file)";
+        choice.message = "cannot read the element file " + path +
+                         (found ? " (not a regular file)" : std::string(" (") + std::strerror(errno) + ")");
         return choice;
     }
     std::vector<OrbitalElements> sets;
