@@ -21,6 +21,7 @@
 #include "geo/qt/kml_overlay.h"
 #include "imaging/pass_outcome.h"
 #include "imaging/picture_naming.h"
+#include "settings/satellite_offsets.h"
 #include "imaging/qt/image_display.h"
 #include "imaging/qt/image_settings_dialog.h"
 #include "imaging/qt/past_image_browser.h"
@@ -399,6 +400,9 @@ std::string ReceptionController::writeGeoProducts(const PassPictureInputs& in) {
             request.rowUnixSeconds[r] = *startUnix + store_->lineSeconds(line);
         }
     }
+    // the satellite's clock and attitude corrections from the settings file
+    const SatelliteOffsets o = OffsetsForSatellite(window_.settings().georeferenceOffsets, in.pass.satelliteName);
+    request.offsets = GeoreferenceOffsets{o.timeSeconds, o.rollDeg, o.pitchDeg, o.yawDeg};
     request.elementFile = window_.state().paths.elementFile;
     request.worldOutlineFile = window_.state().paths.worldMapFile;
     request.pictures = {&lastPictures_.pictureA, &lastPictures_.pictureB};
