@@ -19,6 +19,7 @@ find_package(Threads REQUIRED)
 
 include(${PROJECT_SOURCE_DIR}/cmake/SoraeTargets.cmake)
 
+add_subdirectory(${PROJECT_SOURCE_DIR}/src/common ${PROJECT_BINARY_DIR}/src/common)
 add_subdirectory(${PROJECT_SOURCE_DIR}/src/settings ${PROJECT_BINARY_DIR}/src/settings)
 add_subdirectory(${PROJECT_SOURCE_DIR}/src/capture ${PROJECT_BINARY_DIR}/src/capture)
 add_subdirectory(${PROJECT_SOURCE_DIR}/src/imaging ${PROJECT_BINARY_DIR}/src/imaging)
