@@ -4,7 +4,7 @@
 // recognised anywhere in the file; a candidate counts only when the next
 // frame header follows it with the next number, which rules out chance
 // matches inside compressed data or garbage. (Frame header layout as the
-// FLAC format specification gives it.)
+// published FLAC format document, xiph.org, describes it.)
 #pragma once
 
 #include <optional>
