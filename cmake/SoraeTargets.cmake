@@ -27,6 +27,11 @@ function(sorae_test_dir name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
   # shared test helpers: #include "common/<helper>.h"
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  # The test code itself needs no more than -O1 (the code under test is
+  # built as configured); it compiles a quarter faster than at -O3.
+  if(NOT SORAE_SANITIZE)
+    target_compile_options(${name} PRIVATE $<$<CONFIG:Release>:-O1>)
+  endif()
   target_compile_definitions(${name} PRIVATE
     SORAE_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
     SORAE_SHARED_DATA_DIR="${PROJECT_SOURCE_DIR}/data"
