@@ -24,10 +24,11 @@ constexpr int kBands = 8;
 
 // The picture as the other decoder saved it, north-up: the 909 image words,
 // then from column 909 the space view beside them. That decoder cut its lines
-// a little off the word grid: column 909 is still more than half image (the
-// space view is the darkest part of the line), so every image word lies that
-// fraction of a word to the right of its place. The fraction is measured on
-// the rows with a clear image/space step and the picture moved back by it.
+// a little off the word grid: column 909 is still more than half image (its
+// grey lies more than halfway from the space view's in columns 910 and 911
+// to the image's in 908), so every image word lies that fraction of a word
+// to the right of its place. The fraction is measured on the rows with a
+// clear image/space step and the picture moved back by it.
 std::vector<float> ImageWords(const QImage& image, double* offset) {
     const int rows = image.height();
     double sum = 0.0;
@@ -150,7 +151,7 @@ TEST_P(RealPass, CoastsFallWhereTheOutlineHasThemAfterAlignment) {
 
     // Bands under cloud or with few coasts fit too loosely to measure
     // anything (confidence under 0.3: the two westernmost, over the Atlantic).
-    // Measured on the six others: 1.3 to 2.8 km, median 2.3 to 2.5 km, the
+    // Measured on the six others: 1.2 to 2.8 km, median 2.3 to 2.5 km, the
     // eastern edge 1.2 to 1.5 km, with the clock right or 3 s off.
     const std::vector<BandFit> bands = FitBands(in, picture, *outline);
     ASSERT_EQ(bands.size(), std::size_t(kBands));
