@@ -8,9 +8,18 @@
 // linearization", section 4.2.3). We model that over a sphere of mean radius
 // seen from the reference altitude of 833 km: each word covers the same
 // ground distance, except towards the ends of the scan where one sample is
-// already wider than that and a word takes one sample. Fitting the coasts of
-// a real NOAA 19 pass confirmed this shape; exactly even ground steps put the
-// swath's outer parts some 8 words too far in.
+// already wider than that and a word takes one sample. The table is built
+// into the satellite and does not follow its altitude: the words keep these
+// angles however high the satellite flies, and only the ground they land on
+// changes (that is the swath geometry's business).
+//
+// The coasts of a real NOAA 19 pass (851 km up over Spain) agree with this
+// shape: exactly even ground steps put the swath's outer parts some 9 words
+// too far in; a table for 870 km instead of 833 moves words 100 to 250 by up
+// to one word, less than that pass can tell. What is left at its eastern
+// edge (2 to 3 words, 0.15 to 0.2 degrees) fits a turn of the whole scan,
+// which near nadir is under a word and lost in that pass's scatter; the
+// coast alignment finds it as a roll.
 #pragma once
 
 #include <array>

@@ -11,7 +11,14 @@
 namespace sorae {
 
 namespace {
-constexpr int kColumnShift = 4;  // about +-0.9 degrees of roll at nadir
+// Rolls tried, in steps of half a word at nadir: about +-0.9 degrees. A roll
+// moves the coasts near nadir by so many words and those at the swath's
+// edges by up to four times as many, since a word there spans a quarter of
+// the scan angle; the fit therefore moves every coast by the roll's own
+// amount at its column, not by one column shift for the whole band. (Whole
+// words were too coarse: the peak's interpolation then pulled a roll of
+// 0.30 degrees to 0.27.)
+constexpr int kRollSteps = 8;
 
 struct Edge {
     int row, column;  // in the extended mask
@@ -65,7 +72,19 @@ AlignmentResult AlignToCoasts(const SwathInputs& inputs, const std::array<std::v
         return result;
     }
 
-    const int shifts = 2 * margin + 1, columns = 2 * kColumnShift + 1;
+    const int shifts = 2 * margin + 1, columns = 2 * kRollSteps + 1;
+    const AptScanAngles& angles = AptScanAngles::instance();
+    const double rollStep = 0.5 * angles.stepAtNadir();
+    auto scan = [&](double column) { return inputs.turned ? (kImageWords - 1) - column : column; };
+    // the picture column a coast at `column` of the mask moves to when the
+    // scan is rolled by `roll` more than the inputs say
+    auto rolledColumn = [&](double column, double roll) {
+        return scan(angles.columnOf(angles.angleAt(scan(column)) - roll));
+    };
+    std::vector<float> rolled(std::size_t(columns) * kImageWords);
+    for (int k = 0; k < columns; ++k)
+        for (int c = 0; c < kImageWords; ++c)
+            rolled[std::size_t(k) * kImageWords + c] = float(rolledColumn(c, (k - kRollSteps) * rollStep));
     std::vector<double> score(std::size_t(shifts) * columns, 0.0);
     for (const std::vector<float>& picture : pictures) {
         if (picture.size() != std::size_t(kImageWords) * rows) continue;
@@ -86,13 +105,18 @@ AlignmentResult AlignToCoasts(const SwathInputs& inputs, const std::array<std::v
         for (int s = 0; s < shifts; ++s) {
             const int dr = s - margin;
             for (int k = 0; k < columns; ++k) {
-                const int dc = k - kColumnShift;
+                const float* to = &rolled[std::size_t(k) * kImageWords];
                 double sum = 0.0;
                 for (const Edge& e : edges) {
-                    const int r = e.row - margin - dr, c = e.column - dc;
-                    if (r < 1 || r >= rows - 1 || c < 1 || c >= kImageWords - 1) continue;
+                    const int r = e.row - margin - dr;
+                    if (r < 1 || r >= rows - 1) continue;
+                    // the picture's gradient there, straight-line between columns
+                    const float x = to[e.column];
+                    const int c = static_cast<int>(std::floor(x));
+                    if (c < 1 || c + 1 >= kImageWords - 1) continue;
+                    const float f = x - float(c);
                     const std::size_t i = std::size_t(r) * kImageWords + c;
-                    sum += e.gx * gx[i] + e.gy * gy[i];
+                    sum += e.gx * (gx[i] + f * (gx[i + 1] - gx[i])) + e.gy * (gy[i] + f * (gy[i + 1] - gy[i]));
                 }
                 channel[std::size_t(s) * columns + k] = sum / (rms * result.coastPixels);
             }
@@ -129,20 +153,17 @@ AlignmentResult AlignToCoasts(const SwathInputs& inputs, const std::array<std::v
         const double den = a - 2 * b + c;
         return den < 0 ? std::clamp(0.5 * (a - c) / den, -0.5, 0.5) : 0.0;
     };
-    double dr = bs - margin, dc = bk - kColumnShift;
+    double dr = bs - margin, dk = bk - kRollSteps;
     if (bs > 0 && bs < shifts - 1)
         dr += refine(score[best - columns], peak, score[best + columns]);
-    if (bk > 0 && bk < columns - 1) dc += refine(score[best - 1], peak, score[best + 1]);
+    if (bk > 0 && bk < columns - 1) dk += refine(score[best - 1], peak, score[best + 1]);
+    const double roll = dk * rollStep;
     result.rowShift = dr;
-    result.columnShift = dc;
     result.timeOffsetSeconds = dr * slope;
-    // the scan angle of a word shift where the fitted coasts lie
+    result.rollDeg = roll * kDegPerRad;
+    // what the roll does where the fitted coasts lie
     const double middle = 0.5 * (std::max(0, fromColumn) + std::min(kImageWords, toColumn) - 1);
-    const double scanMiddle = inputs.turned ? (kImageWords - 1) - middle : middle;
-    const AptScanAngles& angles = AptScanAngles::instance();
-    const double step = angles.angleAt(scanMiddle + 0.5) - angles.angleAt(scanMiddle - 0.5);
-    const double scanShift = inputs.turned ? -dc : dc;
-    result.rollDeg = scanShift * step * kDegPerRad;
+    result.columnShift = middle - rolledColumn(middle, roll);
 
     char confidence[16];
     std::snprintf(confidence, sizeof confidence, "%.2f", result.confidence);

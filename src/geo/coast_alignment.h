@@ -2,8 +2,9 @@
 // land/sea edges to the world outline: the land mask is rendered in picture
 // geometry with some rows to spare on either side, and the gradients of both
 // channel pictures are correlated with the mask's gradients over row shifts
-// (time, half a second a row) and column shifts (roll). The peak gives the
-// correction, its contrast against the rest of the search the confidence.
+// (time, half a second a row) and rolls of the scan (which move the coasts
+// by more words towards the swath's edges than near nadir). The peak gives
+// the correction, its contrast against the rest of the search the confidence.
 #pragma once
 
 #include <array>
@@ -19,8 +20,11 @@ struct AlignmentResult {
     bool applied = false;       // confident enough to use
     double timeOffsetSeconds = 0.0;
     double rollDeg = 0.0;
-    double rowShift = 0.0;      // where the picture's coasts lie from the outline's, in
-    double columnShift = 0.0;   // rows and columns of the saved picture
+    // How far the outline's coasts lie from the picture's, in rows and columns
+    // of the saved picture (the columns where the fitted coasts lie in the
+    // middle, as the roll moves them there).
+    double rowShift = 0.0;
+    double columnShift = 0.0;
     double confidence = 0.0;    // 0..1
     int coastPixels = 0;
     std::string text;           // "time corrected by +2.9 s, confidence 0.93" or "kept: ..."

@@ -1,6 +1,6 @@
-// Finding the clock error from the coasts: a pass drawn from the world
-// outline 3 s later than its line times say is pulled back by 3 s, and a
-// pass under cloud keeps its time.
+// Finding the clock error and the roll from the coasts: a pass drawn from
+// the world outline with its clock and its scan off is pulled back to where
+// it was drawn, both ways up, and a pass under cloud keeps its time.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -12,7 +12,18 @@
 namespace sorae {
 namespace {
 
-TEST(CoastAlignment, FindsAClockErrorAndRefusesCloud) {
+struct Misplacement {
+    double seconds;
+    double rollDeg;
+};
+
+class CoastAlignment : public ::testing::TestWithParam<Misplacement> {};
+
+// A roll moves the coasts at the swath's edges by about four times as many
+// words as near nadir; a fit that took it for one column shift would find
+// the wrong roll wherever the coasts lie mostly to one side.
+TEST_P(CoastAlignment, FindsTheClockErrorAndRollAndRefusesCloud) {
+    const Misplacement& drawn = GetParam();
     const auto samples = test::ReferenceSamples("NOAA 19", 1558458124.0, 10, 100);
     if (samples.empty()) GTEST_SKIP() << "python3-sgp4 is not installed";
     const auto outline = LoadWorldOutline(std::string(SORAE_SHARED_DATA_DIR) + "/AllWorld.map");
@@ -23,7 +34,8 @@ TEST(CoastAlignment, FindsAClockErrorAndRefusesCloud) {
         truth.orbit = test::InterpolatedOrbit(samples);
         truth.rowUnixSeconds = test::RowTimes(1558458124.0 + 60, 800, turned);
         truth.turned = turned;
-        truth.offsets.timeSeconds = 3.0;
+        truth.offsets.timeSeconds = drawn.seconds;
+        truth.offsets.rollDeg = drawn.rollDeg;
         const auto swath = SwathGeolocation::build(truth, nullptr);
         ASSERT_TRUE(swath);
         const auto mask = RenderLandMask(*swath, *outline);
@@ -36,16 +48,20 @@ TEST(CoastAlignment, FindsAClockErrorAndRefusesCloud) {
             cloud[i] = 220.0f + noise(random);
         }
         SwathInputs given = truth;
-        given.offsets.timeSeconds = 0.0;
+        given.offsets = {};
         const AlignmentResult found = AlignToCoasts(given, {visible, infrared}, *outline);
         EXPECT_TRUE(found.applied) << found.text;
-        EXPECT_NEAR(found.timeOffsetSeconds, 3.0, 0.3) << found.text;
-        EXPECT_NEAR(found.rollDeg, 0.0, 0.03);
+        EXPECT_NEAR(found.timeOffsetSeconds, drawn.seconds, 0.3) << found.text;
+        EXPECT_NEAR(found.rollDeg, drawn.rollDeg, 0.03);
         const AlignmentResult clouded = AlignToCoasts(given, {cloud, cloud}, *outline);
         EXPECT_FALSE(clouded.applied) << clouded.text;
         EXPECT_EQ(clouded.text.rfind("kept: ", 0), 0u);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(ClockAndScan, CoastAlignment,
+                         ::testing::Values(Misplacement{3.0, 0.0}, Misplacement{-2.0, 0.25},
+                                           Misplacement{0.0, -0.3}));
 
 }  // namespace
 }  // namespace sorae
