@@ -4,17 +4,83 @@
 #include "app/main_window.h"
 #include "app/overlay_controller.h"
 #include "app/reception_controller.h"
+#include "geo/live_swath.h"
+#include "imaging/qt/image_display.h"
+#include "settings/satellite_offsets.h"
+
+#include <QTimer>
 
 namespace sorae {
+
+namespace {
+// How often the lines received are looked at; the geometry itself is built
+// again only every LiveSwathTiming::refreshLines lines.
+constexpr int kLiveCheckMilliseconds = 250;
+}  // namespace
 
 WindowGeoreference::WindowGeoreference(MainWindow& window, ReceptionController& reception,
                                        OverlayController& overlay, std::string worldMapFile)
     : QObject(&reception), window_(window), reception_(reception), overlay_(overlay),
       worldMapFile_(std::move(worldMapFile)) {
     connect(&reception, &ReceptionController::picturesBuilt, this, &WindowGeoreference::picturesBuilt);
+    auto* timer = new QTimer(this);
+    timer->setObjectName(QStringLiteral("LiveGeometryTimer"));
+    connect(timer, &QTimer::timeout, this, &WindowGeoreference::updateLiveGeometry);
+    timer->start(kLiveCheckMilliseconds);
+}
+
+WindowGeoreference::~WindowGeoreference() = default;
+
+void WindowGeoreference::dropLiveGeometry() {
+    if (live_) overlay_.setLiveGeoreference(std::nullopt, {}, 0);
+    live_.reset();
+    livePass_.reset();
+    liveNote_.clear();
+    liveBuilds_ = 0;
+}
+
+void WindowGeoreference::updateLiveGeometry() {
+    const ReceptionState& state = window_.reception();
+    const std::optional<RecordingStart> start = reception_.passStart();
+    const std::string satellite = state.manualReception ? std::string() : reception_.currentPass().satellite;
+    if (!reception_.display().receptionActive() || !start || satellite.empty()) {
+        if (livePass_) dropLiveGeometry();
+        return;
+    }
+    const LineStore& store = reception_.lineStore();
+    const int lines = store.lineCount;
+    if (lines < 1) return;
+    const std::pair<std::string, double> pass{satellite, start->unixSeconds};
+    if (livePass_ != pass) {
+        // A new pass: its orbit once, from the set nearest its start.
+        dropLiveGeometry();
+        livePass_ = pass;
+        const auto orbit = LiveSwath::orbitFromElementFile(window_.state().paths.elementFile, satellite,
+                                                           start->unixSeconds, &liveNote_);
+        if (!orbit) return;
+        const SatelliteOffsets o = OffsetsForSatellite(window_.settings().georeferenceOffsets, satellite);
+        live_ = std::make_unique<LiveSwath>(*orbit, GeoreferenceOffsets{o.timeSeconds, o.rollDeg, o.pitchDeg, o.yawDeg},
+                                            start->unixSeconds);
+    }
+    if (!live_ || !live_->due(lines)) return;
+    std::string error;
+    auto swath = live_->build(store, lines, &error);
+    if (!swath) {
+        liveNote_ = error;
+        return;
+    }
+    ++liveBuilds_;
+    auto shared = std::make_shared<SwathGeolocation>(std::move(*swath));
+    PictureGeoreference g;
+    g.rows = shared->rows();
+    g.turned = false;  // rows and columns as received; the live view turns them itself
+    g.picturePoint = [shared](GeoPoint p) { return shared->picturePoint(p); };
+    g.groundPoint = [shared](PicturePoint p) { return shared->groundPoint(p); };
+    overlay_.setLiveGeoreference(std::move(g), [&store] { return store.lineCount; }, state.currentPassDirection);
 }
 
 void WindowGeoreference::picturesBuilt() {
+    dropLiveGeometry();
     overlay_.setPictureGeoreference(std::nullopt);
     lastNote_.clear();
     const PassPictureResult& pictures = reception_.lastPictures();
