@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -29,8 +30,11 @@ const std::string kElements = std::string(SORAE_TEST_DATA_DIR) + "/noaa_2019-05-
 class DecodeGeoTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("sorae-decode-geo-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        // One folder per test: a parameterised test's name ("Says.../NoSatellite")
+        // holds a slash, which would make a nested folder that outlives the test.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '_');
+        dir_ = fs::temp_directory_path() / ("sorae-decode-geo-" + std::to_string(::getpid()) + "-" + name);
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         fs::copy_file(kElements, dir_ / "SatTle.txt");
