@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -76,6 +77,12 @@ TEST_F(DecodeGeoTest, ARealPassWithItsClockThreeSecondsLateIsPlacedAndWritten) {
                           &confidence), 2);
     EXPECT_NEAR(seconds, -3.0, 0.6) << run.output;
     EXPECT_GE(confidence, 0.4);
+    // the roll found beside the time
+    double roll = 99;
+    const auto rollAt = run.output.find("roll corrected by ", at);
+    ASSERT_NE(rollAt, std::string::npos) << run.output;
+    ASSERT_EQ(std::sscanf(run.output.c_str() + rollAt, "roll corrected by %lf deg", &roll), 1);
+    EXPECT_LT(std::abs(roll), 0.5) << run.output;
     int tiffs = 0, overlays = 0;
     for (const auto& entry : fs::directory_iterator(dir_ / "pics")) {
         tiffs += entry.path().extension() == ".tif";
