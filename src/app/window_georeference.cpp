@@ -1,9 +1,12 @@
 #include "app/window_georeference.h"
 
+#include "app/decode_geo_step.h"
 #include "app/decoded_pass_overlay.h"
 #include "app/main_window.h"
 #include "app/overlay_controller.h"
+#include "app/product_view.h"
 #include "app/reception_controller.h"
+#include "app/status_panels.h"
 #include "geo/live_swath.h"
 #include "imaging/qt/image_display.h"
 #include "settings/satellite_offsets.h"
@@ -79,6 +82,26 @@ void WindowGeoreference::updateLiveGeometry() {
     overlay_.setLiveGeoreference(std::move(g), [&store] { return store.lineCount; }, state.currentPassDirection);
 }
 
+// The products that wait for the pass's place, as `decode` makes them: the
+// map-coloured picture on the chooser and, when the settings ask, written
+// beside the pictures with the temperature TIFF made a GeoTIFF.
+void WindowGeoreference::placedProducts(const SwathGeolocation& swath, std::vector<std::string>& notes) {
+    ProductView* view = reception_.productView();
+    const PassCalibration* calibration = reception_.lastCalibration();
+    if (!calibration || !InfraredChannel(*calibration)) return;
+    PlacedPassInputs placed = PlacedPassInputsOf(swath, worldMapFile_, notes);
+    const ProductReport report = WritePlacedPassProducts(*calibration, reception_.lastPictures().filesWritten,
+                                                         ProductsChosen(window_.settings()), placed);
+    for (const std::string& f : report.filesWritten) notes.push_back("wrote " + f);
+    for (const std::string& e : report.errors) notes.push_back("error: " + e);
+    if (!report.errors.empty()) {
+        QString text = QStringLiteral("温度・カラー画像を保存できません");
+        for (const std::string& e : report.errors) text += QStringLiteral(" / ") + QString::fromStdString(e);
+        window_.statusPanels().setPanelText(0, text);
+    }
+    if (view) view->setLandMask(std::move(placed.landMask));
+}
+
 void WindowGeoreference::picturesBuilt() {
     dropLiveGeometry();
     overlay_.setPictureGeoreference(std::nullopt);
@@ -104,6 +127,7 @@ void WindowGeoreference::picturesBuilt() {
     std::vector<std::string> notes = std::move(placement.messages);
     if (placement.swath) {
         auto swath = std::make_shared<SwathGeolocation>(std::move(*placement.swath));
+        placedProducts(*swath, notes);
         if (window_.settings().mapOverlay) {
             const auto drawn = OverlaySavedPictures(pass, settings, *swath);
             notes.insert(notes.end(), drawn.begin(), drawn.end());

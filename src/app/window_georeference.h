@@ -3,8 +3,10 @@
 // nearest element set (LiveSwath: no coast alignment, the lines to come
 // predicted, built again every few seconds of pass). Once the pictures are
 // built, they are placed with the time fitted to the coasts; the map
-// overlay then follows the shown pictures, and with the image setting
-// "地図を重ねる" the saved JPEGs are overlaid too. Manual receptions (no
+// overlay then follows the shown pictures, with the image setting
+// "地図を重ねる" the saved JPEGs are overlaid too, and the products that
+// need the place (the map-coloured picture, the temperature GeoTIFF) are
+// made as `decode` makes them. Manual receptions (no
 // satellite) are not placed; their pictures stay as they are.
 #pragma once
 
@@ -13,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace sorae {
 
@@ -20,6 +23,7 @@ class LiveSwath;
 class MainWindow;
 class OverlayController;
 class ReceptionController;
+class SwathGeolocation;
 
 class WindowGeoreference : public QObject {
     Q_OBJECT
@@ -42,6 +46,7 @@ public:
 private:
     void picturesBuilt();
     void dropLiveGeometry();
+    void placedProducts(const SwathGeolocation& swath, std::vector<std::string>& notes);
 
     MainWindow& window_;
     ReceptionController& reception_;

@@ -134,6 +134,7 @@ TEST_F(LiveOverlayWindowTest, AReplayedPassOfAKnownSatelliteIsOverlaidAndLocated
     AptSignalGenerator generator(AptLineSource(picture, picture, 2, 4), options);
     const std::string path = (folder() / "SDRSharp_20190521_170204Z_137500000Hz.wav").string();
     ASSERT_TRUE(writeRecording(path, generator, SampleFormat::Int16).ok);
+    window_->settings().productMapColour = true;
     startReplay(path, "NOAA-19", 1);
 
     // Looked at between the replay's ticks, once 300 lines are in. The
@@ -154,7 +155,9 @@ TEST_F(LiveOverlayWindowTest, AReplayedPassOfAKnownSatelliteIsOverlaidAndLocated
             looked = true;
             // Lines received are placed; the pointer over line 250 is located.
             where = pointAt(250);
-            overlaid = OverlayPixels(reception_->display().grab().toImage());
+            const QImage live = reception_->display().grab().toImage();
+            if (qEnvironmentVariableIsSet("SORAE_SHOT")) live.save(qEnvironmentVariable("SORAE_SHOT") + "-live.png");
+            overlaid = OverlayPixels(live);
             overlay_->button()->setChecked(false);
             bare = OverlayPixels(reception_->display().grab().toImage());
             overlay_->button()->setChecked(true);
@@ -184,6 +187,31 @@ TEST_F(LiveOverlayWindowTest, AReplayedPassOfAKnownSatelliteIsOverlaidAndLocated
     // The live geometry goes with the pass; the pictures are placed instead.
     EXPECT_EQ(georeference_->liveBuilds(), 0);
     EXPECT_FALSE(reception_->display().receptionActive());
+
+    // Once placed, the map-coloured picture is written beside the pictures
+    // and offered on the product chooser.
+    const std::string& note = georeference_->lastNote();
+    EXPECT_NE(note.find("-mapcolour.jpg"), std::string::npos) << note;
+    int mapColour = 0;
+    for (const auto& entry : fs::directory_iterator(folder() / "pics"))
+        mapColour += entry.path().string().find("-mapcolour.jpg") != std::string::npos;
+    EXPECT_EQ(mapColour, 1) << note;
+    auto* choice = window_->findChild<QComboBox*>(QStringLiteral("ProductChoice"));
+    ASSERT_NE(choice, nullptr);
+    const int entry = choice->findText(QStringLiteral("地図カラー"));
+    ASSERT_GE(entry, 0);
+    ASSERT_TRUE(choice->isEnabled());
+    choice->setCurrentIndex(entry);
+    ASSERT_EQ(choice->currentIndex(), entry) << "the entry can be chosen";
+    const QImage shown = reception_->display().picture(reception_->display().showChannelB() ? 1 : 0);
+    if (qEnvironmentVariableIsSet("SORAE_SHOT")) shown.save(qEnvironmentVariable("SORAE_SHOT") + "-mapcolour.png");
+    int coloured = 0;
+    for (int y = 0; y < shown.height(); y += 7)
+        for (int x = 100; x < 1000; x += 7) {
+            const QRgb c = shown.pixel(x, y);
+            coloured += !(qRed(c) == qGreen(c) && qGreen(c) == qBlue(c));
+        }
+    EXPECT_GT(coloured, 1000) << "land and sea in colour";
 }
 
 TEST_F(LiveOverlayWindowTest, AManualReceptionGetsNoLiveGeometry) {
