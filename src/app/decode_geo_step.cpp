@@ -84,7 +84,9 @@ AfterPicturesStep MakeDecodeGeoStep(const DecodeGeoChoices& choices, std::shared
     return [choices, placed](const std::string& path, const LineStore& store, const PassPictureResult& pictures,
                              const std::optional<RecordingStart>& start) {
         std::vector<std::string> notes;
-        const DecodedPass pass{path, &store, &pictures, start};
+        std::optional<std::array<PictureBuffer, 2>> untitled;
+        if (pictures.titled) untitled = UntitledPictures(store, pictures, choices.place.direction);
+        const DecodedPass pass{path, &store, &pictures, start, untitled ? &*untitled : nullptr};
         // The GeoTIFFs are made from the plain pictures, before the overlay
         // replaces the saved JPEGs.
         if (choices.geoTiff) writeGeoFiles(pass, choices.place, notes);

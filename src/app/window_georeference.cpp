@@ -115,10 +115,13 @@ void WindowGeoreference::picturesBuilt() {
     // Line times count from the pass's first block: a replayed recording's
     // own start, else the clock.
     const LineStore& store = reception_.lineStore();
-    DecodedPass pass{std::string(), &store, &pictures, RecordingStart{*start, "first sound block", true}};
     DecodedPassSettings settings;
     settings.satellite = satellite;
     settings.direction = window_.reception().currentPassDirection;
+    std::optional<std::array<PictureBuffer, 2>> untitled;
+    if (pictures.titled) untitled = UntitledPictures(store, pictures, settings.direction);
+    DecodedPass pass{std::string(), &store, &pictures, RecordingStart{*start, "first sound block", true},
+                     untitled ? &*untitled : nullptr};
     settings.elementFile = window_.state().paths.elementFile;
     settings.worldMapFile = worldMapFile_;
     settings.offsets = window_.settings().georeferenceOffsets;

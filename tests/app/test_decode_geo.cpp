@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 
 #include "common/program_run.h"
 #include "testsignal/apt_line_source.h"
@@ -95,6 +97,37 @@ TEST_F(DecodeGeoTest, ARealPassWithItsClockThreeSecondsLateIsPlacedAndWritten) {
                                        " --no-align --out '" + (dir_ / "kept").string() + "' --data-dir '" +
                                        dir_.string() + "'");
     EXPECT_EQ(kept.output.find("time corrected"), std::string::npos) << kept.output;
+}
+
+std::map<std::string, std::string> FilesByExtension(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[entry.path().extension().string() + (entry.path().stem().string().back() == 'B' ? "B" : "")] =
+            std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
+}
+
+// The title is drawn over the top rows of the saved pictures; the GeoTIFFs
+// and the ground overlay hold the image rows as received.
+TEST_F(DecodeGeoTest, TheTitleOfThePicturesStaysOutOfTheMapProducts) {
+    const std::string recording = makeRecording("SDRSharp_20190521_170204Z_137500000Hz.wav");
+    const std::string command = "decode '" + recording + "' --satellite NOAA-19 --direction 'S>N' --geo --no-align" +
+                                " --data-dir '" + dir_.string() + "' --out ";
+    const ProgramRun titled = runProgram(command + "'" + (dir_ / "titled").string() + "'");
+    ASSERT_EQ(titled.status, 0) << titled.output;
+    std::ofstream(dir_ / "sorae-apt.ini") << "[Pic]\r\nAddText=0\r\n";
+    const ProgramRun plain = runProgram(command + "'" + (dir_ / "plain").string() + "'");
+    ASSERT_EQ(plain.status, 0) << plain.output;
+    const auto withTitle = FilesByExtension(dir_ / "titled");
+    const auto without = FilesByExtension(dir_ / "plain");
+    ASSERT_TRUE(withTitle.count(".jpg") && without.count(".jpg"));
+    EXPECT_NE(withTitle.at(".jpg"), without.at(".jpg")) << "the title is on the saved picture";
+    for (const char* product : {".tif", ".tifB", ".png"}) {
+        ASSERT_TRUE(withTitle.count(product) && without.count(product)) << product << "\n" << titled.output;
+        EXPECT_TRUE(withTitle.at(product) == without.at(product)) << product;
+    }
 }
 
 struct BadCase {
