@@ -1,5 +1,7 @@
 #include "app/window_georeference.h"
 
+#include <QTimer>
+
 #include "app/decode_geo_step.h"
 #include "app/decoded_pass_overlay.h"
 #include "app/main_window.h"
@@ -10,8 +12,6 @@
 #include "geo/live_swath.h"
 #include "imaging/qt/image_display.h"
 #include "settings/satellite_offsets.h"
-
-#include <QTimer>
 
 namespace sorae {
 
