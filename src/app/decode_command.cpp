@@ -10,6 +10,7 @@
 #include <cstring>
 #include <functional>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -71,7 +72,7 @@ const char* kDecodeHelp =
     "                        treated as a manual reception (files ...MNA.jpg, no title)\n"
     "  --frequency MHZ       downlink frequency for the title (default: the\n"
     "                        satellite's own)\n"
-    "  --max-elevation DEG   maximum elevation for the title (default 0)\n"
+    "  --max-elevation DEG   maximum elevation for the title (left out when not given)\n"
     "  --start ISO8601       UTC of the recording's first sample, with its zone:\n"
     "                        2021-07-14T22:01:40Z or 2021-07-15T07:01:40+09:00\n"
     "  --elements FILE       element file to take the satellite's set from (the\n"
@@ -156,7 +157,12 @@ struct DecodeArguments {
     std::optional<std::string> outDir;
     std::optional<std::string> dataDir;
     std::optional<std::string> elementFile;
-    PassFileOptions file;              // the same for every recording
+    // the same for every recording; the title leaves an unknown elevation out
+    PassFileOptions file = [] {
+        PassFileOptions f;
+        f.maxElevationDeg = std::numeric_limits<double>::quiet_NaN();
+        return f;
+    }();
     std::optional<std::vector<ProductKind>> products;   // unset: the settings' [Products]
     bool temperature = false;
     bool geo = false;                  // --geo: the GeoTIFF products

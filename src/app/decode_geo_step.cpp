@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/pass_products_step.h"
 #include "geo/land_mask.h"
 #include "geo/pass_products.h"
 #include "geo/qt/kml_overlay.h"
@@ -42,8 +43,10 @@ void writeGeoFiles(const DecodedPass& pass, const DecodedPassSettings& place, st
     for (const std::string& file : result.filesWritten) notes.push_back("wrote " + file);
 }
 
-PlacedPassInputs productInputs(const SwathGeolocation& swath, const std::string& worldMapFile,
-                               std::vector<std::string>& notes) {
+}  // namespace
+
+PlacedPassInputs PlacedPassInputsOf(const SwathGeolocation& swath, const std::string& worldMapFile,
+                                    std::vector<std::string>& notes) {
     PlacedPassInputs inputs;
     if (const auto outline = LoadWorldOutline(worldMapFile))
         inputs.landMask = RenderLandMask(swath, *outline);
@@ -58,14 +61,32 @@ PlacedPassInputs productInputs(const SwathGeolocation& swath, const std::string&
     return inputs;
 }
 
-}  // namespace
+ProductReport WritePlacedPassProducts(const PassCalibration& calibration, const std::vector<std::string>& picturesSaved,
+                                      const std::vector<ProductKind>& chosen, const PlacedPassInputs& placed) {
+    ProductRequest request;
+    for (const ProductKind kind : chosen)
+        if (kind == ProductKind::MapColour || kind == ProductKind::Temperature) request.kinds.push_back(kind);
+    bool saved = false;
+    for (const std::string& path : picturesSaved)
+        if (const int channel = ChannelOfPictureFile(path); channel >= 0) {
+            request.picturePaths[std::size_t(channel)] = path;
+            saved = true;
+        }
+    if (request.kinds.empty() || !saved) return {};
+    request.landMask = placed.landMask;
+    request.tiePoints = placed.tiePoints;
+    // neither product draws a title or a legend
+    return WriteProducts(calibration, request, {});
+}
 
 AfterPicturesStep MakeDecodeGeoStep(const DecodeGeoChoices& choices, std::shared_ptr<PlacedPasses> placed) {
     if (!choices.geoTiff && !choices.overlay && !choices.keepPlacement) return {};
     return [choices, placed](const std::string& path, const LineStore& store, const PassPictureResult& pictures,
                              const std::optional<RecordingStart>& start) {
         std::vector<std::string> notes;
-        const DecodedPass pass{path, &store, &pictures, start};
+        std::optional<std::array<PictureBuffer, 2>> untitled;
+        if (pictures.titled) untitled = UntitledPictures(store, pictures, choices.place.direction);
+        const DecodedPass pass{path, &store, &pictures, start, untitled ? &*untitled : nullptr};
         // The GeoTIFFs are made from the plain pictures, before the overlay
         // replaces the saved JPEGs.
         if (choices.geoTiff) writeGeoFiles(pass, choices.place, notes);
@@ -80,7 +101,7 @@ AfterPicturesStep MakeDecodeGeoStep(const DecodeGeoChoices& choices, std::shared
             const auto drawn = OverlaySavedPictures(pass, choices.place, *placement.swath);
             notes.insert(notes.end(), drawn.begin(), drawn.end());
         }
-        if (keep) placed->put(path, productInputs(*placement.swath, choices.place.worldMapFile, notes));
+        if (keep) placed->put(path, PlacedPassInputsOf(*placement.swath, choices.place.worldMapFile, notes));
         return notes;
     };
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/decoded_pass_overlay.h"
+#include "calibration/pass_products.h"
 #include "calibration/temperature_tiff.h"
 #include "recording/pass_file_decoder.h"
 
@@ -27,6 +28,19 @@ struct PlacedPassInputs {
     std::optional<std::vector<std::uint8_t>> landMask;  // 909 x rows, picture geometry, 1 land
     std::array<std::vector<TiePoint>, 2> tiePoints;     // for each channel's 909-word image area
 };
+
+// What the products take from a pass placed by `swath`: the land mask from
+// the world outline (a note says when it cannot be read) and the tie points
+// of the 909-word image area.
+PlacedPassInputs PlacedPassInputsOf(const SwathGeolocation& swath, const std::string& worldMapFile,
+                                    std::vector<std::string>& notes);
+
+// The products of a received or replayed pass made again once it is placed,
+// for those of `chosen` that need the place: the map-coloured picture and
+// the temperature TIFF (then a GeoTIFF). Nothing is written when none of
+// them was chosen or no channel picture was saved.
+ProductReport WritePlacedPassProducts(const PassCalibration& calibration, const std::vector<std::string>& picturesSaved,
+                                      const std::vector<ProductKind>& chosen, const PlacedPassInputs& placed);
 
 // Placed passes waiting for their products, by recording path.
 class PlacedPasses {

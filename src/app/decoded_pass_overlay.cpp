@@ -20,6 +20,14 @@ bool EndsWith(const std::string& s, const char* tail) {
 
 }  // namespace
 
+std::array<PictureBuffer, 2> UntitledPictures(const LineStore& store, const PassPictureResult& pictures, int direction) {
+    std::array<PictureBuffer, 2> plain;
+    for (int channel = 0; channel < 2; ++channel)
+        FillChannelPicture(store, channel, pictures.firstLine, pictures.rows, direction, pictures.gain[std::size_t(channel)],
+                           pictures.offset[std::size_t(channel)], plain[std::size_t(channel)]);
+    return plain;
+}
+
 PassGeoRequest DecodedPassGeoRequest(const DecodedPass& pass, const DecodedPassSettings& settings) {
     PassGeoRequest request;
     const PassPictureResult& pictures = *pass.pictures;
@@ -48,7 +56,10 @@ PassGeoRequest DecodedPassGeoRequest(const DecodedPass& pass, const DecodedPassS
     request.elementFile = settings.elementFile;
     request.align = settings.align;
     request.worldOutlineFile = settings.worldMapFile;
-    request.pictures = {&pictures.pictureA, &pictures.pictureB};
+    if (pass.untitled)
+        request.pictures = {&(*pass.untitled)[0], &(*pass.untitled)[1]};
+    else
+        request.pictures = {&pictures.pictureA, &pictures.pictureB};
     for (const std::string& file : pictures.filesWritten) {
         if (EndsWith(file, "A.jpg")) request.jpegFiles[0] = file;
         if (EndsWith(file, "B.jpg")) request.jpegFiles[1] = file;

@@ -6,6 +6,7 @@
 // notes; the plain pictures then stay as they were saved.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,7 +25,15 @@ struct DecodedPass {
     const LineStore* store = nullptr;
     const PassPictureResult* pictures = nullptr;
     std::optional<RecordingStart> start;
+    // The channel pictures without the title drawn over their top rows:
+    // what the map products and the coast fit read when set.
+    const std::array<PictureBuffer, 2>* untitled = nullptr;
 };
+
+// The pass's channel pictures filled again from the store as they were
+// before the title went onto them (the title covers image rows, which must
+// not reach a georeferenced product).
+std::array<PictureBuffer, 2> UntitledPictures(const LineStore& store, const PassPictureResult& pictures, int direction);
 
 struct DecodedPassSettings {
     std::optional<std::string> satellite;  // as given; else from the file name

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPainter>
+#include <QStandardItemModel>
 
 #include "app/status_panels.h"
 #include "calibration/pass_products.h"
@@ -21,6 +22,7 @@ const Entry kEntries[] = {
     {"温度カラー", ProductKind::Thermal},
     {"雲頂強調", ProductKind::CloudTop},
     {"フォールスカラー", ProductKind::FalseColour},
+    {"地図カラー", ProductKind::MapColour},
 };
 
 }  // namespace
@@ -31,7 +33,7 @@ ProductView::ProductView(StatusPanels& status, ImageDisplay& display, QObject* p
     choice_ = new QComboBox(&status);
     choice_->setObjectName(QStringLiteral("ProductChoice"));
     for (const Entry& e : kEntries) choice_->addItem(QString::fromUtf8(e.caption));
-    choice_->setEnabled(false);
+    enableEntries();
     value_ = new QLabel(&status);
     value_->setObjectName(QStringLiteral("PointerValue"));
     value_->setMinimumWidth(140);
@@ -50,15 +52,31 @@ void ProductView::setPass(std::shared_ptr<const PassCalibration> calibration, co
         const QSignalBlocker quiet(choice_);
         choice_->setCurrentIndex(0);
     }
+    landMask_.reset();
+    enableEntries();
+}
+
+void ProductView::setLandMask(std::optional<std::vector<std::uint8_t>> landMask) {
+    landMask_ = std::move(landMask);
+    if (!mapColourReady() && chosen() == ProductKind::MapColour) choice_->setCurrentIndex(0);
+    enableEntries();
+}
+
+void ProductView::enableEntries() {
     choice_->setEnabled(calibration_ && InfraredChannel(*calibration_).has_value());
+    // the map-coloured picture only for a placed pass
+    if (auto* model = qobject_cast<QStandardItemModel*>(choice_->model()))
+        for (int i = 0; i < int(std::size(kEntries)); ++i)
+            if (kEntries[i].kind == ProductKind::MapColour) model->item(i)->setEnabled(mapColourReady());
 }
 
 void ProductView::clear() {
     calibration_.reset();
+    landMask_.reset();
     received_[0] = received_[1] = QImage();
     const QSignalBlocker quiet(choice_);
     choice_->setCurrentIndex(0);
-    choice_->setEnabled(false);
+    enableEntries();
     value_->clear();
 }
 
@@ -93,6 +111,9 @@ void ProductView::showChosen() {
                                              pass.channel[std::size_t(*vis)].grey, c, pass.rows);
             break;
         }
+        case ProductKind::MapColour:
+            if (mapColourReady()) product = MapColourPicture(c, *landMask_, pass.rows);
+            break;
         default: break;
         }
         if (!product.empty()) {

@@ -2,13 +2,16 @@
 // choice in the status bar between the received pictures and the colour
 // products of the last pass (drawn over the infrared channel's image area),
 // and a status-bar field with the temperature, albedo or grey level of the
-// picture pixel under the mouse pointer.
+// picture pixel under the mouse pointer. The map-coloured picture is offered
+// once the pass is placed on Earth and its land mask handed in.
 #pragma once
 
 #include <QImage>
 #include <QObject>
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "calibration/colour_products.h"
 #include "calibration/pass_calibration.h"
@@ -32,6 +35,10 @@ public:
                  const QImage& pictureB);
     // Nothing to show values of (a new pass, pictures loaded from files).
     void clear();
+    // The land under the pass (909 x rows, 1 land, in the pictures'
+    // geometry) once it is placed; nothing takes the map-coloured picture
+    // off the choice again.
+    void setLandMask(std::optional<std::vector<std::uint8_t>> landMask);
 
     // The product chosen: nothing for the received pictures.
     std::optional<ProductKind> chosen() const;
@@ -40,12 +47,18 @@ public:
 
 private:
     void showChosen();
+    void enableEntries();
+    // a land mask that fits the pass's image area
+    bool mapColourReady() const {
+        return calibration_ && landMask_ && landMask_->size() == std::size_t(calibration_->rows) * kImageWords;
+    }
     void pointerMoved(QPoint picturePoint);
 
     ImageDisplay& display_;
     QComboBox* choice_;
     QLabel* value_;
     std::shared_ptr<const PassCalibration> calibration_;
+    std::optional<std::vector<std::uint8_t>> landMask_;
     QImage received_[2];
 };
 

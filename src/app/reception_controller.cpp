@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 
+#include "app/decoded_pass_overlay.h"
 #include "app/main_window.h"
 #include "app/pass_products_step.h"
 #include "app/product_view.h"
@@ -405,7 +406,11 @@ std::string ReceptionController::writeGeoProducts(const PassPictureInputs& in) {
     request.offsets = GeoreferenceOffsets{o.timeSeconds, o.rollDeg, o.pitchDeg, o.yawDeg};
     request.elementFile = window_.state().paths.elementFile;
     request.worldOutlineFile = window_.state().paths.worldMapFile;
-    request.pictures = {&lastPictures_.pictureA, &lastPictures_.pictureB};
+    // the pictures without the title over their top rows
+    std::optional<std::array<PictureBuffer, 2>> untitled;
+    if (lastPictures_.titled) untitled = UntitledPictures(*store_, lastPictures_, in.direction);
+    request.pictures = untitled ? std::array<const PictureBuffer*, 2>{&(*untitled)[0], &(*untitled)[1]}
+                                : std::array<const PictureBuffer*, 2>{&lastPictures_.pictureA, &lastPictures_.pictureB};
     for (const std::string& file : lastPictures_.filesWritten) {
         if (file.size() >= 5 && file.compare(file.size() - 5, 5, "A.jpg") == 0) request.jpegFiles[0] = file;
         if (file.size() >= 5 && file.compare(file.size() - 5, 5, "B.jpg") == 0) request.jpegFiles[1] = file;

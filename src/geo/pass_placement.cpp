@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "geo/alignment_report.h"
 #include "geo/coast_alignment.h"
 #include "geo/world_outline.h"
 
@@ -28,7 +29,7 @@ PassPlacement PlacePass(const PassGeoRequest& rq) {
         }
         if (const auto outline = LoadWorldOutline(rq.worldOutlineFile)) {
             const AlignmentResult aligned = AlignToCoasts(*inputs, values, *outline);
-            placement.messages.push_back(aligned.text);
+            placement.messages.push_back(AlignmentReport(aligned));
             if (aligned.applied) {
                 inputs->offsets.timeSeconds += aligned.timeOffsetSeconds;
                 inputs->offsets.rollDeg += aligned.rollDeg;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "geo/alignment_report.h"
 #include "geo/coast_alignment.h"
 #include "geo/geotiff_file.h"
 #include "geo/orbit_source.h"
@@ -66,7 +67,7 @@ PassGeoResult WritePassGeoProducts(const PassGeoRequest& rq) {
             result.messages.push_back("kept: the world outline " + rq.worldOutlineFile + " cannot be read");
         } else {
             const AlignmentResult aligned = AlignToCoasts(*inputs, values, *outline);
-            result.messages.push_back(aligned.text);
+            result.messages.push_back(AlignmentReport(aligned));
             if (aligned.applied) {
                 inputs->offsets.timeSeconds += aligned.timeOffsetSeconds;
                 inputs->offsets.rollDeg += aligned.rollDeg;

@@ -96,15 +96,15 @@ std::string FormatTitleLine(const CivilMinute& maxElevationTime, double frequenc
                             const std::string& sensorName) {
     const std::string time = FormatTitleTime(maxElevationTime);
     char text[256];
-    if (sensorName != kUnknownSensor) {
-        std::snprintf(text, sizeof text, " %s %0.4fMHz %s MaxElev:%0.1fdeg Senser:%s",
-                      time.c_str(), frequencyMHz, directionText.c_str(), maxElevationDeg,
-                      sensorName.c_str());
-    } else {
-        std::snprintf(text, sizeof text, " %s %0.4fMHz %s MaxElev:%0.1fdeg", time.c_str(),
-                      frequencyMHz, directionText.c_str(), maxElevationDeg);
+    std::snprintf(text, sizeof text, " %s %0.4fMHz %s", time.c_str(), frequencyMHz, directionText.c_str());
+    std::string line = text;
+    // an elevation nobody knows is left out rather than shown as 0.0
+    if (std::isfinite(maxElevationDeg)) {
+        std::snprintf(text, sizeof text, " MaxElev:%0.1fdeg", maxElevationDeg);
+        line += text;
     }
-    return text;
+    if (sensorName != kUnknownSensor) line += " Senser:" + sensorName;
+    return line;
 }
 
 }  // namespace sorae

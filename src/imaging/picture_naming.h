@@ -37,7 +37,8 @@ std::string PictureFilePath(const std::string& picsFolder, const std::string& st
 
 inline constexpr const char* kUnknownSensor = "Senser Type";
 
-// The second title line; the sensor is named only once it is identified.
+// The second title line; the sensor is named only once it is identified,
+// the maximum elevation only when known (not NaN).
 std::string FormatTitleLine(const CivilMinute& maxElevationTime, double frequencyMHz,
                             const std::string& directionText, double maxElevationDeg,
                             const std::string& sensorName);

@@ -6,9 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 
 #include "common/program_run.h"
 #include "testsignal/apt_line_source.h"
@@ -29,8 +33,11 @@ const std::string kElements = std::string(SORAE_TEST_DATA_DIR) + "/noaa_2019-05-
 class DecodeGeoTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("sorae-decode-geo-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        // One folder per test: a parameterised test's name ("Says.../NoSatellite")
+        // holds a slash, which would make a nested folder that outlives the test.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '_');
+        dir_ = fs::temp_directory_path() / ("sorae-decode-geo-" + std::to_string(::getpid()) + "-" + name);
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         fs::copy_file(kElements, dir_ / "SatTle.txt");
@@ -72,6 +79,12 @@ TEST_F(DecodeGeoTest, ARealPassWithItsClockThreeSecondsLateIsPlacedAndWritten) {
                           &confidence), 2);
     EXPECT_NEAR(seconds, -3.0, 0.6) << run.output;
     EXPECT_GE(confidence, 0.4);
+    // the roll found beside the time
+    double roll = 99;
+    const auto rollAt = run.output.find("roll corrected by ", at);
+    ASSERT_NE(rollAt, std::string::npos) << run.output;
+    ASSERT_EQ(std::sscanf(run.output.c_str() + rollAt, "roll corrected by %lf deg", &roll), 1);
+    EXPECT_LT(std::abs(roll), 0.5) << run.output;
     int tiffs = 0, overlays = 0;
     for (const auto& entry : fs::directory_iterator(dir_ / "pics")) {
         tiffs += entry.path().extension() == ".tif";
@@ -84,6 +97,37 @@ TEST_F(DecodeGeoTest, ARealPassWithItsClockThreeSecondsLateIsPlacedAndWritten) {
                                        " --no-align --out '" + (dir_ / "kept").string() + "' --data-dir '" +
                                        dir_.string() + "'");
     EXPECT_EQ(kept.output.find("time corrected"), std::string::npos) << kept.output;
+}
+
+std::map<std::string, std::string> FilesByExtension(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[entry.path().extension().string() + (entry.path().stem().string().back() == 'B' ? "B" : "")] =
+            std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
+}
+
+// The title is drawn over the top rows of the saved pictures; the GeoTIFFs
+// and the ground overlay hold the image rows as received.
+TEST_F(DecodeGeoTest, TheTitleOfThePicturesStaysOutOfTheMapProducts) {
+    const std::string recording = makeRecording("SDRSharp_20190521_170204Z_137500000Hz.wav");
+    const std::string command = "decode '" + recording + "' --satellite NOAA-19 --direction 'S>N' --geo --no-align" +
+                                " --data-dir '" + dir_.string() + "' --out ";
+    const ProgramRun titled = runProgram(command + "'" + (dir_ / "titled").string() + "'");
+    ASSERT_EQ(titled.status, 0) << titled.output;
+    std::ofstream(dir_ / "sorae-apt.ini") << "[Pic]\r\nAddText=0\r\n";
+    const ProgramRun plain = runProgram(command + "'" + (dir_ / "plain").string() + "'");
+    ASSERT_EQ(plain.status, 0) << plain.output;
+    const auto withTitle = FilesByExtension(dir_ / "titled");
+    const auto without = FilesByExtension(dir_ / "plain");
+    ASSERT_TRUE(withTitle.count(".jpg") && without.count(".jpg"));
+    EXPECT_NE(withTitle.at(".jpg"), without.at(".jpg")) << "the title is on the saved picture";
+    for (const char* product : {".tif", ".tifB", ".png"}) {
+        ASSERT_TRUE(withTitle.count(product) && without.count(product)) << product << "\n" << titled.output;
+        EXPECT_TRUE(withTitle.at(product) == without.at(product)) << product;
+    }
 }
 
 struct BadCase {

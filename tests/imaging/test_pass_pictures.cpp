@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -110,6 +111,9 @@ TEST(PictureNamingTest, TitleLineNamesTheSensorOnlyOnceKnown) {
               " 2024/03/09 21:07 137.9125MHz N>S MaxElev:47.2deg Senser:CH 4 (IR)");
     EXPECT_EQ(FormatTitleLine(t, 137.62, "S>N", 5.0, "Senser Type"),
               " 2024/03/09 21:07 137.6200MHz S>N MaxElev:5.0deg");
+    // a recording decoded without its pass's elevation
+    EXPECT_EQ(FormatTitleLine(t, 137.1, "N>S", std::nan(""), "CH 4 (IR)"),
+              " 2024/03/09 21:07 137.1000MHz N>S Senser:CH 4 (IR)");
 }
 
 TEST_F(PassPicturesTest, NothingSynchronisedMakesNoPicture) {
