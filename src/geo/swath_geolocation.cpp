@@ -49,10 +49,13 @@ GeoPoint ToGeoPoint(const Vec3& earthFixed) {
 
 // Straight line through the known times; NaN entries take its value.
 bool FillTimes(std::vector<double>& times, std::string* error) {
+    // the first time may itself be unknown: measure from the first known one
+    double ref = 0;
+    for (double t : times) if (std::isfinite(t)) { ref = t; break; }
     double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
     for (std::size_t i = 0; i < times.size(); ++i) {
         if (!std::isfinite(times[i])) continue;
-        const double x = double(i), y = times[i] - times.front();
+        const double x = double(i), y = times[i] - ref;
         n += 1; sx += x; sy += y; sxx += x * x; sxy += x * y;
     }
     auto fail = [&](const char* text) {
@@ -64,9 +67,6 @@ bool FillTimes(std::vector<double>& times, std::string* error) {
     if (den <= 0) return fail("fewer than two picture rows have a time");
     const double slope = (n * sxy - sx * sy) / den;
     if (!(std::abs(slope) > 1e-3)) return fail("the row times do not advance");
-    // the first time may itself be unknown: find a finite reference
-    double ref = 0;
-    for (double t : times) if (std::isfinite(t)) { ref = t; break; }
     double n2 = 0, sy2 = 0;
     for (std::size_t i = 0; i < times.size(); ++i)
         if (std::isfinite(times[i])) { n2 += 1; sy2 += times[i] - ref - slope * double(i); }

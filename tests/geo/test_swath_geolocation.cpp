@@ -197,11 +197,15 @@ TEST_F(SwathGeometry, PlacesOffTheSwathAndBadInputs) {
     EXPECT_FALSE(error.empty());
     in.rowUnixSeconds = {kPassStart + 1e7, kPassStart + 1e7 + 0.5};  // beyond the orbit samples
     EXPECT_FALSE(SwathGeolocation::build(in, &error));
-    // unknown times inside are filled from the known ones
-    in.rowUnixSeconds = {kPassStart, NAN, NAN, kPassStart + 1.5};
-    const auto filled = SwathGeolocation::build(in, &error);
-    ASSERT_TRUE(filled);
-    EXPECT_NEAR(SurfaceKm(*filled->subSatellitePoint(1), *filled->subSatellitePoint(2)), 3.3, 0.3);
+    // unknown times inside and at the ends are filled from the known ones
+    for (const std::vector<double>& times : {std::vector<double>{kPassStart, NAN, NAN, kPassStart + 1.5},
+                                             std::vector<double>{NAN, kPassStart + 0.5, kPassStart + 1.0, NAN}}) {
+        in.rowUnixSeconds = times;
+        const auto filled = SwathGeolocation::build(in, &error);
+        ASSERT_TRUE(filled) << error;
+        EXPECT_NEAR(SurfaceKm(*filled->subSatellitePoint(1), *filled->subSatellitePoint(2)), 3.3, 0.3);
+        EXPECT_NEAR(SurfaceKm(*filled->subSatellitePoint(0), *filled->subSatellitePoint(3)), 9.9, 0.6);
+    }
 }
 
 }  // namespace
