@@ -106,6 +106,9 @@ const char* kDecodeHelp =
     "                        ...A.png); needs the satellite (--satellite or the name),\n"
     "                        the recording's start time and an element set of the\n"
     "                        satellite in SatTle.txt\n"
+    "  --polar               with --geo, also a GeoTIFF per channel on the polar\n"
+    "                        stereographic grid of the pass's hemisphere (EPSG:3413\n"
+    "                        north, EPSG:3031 south): ...A-polar.tif, ...B-polar.tif\n"
     "  --no-align            keep the recording's time as it is instead of fitting\n"
     "                        the picture's coasts to the world outline\n"
     "  --overlay             draw coastlines, borders and a latitude/longitude grid\n"
@@ -166,6 +169,7 @@ struct DecodeArguments {
     std::optional<std::vector<ProductKind>> products;   // unset: the settings' [Products]
     bool temperature = false;
     bool geo = false;                  // --geo: the GeoTIFF products
+    bool polar = false;                // --polar: polar stereographic GeoTIFFs too
     bool align = true;                 // --no-align turns the coast fit off
     bool overlay = false;              // --overlay: the map drawn onto the pictures
 };
@@ -214,6 +218,9 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
             a.minLines = int(*number);
         } else if (arg == "--geo") {
             a.geo = true;
+        } else if (arg == "--polar") {
+            a.geo = true;
+            a.polar = true;
         } else if (arg == "--no-align") {
             a.align = false;
         } else if (arg == "--overlay") {
@@ -477,6 +484,7 @@ int runDecodeCommand(int argc, char** argv) {
     geo.place.worldMapFile = MapController::findWorldMapFile(
         paths.worldMapFile, std::filesystem::path(executablePath(argv)).parent_path().string());
     geo.place.align = args.align;
+    geo.place.polar = args.polar;
     geo.place.offsets = settings.georeferenceOffsets;
     const auto placed = std::make_shared<PlacedPasses>();
     args.file.afterPictures = MakeDecodeGeoStep(geo, placed);

@@ -55,6 +55,7 @@ PassGeoRequest DecodedPassGeoRequest(const DecodedPass& pass, const DecodedPassS
     }
     request.elementFile = settings.elementFile;
     request.align = settings.align;
+    request.polar = settings.polar;
     request.worldOutlineFile = settings.worldMapFile;
     if (pass.untitled)
         request.pictures = {&(*pass.untitled)[0], &(*pass.untitled)[1]};

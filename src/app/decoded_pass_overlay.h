@@ -41,6 +41,7 @@ struct DecodedPassSettings {
     std::string elementFile;
     std::string worldMapFile;
     bool align = true;
+    bool polar = false;  // polar stereographic GeoTIFFs beside the others
     SatelliteOffsetTable offsets{};
 };
 

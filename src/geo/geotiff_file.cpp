@@ -51,7 +51,12 @@ bool WriteRaster(const std::string& path, int width, int height, const void* dat
               TIFFSetField(tif, TIFFTAG_COMPRESSION, uint16_t(COMPRESSION_ADOBE_DEFLATE)) &&
               TIFFSetField(tif, TIFFTAG_PREDICTOR, uint16_t(isFloat ? 3 : 2)) &&
               TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
-    if (ok && where.tiePoints.empty()) {
+    if (ok && where.projected) {
+        const auto& grid = *where.projected;
+        const double scale[3] = {grid.cellMetres, grid.cellMetres, 0.0};
+        const double tie[6] = {0.0, 0.0, 0.0, grid.westMetres, grid.northMetres, 0.0};
+        ok = TIFFSetField(tif, TIFFTAG_GEOPIXELSCALE, 3, scale) && TIFFSetField(tif, TIFFTAG_GEOTIEPOINTS, 6, tie);
+    } else if (ok && where.tiePoints.empty()) {
         const double scale[3] = {where.cellDeg, where.cellDeg, 0.0};
         const double tie[6] = {0.0, 0.0, 0.0, where.westDeg, where.northDeg, 0.0};
         ok = TIFFSetField(tif, TIFFTAG_GEOPIXELSCALE, 3, scale) && TIFFSetField(tif, TIFFTAG_GEOTIEPOINTS, 6, tie);
@@ -68,11 +73,17 @@ bool WriteRaster(const std::string& path, int width, int height, const void* dat
     }
     GTIF* keys = ok ? GTIFNew(tif) : nullptr;
     if (keys) {
-        ok = GTIFKeySet(keys, GTModelTypeGeoKey, TYPE_SHORT, 1, ModelTypeGeographic) &&
-             GTIFKeySet(keys, GTRasterTypeGeoKey, TYPE_SHORT, 1, RasterPixelIsArea) &&
-             GTIFKeySet(keys, GeographicTypeGeoKey, TYPE_SHORT, 1, GCS_WGS_84) &&
-             GTIFKeySet(keys, GeogAngularUnitsGeoKey, TYPE_SHORT, 1, Angular_Degree) &&
-             GTIFWriteKeys(keys);
+        if (where.projected)
+            ok = GTIFKeySet(keys, GTModelTypeGeoKey, TYPE_SHORT, 1, ModelTypeProjected) &&
+                 GTIFKeySet(keys, GTRasterTypeGeoKey, TYPE_SHORT, 1, RasterPixelIsArea) &&
+                 GTIFKeySet(keys, ProjectedCSTypeGeoKey, TYPE_SHORT, 1, where.projected->epsg) &&
+                 GTIFKeySet(keys, ProjLinearUnitsGeoKey, TYPE_SHORT, 1, Linear_Meter);
+        else
+            ok = GTIFKeySet(keys, GTModelTypeGeoKey, TYPE_SHORT, 1, ModelTypeGeographic) &&
+                 GTIFKeySet(keys, GTRasterTypeGeoKey, TYPE_SHORT, 1, RasterPixelIsArea) &&
+                 GTIFKeySet(keys, GeographicTypeGeoKey, TYPE_SHORT, 1, GCS_WGS_84) &&
+                 GTIFKeySet(keys, GeogAngularUnitsGeoKey, TYPE_SHORT, 1, Angular_Degree);
+        ok = ok && GTIFWriteKeys(keys);
         GTIFFree(keys);
     } else {
         ok = false;

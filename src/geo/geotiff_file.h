@@ -1,7 +1,7 @@
 // GeoTIFF files of georeferenced rasters (libgeotiff on libtiff): 8-bit
-// greyscale or 32-bit float, either on a plate carree grid (EPSG:4326) or
-// left in the picture's own geometry with tie points (pixel, line ->
-// longitude, latitude). Written under a temporary name in the same folder,
+// greyscale or 32-bit float, on a plate carree grid (EPSG:4326), on the grid
+// of a projected system named by its EPSG code, or left in the picture's own
+// geometry with tie points (pixel, line -> longitude, latitude). Written under a temporary name in the same folder,
 // every write checked, flushed to disk and then renamed over the target;
 // on any failure the temporary is removed and an older file stays as it was.
 #pragma once
@@ -29,6 +29,14 @@ struct GeoTiffGeoreference {
     std::vector<GeoTiffTiePoint> tiePoints;
     // the value that marks cells without data (written as GDAL's no-data tag)
     std::optional<double> noData;
+    // when set, a grid in metres of a projected system instead of the grid and tie points above
+    struct ProjectedGrid {
+        int epsg = 0;
+        double westMetres = 0.0;
+        double northMetres = 0.0;
+        double cellMetres = 0.0;
+    };
+    std::optional<ProjectedGrid> projected;
 };
 
 bool WriteGeoTiff(const std::string& path, int width, int height, const std::vector<std::uint8_t>& grey,

@@ -9,6 +9,7 @@
 #include "geo/geotiff_file.h"
 #include "geo/orbit_source.h"
 #include "geo/plate_carree.h"
+#include "geo/polar_stereographic.h"
 #include "orbit/element_choice.h"
 
 namespace sorae {
@@ -84,20 +85,33 @@ PassGeoResult WritePassGeoProducts(const PassGeoRequest& rq) {
         const std::string& jpeg = rq.jpegFiles[channel];
         if (values[channel].empty() || jpeg.empty()) continue;
         const PlateCarreeRaster raster = ResampleToPlateCarree(*swath, values[channel]);
-        // grey 0 marks no data; real black becomes 1
-        std::vector<std::uint8_t> grey(raster.values.size(), 0);
-        for (std::size_t i = 0; i < grey.size(); ++i)
-            if (!std::isnan(raster.values[i]))
-                grey[i] = static_cast<std::uint8_t>(std::clamp(std::lround(raster.values[i]), 1L, 255L));
         const std::size_t dot = jpeg.find_last_of('.');
         const std::string stem = dot == std::string::npos ? jpeg : jpeg.substr(0, dot);
-        const std::string path = stem + ".tif";
-        GeoTiffGeoreference where{raster.westDeg, raster.northDeg, raster.cellDeg, {}, 0.0};
-        std::string error;
-        if (WriteGeoTiff(path, raster.width, raster.height, grey, where, &error))
-            result.filesWritten.push_back(path);
-        else
-            result.messages.push_back("no map product: " + error);
+        auto write = [&](const std::string& path, int width, int height, const std::vector<float>& cells,
+                         const GeoTiffGeoreference& where) {
+            // grey 0 marks no data; real black becomes 1
+            std::vector<std::uint8_t> grey(cells.size(), 0);
+            for (std::size_t i = 0; i < grey.size(); ++i)
+                if (!std::isnan(cells[i])) grey[i] = static_cast<std::uint8_t>(std::clamp(std::lround(cells[i]), 1L, 255L));
+            std::string error;
+            if (WriteGeoTiff(path, width, height, grey, where, &error))
+                result.filesWritten.push_back(path);
+            else
+                result.messages.push_back("no map product: " + error);
+        };
+        write(stem + ".tif", raster.width, raster.height, raster.values,
+              GeoTiffGeoreference{raster.westDeg, raster.northDeg, raster.cellDeg, {}, 0.0, {}});
+        if (rq.polar) {
+            std::string error;
+            const auto polar = ResampleToPolarStereographic(*swath, values[channel], &error);
+            if (polar)
+                write(stem + "-polar.tif", polar->width, polar->height, polar->values,
+                      GeoTiffGeoreference{0.0, 0.0, 0.0, {}, 0.0,
+                                          GeoTiffGeoreference::ProjectedGrid{polar->epsg, polar->westMetres,
+                                                                             polar->northMetres, polar->cellMetres}});
+            else
+                result.messages.push_back("no polar map product: " + error);
+        }
         if (result.overlay.width == 0) {
             result.overlay = raster;
             result.overlayStem = stem;

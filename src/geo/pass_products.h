@@ -1,5 +1,7 @@
 // The georeferenced products of one decoded pass: for each channel picture a
-// GeoTIFF on a latitude/longitude grid, named like its JPEG with ".tif".
+// GeoTIFF on a latitude/longitude grid, named like its JPEG with ".tif", and
+// when asked one on the polar stereographic grid of its hemisphere
+// ("-polar.tif").
 // Everything that can go wrong (no element set, one too far from the pass,
 // no start time, an unknown satellite) ends in a message; the plain
 // pictures are never touched.
@@ -29,6 +31,7 @@ struct PassGeoRequest {
     std::array<const PictureBuffer*, 2> pictures{nullptr, nullptr};
     std::array<std::string, 2> jpegFiles;   // the channel pictures as saved
     bool align = true;                      // fit the time to the coasts
+    bool polar = false;                     // also a polar stereographic GeoTIFF per channel
     std::string worldOutlineFile;           // AllWorld.map
 };
 
