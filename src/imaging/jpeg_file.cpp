@@ -46,9 +46,9 @@ void InstallErrorManager(ErrorManager& manager) {
 
 // Only plain data lives in this frame, so the jump skips no destructors.
 // The compressed bytes land in *buffer (malloc'ed by libjpeg, the caller's
-// to free, also after a failure).
-bool CompressGrey(unsigned char** buffer, unsigned long* size, const std::uint8_t* grey, int width,
-                  int height, char* message) {
+// to free, also after a failure). `components` is 1 (grey) or 3 (BGR).
+bool Compress(unsigned char** buffer, unsigned long* size, const std::uint8_t* pixels, int width, int height,
+              int components, int quality, char* message) {
     jpeg_compress_struct cinfo;
     ErrorManager manager;
     cinfo.err = &manager.base;
@@ -62,19 +62,35 @@ bool CompressGrey(unsigned char** buffer, unsigned long* size, const std::uint8_
     jpeg_mem_dest(&cinfo, buffer, size);
     cinfo.image_width = JDIMENSION(width);
     cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = 1;
-    cinfo.in_color_space = JCS_GRAYSCALE;
+    cinfo.input_components = components;
+    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 100, TRUE);
-    cinfo.dct_method = JDCT_ISLOW;
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    if (components == 1) cinfo.dct_method = JDCT_ISLOW;
     jpeg_start_compress(&cinfo, TRUE);
+    const std::size_t stride = std::size_t(width) * std::size_t(components);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(grey + std::size_t(cinfo.next_scanline) * width);
+        JSAMPROW row = const_cast<JSAMPROW>(pixels + std::size_t(cinfo.next_scanline) * stride);
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
     return true;
+}
+
+JpegEncodeResult Encode(const std::uint8_t* pixels, int width, int height, int components, int quality) {
+    JpegEncodeResult result;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    char message[JMSG_LENGTH_MAX] = {};
+    if (Compress(&buffer, &size, pixels, width, height, components, quality, message)) {
+        result.bytes.assign(buffer, buffer + size);
+        result.ok = true;
+    } else {
+        result.error = message;
+    }
+    std::free(buffer);
+    return result;
 }
 
 struct HeaderFacts {
@@ -139,17 +155,16 @@ JpegEncodeResult EncodePictureJpeg(const PictureBuffer& picture) {
         for (int x = 0; x < picture.width; ++x, src += 3)
             dst[x] = std::uint8_t((29 * src[0] + 150 * src[1] + 77 * src[2] + 128) >> 8);
     }
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    char message[JMSG_LENGTH_MAX] = {};
-    if (CompressGrey(&buffer, &size, grey.data(), picture.width, picture.height, message)) {
-        result.bytes.assign(buffer, buffer + size);
-        result.ok = true;
-    } else {
-        result.error = message;
+    return Encode(grey.data(), picture.width, picture.height, 1, 100);
+}
+
+JpegEncodeResult EncodeColourJpeg(const PictureBuffer& picture, int quality) {
+    if (picture.empty()) {
+        JpegEncodeResult result;
+        result.error = "empty picture";
+        return result;
     }
-    std::free(buffer);
-    return result;
+    return Encode(picture.bgr.data(), picture.width, picture.height, 3, quality);
 }
 
 JpegWriteResult SavePictureJpeg(const PictureBuffer& picture, const std::string& path) {

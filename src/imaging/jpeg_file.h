@@ -22,6 +22,8 @@ struct JpegEncodeResult {
     std::vector<unsigned char> bytes;
 };
 JpegEncodeResult EncodePictureJpeg(const PictureBuffer& picture);
+// A colour picture as a 24-bit JPEG file's bytes (the channel pictures stay grey).
+JpegEncodeResult EncodeColourJpeg(const PictureBuffer& picture, int quality = 95);
 
 // Writes to a temporary file beside the target and renames it into place,
 // so an interrupted write (a full disk included) never leaves a half file
