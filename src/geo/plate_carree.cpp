@@ -68,8 +68,6 @@ PlateCarreeRaster ResampleToPlateCarree(const SwathGeolocation& swath, const std
             // a cell around a pole has no sensible plate carree shape: leave it
             const double span = std::max({lon[0], lon[1], lon[2], lon[3]}) - std::min({lon[0], lon[1], lon[2], lon[3]});
             if (span > 90.0) continue;
-            const double pc[4] = {nodeColumns[i], nodeColumns[i + 1], nodeColumns[i], nodeColumns[i + 1]};
-            const double pr[4] = {nodeRows[j], nodeRows[j], nodeRows[j + 1], nodeRows[j + 1]};
             for (double shift : {0.0, -360.0, 360.0}) {
                 double gx[4], gy[4];
                 for (int q = 0; q < 4; ++q) {
@@ -78,10 +76,7 @@ PlateCarreeRaster ResampleToPlateCarree(const SwathGeolocation& swath, const std
                 }
                 if (std::max({gx[0], gx[1], gx[2], gx[3]}) < 0 || std::min({gx[0], gx[1], gx[2], gx[3]}) > out.width)
                     continue;
-                FillGridTriangle(grid, {gx[0], gx[1], gx[2]}, {gy[0], gy[1], gy[2]}, {pc[0], pc[1], pc[2]},
-                                 {pr[0], pr[1], pr[2]}, picture, rows);
-                FillGridTriangle(grid, {gx[1], gx[3], gx[2]}, {gy[1], gy[3], gy[2]}, {pc[1], pc[3], pc[2]},
-                                 {pr[1], pr[3], pr[2]}, picture, rows);
+                FillGridCell(grid, gx, gy, nodeColumns[i], nodeColumns[i + 1], nodeRows[j], nodeRows[j + 1], picture, rows);
             }
         }
     out.values = std::move(grid.values);

@@ -110,12 +110,7 @@ std::optional<PolarStereographicRaster> ResampleToPolarStereographic(const Swath
                 gx[q] = (nodes[k[q]]->first - out.westMetres) / cellMetres;
                 gy[q] = (out.northMetres - nodes[k[q]]->second) / cellMetres;
             }
-            const double pc[4] = {nodeColumns[i], nodeColumns[i + 1], nodeColumns[i], nodeColumns[i + 1]};
-            const double pr[4] = {nodeRows[j], nodeRows[j], nodeRows[j + 1], nodeRows[j + 1]};
-            FillGridTriangle(grid, {gx[0], gx[1], gx[2]}, {gy[0], gy[1], gy[2]}, {pc[0], pc[1], pc[2]},
-                             {pr[0], pr[1], pr[2]}, picture, rows);
-            FillGridTriangle(grid, {gx[1], gx[3], gx[2]}, {gy[1], gy[3], gy[2]}, {pc[1], pc[3], pc[2]},
-                             {pr[1], pr[3], pr[2]}, picture, rows);
+            FillGridCell(grid, gx, gy, nodeColumns[i], nodeColumns[i + 1], nodeRows[j], nodeRows[j + 1], picture, rows);
         }
     out.values = std::move(grid.values);
     return out;

@@ -65,4 +65,12 @@ void FillGridTriangle(GridRaster& grid, const double (&gx)[3], const double (&gy
         }
 }
 
+void FillGridCell(GridRaster& grid, const double (&gx)[4], const double (&gy)[4], double column0, double column1,
+                  double row0, double row1, const std::vector<float>& picture, int rows) {
+    FillGridTriangle(grid, {gx[0], gx[1], gx[2]}, {gy[0], gy[1], gy[2]}, {column0, column1, column0},
+                     {row0, row0, row1}, picture, rows);
+    FillGridTriangle(grid, {gx[1], gx[3], gx[2]}, {gy[1], gy[3], gy[2]}, {column1, column1, column0},
+                     {row0, row1, row1}, picture, rows);
+}
+
 }  // namespace sorae

@@ -26,4 +26,9 @@ struct GridRaster {
 void FillGridTriangle(GridRaster& grid, const double (&gx)[3], const double (&gy)[3], const double (&column)[3],
                       const double (&row)[3], const std::vector<float>& picture, int rows);
 
+// One control cell, its corners in the order (column0, row0), (column1,
+// row0), (column0, row1), (column1, row1): two triangles.
+void FillGridCell(GridRaster& grid, const double (&gx)[4], const double (&gy)[4], double column0, double column1,
+                  double row0, double row1, const std::vector<float>& picture, int rows);
+
 }  // namespace sorae
