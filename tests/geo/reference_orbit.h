@@ -84,4 +84,16 @@ inline std::vector<double> RowTimes(double startUnix, int rows, bool turned) {
     return t;
 }
 
+// 150 s before the track first passes its northernmost point above 70 N
+// (`overPole`) or first crosses the antimeridian; 0 when the samples hold neither.
+inline double StartBefore(const std::vector<ReferenceSample>& samples, bool overPole) {
+    for (std::size_t i = 1; i < samples.size(); ++i) {
+        const GeoPoint a = samples[i - 1].subPoint, b = samples[i].subPoint;
+        const bool found = overPole ? (b.latitudeDeg < a.latitudeDeg && a.latitudeDeg > 70)
+                                    : std::abs(b.longitudeDeg - a.longitudeDeg) > 300;
+        if (found) return samples[i].unix - 150;
+    }
+    return 0;
+}
+
 }  // namespace sorae::test
