@@ -59,7 +59,7 @@ TEST(PlateCarree, ResampledPassKeepsLandAndSeaInPlaceAndReadsBack) {
     const auto folder = std::filesystem::temp_directory_path() / "sorae-geotiff-test";
     std::filesystem::create_directories(folder);
     const std::string path = (folder / "pass.tif").string();
-    GeoTiffGeoreference where{raster.westDeg, raster.northDeg, raster.cellDeg, {}, -9999.0};
+    GeoTiffGeoreference where{raster.westDeg, raster.northDeg, raster.cellDeg, {}, -9999.0, {}};
     std::vector<float> values = raster.values;
     for (float& v : values) if (std::isnan(v)) v = -9999.0f;
     std::string error;
