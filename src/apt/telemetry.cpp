@@ -132,7 +132,7 @@ bool Telemetry::finishPass() {
     char text[160];
     bool named = false;
     double white = 0.0, zero = 0.0;
-    int staircases = 0;
+    int staircases = 0, straight = 0;
     for (int r = 0; r < 2; ++r) {
         const WedgeLevels& frame = w[std::size_t(r)];
         const std::optional<double> step = staircaseStep(frame);
@@ -142,10 +142,15 @@ bool Telemetry::finishPass() {
             foldedNote_[std::size_t(r)] = text;
             continue;
         }
-        const StaircaseEnds ends = fittedStaircaseEnds(frame).value_or(StaircaseEnds{frame[8], frame[7]});
+        // The fold fitted straight through all its wedges averages every
+        // frame; else only its wedges 8 and 9 count, and single frames
+        // calibrate when most of them were staircases.
+        const std::optional<StaircaseEnds> fitted = fittedStaircaseEnds(frame);
+        const StaircaseEnds ends = fitted.value_or(StaircaseEnds{frame[8], frame[7]});
         white += ends.white;
         zero += ends.zero;
         ++staircases;
+        straight += fitted ? 1 : 0;
         std::string& name = channelName(r);
         if (name != kSensorUnknown) continue;
         const double position = staircasePosition(frame, frame[15], *step);
@@ -160,10 +165,9 @@ bool Telemetry::finishPass() {
             foldedNote_[std::size_t(r)] = text;
         }
     }
-    // Single staircases from most frames are the better measure (spoilt
-    // frames left out); from few, the folded frame is.
     const bool namedAny = sensorNameA != kSensorUnknown || sensorNameB != kSensorUnknown;
-    if (staircases > 0 && namedAny && calibrationFrames_ < folded_.frames()) {
+    const bool foldedBetter = straight == staircases || calibrationFrames_ < folded_.frames();
+    if (staircases > 0 && namedAny && foldedBetter) {
         white /= staircases;
         zero /= staircases;
         if (white > zero) {

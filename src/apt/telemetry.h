@@ -47,8 +47,9 @@ public:
 
     // The pass has ended (averaged over the pass only; else nothing): a
     // channel still unnamed is named from the folded frame's wedge 16, and
-    // when fewer single staircases were recognised than half the frames
-    // that were folded, the gain and offset come from the folded frame.
+    // the gain and offset come from the folded frame when its staircases
+    // are straight (fitted through all wedges), or when fewer single
+    // staircases were recognised than half the frames that were folded.
     // Returns true when a name was set.
     bool finishPass();
     const FoldedWedgeFrames& foldedFrames() const { return folded_; }
