@@ -5,7 +5,10 @@
 // averaged out. Where single frames are too noisy to show a staircase (a
 // weak signal), the folded frame still does. The frame's phase is where
 // wedge 8 stands highest above wedge 9 (both channels together), as for
-// single frames; each wedge is the mean of its middle six lines.
+// single frames; each wedge is the trimmed mean of its middle six lines of
+// every frame (a fifth of the values at either end left out), so lines
+// spoilt by a drop-out, a click or a level still settling do not pull it.
+// The levels of up to kMaxLines lines are kept, allocated at construction.
 //
 // A sensor that changes during the pass mixes two wedge-16 levels in the
 // fold; the telemetry takes names from it only where single frames named
@@ -13,6 +16,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "apt/staircase_recognition.h"
 #include "apt/wedge_frame_tracker.h"
@@ -22,7 +26,10 @@ namespace sorae {
 class FoldedWedgeFrames {
 public:
     static constexpr int kPeriod = WedgeFrameTracker::kLinesPerFrame;   // 128
+    static constexpr int kMaxLines = 4096;   // beyond, lines are not added
+    static constexpr double kTrimmed = 0.2;  // left out at either end
 
+    FoldedWedgeFrames();
     void reset();
 
     // One decoded line, in order: the mean telemetry levels of halves A
@@ -38,12 +45,12 @@ public:
     bool read(std::array<WedgeLevels, 2>& frame) const;
 
 private:
-    // Mean level of channel r over the middle lines of `wedge` (1..16) of
-    // the frame beginning at phase `start`; NaN without lines.
+    // Trimmed mean level of channel r over the middle lines of `wedge`
+    // (1..16) of every frame beginning at phase `start`; NaN without lines.
     double wedgeLevel(int channel, int start, int wedge) const;
 
-    std::array<std::array<double, kPeriod>, 2> sum_{};
-    std::array<int, kPeriod> count_{};
+    std::array<std::vector<double>, 2> level_;   // NaN: not synchronised
+    mutable std::vector<double> scratch_;
     long lines_ = 0;
     long synchronisedLines_ = 0;
 };

@@ -103,7 +103,10 @@ DecodeResult LineDecoder::decodeBlock(const double* envelope, const DecodeContex
             tracker_->update(envelope, syncLocked_ ? std::optional<int>(lineOffset_) : std::nullopt);
         if (step.tracking) {
             lineOffset_ = step.offset;
-            synchronised = true;
+            // A line placed by the line rate alone may be a drop-out or
+            // the noise after the pass: the telemetry takes only lines
+            // whose own sync was found.
+            synchronised = syncLocked_ || step.ownSync;
             result.tracked = true;
             result.placedByLineRate = !step.ownSync;
             if (store_.firstSyncLine == kNoSyncLine) store_.firstSyncLine = store_.lineCount;

@@ -69,8 +69,9 @@ public:
     // off the decoder is the live chain's to the bit. On, the block
     // correlator only finds the line; from then on each line is cut where
     // its own sync lies near where the line rate puts it, or where the line
-    // rate puts it when its sync is drowned, and such lines count as
-    // synchronised for the telemetry. Switching it on or off loses the track.
+    // rate puts it when its sync is drowned; lines whose own sync was found
+    // count as synchronised for the telemetry. Switching it on or off loses
+    // the track.
     void setTrackLineRate(bool on);
     bool trackLineRate() const { return tracker_ != nullptr; }
 

@@ -151,14 +151,18 @@ bool Telemetry::finishPass() {
         zero += ends.zero;
         ++staircases;
         straight += fitted ? 1 : 0;
+        // A name from single frames stands when most frames were
+        // staircases (a sensor may change during the pass, which the fold
+        // would blur); from a few noisy ones, the fold's is the better.
         std::string& name = channelName(r);
-        if (name != kSensorUnknown) continue;
+        const bool singleFramesWeak = staircases_[std::size_t(r)] < folded_.frames() / 2.0;
+        if (name != kSensorUnknown && !singleFramesWeak) continue;
         const double position = staircasePosition(frame, frame[15], *step);
         const int nearest = nearestSensorWedge(position, kMatchSteps);
         if (nearest != kNoSensorWedge || std::abs(position) < kMatchSteps) {
+            named = named || name != sensorName(nearest);
             name = sensorName(nearest);
-            named = true;
-        } else {
+        } else if (name == kSensorUnknown) {
             std::snprintf(text, sizeof text,
                           "folded over the pass (%.1f frames), wedge 16 lies %.2f steps above wedge 9",
                           folded_.frames(), position);

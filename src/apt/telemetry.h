@@ -46,11 +46,12 @@ public:
     bool averageOverPass() const { return averageOverPass_; }
 
     // The pass has ended (averaged over the pass only; else nothing): a
-    // channel still unnamed is named from the folded frame's wedge 16, and
+    // channel still unnamed, or named from staircases in fewer than half
+    // the frames, is named from the folded frame's wedge 16, and
     // the gain and offset come from the folded frame when its staircases
     // are straight (fitted through all wedges), or when fewer single
     // staircases were recognised than half the frames that were folded.
-    // Returns true when a name was set.
+    // Returns true when a name was set or changed.
     bool finishPass();
     const FoldedWedgeFrames& foldedFrames() const { return folded_; }
 
