@@ -102,13 +102,16 @@ DecodeResult LineDecoder::decodeBlock(const double* envelope, const DecodeContex
         const SyncTracker::Step step =
             tracker_->update(envelope, syncLocked_ ? std::optional<int>(lineOffset_) : std::nullopt);
         if (step.tracking) {
-            lineOffset_ = step.offset;
+            // A block that confirmed the sync keeps its offset, as without
+            // tracking (so a strong signal is cut exactly as the live
+            // chain cuts it); the others take the tracked one.
+            if (!syncLocked_) lineOffset_ = step.offset;
             // A line placed by the line rate alone may be a drop-out or
             // the noise after the pass: the telemetry takes only lines
             // whose own sync was found.
             synchronised = syncLocked_ || step.ownSync;
             result.tracked = true;
-            result.placedByLineRate = !step.ownSync;
+            result.placedByLineRate = !step.ownSync && !syncLocked_;
             if (store_.firstSyncLine == kNoSyncLine) store_.firstSyncLine = store_.lineCount;
             // the tracker places the line being cut now, from its own sync
             if (step.ownSync) store_.lastSyncLine = std::max(store_.lastSyncLine, store_.lineCount);

@@ -67,9 +67,10 @@ public:
 
     // Line-rate tracking (SyncTracker), for recordings; off by default, and
     // off the decoder is the live chain's to the bit. On, the block
-    // correlator only finds the line; from then on each line is cut where
-    // its own sync lies near where the line rate puts it, or where the line
-    // rate puts it when its sync is drowned; lines whose own sync was found
+    // correlator finds the line; from then on each line that the block
+    // correlator does not confirm is cut where its own sync lies near where
+    // the line rate puts it, or where the line rate puts it when its sync is
+    // drowned; lines whose own sync was found
     // count as synchronised for the telemetry. Switching it on or off loses
     // the track.
     void setTrackLineRate(bool on);
