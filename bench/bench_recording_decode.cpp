@@ -57,13 +57,14 @@ std::string recording(int index, long lines) {
     return path.string();
 }
 
-void decodeFile(benchmark::State& state, long lines, bool coherent = true) {
+void decodeFile(benchmark::State& state, long lines, bool coherent = true, bool trackLineRate = true) {
     const int index = int(state.range(0));
     const std::string path = recording(index, lines);
     sorae::RecordingDecodeOptions options;
     options.path = path;
     options.quadrature = kKinds[index].signal == SignalKind::IQ;
     options.coherent = coherent;
+    options.trackLineRate = trackLineRate;
     int stored = 0;
     for (auto _ : state) {
         auto store = std::make_unique<sorae::LineStore>();
@@ -82,6 +83,10 @@ BENCHMARK(BM_DecodeOneMinute)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->
 // The same with the envelope's magnitude instead of coherent detection.
 void BM_DecodeOneMinuteEnvelope(benchmark::State& state) { decodeFile(state, 120, false); }
 BENCHMARK(BM_DecodeOneMinuteEnvelope)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Without following the line rate between syncs.
+void BM_DecodeOneMinuteUntracked(benchmark::State& state) { decodeFile(state, 120, true, false); }
+BENCHMARK(BM_DecodeOneMinuteUntracked)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_DecodeShortFile(benchmark::State& state) { decodeFile(state, 20); }
 BENCHMARK(BM_DecodeShortFile)->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -20,7 +20,15 @@ void LineDecoder::resetForNewPass() {
     store_.lastSyncLine = 0;
     store_.clearLineSeconds();
     agreeCount_ = 0;
+    if (tracker_) tracker_->reset();
     telemetry_.resetForNewPass();
+}
+
+void LineDecoder::setTrackLineRate(bool on) {
+    if (on)
+        tracker_ = std::make_unique<SyncTracker>();
+    else
+        tracker_.reset();
 }
 
 int LineDecoder::positionDistance(int a, int b) {
@@ -89,6 +97,26 @@ DecodeResult LineDecoder::decodeBlock(const double* envelope, const DecodeContex
     result.syncCandidate =
         result.syncScore >= kMinSyncScore && result.modulationDepth >= kMinModulationDepth;
     confirm(position, result.syncCandidate);
+    bool synchronised = syncLocked_;
+    if (tracker_) {
+        const SyncTracker::Step step =
+            tracker_->update(envelope, syncLocked_ ? std::optional<int>(lineOffset_) : std::nullopt);
+        if (step.tracking) {
+            // A block that confirmed the sync keeps its offset, as without
+            // tracking (so a strong signal is cut exactly as the live
+            // chain cuts it); the others take the tracked one.
+            if (!syncLocked_) lineOffset_ = step.offset;
+            // A line placed by the line rate alone may be a drop-out or
+            // the noise after the pass: the telemetry takes only lines
+            // whose own sync was found.
+            synchronised = syncLocked_ || step.ownSync;
+            result.tracked = true;
+            result.placedByLineRate = !step.ownSync && !syncLocked_;
+            if (store_.firstSyncLine == kNoSyncLine) store_.firstSyncLine = store_.lineCount;
+            // the tracker places the line being cut now, from its own sync
+            if (step.ownSync) store_.lastSyncLine = std::max(store_.lastSyncLine, store_.lineCount);
+        }
+    }
 
     // 7. Cut the line at the last confirmed offset. It begins in the
     // previous block, so its time counts from that block's. Lines cut before
@@ -102,7 +130,7 @@ DecodeResult LineDecoder::decodeBlock(const double* envelope, const DecodeContex
     previousBlockSeconds_ = blockSeconds;
 
     // 8. Telemetry on the line before averaging.
-    if (telemetry_.update(lineBuffer_.data(), syncLocked_) && hooks)
+    if (telemetry_.update(lineBuffer_.data(), synchronised) && hooks)
         hooks->sensorStatusChanged(telemetry_.statusText(context.showChannelB));
 
     // 9-10. Average to words and store the two halves.

@@ -13,12 +13,14 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <optional>
 
 #include "apt/decode_hooks.h"
 #include "apt/line_store.h"
 #include "apt/sync_correlator.h"
 #include "apt/sync_pattern.h"
+#include "apt/sync_tracker.h"
 #include "apt/telemetry.h"
 
 namespace sorae {
@@ -37,6 +39,10 @@ struct DecodeResult {
     double modulationDepth = 0.0;   // see modulationDepth()
     bool syncCandidate = false;     // score and depth were enough to count
     bool storeFull = false;   // the store has reached 2400 lines: the pass ends
+    // With line-rate tracking: the line was cut at a tracked position
+    // (synchronised), and where the line rate put it, its own sync not found.
+    bool tracked = false;
+    bool placedByLineRate = false;
 };
 
 class LineDecoder {
@@ -58,6 +64,17 @@ public:
     // cannot lift the slicer above the sync pulses of a weak signal.
     static constexpr double kDesignSliceLevel = (1530.0 + 106.0) / 2.0;
     void setSliceLevel(std::optional<double> level) { sliceLevel_ = level; }
+
+    // Line-rate tracking (SyncTracker), for recordings; off by default, and
+    // off the decoder is the live chain's to the bit. On, the block
+    // correlator finds the line; from then on each line that the block
+    // correlator does not confirm is cut where its own sync lies near where
+    // the line rate puts it, or where the line rate puts it when its sync is
+    // drowned; lines whose own sync was found
+    // count as synchronised for the telemetry. Switching it on or off loses
+    // the track.
+    void setTrackLineRate(bool on);
+    bool trackLineRate() const { return tracker_ != nullptr; }
 
     // DecodeBlock: envelope holds kEnvelopeBlockSamples samples. hooks may be null.
     // blockSeconds is when the block's first envelope sample was taken, in
@@ -101,6 +118,7 @@ private:
     LineStore& store_;
     Telemetry telemetry_;
     SyncCorrelator correlator_;
+    std::unique_ptr<SyncTracker> tracker_;   // set while line-rate tracking is on
 
     std::array<std::uint8_t, kJoinedBits> joined_{};   // PreviousBits, then this block's bits
     std::array<double, kEnvelopeBlockSamples> previousBlock_{};   // PreviousBlock

@@ -41,6 +41,21 @@ std::optional<double> staircaseStep(const WedgeLevels& w) {
     return found;
 }
 
+std::optional<StaircaseEnds> fittedStaircaseEnds(const WedgeLevels& w) {
+    // x = 0 for wedge 9, k for wedge k; mean x 4, sum of (x - 4)^2 = 60
+    auto at = [&](int x) { return x == 0 ? w[8] : w[std::size_t(x - 1)]; };
+    double mean = 0.0;
+    for (int x = 0; x <= 8; ++x) mean += at(x);
+    mean /= 9.0;
+    double slope = 0.0;
+    for (int x = 0; x <= 8; ++x) slope += (x - 4.0) * (at(x) - mean);
+    slope /= 60.0;
+    if (!(slope > 0.0)) return std::nullopt;   // also NaN
+    for (int x = 0; x <= 8; ++x)
+        if (std::abs(at(x) - (mean + (x - 4.0) * slope)) > kMaxFitResidualSteps * slope) return std::nullopt;
+    return StaircaseEnds{mean - 4.0 * slope, mean + 4.0 * slope};
+}
+
 int nearestSensorWedge(double position, double withinSteps) {
     const double k = std::round(position);
     if (!(k >= 1.0 && k <= 6.0) || !(std::abs(position - k) < withinSteps)) return kNoSensorWedge;

@@ -41,6 +41,20 @@ int recogniseStaircase(const WedgeLevels& wedges);
 // levels are no staircase.
 std::optional<double> staircaseStep(const WedgeLevels& wedges);
 
+// The levels of zero modulation and full white that the straight line
+// fitted (least squares) through wedge 9 at 0 and wedges 1..8 at 1..8
+// gives at 0 and 8: nine wedges instead of two, so less noise, and a
+// detector that is not quite linear is fitted over the whole range.
+// Nothing when a wedge lies further than kMaxFitResidualSteps from the
+// line (a clipped or compressed top, or too much noise): wedges 8 and 9
+// then calibrate alone.
+struct StaircaseEnds {
+    double zero = 0.0;
+    double white = 0.0;
+};
+inline constexpr double kMaxFitResidualSteps = 0.3;
+std::optional<StaircaseEnds> fittedStaircaseEnds(const WedgeLevels& wedges);
+
 // The wedge 1..6 nearest to `position` (wedge 16 over wedge 9, in steps)
 // when it lies within `withinSteps` of it, else kNoSensorWedge.
 int nearestSensorWedge(double position, double withinSteps);

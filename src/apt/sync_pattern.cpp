@@ -13,8 +13,14 @@ std::array<std::uint8_t, kSyncWords> syncAWords() {
     return words;
 }
 
-std::array<std::uint8_t, kSyncPatternLength> buildPattern() {
-    const auto words = syncAWords();
+std::array<std::uint8_t, kSyncWords> syncBWords() {
+    std::array<std::uint8_t, kSyncWords> words{};
+    for (int pulse = 0; pulse < 7; ++pulse)
+        words[4 + 5 * pulse] = words[5 + 5 * pulse] = words[6 + 5 * pulse] = 1;
+    return words;
+}
+
+std::array<std::uint8_t, kSyncPatternLength> buildPattern(const std::array<std::uint8_t, kSyncWords>& words) {
     std::array<std::uint8_t, kSyncPatternLength> pattern{};
     for (int k = 0; k < kSyncPatternLength; ++k)
         pattern[k] = words[(13 * k) / 75];
@@ -38,7 +44,12 @@ SyncPatternRuns buildRuns() {
 }  // namespace
 
 const std::array<std::uint8_t, kSyncPatternLength>& syncAPattern() {
-    static const auto pattern = buildPattern();
+    static const auto pattern = buildPattern(syncAWords());
+    return pattern;
+}
+
+const std::array<std::uint8_t, kSyncPatternLength>& syncBPattern() {
+    static const auto pattern = buildPattern(syncBWords());
     return pattern;
 }
 

@@ -52,7 +52,9 @@ const char* Telemetry::sensorName(int wedge) {
 }
 
 bool Telemetry::update(const double* line, bool syncLocked) {
-    if (!frames_.addLine(frameMiddleMean(line, 0), frameMiddleMean(line, 1), syncLocked))
+    const double levelA = frameMiddleMean(line, 0), levelB = frameMiddleMean(line, 1);
+    if (averageOverPass_) folded_.addLine(levelA, levelB, syncLocked);
+    if (!frames_.addLine(levelA, levelB, syncLocked))
         return false;
     ++framesRead_;
     bool changed = false;
@@ -66,8 +68,11 @@ bool Telemetry::examineAveraged(int channel) {
     const std::optional<double> step = staircaseStep(w);
     if (!step) return false;
     ++staircases_[channel];
-    whiteSum_ += w[7];
-    zeroSum_ += w[8];
+    // A straight staircase calibrates from all its wedges, a clipped one
+    // from wedges 8 and 9.
+    const StaircaseEnds ends = fittedStaircaseEnds(w).value_or(StaircaseEnds{w[8], w[7]});
+    whiteSum_ += ends.white;
+    zeroSum_ += ends.zero;
     ++calibrationFrames_;
 
     // The position of wedge 16 on the frame's own staircase: wedge k lies
@@ -119,8 +124,73 @@ void Telemetry::calibrateFromPass() {
     calibrationOffset = zero * calibrationGain;
 }
 
+bool Telemetry::finishPass() {
+    if (!averageOverPass_) return false;
+    foldedNote_ = {};
+    std::array<WedgeLevels, 2> w;
+    if (!folded_.read(w)) return false;
+    char text[160];
+    bool named = false;
+    double white = 0.0, zero = 0.0;
+    int staircases = 0, straight = 0;
+    for (int r = 0; r < 2; ++r) {
+        const WedgeLevels& frame = w[std::size_t(r)];
+        const std::optional<double> step = staircaseStep(frame);
+        if (!step) {
+            std::snprintf(text, sizeof text, "folded over the pass (%.1f frames), no even staircase either",
+                          folded_.frames());
+            foldedNote_[std::size_t(r)] = text;
+            continue;
+        }
+        // The fold fitted straight through all its wedges averages every
+        // frame; else only its wedges 8 and 9 count, and single frames
+        // calibrate when most of them were staircases.
+        const std::optional<StaircaseEnds> fitted = fittedStaircaseEnds(frame);
+        const StaircaseEnds ends = fitted.value_or(StaircaseEnds{frame[8], frame[7]});
+        white += ends.white;
+        zero += ends.zero;
+        ++staircases;
+        straight += fitted ? 1 : 0;
+        // A name from single frames stands when most frames were
+        // staircases (a sensor may change during the pass, which the fold
+        // would blur); from a few noisy ones, the fold's is the better.
+        std::string& name = channelName(r);
+        const bool singleFramesWeak = staircases_[std::size_t(r)] < folded_.frames() / 2.0;
+        if (name != kSensorUnknown && !singleFramesWeak) continue;
+        const double position = staircasePosition(frame, frame[15], *step);
+        const int nearest = nearestSensorWedge(position, kMatchSteps);
+        if (nearest != kNoSensorWedge || std::abs(position) < kMatchSteps) {
+            named = named || name != sensorName(nearest);
+            name = sensorName(nearest);
+        } else if (name == kSensorUnknown) {
+            std::snprintf(text, sizeof text,
+                          "folded over the pass (%.1f frames), wedge 16 lies %.2f steps above wedge 9",
+                          folded_.frames(), position);
+            foldedNote_[std::size_t(r)] = text;
+        }
+    }
+    const bool namedAny = sensorNameA != kSensorUnknown || sensorNameB != kSensorUnknown;
+    const bool foldedBetter = straight == staircases || calibrationFrames_ < folded_.frames();
+    if (staircases > 0 && namedAny && foldedBetter) {
+        white /= staircases;
+        zero /= staircases;
+        if (white > zero) {
+            calibrationGain = kCalibratedWedge8 / (white - zero);
+            calibrationOffset = zero * calibrationGain;
+        }
+    }
+    return named;
+}
+
 std::string Telemetry::undecidedReason(int channel) const {
     if ((channel == 0 ? sensorNameA : sensorNameB) != kSensorUnknown) return {};
+    // what single frames said, then what the fold said
+    if (averageOverPass_ && !foldedNote_[std::size_t(channel)].empty())
+        return singleFrameReason(channel) + "; " + foldedNote_[std::size_t(channel)];
+    return singleFrameReason(channel);
+}
+
+std::string Telemetry::singleFrameReason(int channel) const {
     if (framesRead_ == 0)
         return "no telemetry frame was read: the lines were not synchronised through a whole frame (64 s)";
     if (staircases_[channel] == 0 && averageOverPass_)
@@ -179,6 +249,8 @@ bool Telemetry::examine(int channel) {
 }
 
 void Telemetry::resetForNewPass() {
+    folded_.reset();
+    foldedNote_ = {};
     framesRead_ = 0;
     staircases_.fill(0);
     positionCount_.fill(0);

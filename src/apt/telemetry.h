@@ -10,12 +10,16 @@
 // named from the mean position of wedge 16 over its recent frames that
 // agree, measured in steps of each frame's own staircase, and the gain and
 // offset come from wedges 8 and 9 of every staircase of the pass, so noise
-// averages out instead of deciding.
+// averages out instead of deciding. At the end of the pass (finishPass) the
+// frames folded over the whole pass (FoldedWedgeFrames) name what single
+// frames left unnamed and calibrate where most single frames showed no
+// staircase, as with a weak signal.
 #pragma once
 
 #include <array>
 #include <string>
 
+#include "apt/folded_wedge_frames.h"
 #include "apt/wedge_frame_tracker.h"
 
 namespace sorae {
@@ -40,6 +44,16 @@ public:
     // Decide and calibrate from frames averaged over the pass (see above).
     void setAverageOverPass(bool on) { averageOverPass_ = on; }
     bool averageOverPass() const { return averageOverPass_; }
+
+    // The pass has ended (averaged over the pass only; else nothing): a
+    // channel still unnamed, or named from staircases in fewer than half
+    // the frames, is named from the folded frame's wedge 16, and
+    // the gain and offset come from the folded frame when its staircases
+    // are straight (fitted through all wedges), or when fewer single
+    // staircases were recognised than half the frames that were folded.
+    // Returns true when a name was set or changed.
+    bool finishPass();
+    const FoldedWedgeFrames& foldedFrames() const { return folded_; }
 
     // Why a channel is still unnamed ("Senser Type"); empty once named.
     std::string undecidedReason(int channel) const;
@@ -72,9 +86,12 @@ private:
     bool examine(int channel);
     bool examineAveraged(int channel);
     void calibrateFromPass();
+    std::string singleFrameReason(int channel) const;
     std::string& channelName(int channel) { return channel == 0 ? sensorNameA : sensorNameB; }
 
     WedgeFrameTracker frames_;
+    FoldedWedgeFrames folded_;
+    std::array<std::string, 2> foldedNote_;   // what the folded frame said of an unnamed channel
     std::array<std::string, 2> candidate_;           // SensorCandidate
     std::array<std::string, 2> previousCandidate_;   // PreviousCandidate
     // wedges 8 and 9 of each channel's previous recognised frame

@@ -117,6 +117,8 @@ std::string FormatFileDetails(const PassFileReport& r) {
     if (!r.synchronised()) return text;
     text += format("synchronised: lines %d to %d (%d blocks locked)\n", std::max(0, d.firstSyncLine),
                    d.lastSyncLine, d.syncedBlocks);
+    if (d.linesByLineRate > 0)
+        text += format("placed by the line rate: %d lines (their own sync was not found)\n", d.linesByLineRate);
     text += "sensor A: " + d.sensorNameA + "\nsensor B: " + d.sensorNameB + "\n";
     if (!d.sensorUndecidedA.empty()) text += "sensor A undecided: " + d.sensorUndecidedA + "\n";
     if (!d.sensorUndecidedB.empty()) text += "sensor B undecided: " + d.sensorUndecidedB + "\n";

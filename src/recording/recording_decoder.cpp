@@ -74,8 +74,11 @@ int RecordingDecoder::lineStart() const {
 
 void RecordingDecoder::decodeBlock(const double* envelope, int /*samples*/) {
     const DecodeResult r = decoder_.decodeBlock(envelope, context_, nullptr, blockSeconds_);
-    blocksSinceLock_ = r.syncLocked ? 0 : blocksSinceLock_ + 1;
+    // A line found by its own sync, confirmed or tracked, keeps the line start fresh.
+    const bool ownSync = r.syncLocked || (r.tracked && !r.placedByLineRate);
+    blocksSinceLock_ = ownSync ? 0 : blocksSinceLock_ + 1;
     if (r.syncLocked) ++syncedBlocks_;
+    if (r.placedByLineRate) ++linesByLineRate_;
     if (r.storeFull) active_ = false;  // the pass ends with the 2400th line
 }
 
@@ -104,9 +107,11 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     // the block's highest (noise) peak.
     decoder_.setSliceLevel(options.autoLevel && options.coherent ? std::optional<double>(LineDecoder::kDesignSliceLevel)
                                                                : std::nullopt);
+    decoder_.setTrackLineRate(options.trackLineRate);
     context_.passDirection = options.direction;
     active_ = true;
     syncedBlocks_ = 0;
+    linesByLineRate_ = 0;
     blocksSinceLock_ = 1 << 20;
     handler_.setSignalType(options.quadrature ? 1 : 0);
     // The automatic level replaces the hand-set gain.
@@ -167,10 +172,12 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     if (!active_ && stoppedAt + 1.0 < result.lengthSeconds)
         warn(StoreFullText(options.path, stoppedAt, result.lengthSeconds));
 
+    decoder_.telemetry().finishPass();
     const Telemetry& t = decoder_.telemetry();
     result.ok = true;
     result.linesStored = store_.lineCount;
     result.syncedBlocks = syncedBlocks_;
+    result.linesByLineRate = linesByLineRate_;
     result.storeFull = !active_;
     result.firstSyncLine = store_.firstSyncLine;
     result.lastSyncLine = store_.lastSyncLine;

@@ -24,6 +24,7 @@ struct RecordingDecodeOptions {
     bool iqSwap = false;      // the recording holds Q left and I right
     bool autoLevel = true;    // scale the envelope to the design level by itself
     bool coherent = true;     // detect the subcarrier coherently (no noise bias in the greys)
+    bool trackLineRate = true;  // follow the line position from line to line (weak signals)
     int signalGainDb = 0;     // as the input dialog's slider: -20 is +20 dB (without autoLevel)
     int direction = 0;        // 0 = N>S, 1 = S>N (the live views only)
     // Called after each block with the blocks done and the blocks expected.
@@ -37,6 +38,7 @@ struct RecordingDecodeResult {
     double lengthSeconds = 0; // the recording's length as its header gives it
     int linesStored = 0;
     int syncedBlocks = 0;     // blocks that confirmed the sync
+    int linesByLineRate = 0;  // lines placed where the line rate put them, their own sync not found
     bool storeFull = false;   // the recording was longer than the store
     int firstSyncLine = kNoSyncLine;
     int lastSyncLine = 0;
@@ -87,6 +89,7 @@ private:
     DecodeContext context_;
     bool active_ = true;
     int syncedBlocks_ = 0;
+    int linesByLineRate_ = 0;
     double blockSeconds_ = 0.0;  // when the block being handled began
     int blocksSinceLock_ = 1 << 20;
 };

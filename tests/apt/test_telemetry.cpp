@@ -255,5 +255,95 @@ TEST(TelemetryAveraged, NamesFromTheMeanOfAgreeingFrames) {
     }
 }
 
+// A weak signal: single frames too noisy for a staircase, the frames
+// folded over the pass name both sensors and calibrate close to the truth;
+// where the fold shows no staircase either, the reason says so.
+TEST(TelemetryFolded, NamesAndCalibratesWhatSingleFramesCannot) {
+    struct Case {
+        const char* what;
+        double noise;       // per line, in steps of the staircase
+        int frames;
+        bool named;
+    };
+    const Case cases[] = {
+        {"weak, a long pass", 0.9, 10, true},
+        {"pure noise", 40.0, 10, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Telemetry t;
+        t.setAverageOverPass(true);
+        t.resetForNewPass();
+        const double black = 100.0, step = 150.0;
+        std::uint32_t h = 12345u;
+        auto noise = [&]() {   // near Gaussian (four uniforms), standard deviation 1
+            double sum = 0.0;
+            for (int i = 0; i < 4; ++i) {
+                h = h * 1664525u + 1013904223u;
+                sum += double(h >> 8) / double(1u << 24) - 0.5;
+            }
+            return sum * 1.7320508;
+        };
+        for (long line = 0; line < long(c.frames) * 128 + 20; ++line) {
+            const int n = int(line / 8 % 16) + 1;
+            const double a = wedge(n, 3, black + 8 * step, black) + c.noise * step * noise();
+            const double b = wedge(n, 5, black + 8 * step, black) + c.noise * step * noise();
+            const auto l = lineWithTelemetry(a, b);
+            t.update(l.data(), true);
+        }
+        // single frames left a channel unnamed
+        EXPECT_TRUE(t.sensorNameA == kSensorUnknown || t.sensorNameB == kSensorUnknown);
+        t.finishPass();
+        if (c.named) {
+            EXPECT_EQ(t.sensorNameA, Telemetry::sensorName(3));
+            EXPECT_EQ(t.sensorNameB, Telemetry::sensorName(5));
+            // within 0.15 of a step (about 5 grey levels of 255 / 8)
+            EXPECT_NEAR(black * t.calibrationGain - t.calibrationOffset, 0.0, 0.15 * 1530.0 / 8);
+            EXPECT_NEAR((black + 8 * step) * t.calibrationGain - t.calibrationOffset, 1530.0, 0.15 * 1530.0 / 8);
+        } else {
+            EXPECT_EQ(t.sensorNameA, kSensorUnknown);
+            EXPECT_NE(t.undecidedReason(0).find("folded over the pass"), std::string::npos) << t.undecidedReason(0);
+        }
+    }
+}
+
+// The straight line through all nine wedges: exact for an even staircase,
+// refused for a clipped top, and a slight bow fitted over the whole range.
+TEST(StaircaseFit, EndsFromAllWedges) {
+    struct Case {
+        const char* what;
+        double bow;        // added to wedge k: bow * k * (8 - k) / 16 steps
+        double clipAbove;  // wedges above this many steps stop rising
+        bool fitted;
+    };
+    const Case cases[] = {
+        {"even", 0.0, 99.0, true},
+        {"slight bow", 0.2, 99.0, true},
+        {"clipped top", 0.0, 5.0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const double base = 50.0, step = 20.0;
+        WedgeLevels w{};
+        w[8] = base;
+        for (int k = 1; k <= 8; ++k)
+            w[std::size_t(k - 1)] = base + step * (std::min(double(k), c.clipAbove) + c.bow * k * (8 - k) / 16.0);
+        const auto ends = fittedStaircaseEnds(w);
+        ASSERT_EQ(ends.has_value(), c.fitted);
+        if (!ends) continue;
+        if (c.bow == 0.0) {
+            EXPECT_NEAR(ends->zero, base, 1e-9);
+            EXPECT_NEAR(ends->white, base + 8 * step, 1e-9);
+        } else {
+            // the fit splits the bow: both ends lie above the true ones,
+            // by less than the bow's top
+            EXPECT_GT(ends->zero, base);
+            EXPECT_LT(ends->zero, base + c.bow * step);
+            EXPECT_GT(ends->white, base + 8 * step);
+            EXPECT_LT(ends->white, base + 8 * step + c.bow * step);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace sorae

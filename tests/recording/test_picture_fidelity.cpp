@@ -62,7 +62,8 @@ TEST(PictureFidelity, GeneratedRecordingsKeepLevelSensorsAndGreys) {
     testsupport::ScratchFolder folder("sorae-fidelity-");
     ASSERT_FALSE(folder.path().empty());
 
-    enum class Check { SteadyLevel, ClippedLevel, Fade, Sensors, Greys };
+    enum class Check { SteadyLevel, ClippedLevel, Fade, Sensors, Greys, WeakGreys, GreysThroughDropOuts };
+    constexpr double kWeakGreyLevels = 5.0;   // see "bars at 5 dB, 11025"
     struct Case {
         const char* what;
         Check check;
@@ -95,6 +96,17 @@ TEST(PictureFidelity, GeneratedRecordingsKeepLevelSensorsAndGreys) {
         {"3A and 5 at 48000, 15 dB", Check::Sensors, 48000, 15, 1.0, 80, 3, 5, 17, Scene::CloudyLand, 400},
         // Grey bars keep their greys in noise that biases an envelope.
         {"bars at 10 dB", Check::Greys, 48000, 10, 1.0, 0, 2, 4, 21, Scene::Bars, 400},
+        {"bars at 10 dB, 11025", Check::Greys, 11025, 10, 1.0, 0, 2, 4, 22, Scene::Bars, 800},
+        {"bars at 5 dB, 48000", Check::Greys, 48000, 5, 1.0, 100, 2, 4, 23, Scene::Bars, 800},
+        // At 11025 Hz the noise of the whole band is 6 dB more in the
+        // subcarrier's: most syncs drowned, single telemetry frames no
+        // staircase. The lines are placed by the line rate, the frames
+        // folded over the pass; the detector's curve still bends the greys
+        // a few levels there, so this case holds them to WeakGreyLevels.
+        {"bars at 5 dB, 11025", Check::WeakGreys, 11025, 5, 1.0, -100, 2, 4, 24, Scene::Bars, 800},
+        // Silent drop-outs: the lines are placed through them by the line
+        // rate, but their telemetry (silence) must not pull the calibration.
+        {"bars at 10 dB with drop-outs", Check::GreysThroughDropOuts, 11025, 10, 1.0, 50, 2, 4, 25, Scene::Bars, 800},
     };
 
     for (const Case& c : cases) {
@@ -107,6 +119,10 @@ TEST(PictureFidelity, GeneratedRecordingsKeepLevelSensorsAndGreys) {
         recording.sensorB = c.sensorB;
         recording.sceneA = recording.sceneB = c.scene;
         const double fadeSeconds = 200.0;
+        if (c.check == Check::GreysThroughDropOuts) {
+            recording.generator.dropoutEverySeconds = 30.0;
+            recording.generator.dropoutSeconds = 4.0;
+        }
         if (c.check == Check::Fade)
             recording.fade = [=](double t) { return t < fadeSeconds ? 1.0 : std::pow(10.0, -10.0 / 20.0); };
 
@@ -144,13 +160,31 @@ TEST(PictureFidelity, GeneratedRecordingsKeepLevelSensorsAndGreys) {
                           Telemetry::sensorName(channel == 0 ? c.sensorA : c.sensorB))
                     << (channel == 0 ? d.result.sensorUndecidedA : d.result.sensorUndecidedB);
                 break;
+            case Check::GreysThroughDropOuts:
+                break;   // below
             case Check::Greys:
+            case Check::WeakGreys:
+                EXPECT_EQ(channel == 0 ? d.result.sensorNameA : d.result.sensorNameB,
+                          Telemetry::sensorName(channel == 0 ? c.sensorA : c.sensorB));
                 for (std::size_t b = 0; b < fit.barError.size(); ++b)
-                    EXPECT_LE(std::abs(fit.barError[b]), 2.0) << "bar " << b;
+                    EXPECT_LE(std::abs(fit.barError[b]), c.check == Check::WeakGreys ? kWeakGreyLevels : 2.0)
+                        << "bar " << b;
                 break;
             }
         }
-        if (c.check == Check::Greys) {
+        if (c.check == Check::GreysThroughDropOuts) {
+            // The calibration is the one the same recording without the
+            // drop-outs gets, within a grey level or so from black to white.
+            recording.generator.dropoutEverySeconds = 0.0;
+            const Decoded whole = decode(folder, recording, stretch, 160);
+            EXPECT_EQ(d.result.sensorNameA, whole.result.sensorNameA);
+            EXPECT_EQ(d.result.sensorNameB, whole.result.sensorNameB);
+            const RecordingDecodeResult &a = d.result, &b = whole.result;
+            for (double raw : {b.calibrationOffset / b.calibrationGain, (1530.0 + b.calibrationOffset) / b.calibrationGain})
+                EXPECT_NEAR((raw * a.calibrationGain - a.calibrationOffset) / 6.0,
+                            (raw * b.calibrationGain - b.calibrationOffset) / 6.0, 1.5);
+        }
+        if (c.check == Check::Greys || c.check == Check::WeakGreys) {
             // No less like the truth than the envelope's picture.
             const Decoded envelope = decode(folder, recording, stretch, 160, false);
             for (int channel = 0; channel < 2; ++channel)
