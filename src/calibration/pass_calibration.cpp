@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "calibration/pass_telemetry.h"
+#include "calibration/noisy_pixel_temperature.h"
 #include "calibration/robust_mean.h"
 #include "calibration/thermal_calibration.h"
 
@@ -267,25 +268,31 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
         // the values, row by row in the picture's orientation
         // the scene's range without its most extreme words (noise spikes)
         std::vector<long> histogram(kHistogramBins, 0);
-        for (const CalibrationSegment& seg : out.segments) {
+        for (CalibrationSegment& seg : out.segments) {
             if (seg.quantity == CalibratedQuantity::None) {
                 if (!out.reason.empty()) out.reason += "; ";
                 out.reason += seg.reason;
             }
             if (!seg.scale) continue;
-            std::optional<ThermalCalibration> thermal;
+            std::optional<NoisyPixelTemperature> thermal;
             const VisibleChannelCoefficients* visible = nullptr;
-            if (seg.quantity == CalibratedQuantity::Kelvin)
-                thermal = ThermalCalibration::make(*sat->thermal(seg.channel), pass.blackbodyKelvin,
-                                                   seg.spaceCount, seg.blackbodyCount);
-            else if (seg.quantity == CalibratedQuantity::AlbedoPercent)
+            const int segFirst = std::max(seg.firstLine, pass.firstLine), segLast = std::min(seg.lastLine, endLine);
+            if (seg.quantity == CalibratedQuantity::Kelvin) {
+                // the noise of one word, in counts: the space view's scatter
+                // through the scale where the space view lies
+                const double space = seg.scale->level((seg.spaceCount - 1.5) / 4.0);
+                const double noise = SpaceWordNoise(store, r, segFirst, segLast);
+                seg.noiseWords = std::fabs(seg.scale->word(space + noise) - seg.scale->word(space - noise)) / 2.0;
+                if (const auto c = ThermalCalibration::make(*sat->thermal(seg.channel), pass.blackbodyKelvin,
+                                                            seg.spaceCount, seg.blackbodyCount))
+                    thermal.emplace(*c, 4.0 * seg.noiseWords);
+            } else if (seg.quantity == CalibratedQuantity::AlbedoPercent)
                 visible = sat->visible(seg.channel);
             const CalibratedQuantity quantity =
                 thermal ? CalibratedQuantity::Kelvin
                         : visible ? CalibratedQuantity::AlbedoPercent : CalibratedQuantity::None;
             const LevelScale& scale = *seg.scale;
-            for (int line = std::max(seg.firstLine, pass.firstLine);
-                 line <= std::min(seg.lastLine, endLine); ++line) {
+            for (int line = segFirst; line <= segLast; ++line) {
                 const int row = in.direction == 1 ? endLine - line : line - pass.firstLine;
                 out.rowQuantity[row] = quantity;
                 float* values = out.values.data() + std::size_t(row) * kImageWords;
@@ -298,7 +305,7 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
                     const double count = CountOfWord(w);
                     double v;
                     if (thermal) {
-                        v = thermal->temperature(count);
+                        v = (*thermal)(count);
                         if (std::isfinite(v)) ++histogram[histogramBin(v)];
                     } else if (visible) {
                         v = count <= visible->breakCount
