@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "calibration/robust_mean.h"
+
 namespace sorae {
 
 double LevelScale::pointWord(int i) { return i == 0 ? 0.0 : double((i * 255 + 4) / 8); }
@@ -46,6 +48,36 @@ std::optional<LevelScale> LevelScale::median(const std::vector<LevelScale>& scal
     LevelScale s(levels);
     if (s.count_ < 2) return std::nullopt;
     return s;
+}
+
+std::optional<LevelScale> LevelScale::straightLine(const std::vector<LevelScale>& scales) {
+    const std::optional<LevelScale> middle = median(scales);
+    if (!middle) return std::nullopt;
+    // each point the mean of its frames, a frame far off the others (hit
+    // by noise or a drop-out) left out; readings within a word agree
+    const double word = (middle->whiteLevel() - middle->zeroLevel()) / 255.0;
+    double sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0;
+    int n = 0;
+    std::vector<double> v;
+    for (int i = 0; i < kPoints; ++i) {
+        v.clear();
+        for (const LevelScale& s : scales) v.push_back(s.raw_[i]);
+        const RobustMean m = RobustMeanOf(v, word);
+        if (!std::isfinite(m.mean)) continue;
+        const double x = pointWord(i);
+        sx += x;
+        sy += m.mean;
+        sxx += x * x;
+        sxy += x * m.mean;
+        ++n;
+    }
+    const double d = n * sxx - sx * sx;
+    if (n < 2 || !(d > 0.0)) return std::nullopt;
+    const double slope = (n * sxy - sx * sy) / d, intercept = (sy - slope * sx) / n;
+    if (!(slope > 0.0)) return std::nullopt;
+    std::array<double, kPoints> levels{};
+    for (int i = 0; i < kPoints; ++i) levels[i] = intercept + slope * pointWord(i);
+    return LevelScale(levels);
 }
 
 double LevelScale::word(double level) const {

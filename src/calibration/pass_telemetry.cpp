@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "apt/wedge_frame_tracker.h"
+#include "calibration/robust_mean.h"
 
 namespace sorae {
 namespace {
@@ -32,10 +33,14 @@ ChannelFrame readChannel(const LineLevels& store, int channel, const WedgeLevels
     f.sensorWedge = found;
     for (int i = 0; i < 4; ++i) f.thermometerWords[i] = f.scale->word(wedges[9 + i]);
     f.backScanWord = f.scale->word(wedges[14]);
+    f.backScanLevel = wedges[14];
     std::vector<double> space;
     space.reserve(WedgeFrameTracker::kLinesPerFrame);
     for (int i = 0; i < WedgeFrameTracker::kLinesPerFrame; ++i)
         space.push_back(SpaceLevel(store, channel, firstLine + i));
+    // readings within a word of each other are never outliers
+    const double word = std::fabs(f.scale->level(255.0) - f.scale->level(0.0)) / 255.0;
+    f.spaceMeanLevel = RobustMeanOf(space, word).mean;
     std::nth_element(space.begin(), space.begin() + space.size() / 2, space.end());
     f.spaceLevel = space[space.size() / 2];
     f.spaceWord = f.scale->word(f.spaceLevel);

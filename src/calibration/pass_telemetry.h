@@ -41,6 +41,10 @@ struct ChannelFrame {
     double backScanWord = 0.0;                  // wedge 15
     double spaceWord = 0.0;   // median over the frame's lines (minute markers drop out)
     double spaceLevel = 0.0;
+    // The same two views as received levels: wedge 15, and the space view's
+    // mean over the frame's lines with the minute markers left out.
+    double backScanLevel = 0.0;
+    double spaceMeanLevel = 0.0;
 };
 
 struct TelemetryFrame {
