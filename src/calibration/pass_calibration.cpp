@@ -199,8 +199,12 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
     pass.lineGainShrink = store.shrink();
 
     const std::vector<TelemetryFrame> frames = FindTelemetryFrames(store, pass.firstLine, pass.rows);
-    pass.frames = int(frames.size());
-    if (frames.empty())
+    // the frame search reads a frame again at each lesser contrast peak
+    // near it; only reads whose staircase was recognised are frames
+    pass.frames = int(std::count_if(frames.begin(), frames.end(), [](const TelemetryFrame& f) {
+        return f.channel[0].staircase || f.channel[1].staircase;
+    }));
+    if (pass.frames == 0)
         return fail(format("no telemetry frame in %.0f lines (a frame takes 128)", pass.rows));
 
     // the four thermometers, from both channels' frames

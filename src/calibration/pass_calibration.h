@@ -59,7 +59,7 @@ struct ChannelCalibration {
 struct PassCalibration {
     std::string satellite;
     int firstLine = 0, rows = 0, direction = 0;
-    int frames = 0;                     // telemetry frames found
+    int frames = 0;                     // telemetry frames found (with a staircase)
     bool blackbodyKnown = false;
     double blackbodyKelvin = 0.0;
     std::array<double, 4> thermometerKelvin{};
