@@ -115,7 +115,9 @@ void calibrateSegment(CalibrationSegment& seg, const SatelliteCoefficients& sat,
     // all three the scale's own error cancels; the pieces of a median
     // staircase would each add the noise of their two wedges (0.03 K of
     // block error at 20 dB, 0.06 K at 10 dB, and half the pass's bias).
-    seg.scale = sat.thermal(seg.channel) ? LevelScale::straightLine(scales) : LevelScale::median(scales);
+    // A chain that bends (an FM receiver's) keeps the staircase's pieces.
+    if (sat.thermal(seg.channel)) seg.scale = LevelScale::straightLine(scales);
+    if (!seg.scale) seg.scale = LevelScale::median(scales);
     if (!seg.scale) {
         seg.reason = std::string("channel ") + ChannelName(seg.channel) + ": no usable staircase";
         return;
