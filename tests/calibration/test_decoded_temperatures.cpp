@@ -115,18 +115,23 @@ TEST_P(DecodedTemperatures, BlockMeansComeBackToTheScene) {
     EXPECT_LE(mae, p.limitK);
 }
 
-// The generator's SNR is the white subcarrier's power over the noise in the
-// recording's whole band (0-24 kHz at 48 kHz). A block mean cannot be
-// better than the subcarrier integrated over its 64 words: one word's
-// matched-filter noise is sigma * sqrt(4160 / 24000), 25.5 words at 10 dB,
-// 3.2 words over a block, and this scene's channel 4 takes 0.66 K a word,
-// so an ideal decoder of the signal (the words with that noise, calibrated
-// exactly) scores 0.53 K at 20 dB and 1.66 K at 10 dB. Block errors of 0.5
-// and 1.0 K are reached here at about 22 and 15 dB (the mean over seeds:
-// 0.58 K at 20 dB, 1.75 K at 10 dB). The limits are the figures measured
-// with this seed (in brackets) and a little room; the decoded
-// picture also sits half a word off the transmitted grid (0.23 K at 80 dB,
-// 0.08 K with the half word taken out).
+// The generator's SNR of a sound recording is the white subcarrier's power
+// over the noise in the recording's whole band (0-24 kHz at 48 kHz); that
+// of an I/Q recording is the FM carrier's over the noise at 96 kHz, where
+// the FM gain leaves 0.26 K at 20 dB and 0.32 K at 10 dB.
+//
+// For sound, a block mean cannot be better than the subcarrier integrated
+// over its 64 words: one word's matched-filter noise is
+// sigma * sqrt(4160 / 24000), 25.5 words at 10 dB, 3.2 words over a block,
+// and this scene's channel 4 takes 0.66 K a word, so an ideal decoder of
+// the signal (the words with that noise, calibrated exactly) scores 0.53 K
+// at 20 dB and 1.66 K at 10 dB. Block errors of 0.5 and 1.0 K are reached
+// here at about 22 and 15 dB (the mean over seeds: 0.58 K at 20 dB, 1.75 K
+// at 10 dB). The decoded picture also sits half a word off the transmitted
+// grid (0.23 K at 80 dB, 0.08 K with the half word taken out).
+//
+// The limits are the figures measured with this seed (in brackets) and a
+// little room.
 INSTANTIATE_TEST_SUITE_P(
     Targets, DecodedTemperatures,
     ::testing::Values(NoisyPass{"NOAA 19", 4, 200.0, 320.0, 80.0, 0.3},          // (0.230)
