@@ -25,6 +25,15 @@ public:
     static std::optional<LevelScale> fromWedges(const WedgeLevels& wedges);
     // Point by point the median of several scales (of the frames of a pass).
     static std::optional<LevelScale> median(const std::vector<LevelScale>& scales);
+    // The straight line (least squares) through the scales' points, each
+    // the mean over the scales with outliers left out: for a chain that is
+    // linear, with the noise of every wedge of every frame averaged instead
+    // of two wedges' per piece. Nothing when fewer than three points are
+    // there or a point lies off the line by more than its noise allows (a
+    // chain that bends).
+    static constexpr double kLinearityNoiseWidths = 3.5;
+    static constexpr double kLinearityFloorWords = 0.3;
+    static std::optional<LevelScale> straightLine(const std::vector<LevelScale>& scales);
 
     double word(double level) const;
     double level(double word) const;

@@ -4,10 +4,11 @@
 // would move temperatures by a kelvin; the space view of the channel that
 // sees space brightest is constant along a sensor's stretch, so its level
 // on each line, against the running median of its neighbours, measures that
-// line's gain. Where the level was set by hand the gain is steady and the
-// correction would only add the noise of the space words: then it is
-// shrunk by how much of the wobble that noise explains. Minute-marker lines
-// (space inverted) keep their gain.
+// line's gain. Where the gain is steady (set by hand, or by the automatic
+// level, which is read from the spaces and smoothed) the correction would
+// only add the noise of the space words: so it is shrunk by how much of the
+// wobble that noise explains. Minute-marker lines (space inverted) keep
+// their gain.
 #pragma once
 
 #include <vector>
@@ -18,7 +19,8 @@ namespace sorae {
 
 class LineLevels {
 public:
-    // levelFollowsLines: an automatic level set the gain line by line.
+    // levelFollowsLines: an automatic level set the gain. Kept for the
+    // callers; the correction is measured the same way either way.
     LineLevels(const LineStore& store, int firstLine, int count, bool levelFollowsLines);
 
     double at(int channel, int word, int line) const {

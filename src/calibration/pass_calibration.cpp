@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "calibration/pass_telemetry.h"
+#include "calibration/noisy_pixel_temperature.h"
 #include "calibration/robust_mean.h"
 #include "calibration/thermal_calibration.h"
 
@@ -105,11 +106,18 @@ void calibrateSegment(CalibrationSegment& seg, const SatelliteCoefficients& sat,
         scales.push_back(*f.scale);
         // the first frame after a switch may show the old sensor's views
         if (afterSwitch && k == 0 && run.frames.size() > 1) continue;
-        space.push_back(f.spaceWord);
-        backScan.push_back(f.backScanWord);
+        space.push_back(f.spaceMeanLevel);
+        backScan.push_back(f.backScanLevel);
     }
     seg.frames = int(run.frames.size());
-    seg.scale = LevelScale::median(scales);
+    // A thermal channel's temperatures depend only on where the scene lies
+    // between the space and blackbody views, so on one straight scale for
+    // all three the scale's own error cancels; the pieces of a median
+    // staircase would each add the noise of their two wedges (0.03 K of
+    // block error at 20 dB, 0.06 K at 10 dB, and half the pass's bias).
+    // A chain that bends (an FM receiver's) keeps the staircase's pieces.
+    if (sat.thermal(seg.channel)) seg.scale = LevelScale::straightLine(scales);
+    if (!seg.scale) seg.scale = LevelScale::median(scales);
     if (!seg.scale) {
         seg.reason = std::string("channel ") + ChannelName(seg.channel) + ": no usable staircase";
         return;
@@ -123,11 +131,14 @@ void calibrateSegment(CalibrationSegment& seg, const SatelliteCoefficients& sat,
             seg.reason = name + ": the blackbody thermometers could not be read";
             return;
         }
-        const RobustMean s = RobustMeanOf(space, kReadingFloorWords);
-        const RobustMean b = RobustMeanOf(backScan, kReadingFloorWords);
+        // averaged as levels and read on the scale the scene's words are
+        // read with (the frames' own scales would each add their noise)
+        const double floor = kReadingFloorWords * (seg.whiteLevel - seg.zeroLevel) / 255.0;
+        const RobustMean s = RobustMeanOf(space, floor);
+        const RobustMean b = RobustMeanOf(backScan, floor);
         seg.rejectedReadings = s.rejected + b.rejected;
-        seg.spaceCount = CountOfWord(s.mean);
-        seg.blackbodyCount = CountOfWord(b.mean);
+        seg.spaceCount = CountOfWord(seg.scale->word(s.mean));
+        seg.blackbodyCount = CountOfWord(seg.scale->word(b.mean));
         if (!(seg.spaceCount > seg.blackbodyCount)) {
             seg.reason = name + format(": the space view (%.0f counts) is not colder than the "
                                        "blackbody (%.0f counts)",
@@ -190,8 +201,12 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
     pass.lineGainShrink = store.shrink();
 
     const std::vector<TelemetryFrame> frames = FindTelemetryFrames(store, pass.firstLine, pass.rows);
-    pass.frames = int(frames.size());
-    if (frames.empty())
+    // the frame search reads a frame again at each lesser contrast peak
+    // near it; only reads whose staircase was recognised are frames
+    pass.frames = int(std::count_if(frames.begin(), frames.end(), [](const TelemetryFrame& f) {
+        return f.channel[0].staircase || f.channel[1].staircase;
+    }));
+    if (pass.frames == 0)
         return fail(format("no telemetry frame in %.0f lines (a frame takes 128)", pass.rows));
 
     // the four thermometers, from both channels' frames
@@ -267,25 +282,31 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
         // the values, row by row in the picture's orientation
         // the scene's range without its most extreme words (noise spikes)
         std::vector<long> histogram(kHistogramBins, 0);
-        for (const CalibrationSegment& seg : out.segments) {
+        for (CalibrationSegment& seg : out.segments) {
             if (seg.quantity == CalibratedQuantity::None) {
                 if (!out.reason.empty()) out.reason += "; ";
                 out.reason += seg.reason;
             }
             if (!seg.scale) continue;
-            std::optional<ThermalCalibration> thermal;
+            std::optional<NoisyPixelTemperature> thermal;
             const VisibleChannelCoefficients* visible = nullptr;
-            if (seg.quantity == CalibratedQuantity::Kelvin)
-                thermal = ThermalCalibration::make(*sat->thermal(seg.channel), pass.blackbodyKelvin,
-                                                   seg.spaceCount, seg.blackbodyCount);
-            else if (seg.quantity == CalibratedQuantity::AlbedoPercent)
+            const int segFirst = std::max(seg.firstLine, pass.firstLine), segLast = std::min(seg.lastLine, endLine);
+            if (seg.quantity == CalibratedQuantity::Kelvin) {
+                // the noise of one word, in counts: the space view's scatter
+                // through the scale where the space view lies
+                const double space = seg.scale->level((seg.spaceCount - 1.5) / 4.0);
+                const double noise = SpaceWordNoise(store, r, segFirst, segLast);
+                seg.noiseWords = std::fabs(seg.scale->word(space + noise) - seg.scale->word(space - noise)) / 2.0;
+                if (const auto c = ThermalCalibration::make(*sat->thermal(seg.channel), pass.blackbodyKelvin,
+                                                            seg.spaceCount, seg.blackbodyCount))
+                    thermal.emplace(*c, 4.0 * seg.noiseWords);
+            } else if (seg.quantity == CalibratedQuantity::AlbedoPercent)
                 visible = sat->visible(seg.channel);
             const CalibratedQuantity quantity =
                 thermal ? CalibratedQuantity::Kelvin
                         : visible ? CalibratedQuantity::AlbedoPercent : CalibratedQuantity::None;
             const LevelScale& scale = *seg.scale;
-            for (int line = std::max(seg.firstLine, pass.firstLine);
-                 line <= std::min(seg.lastLine, endLine); ++line) {
+            for (int line = segFirst; line <= segLast; ++line) {
                 const int row = in.direction == 1 ? endLine - line : line - pass.firstLine;
                 out.rowQuantity[row] = quantity;
                 float* values = out.values.data() + std::size_t(row) * kImageWords;
@@ -298,7 +319,7 @@ PassCalibration CalibratePass(const CalibrationInputs& in) {
                     const double count = CountOfWord(w);
                     double v;
                     if (thermal) {
-                        v = thermal->temperature(count);
+                        v = (*thermal)(count);
                         if (std::isfinite(v)) ++histogram[histogramBin(v)];
                     } else if (visible) {
                         v = count <= visible->breakCount

@@ -34,6 +34,7 @@ struct CalibrationSegment {
     std::optional<LevelScale> scale;   // levels to words, from the frames' staircases
     double spaceCount = 0.0;     // 10-bit, thermal channels
     double blackbodyCount = 0.0;
+    double noiseWords = 0.0;     // one word's noise (standard deviation), from the space view
     CalibratedQuantity quantity = CalibratedQuantity::None;
     std::string reason;          // why not calibrated
 };
@@ -58,7 +59,7 @@ struct ChannelCalibration {
 struct PassCalibration {
     std::string satellite;
     int firstLine = 0, rows = 0, direction = 0;
-    int frames = 0;                     // telemetry frames found
+    int frames = 0;                     // telemetry frames found (with a staircase)
     bool blackbodyKnown = false;
     double blackbodyKelvin = 0.0;
     std::array<double, 4> thermometerKelvin{};

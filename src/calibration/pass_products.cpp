@@ -148,7 +148,8 @@ std::string FormatCalibrationReport(const PassCalibration& pass) {
         for (const CalibrationSegment& s : c.segments) {
             text += std::string(" [") + ChannelName(s.channel) + formatText(" lines %d-%d", s.firstLine, s.lastLine);
             if (s.quantity == CalibratedQuantity::Kelvin)
-                text += formatText(", space %.1f, blackbody %.1f counts", s.spaceCount, s.blackbodyCount);
+                text += formatText(", space %.1f, blackbody %.1f counts, word noise %.1f words", s.spaceCount,
+                                   s.blackbodyCount, s.noiseWords);
             else if (s.quantity == CalibratedQuantity::AlbedoPercent)
                 text += ", albedo %";
             else

@@ -26,6 +26,13 @@ inline constexpr int kTelemetryWords = 45;
 // The mean level of a line's space view, its edges left out.
 double SpaceLevel(const LineLevels& store, int channel, int line);
 
+// The noise of one word (standard deviation, in levels) over lines
+// first .. last, from the scatter of the space view's words about their
+// line's mean: the view is flat, so what scatters is the noise. The median
+// over the lines, so that minute markers and clicks do not count; 0
+// without lines.
+double SpaceWordNoise(const LineLevels& store, int channel, int first, int last);
+
 struct ChannelFrame {
     bool staircase = false;   // wedges 1..9 were recognised; the rest is valid only then
     int sensorWedge = 0;      // 1..6 as wedge 16 names it, 0 none
@@ -34,6 +41,10 @@ struct ChannelFrame {
     double backScanWord = 0.0;                  // wedge 15
     double spaceWord = 0.0;   // median over the frame's lines (minute markers drop out)
     double spaceLevel = 0.0;
+    // The same two views as received levels: wedge 15, and the space view's
+    // mean over the frame's lines with the minute markers left out.
+    double backScanLevel = 0.0;
+    double spaceMeanLevel = 0.0;
 };
 
 struct TelemetryFrame {
