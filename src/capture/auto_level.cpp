@@ -137,8 +137,8 @@ void AutoLevel::process(double* envelope, int samples, int lineStart) {
                                          kMinGainDb, kMaxGainDb);
         gain_ = std::pow(10.0, gainDb / 20.0);
     }
-    const double g = gain_;
-    for (int i = 0; i < samples; ++i) envelope[i] = std::min(envelope[i] * g, kClampLevel);
+    const double g = gain_, ceiling = ceiling_;
+    for (int i = 0; i < samples; ++i) envelope[i] = std::min(envelope[i] * g, ceiling);
 }
 
 }  // namespace sorae

@@ -20,7 +20,14 @@
 // slowly when it falls; silent blocks leave the level unchanged.
 //
 // The scaled envelope is clamped at 1.25 x white, so a click cannot raise
-// the slicer threshold of the line decoder for a whole line.
+// the slicer threshold of the line decoder for a whole line. A coherent
+// detector's output is linear in the subcarrier, noise and all: on a weak
+// signal its noise reaches far past 1.25 x white, and clamping it there
+// takes the upper tail off the noise of white words only, so white reads
+// low against the mid greys (a bend no linear calibration removes). A
+// chain whose slicer does not follow the block's peak sets a ceiling far
+// above any noise it can still decode (kLinearCeiling), which only stops
+// clicks.
 //
 // Nothing is allocated per block.
 #pragma once
@@ -34,6 +41,7 @@ class AutoLevel {
 public:
     static constexpr double kWhiteLevel = 1530.0;                // white word, scaled
     static constexpr double kClampLevel = 1.25 * kWhiteLevel;    // ceiling of the scaled envelope
+    static constexpr double kLinearCeiling = 4.0 * kWhiteLevel;  // the ceiling for a linear detector
     static constexpr double kPercentile = 0.98;
     // What the percentile reads for a signal whose white is kWhiteLevel (the
     // envelope filter rounds the sync pulses off a little).
@@ -62,7 +70,7 @@ public:
     void reset();
 
     // Measures one block, updates the gain, then scales the block in place
-    // (and clamps it at kClampLevel). lineStart: where the lines start in
+    // (and clamps it at the ceiling). lineStart: where the lines start in
     // the block (the line decoder's confirmed position), -1 when unknown.
     void process(double* envelope, int samples, int lineStart = -1);
 
@@ -78,6 +86,11 @@ public:
     bool tracking() const { return tracking_; }
     double gain() const { return gain_; }
     double gainDb() const;
+
+    // The ceiling of the scaled envelope, kClampLevel unless set; kept by
+    // reset().
+    void setCeiling(double level) { ceiling_ = level; }
+    double ceiling() const { return ceiling_; }
 
 private:
     static constexpr int kBinsPerOctave = 16;
@@ -96,6 +109,7 @@ private:
     bool acquired_ = false;
     double log2Level_ = 0.0;   // the tracked white reading, log2 of counts
     double gain_ = 1.0;
+    double ceiling_ = kClampLevel;
 };
 
 }  // namespace sorae

@@ -82,9 +82,13 @@ public:
 
     // Automatic level: scales the envelope (after the envelope stage, before
     // the level meter and the decoder) so that white reads about 1530, and
-    // clamps it at 1.25 x white. Off, the envelope is left exactly as the
-    // envelope stage made it. Switching it on starts a fresh measurement.
+    // clamps it at 1.25 x white (or at the ceiling set below). Off, the
+    // envelope is left exactly as the envelope stage made it. Switching it
+    // on starts a fresh measurement.
     void setAutoLevel(bool on);
+    // The ceiling of the levelled envelope (AutoLevel::setCeiling): a
+    // coherent detector with a fixed slicer takes AutoLevel::kLinearCeiling.
+    void setAutoLevelCeiling(double level) { autoLevel_.setCeiling(level); }
     bool autoLevel() const { return autoLevelOn_; }
     // The gain the automatic level applies now (0 dB while off or before
     // the first block with signal).

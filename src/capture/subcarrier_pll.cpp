@@ -10,9 +10,16 @@ namespace {
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 constexpr double kNominalStep = kTwoPi * SubcarrierPll::kSubcarrierHz / SubcarrierPll::kSampleRate;
-// Second-order loop, damping 0.707, natural frequency 8 Hz, one update
-// per group of samples.
-constexpr double kNaturalRadians = kTwoPi * 8.0 * SubcarrierPll::kGroup / SubcarrierPll::kSampleRate;
+// Second-order loop, damping 0.707, natural frequency 3 Hz, one update
+// per group of samples. Its phase detector is weighted by the amplitude,
+// so over dark stretches of the line the loop holds less firmly and the
+// noise turns its phase further: the in-phase output loses cos(phase
+// error) there more than over bright ones, which bends the greys (at 8 Hz
+// the dark-mid greys of a 5 dB recording at 11025 Hz came out most of a
+// level low; at 3 Hz about a third of one). A recorder's clock error of a
+// few hundred ppm moves the subcarrier by under a hertz, which the loop
+// still follows without a lasting phase error.
+constexpr double kNaturalRadians = kTwoPi * 3.0 * SubcarrierPll::kGroup / SubcarrierPll::kSampleRate;
 constexpr double kProportional = 2.0 * 0.7071 * kNaturalRadians;
 constexpr double kIntegral = kNaturalRadians * kNaturalRadians;
 // The amplitude the detector is scaled by follows the signal over about

@@ -118,6 +118,11 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     handler_.setSignalGain(options.autoLevel ? 0 : options.signalGainDb);
     handler_.setAutoLevel(false);
     handler_.setAutoLevel(options.autoLevel);  // a fresh measurement for each recording
+    // The coherent detector is linear and its slicer fixed: the level's
+    // ceiling stops clicks only, far above the noise, which would otherwise
+    // be clipped off white words alone and bend the greys.
+    handler_.setAutoLevelCeiling(options.autoLevel && options.coherent ? AutoLevel::kLinearCeiling
+                                                                       : AutoLevel::kClampLevel);
     handler_.setWarmUpCounter(BlockHandler::kWarmUpLimit + 1);  // a file needs no warm-up
     if (options.quadrature) demodulator_.clearQuadratureLowPass();
     demodulator_.setCoherent(false);
