@@ -113,8 +113,10 @@ DecodeResult LineDecoder::decodeBlock(const double* envelope, const DecodeContex
             result.tracked = true;
             result.placedByLineRate = !step.ownSync && !syncLocked_;
             if (store_.firstSyncLine == kNoSyncLine) store_.firstSyncLine = store_.lineCount;
-            // the tracker places the line being cut now, from its own sync
-            if (step.ownSync) store_.lastSyncLine = std::max(store_.lastSyncLine, store_.lineCount);
+            // The pass ends where the block correlator last confirmed the
+            // sync, as without tracking: a tracked sync found in the part
+            // of a line left at the end of a recording, or by chance in
+            // the noise after the pass, must not add a row of noise.
         }
     }
 
