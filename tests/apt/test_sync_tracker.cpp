@@ -69,12 +69,12 @@ TEST(SyncTracker, FollowsTheLineRateThroughNoise) {
             if (!step.ownSync) ++placedByRate;
             const bool previousDrowned = (c.drownEvery && (line - 1) % c.drownEvery == 0) ||
                                          (c.endAtLine && line - 1 >= c.endAtLine);
-            if (previousDrowned) EXPECT_FALSE(step.ownSync) << "line " << line;
+            if (previousDrowned) { EXPECT_FALSE(step.ownSync) << "line " << line; }
         }
         EXPECT_GT(tracked, 0);
-        if (c.drownEvery) EXPECT_GE(placedByRate, tracked / c.drownEvery - 2);
-        if (!c.drownEvery && !c.endAtLine && !c.jumpAtLine) EXPECT_EQ(placedByRate, 0);
-        if (c.driftPerLine != 0.0 && !c.endAtLine) EXPECT_NEAR(tracker.drift(), c.driftPerLine, 0.3);
+        if (c.drownEvery) { EXPECT_GE(placedByRate, tracked / c.drownEvery - 2); }
+        if (!c.drownEvery && !c.endAtLine && !c.jumpAtLine) { EXPECT_EQ(placedByRate, 0); }
+        if (c.driftPerLine != 0.0 && !c.endAtLine) { EXPECT_NEAR(tracker.drift(), c.driftPerLine, 0.3); }
     }
 }
 
@@ -114,7 +114,7 @@ TEST(SyncTracker, LineDecoderCountsTrackedLinesOnlyWhenAsked) {
             const DecodeResult r = decoder.decodeBlock(block.data(), DecodeContext{}, nullptr);
             tracked += r.tracked ? 1 : 0;
             byRate += r.placedByLineRate ? 1 : 0;
-            if (r.tracked) EXPECT_NEAR(decoder.lineOffset(), 3000 + SyncTracker::kOffsetAfterSyncStart, 2);
+            if (r.tracked) { EXPECT_NEAR(decoder.lineOffset(), 3000 + SyncTracker::kOffsetAfterSyncStart, 2); }
         }
         if (track) {
             EXPECT_GT(tracked, 50);

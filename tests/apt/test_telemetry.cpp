@@ -78,7 +78,7 @@ TEST(StaircaseRecognition, ShapeRelativeToItsOwnSpanAtAnyLevel) {
         {"misaligned by four wedges", {5, 6, 7, 8, 0, 3, 3, 3, 3, 1, 3, 2, 1, 2, 3, 4}, kNoStaircase},
     };
     // the same shapes very weak, very strong and on a raised floor
-    for (const auto [scale, floor] : {std::pair{0.05 * 190 / 8, 0.0}, std::pair{10 * 1530 / 8.0, 0.0},
+    for (const auto& [scale, floor] : {std::pair{0.05 * 190 / 8, 0.0}, std::pair{10 * 1530 / 8.0, 0.0},
                                       std::pair{1530 / 8.0, 900.0}}) {
         for (const Case& c : cases) {
             WedgeLevels w{};

@@ -73,7 +73,7 @@ TEST(CloudTop, GreyAboveMinus30AndTenDegreeStepsBelow) {
     const double steps[] = {-31.0, -41.0, -51.0, -61.0, -71.0, -85.0};
     for (int i = 0; i < 6; ++i) {
         EXPECT_FALSE(grey(CloudTopColour(steps[i]))) << steps[i];
-        if (i > 0) EXPECT_NE(CloudTopColour(steps[i]), CloudTopColour(steps[i - 1])) << steps[i];
+        if (i > 0) { EXPECT_NE(CloudTopColour(steps[i]), CloudTopColour(steps[i - 1])) << steps[i]; }
         EXPECT_EQ(CloudTopColour(steps[i]), CloudTopColour(steps[i] - 8.0)) << steps[i];
     }
     EXPECT_EQ(ThermalScaleColour(-120.0), ThermalScaleColour(kThermalScaleLowC));

@@ -109,8 +109,9 @@ TEST_P(LineTimes, FollowTheSamplePositionOfEachLinesSync) {
         ++timed;
         // The whole-line part: the line the time names is the one stored,
         // seen where the ramp of picture A falls back to black.
-        if (i > 0 && meanOfPictureA(*store, i - 1) - meanOfPictureA(*store, i) > 500.0)
+        if (i > 0 && meanOfPictureA(*store, i - 1) - meanOfPictureA(*store, i) > 500.0) {
             EXPECT_EQ(lineNumber % kRampRows, 0) << "line " << i << " at " << t << " s";
+        }
     }
     EXPECT_GT(timed, 100);
     // Within a sample or two of the 24 kHz envelope (the line is cut at
