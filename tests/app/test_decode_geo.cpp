@@ -17,6 +17,7 @@
 #include "common/program_run.h"
 #include "testsignal/apt_line_source.h"
 #include "testsignal/apt_signal_generator.h"
+#include "test_real_pass_recording.h"
 #include "testsignal/recording_writer.h"
 
 namespace fs = std::filesystem;
@@ -27,7 +28,6 @@ using sorae::testsupport::runProgram;
 
 namespace {
 
-const std::string kRealPass = std::string(SORAE_TEST_DATA_DIR) + "/noaa19_20190521_170204Z_north-up.png";
 const std::string kElements = std::string(SORAE_TEST_DATA_DIR) + "/noaa_2019-05-21.txt";
 
 class DecodeGeoTest : public ::testing::Test {
@@ -45,21 +45,9 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    // The picture as received: the 909 image words, turned back through 180
-    // degrees (the pass was northbound), each line at its own half second.
     std::string makeRecording(const std::string& name) {
-        QImage image(QString::fromStdString(kRealPass));
-        EXPECT_FALSE(image.isNull());
-        image = image.convertToFormat(QImage::Format_Grayscale8).copy(0, 0, 909, image.height());
-        GreyPicture picture(909, image.height());
-        for (int r = 0; r < image.height(); ++r)
-            for (int c = 0; c < 909; ++c)
-                picture.pixels[std::size_t(r) * 909 + c] = image.constScanLine(image.height() - 1 - r)[908 - c];
-        GeneratorOptions options;
-        options.lines = image.height();
-        AptSignalGenerator generator(AptLineSource(picture, picture, 2, 4), options);
         const std::string path = (dir_ / name).string();
-        EXPECT_TRUE(writeRecording(path, generator, SampleFormat::Int16).ok);
+        EXPECT_TRUE(testsupport::WriteRealPassRecording(path));
         return path;
     }
 

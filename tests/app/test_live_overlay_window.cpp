@@ -26,6 +26,7 @@
 #include "common/qt_application.h"
 #include "imaging/qt/image_display.h"
 #include "imaging/qt/picture_overlay_painter.h"
+#include "test_real_pass_recording.h"
 #include "test_reception_support.h"
 #include "testsignal/recording_writer.h"
 
@@ -122,18 +123,8 @@ protected:
 
 // NOAA 19 over Spain (2019-05-21, its start in the file name), northbound.
 TEST_F(LiveOverlayWindowTest, AReplayedPassOfAKnownSatelliteIsOverlaidAndLocatedAsItComesIn) {
-    QImage image(QString::fromStdString(std::string(SORAE_TEST_DATA_DIR) + "/noaa19_20190521_170204Z_north-up.png"));
-    ASSERT_FALSE(image.isNull());
-    image = image.convertToFormat(QImage::Format_Grayscale8);
-    GreyPicture picture(909, image.height());
-    for (int r = 0; r < image.height(); ++r)
-        for (int c = 0; c < 909; ++c)
-            picture.pixels[std::size_t(r) * 909 + c] = image.constScanLine(image.height() - 1 - r)[908 - c];
-    GeneratorOptions options;
-    options.lines = image.height();
-    AptSignalGenerator generator(AptLineSource(picture, picture, 2, 4), options);
     const std::string path = (folder() / "SDRSharp_20190521_170204Z_137500000Hz.wav").string();
-    ASSERT_TRUE(writeRecording(path, generator, SampleFormat::Int16).ok);
+    ASSERT_TRUE(testsupport::WriteRealPassRecording(path));
     window_->settings().productMapColour = true;
     startReplay(path, "NOAA-19", 1);
 

@@ -25,6 +25,7 @@
 #include "app/status_panels.h"
 #include "imaging/jpeg_file.h"
 #include "recording/recording_decoder.h"
+#include "test_real_pass_recording.h"
 #include "test_reception_support.h"
 #include "testsignal/recording_writer.h"
 #include "common/qt_application.h"
@@ -263,18 +264,8 @@ TEST_F(ReplayWindowTest, AReplayedPassAlsoWritesItsMapProductsWhenTheSettingAsks
     fs::copy_file(std::string(SORAE_SHARED_DATA_DIR) + "/AllWorld.map", folder() / "AllWorld.map",
                   fs::copy_options::overwrite_existing);
     // the north-up picture turned back into the lines as received
-    QImage image(QString::fromStdString(std::string(SORAE_TEST_DATA_DIR) + "/noaa19_20190521_170204Z_north-up.png"));
-    ASSERT_FALSE(image.isNull());
-    image = image.convertToFormat(QImage::Format_Grayscale8);
-    GreyPicture picture(909, image.height());
-    for (int r = 0; r < image.height(); ++r)
-        for (int c = 0; c < 909; ++c)
-            picture.pixels[std::size_t(r) * 909 + c] = image.constScanLine(image.height() - 1 - r)[908 - c];
-    GeneratorOptions options;
-    options.lines = image.height();
-    AptSignalGenerator generator(AptLineSource(picture, picture, 2, 4), options);
     const std::string path = (folder() / "SDRSharp_20190521_170204Z_137500000Hz.wav").string();
-    ASSERT_TRUE(writeRecording(path, generator, SampleFormat::Int16).ok);
+    ASSERT_TRUE(testsupport::WriteRealPassRecording(path));
 
     window_->reception().currentPassDirection = 1;
     startFromDialog(path, false, "NOAA-19", "");

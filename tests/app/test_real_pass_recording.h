@@ -1,0 +1,29 @@
+// The real NOAA 19 pass over Spain (2019-05-21, from 17:02:04 UTC) as a
+// recording: the north-up picture's 909 image words turned back through
+// 180 degrees into the lines as received (the pass was northbound), sent on
+// both channels, each line at its own half second.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <string>
+
+#include "testsignal/recording_writer.h"
+
+namespace sorae::testsupport {
+
+inline bool WriteRealPassRecording(const std::string& path) {
+    QImage image(QString::fromStdString(std::string(SORAE_TEST_DATA_DIR) + "/noaa19_20190521_170204Z_north-up.png"));
+    if (image.isNull()) return false;
+    image = image.convertToFormat(QImage::Format_Grayscale8);
+    testsignal::GreyPicture picture(909, image.height());
+    for (int r = 0; r < image.height(); ++r)
+        for (int c = 0; c < 909; ++c)
+            picture.pixels[std::size_t(r) * 909 + c] = image.constScanLine(image.height() - 1 - r)[908 - c];
+    testsignal::GeneratorOptions options;
+    options.lines = image.height();
+    testsignal::AptSignalGenerator generator(testsignal::AptLineSource(picture, picture, 2, 4), options);
+    return testsignal::writeRecording(path, generator, testsignal::SampleFormat::Int16).ok;
+}
+
+}  // namespace sorae::testsupport
