@@ -84,6 +84,18 @@ inline std::vector<double> RowTimes(double startUnix, int rows, bool turned) {
     return t;
 }
 
+// What a shell command prints (standard output), for the independent readers.
+inline std::string RunCommand(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
+
 // 150 s before the track first passes its northernmost point above 70 N
 // (`overPole`) or first crosses the antimeridian; 0 when the samples hold neither.
 inline double StartBefore(const std::vector<ReferenceSample>& samples, bool overPole) {

@@ -17,17 +17,6 @@
 namespace sorae {
 namespace {
 
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-    return out;
-}
-
 TEST(PlateCarree, ResampledPassKeepsLandAndSeaInPlaceAndReadsBack) {
     const auto samples = test::ReferenceSamples("NOAA 19", 1558458124.0, 10, 100);
     if (samples.empty()) GTEST_SKIP() << "python3-sgp4 is not installed";
@@ -65,7 +54,7 @@ TEST(PlateCarree, ResampledPassKeepsLandAndSeaInPlaceAndReadsBack) {
     std::string error;
     ASSERT_TRUE(WriteGeoTiff(path, raster.width, raster.height, values, where, &error)) << error;
 
-    const std::string listing = RunCommand("listgeo -d " + path + " 2>&1");
+    const std::string listing = test::RunCommand("listgeo -d " + path + " 2>&1");
     if (listing.find("Geotiff_Information") == std::string::npos) GTEST_SKIP() << "listgeo missing";
     EXPECT_NE(listing.find("GCS_WGS_84"), std::string::npos) << listing;
     EXPECT_NE(listing.find("ModelTypeGeographic"), std::string::npos);
@@ -90,7 +79,7 @@ TEST(PlateCarree, ResampledPassKeepsLandAndSeaInPlaceAndReadsBack) {
     std::vector<std::uint8_t> grey(mask.size());
     for (std::size_t i = 0; i < grey.size(); ++i) grey[i] = mask[i] ? 200 : 20;
     ASSERT_TRUE(WriteGeoTiff(tiedPath, 909, 1200, grey, tied, &error)) << error;
-    const std::string tiedListing = RunCommand("listgeo " + tiedPath + " 2>&1");
+    const std::string tiedListing = test::RunCommand("listgeo " + tiedPath + " 2>&1");
     EXPECT_NE(tiedListing.find("ModelTiepointTag (50,3)"), std::string::npos) << tiedListing;
     // the last tie point as listgeo reads it: the bottom-right image word
     const auto g = swath->groundPoint({908, 1199});

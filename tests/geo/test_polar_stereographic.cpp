@@ -98,13 +98,7 @@ TEST(PolarStereographic, PassOverThePoleLiesOnTheGridWholeAndReadsBack) {
     where.projected = GeoTiffGeoreference::ProjectedGrid{raster->epsg, raster->westMetres, raster->northMetres,
                                                          raster->cellMetres};
     ASSERT_TRUE(WriteGeoTiff(path, raster->width, raster->height, raster->values, where, &error)) << error;
-    std::string listing;
-    if (FILE* pipe = popen(("listgeo -d " + path + " 2>&1").c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) listing.append(buffer, n);
-        pclose(pipe);
-    }
+    const std::string listing = test::RunCommand("listgeo -d " + path + " 2>&1");
     std::filesystem::remove_all(folder);
     if (listing.find("Geotiff_Information") == std::string::npos) GTEST_SKIP() << "listgeo missing";
     EXPECT_NE(listing.find("ModelTypeProjected"), std::string::npos) << listing;
