@@ -75,11 +75,13 @@ AlignmentResult AlignToCoasts(const SwathInputs& inputs, const std::array<std::v
     const int shifts = 2 * margin + 1, columns = 2 * kRollSteps + 1;
     const AptScanAngles& angles = AptScanAngles::instance();
     const double rollStep = 0.5 * angles.stepAtNadir();
-    auto scan = [&](double column) { return inputs.turned ? (kImageWords - 1) - column : column; };
+    const double lead = inputs.wordLeadWords;
+    auto scan = [&](double column) { return (inputs.turned ? (kImageWords - 1) - column : column) + lead; };
+    auto pictureColumn = [&](double s) { return inputs.turned ? (kImageWords - 1) - (s - lead) : s - lead; };
     // the picture column a coast at `column` of the mask moves to when the
     // scan is rolled by `roll` more than the inputs say
     auto rolledColumn = [&](double column, double roll) {
-        return scan(angles.columnOf(angles.angleAt(scan(column)) - roll));
+        return pictureColumn(angles.columnOf(angles.angleAt(scan(column)) - roll));
     };
     std::vector<float> rolled(std::size_t(columns) * kImageWords);
     for (int k = 0; k < columns; ++k)

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "apt/word_phase.h"
 #include "geo/orbit_source.h"
 #include "orbit/element_choice.h"
 
@@ -71,6 +72,7 @@ std::optional<SwathGeolocation> LiveSwath::build(const LineStore& store, int lin
     in.orbit = orbit_;
     in.offsets = offsets_;
     in.turned = false;  // the live view's rows are the lines as received
+    in.wordLeadWords = kDecodedWordLeadWords;
     in.rowUnixSeconds = LiveRowTimes(store, linesReceived, rows, startUnixSeconds_, timing_.secondsPerLine);
     auto swath = SwathGeolocation::build(in, error);
     // A failed build (rows_ 0) is not tried again before the next refresh.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "apt/word_phase.h"
 #include "geo/alignment_report.h"
 #include "geo/coast_alignment.h"
 #include "geo/geotiff_file.h"
@@ -35,6 +36,7 @@ std::optional<SwathInputs> PassSwathInputs(const PassGeoRequest& rq, std::string
     in.orbit = OrbitFromPropagator(propagator);
     in.turned = rq.turned;
     in.offsets = rq.offsets;
+    in.wordLeadWords = kDecodedWordLeadWords;
     in.rowUnixSeconds = rq.rowUnixSeconds;
     if (in.rowUnixSeconds.empty()) {
         in.rowUnixSeconds.resize(rq.rows);

@@ -80,6 +80,7 @@ bool FillTimes(std::vector<double>& times, std::string* error) {
 struct SwathGeolocation::Impl {
     std::vector<RowFrame> frames;  // one per saved row
     bool turned = false;
+    double wordLead = 0.0;
     double rollRad = 0.0;
     int gridColumns = 0;
     int gridRows = 0;
@@ -97,7 +98,10 @@ struct SwathGeolocation::Impl {
         return Blend(frames[k], frames[k + 1], row - k);
     }
 
-    double scanColumn(double column) const { return turned ? (kImageWords - 1) - column : column; }
+    // Where along the scan the satellite sent what a picture column shows.
+    double scanColumn(double column) const {
+        return (turned ? (kImageWords - 1) - column : column) + wordLead;
+    }
 
     std::optional<Vec3> exactEarthFixed(double column, double row) const {
         const RowFrame f = frameAt(row);
@@ -144,6 +148,7 @@ std::optional<SwathGeolocation> SwathGeolocation::build(const SwathInputs& in, s
 
     auto impl = std::make_unique<Impl>();
     impl->turned = in.turned;
+    impl->wordLead = in.wordLeadWords;
     impl->rollRad = in.offsets.rollDeg * kRadPerDeg;
     const double pitch = in.offsets.pitchDeg * kRadPerDeg;
     const double yaw = in.offsets.yawDeg * kRadPerDeg;
@@ -263,7 +268,7 @@ std::optional<PicturePoint> SwathGeolocation::picturePoint(GeoPoint place) const
     const auto hit = EllipsoidHit(f.satellite, (1.0 / range) * q);
     if (!hit || *hit < range - 1.0) return std::nullopt;
     const double theta = std::atan2(Dot(q, f.left), along) - m.rollRad;
-    const double scanColumn = AptScanAngles::instance().columnOf(theta);
+    const double scanColumn = AptScanAngles::instance().columnOf(theta) - m.wordLead;
     const double column = m.turned ? (kImageWords - 1) - scanColumn : scanColumn;
     if (!(column >= -0.5 && column <= kImageWords - 0.5)) return std::nullopt;
     return PicturePoint{column, row};

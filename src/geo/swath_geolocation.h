@@ -67,6 +67,10 @@ struct SwathInputs {
     // its columns run opposite to the scan.
     bool turned = false;
     GeoreferenceOffsets offsets;
+    // The picture's words lie this fraction of a word ahead of the words as
+    // sent, along the scan: kDecodedWordLeadWords for pictures this program
+    // decoded, 0 for words placed exactly.
+    double wordLeadWords = 0.0;
 };
 
 class SwathGeolocation {

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <memory>
 
+#include "apt/word_phase.h"
 #include "geo/live_swath.h"
 #include "reference_orbit.h"
 
@@ -117,9 +118,11 @@ TEST(LiveSwath, FollowsThePassAsItComesInAndAgreesWithTheFinishedGeometry) {
     // A new pass in the same store starts again.
     EXPECT_TRUE(live.due(1));
 
-    // The finished pass's geometry from the same line times.
+    // The finished pass's geometry from the same line times (the same
+    // decoded words).
     SwathInputs whole;
     whole.orbit = *orbit;
+    whole.wordLeadWords = kDecodedWordLeadWords;
     for (int r = 0; r < kLines; ++r) whole.rowUnixSeconds.push_back(kStart + lineSeconds(r));
     const auto finished = SwathGeolocation::build(whole, nullptr);
     ASSERT_TRUE(finished);

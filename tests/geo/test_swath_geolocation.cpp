@@ -25,8 +25,9 @@ const std::vector<test::ReferenceSample>& Samples() {
 }
 
 std::optional<SwathGeolocation> Swath(double startUnix, int rows, bool turned,
-                                      GeoreferenceOffsets offsets = {}) {
+                                      GeoreferenceOffsets offsets = {}, double wordLead = 0.0) {
     SwathInputs in;
+    in.wordLeadWords = wordLead;
     in.orbit = test::InterpolatedOrbit(Samples());
     in.rowUnixSeconds = test::RowTimes(startUnix, rows, turned);
     in.turned = turned;
@@ -103,6 +104,7 @@ struct RoundTripCase {
     double startOffset;  // seconds from the pass start
     bool turned;
     GeoreferenceOffsets offsets;
+    double wordLead = 0.0;  // of decoded words before the words as sent
 };
 
 class RoundTrip : public SwathGeometry, public ::testing::WithParamInterface<RoundTripCase> {};
@@ -123,8 +125,19 @@ TEST_P(RoundTrip, PictureToGroundAndBack) {
             if (found) { start = s[i].unix - 180; break; }
         }
     }
-    const auto swath = Swath(start, 720, rc.turned, rc.offsets);
+    const auto swath = Swath(start, 720, rc.turned, rc.offsets, rc.wordLead);
     ASSERT_TRUE(swath);
+    // Words that lead the sent ones show what lies that far on along the
+    // scan: further right in a picture as received, further left turned.
+    if (rc.wordLead != 0.0) {
+        const auto exact = Swath(start, 720, rc.turned, rc.offsets);
+        const double scanward = rc.turned ? -rc.wordLead : rc.wordLead;
+        for (double c : {0.0, 454.0, 907.0}) {
+            const auto a = swath->exactGroundPoint({c, 200.0}), b = exact->exactGroundPoint({c + scanward, 200.0});
+            ASSERT_TRUE(a && b);
+            EXPECT_LT(SurfaceKm(*a, *b), 0.01) << c;
+        }
+    }
     double worst = 0.0;
     for (double r : {0.0, 1.5, 359.7, 718.0, 719.0})
         for (double c : {0.0, 0.4, 100.0, 454.0, 700.2, 907.5, 908.0}) {
@@ -152,6 +165,8 @@ INSTANTIATE_TEST_SUITE_P(
     Passes, RoundTrip,
     ::testing::Values(RoundTripCase{"spain", 60, false, {}},
                       RoundTripCase{"spain_turned", 60, true, {}},
+                      RoundTripCase{"decoded", 60, false, {}, 0.33},
+                      RoundTripCase{"decoded_turned", 60, true, {0.0, 0.2, 0.0, 0.0}, 0.33},
                       RoundTripCase{"attitude", 60, true, {1.5, -0.4, 0.3, 0.5}},
                       RoundTripCase{"pole", 0, false, {}},
                       RoundTripCase{"antimeridian", 0, true, {}}),
