@@ -31,6 +31,7 @@ STRAIGHT_KM = 10.0   # coast within this distance must be ...
 STRAIGHT_TOL_KM = 1.5  # ... this close to its own straight line
 MIN_CONTRAST = 20.0  # grey levels between land and sea
 MAX_SPREAD = 0.2     # of the contrast, for each side's scatter
+LEVEL = float(__import__("os").environ.get("COAST_LEVEL", "0.5"))  # where between sea and land the coast is read
 MAX_WIDTH_KM = float(__import__("os").environ.get("COAST_MAX_WIDTH_KM", "99"))  # of the edge, a quarter to three quarters
 
 
@@ -238,7 +239,7 @@ def main():
             continue
         if max(np.percentile(np.abs(sea - sea_level), 80), np.percentile(np.abs(land - land_level), 80)) > MAX_SPREAD * abs(contrast):
             continue
-        half = 0.5 * (sea_level + land_level)
+        half = sea_level + LEVEL * (land_level - sea_level)
         above = (profile - half) * np.sign(contrast) > 0
         window = np.abs(offsets) < SIDE_FROM_KM
         crossings = [i for i in range(len(offsets) - 1)
