@@ -1,7 +1,7 @@
 // Where the decoded words lie against the words sent: the edges of vertical
-// bars, generated at several rates and decoded by both detectors (the
-// coherent one of recordings, the envelope of the live chain), fall a fixed
-// fraction of a word before where the generator put them. The picture
+// bars, generated at several rates and as I/Q, and decoded by both detectors
+// (the coherent one of recordings, the envelope of the live chain), fall a
+// fixed fraction of a word before where the generator put them. The picture
 // geometry counts with that fraction; if the chain's delay changes, the
 // pictures move against the ground and this fails.
 #include <gtest/gtest.h>
@@ -29,6 +29,7 @@ struct PhaseCase {
     int rate;
     double startFraction;
     bool coherent;
+    bool iq = false;  // a 96 kHz I/Q recording, FM-demodulated first
 };
 
 // Mean position (in words) of the decoded bar edges less the sent ones,
@@ -67,6 +68,7 @@ TEST_P(WordPhase, DecodedWordsLeadTheSentOnesByTheKnownFraction) {
         bars.fillRect(x, 0, std::min(kBar, AptLayout::kImageWords - x), 1, 255);
     GeneratorOptions o;
     o.sampleRate = c.rate;
+    if (c.iq) o.kind = SignalKind::IQ;
     o.startFraction = c.startFraction;
     o.lines = 60;
     AptSignalGenerator generator(AptLineSource(bars, bars, 2, 4), o);
@@ -79,11 +81,13 @@ TEST_P(WordPhase, DecodedWordsLeadTheSentOnesByTheKnownFraction) {
     RecordingDecodeOptions options;
     options.path = path;
     options.coherent = c.coherent;
+    options.quadrature = c.iq;
+    if (c.iq) options.iqCarrierHz = -24000.0;
     const RecordingDecodeResult r = decoder.run(options);
     ASSERT_TRUE(r.ok) << r.error;
     ASSERT_GT(store->lineCount, 50);
     const double lead = MeasuredLead(*store, 10, store->lineCount - 2);
-    std::printf("%d Hz, start %.2f, %s: lead %.3f words\n", c.rate, c.startFraction,
+    std::printf("%d Hz%s, start %.2f, %s: lead %.3f words\n", c.rate, c.iq ? " I/Q" : "", c.startFraction,
                 c.coherent ? "coherent" : "envelope", lead);
     EXPECT_NEAR(lead, kDecodedWordLeadWords, 0.1);
 }
@@ -92,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
     RatesAndDetectors, WordPhase,
     testing::Values(PhaseCase{48000, 0.0, true}, PhaseCase{48000, 0.0, false}, PhaseCase{11025, 0.0, true},
                     PhaseCase{11025, 0.37, true}, PhaseCase{11025, 0.37, false}, PhaseCase{20800, 0.0, true},
-                    PhaseCase{44100, 0.71, true}, PhaseCase{44100, 0.71, false}),
+                    PhaseCase{44100, 0.71, true}, PhaseCase{44100, 0.71, false},
+                    PhaseCase{96000, 0.2, true, true}),
     [](const testing::TestParamInfo<PhaseCase>& info) { return std::to_string(info.index); });
 
 }  // namespace
