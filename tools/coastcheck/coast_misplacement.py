@@ -13,9 +13,11 @@ misplacement there (positive: the picture's coast lies inland). Places with
 too little contrast or an uneven side (cloud, snow, rivers) are skipped.
 
     coast_misplacement.py GRID.asc COAST.txt TLE_FILE SATELLITE START_UNIX
-        [--land-probe-out FILE | --land-probe-in FILE]
+        --land-probe-out FILE          (the probes for gmt select), then
+    coast_misplacement.py ... --land-probe-in FILE [--places-out FILE]
 """
 import math
+import os
 import sys
 
 import numpy as np
@@ -31,8 +33,10 @@ STRAIGHT_KM = 10.0   # coast within this distance must be ...
 STRAIGHT_TOL_KM = 1.5  # ... this close to its own straight line
 MIN_CONTRAST = 20.0  # grey levels between land and sea
 MAX_SPREAD = 0.2     # of the contrast, for each side's scatter
-LEVEL = float(__import__("os").environ.get("COAST_LEVEL", "0.5"))  # where between sea and land the coast is read
-MAX_WIDTH_KM = float(__import__("os").environ.get("COAST_MAX_WIDTH_KM", "99"))  # of the edge, a quarter to three quarters
+# where between sea and land the coast is read, and the widest edge (a
+# quarter to three quarters of the way) that counts
+LEVEL = float(os.environ.get("COAST_LEVEL", "0.5"))
+MAX_WIDTH_KM = float(os.environ.get("COAST_MAX_WIDTH_KM", "99"))
 
 
 def km_per_degree(lat):
@@ -251,7 +255,7 @@ def main():
         f = (half - profile[i]) / (profile[i + 1] - profile[i])
         where = offsets[i] + f * (offsets[i + 1] - offsets[i])
         # the edge's width: from a quarter to three quarters of the way
-        rise = np.interp(offsets, offsets, (profile - sea_level) / contrast)
+        rise = (profile - sea_level) / contrast
         inside = (offsets > where - 8) & (offsets < where + 8)
         quarter = offsets[inside & (rise > 0.25) & (rise < 0.75)]
         width = (quarter.max() - quarter.min() + 0.5) if len(quarter) else 0.0
