@@ -152,6 +152,41 @@ def distance_from_track(track, lon, lat):
     return min(math.hypot((lon - tl) * kx, (lat - tt) * ky) for tl, tt in track)
 
 
+def across_track(track, lon, lat):
+    """Signed distance from the ground track (km, positive to the right of
+    the direction of flight) and that right-hand direction (east, north)."""
+    ky, kx = km_per_degree(lat)
+    t = np.asarray(track)
+    dx, dy = (lon - t[:, 0]) * kx, (lat - t[:, 1]) * ky
+    j = int(np.clip(np.argmin(dx * dx + dy * dy), 1, len(t) - 2))
+    fx, fy = (t[j + 1, 0] - t[j - 1, 0]) * kx, (t[j + 1, 1] - t[j - 1, 1]) * ky
+    norm = math.hypot(fx, fy)
+    rx, ry = fy / norm, -fx / norm
+    return dx[j] * rx + dy[j] * ry, rx, ry
+
+
+def print_across_profile(results, track):
+    """Where across the swath the picture lies right or left of the true
+    coast: from the places whose coast runs within 45 degrees of the track
+    (their misplacement is mostly across it), by 100 km of distance from
+    the track."""
+    xs, es = [], []
+    for lon, lat, _, where, nx, ny in results:
+        x, rx, ry = across_track(track, lon, lat)
+        c = nx * rx + ny * ry
+        if abs(c) > 0.7:
+            xs.append(x)
+            es.append(where / c)
+    xs, es = np.array(xs), np.array(es)
+    print("across the track (km right of the ground track: median km the picture lies right of the coast, places)")
+    parts = []
+    for lo in range(-1600, 1600, 100):
+        inside = (xs >= lo) & (xs < lo + 100)
+        if inside.sum() >= 5:
+            parts.append(f"{lo + 50:+d}: {np.median(es[inside]):+.1f} ({inside.sum()})")
+    print("  " + "; ".join(parts))
+
+
 def main():
     grid_path, coast_path, tle_path, name, start = sys.argv[1:6]
     probe_out = probe_in = None
@@ -280,6 +315,7 @@ def main():
         print(f"{label}: {len(d)} places, median {np.median(a):.2f} km, 90 % under {np.percentile(a, 90):.2f} km, "
               f"mean signed {np.mean(d):+.2f} km, under 4 km {100 * np.mean(a < 4):.0f} %; "
               f"a common shift east {shift[0]:+.2f} north {shift[1]:+.2f} km leaves median {np.median(np.abs(rest)):.2f} km")
+    print_across_profile(results, track)
     if len(sys.argv) > 9 and sys.argv[8] == "--places-out":
         with open(sys.argv[9], "w") as f:
             for r in results:
