@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -65,27 +67,37 @@ std::string decodeAgain(const std::string& flac, const fs::path& folder, const f
     return std::string();
 }
 
-// The mean difference of two pictures of the same pass, row by row. The
-// live chain and `decode` detect the subcarrier differently (an envelope,
-// a coherent detector), and on a line cut off by the start or the end of
-// the signal they may disagree whether its sync was there: the pictures
-// may then differ by that one row at the top or the bottom, and are
-// compared where they overlap. A line lost or added inside the pass moves
-// every row after it and shows as a large difference whichever way the
-// pictures are laid over each other.
+// How far two pictures of the same pass lie apart: the mean difference
+// of their rows, row by row. The live chain and `decode` detect the
+// subcarrier differently (an envelope, a coherent detector). On a line cut
+// off by the start or the end of the signal they may disagree whether its
+// sync was there, so the pictures may differ by that one row at the top or
+// the bottom and are compared where they overlap. Where a busy machine lost
+// a block of sound, the two find the lines again after a different number
+// of lines, so the few rows that differ most (as many as the line timing
+// below may find off) are left out. A line lost or added inside the pass,
+// a wrong level or a shifted line moves every row and still shows.
+constexpr int kRowsAfterALoss = 4;
+
 double meanAbsoluteDifference(const PictureBuffer& a, const PictureBuffer& b) {
     if (a.width != b.width || a.empty() || b.empty() || std::abs(a.height - b.height) > 1) return 1e9;
     const std::size_t rowBytes = a.bgr.size() / std::size_t(a.height);
+    const int rows = std::min(a.height, b.height);
+    if (rows <= 2 * kRowsAfterALoss) return 1e9;
     double best = 1e9;
     for (int shift = std::min(0, b.height - a.height); shift <= std::max(0, b.height - a.height); ++shift) {
-        const int rows = std::min(a.height, b.height);
-        double sum = 0;
+        std::vector<double> rowDifference(std::size_t(rows), 0.0);
         for (int y = 0; y < rows; ++y) {
             const std::uint8_t* rowA = a.bgr.data() + std::size_t(y - std::min(0, shift)) * rowBytes;
             const std::uint8_t* rowB = b.bgr.data() + std::size_t(y + std::max(0, shift)) * rowBytes;
+            double sum = 0;
             for (std::size_t i = 0; i < rowBytes; ++i) sum += std::abs(int(rowA[i]) - int(rowB[i]));
+            rowDifference[std::size_t(y)] = sum / double(rowBytes);
         }
-        best = std::min(best, sum / double(std::size_t(rows) * rowBytes));
+        std::sort(rowDifference.begin(), rowDifference.end());
+        double sum = 0;
+        for (int y = 0; y < rows - kRowsAfterALoss; ++y) sum += rowDifference[std::size_t(y)];
+        best = std::min(best, sum / double(rows - kRowsAfterALoss));
     }
     return best;
 }
@@ -163,7 +175,7 @@ void receiveLive(SignalKind kind, const QString& source, const QString& sink) {
     int offBeat = 0;
     for (int line = store.firstSyncLine + 1; line < store.lineCount; ++line)
         if (std::abs(store.lineSeconds(line) - store.lineSeconds(line - 1) - 0.5) > 1.5 / 24000.0) ++offBeat;
-    EXPECT_LE(offBeat, 4) << "of " << store.lineCount - store.firstSyncLine << " lines";
+    EXPECT_LE(offBeat, kRowsAfterALoss) << "of " << store.lineCount - store.firstSyncLine << " lines";
 
     window.speedButton(2)->click();
     EXPECT_FALSE(window.reception().receptionActive);
