@@ -1,6 +1,7 @@
 // Time of the pass list on the real element file: every pass of the eight
 // selectable satellites over 1 and 7 days, alone and with the 24-hour table
 // that judges it (what the pass list window and `passes --all` compute).
+#include "bench_data.h"
 #include "orbit/all_passes.h"
 
 #include <benchmark/benchmark.h>
@@ -12,9 +13,9 @@ namespace {
 sorae::PassRequest makeRequest()
 {
     sorae::PassRequest r;
-    // The real element file of the tests, found from this source file's place.
+    // The real element file of the tests.
     r.elementFilePath =
-        (std::filesystem::path(__FILE__).parent_path().parent_path() / "tests/data/noaa_2019-01-24.txt").string();
+        bench::SourceFile("tests/data/noaa_2019-01-24.txt");
     r.receptionList = sorae::MakeReceptionList({true, true, true, true, true, true, true, true});
     r.now = sorae::UtcInstant{2019, 1, 25, 0, 0, 0};
     return r;

@@ -7,25 +7,24 @@
 #include <string>
 #include <vector>
 
+#include "bench_data.h"
 #include "geo/coast_alignment.h"
 #include "geo/land_mask.h"
 #include "geo/orbit_source.h"
 #include "geo/pass_products.h"
 #include "orbit/orbital_elements.h"
 
+
 namespace {
 
-const std::string kSourceDir = [] {
-    std::string f = __FILE__;
-    return f.substr(0, f.rfind('/')) + "/..";
-}();
 constexpr int kRows = 1800;                        // 15 minutes, two lines a second
 constexpr double kStart = 1558458124.0 - 300.0;    // 2019-05-21 16:57:04 UTC
 
 sorae::SwathInputs PassInputs() {
     sorae::ElementSetArray sets;
     int count = 0;
-    sorae::ReadElementFile(sets, count, kSourceDir + "/tests/data/noaa_2019-05-21.txt");
+    sorae::ReadElementFile(sets, count, bench::SourceFile("tests/data/noaa_2019-05-21.txt"));
+    bench::Require(count >= 2, "the NOAA 19 element set");
     sorae::SwathInputs in;
     in.orbit = sorae::OrbitFromPropagator(*sorae::Sgp4Propagator::fromElements(sets[1], nullptr));
     in.turned = true;
@@ -35,7 +34,7 @@ sorae::SwathInputs PassInputs() {
 }
 
 const sorae::WorldOutline& Outline() {
-    static const auto outline = *sorae::LoadWorldOutline(kSourceDir + "/data/AllWorld.map");
+    static const auto outline = *sorae::LoadWorldOutline(bench::SourceFile("data/AllWorld.map"));
     return outline;
 }
 
@@ -84,8 +83,8 @@ void BM_PassGeoProducts(benchmark::State& state) {
     rq.startUnixSeconds = kStart;
     rq.rows = kRows;
     rq.turned = true;
-    rq.elementFile = kSourceDir + "/tests/data/noaa_2019-05-21.txt";
-    rq.worldOutlineFile = kSourceDir + "/data/AllWorld.map";
+    rq.elementFile = bench::SourceFile("tests/data/noaa_2019-05-21.txt");
+    rq.worldOutlineFile = bench::SourceFile("data/AllWorld.map");
     rq.pictures = {&buffer, &buffer};
     rq.jpegFiles = {(folder / "passA.jpg").string(), (folder / "passB.jpg").string()};
     for (auto _ : state) benchmark::DoNotOptimize(sorae::WritePassGeoProducts(rq));

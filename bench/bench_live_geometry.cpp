@@ -12,22 +12,20 @@
 #include <string>
 #include <vector>
 
+#include "bench_data.h"
 #include "geo/live_swath.h"
 #include "geo/picture_overlay.h"
 #include "geo/world_outline.h"
 
+
 namespace {
 
-const std::string kSourceDir = [] {
-    std::string f = __FILE__;
-    return f.substr(0, f.rfind('/')) + "/..";
-}();
 constexpr double kStart = 1558458124.0 - 300.0;  // 2019-05-21 16:57:04 UTC
 
 const sorae::OrbitAtTime& Orbit() {
     static const auto orbit = [] {
         std::string message;
-        auto o = sorae::LiveSwath::orbitFromElementFile(kSourceDir + "/tests/data/noaa_2019-05-21.txt", "NOAA 19",
+        auto o = sorae::LiveSwath::orbitFromElementFile(bench::SourceFile("tests/data/noaa_2019-05-21.txt"), "NOAA 19",
                                                         kStart, &message);
         if (!o) {
             std::fprintf(stderr, "bench_live_geometry: %s\n", message.c_str());
@@ -39,7 +37,7 @@ const sorae::OrbitAtTime& Orbit() {
 }
 
 const std::vector<sorae::OutlineTraceLine>& Outline() {
-    static const auto lines = sorae::OutlineTraceLines(*sorae::LoadWorldOutline(kSourceDir + "/data/AllWorld.map"));
+    static const auto lines = sorae::OutlineTraceLines(*sorae::LoadWorldOutline(bench::SourceFile("data/AllWorld.map")));
     return lines;
 }
 

@@ -9,22 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "bench_data.h"
 #include "map/globe_clipping.h"
 #include "map/map_outline_passes.h"
 #include "map/qt/map_renderer.h"
 #include "map/qt/track_painter.h"
 #include "map/track_builder.h"
 
-namespace {
 
-const std::string kSourceDir = [] {
-    std::string f = __FILE__;
-    return f.substr(0, f.rfind('/')) + "/..";
-}();
+namespace {
 
 sorae::MapTrackContext DefaultContext() {
     sorae::MapTrackContext c;
-    c.elementFilePath = kSourceDir + "/tests/data/noaa_2019-01-24.txt";
+    c.elementFilePath = bench::SourceFile("tests/data/noaa_2019-01-24.txt");
     c.receptionNames = {"", "", "", "NOAA-15", "", "NOAA-17", "NOAA-18", "NOAA-19"};
     c.nextPass.satellite = "NOAA-19";
     c.nextPass.frequencyMHz = 137.1;
@@ -37,7 +34,7 @@ sorae::MapTrackContext DefaultContext() {
 void BM_DrawBaseMapFlat(benchmark::State& state) {
     sorae::AppSettings settings;
     sorae::MapRenderer renderer(settings);
-    renderer.setMapFilePath(kSourceDir + "/data/AllWorld.map");
+    renderer.setMapFilePath(bench::SourceFile("data/AllWorld.map"));
     renderer.resize(1042, 640);
     for (auto _ : state) {
         renderer.SetUpProjection();
@@ -49,7 +46,7 @@ BENCHMARK(BM_DrawBaseMapFlat)->Unit(benchmark::kMillisecond);
 void BM_DrawBaseMapGlobe(benchmark::State& state) {
     sorae::AppSettings settings;
     sorae::MapRenderer renderer(settings);
-    renderer.setMapFilePath(kSourceDir + "/data/AllWorld.map");
+    renderer.setMapFilePath(bench::SourceFile("data/AllWorld.map"));
     renderer.resize(1042, 640);
     renderer.setPassMode(true);
     for (auto _ : state) {
@@ -62,7 +59,7 @@ BENCHMARK(BM_DrawBaseMapGlobe)->Unit(benchmark::kMillisecond);
 void BM_RedrawMapFlat(benchmark::State& state) {
     sorae::AppSettings settings;
     sorae::MapRenderer renderer(settings);
-    renderer.setMapFilePath(kSourceDir + "/data/AllWorld.map");
+    renderer.setMapFilePath(bench::SourceFile("data/AllWorld.map"));
     renderer.resize(1042, 640);
     renderer.DrawBaseMap();
     sorae::ElementFileTrackSource source;
@@ -79,7 +76,7 @@ void BM_RedrawMapFlatWithOverlays(benchmark::State& state) {
     settings.mapTerminator = true;
     settings.mapPassTimes = true;
     sorae::MapRenderer renderer(settings);
-    renderer.setMapFilePath(kSourceDir + "/data/AllWorld.map");
+    renderer.setMapFilePath(bench::SourceFile("data/AllWorld.map"));
     renderer.resize(1042, 640);
     renderer.DrawBaseMap();
     sorae::ElementFileTrackSource source;
@@ -94,7 +91,7 @@ BENCHMARK(BM_RedrawMapFlatWithOverlays)->Unit(benchmark::kMillisecond);
 void BM_RedrawMapGlobePass15Minutes(benchmark::State& state) {
     sorae::AppSettings settings;
     sorae::MapRenderer renderer(settings);
-    renderer.setMapFilePath(kSourceDir + "/data/AllWorld.map");
+    renderer.setMapFilePath(bench::SourceFile("data/AllWorld.map"));
     renderer.resize(1042, 640);
     renderer.setPassMode(true);
     sorae::ElementFileTrackSource source;
@@ -125,7 +122,7 @@ BENCHMARK(BM_DrawPassTrack15Minutes)->Unit(benchmark::kMillisecond);
 void BM_ClipWorldToGlobe(benchmark::State& state) {
     sorae::MapProjection flat = sorae::SetUpProjection({0.0, 0.0, false, 360, 180});
     std::vector<sorae::MapPolygon> polygons;
-    sorae::RunPolygonPass(kSourceDir + "/data/AllWorld.map", flat, {},
+    sorae::RunPolygonPass(bench::SourceFile("data/AllWorld.map"), flat, {},
                           [&](const sorae::MapPolygon& p) { polygons.push_back(p); });
     sorae::AppSettings settings;
     const sorae::MapProjection globe =

@@ -9,11 +9,10 @@
 #include <QImage>
 #include <QPainter>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "bench_data.h"
 #include "geo/orbit_source.h"
 #include "geo/picture_overlay.h"
 #include "geo/world_outline.h"
@@ -21,12 +20,9 @@
 #include "imaging/view_placement.h"
 #include "orbit/orbital_elements.h"
 
+
 namespace {
 
-const std::string kSourceDir = [] {
-    std::string f = __FILE__;
-    return f.substr(0, f.rfind('/')) + "/..";
-}();
 constexpr int kRows = 1800;                      // 15 minutes, two lines a second
 constexpr double kStart = 1558458124.0 - 300.0;  // 2019-05-21 16:57:04 UTC
 
@@ -34,24 +30,23 @@ const sorae::SwathGeolocation& Swath() {
     static const auto swath = [] {
         sorae::ElementSetArray sets;
         int count = 0;
-        sorae::ReadElementFile(sets, count, kSourceDir + "/tests/data/noaa_2019-05-21.txt");
-        if (count < 2) {
-            std::fprintf(stderr, "bench_overlay: run it from the build folder\n");
-            std::exit(1);
-        }
+        sorae::ReadElementFile(sets, count, bench::SourceFile("tests/data/noaa_2019-05-21.txt"));
+        bench::Require(count >= 2, "the NOAA 19 element set");
         sorae::SwathInputs in;
         in.orbit = sorae::OrbitFromPropagator(*sorae::Sgp4Propagator::fromElements(sets[1], nullptr));
         in.turned = true;
         in.rowUnixSeconds.resize(kRows);
         for (int r = 0; r < kRows; ++r) in.rowUnixSeconds[std::size_t(r)] = kStart + 0.5 * (kRows - 1 - r);
-        return *sorae::SwathGeolocation::build(in, nullptr);
+        auto built = sorae::SwathGeolocation::build(in, nullptr);
+        bench::Require(built.has_value(), "the swath");
+        return std::move(*built);
     }();
     return swath;
 }
 
 const std::vector<sorae::OutlineTraceLine>& Outline() {
     static const auto lines =
-        sorae::OutlineTraceLines(*sorae::LoadWorldOutline(kSourceDir + "/data/AllWorld.map"));
+        sorae::OutlineTraceLines(*sorae::LoadWorldOutline(bench::SourceFile("data/AllWorld.map")));
     return lines;
 }
 

@@ -1,5 +1,6 @@
 // Time of one 24-hour pass computation on the real element file, with the
 // look-ahead over unreachable seconds and with every second evaluated.
+#include "bench_data.h"
 #include "orbit/pass_computation.h"
 
 #include <benchmark/benchmark.h>
@@ -11,9 +12,9 @@ namespace {
 sorae::PassRequest makeRequest(bool allEight, bool skip)
 {
     sorae::PassRequest r;
-    // The real element file of the tests, found from this source file's place.
+    // The real element file of the tests.
     r.elementFilePath =
-        (std::filesystem::path(__FILE__).parent_path().parent_path() / "tests/data/noaa_2019-01-24.txt").string();
+        bench::SourceFile("tests/data/noaa_2019-01-24.txt");
     r.receptionList = sorae::MakeReceptionList(
         allEight ? std::array<bool, 8>{true, true, true, true, true, true, true, true}
                  : std::array<bool, 8>{false, false, false, true, false, true, true, true});
