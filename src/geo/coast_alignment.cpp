@@ -148,8 +148,11 @@ AlignmentResult AlignToCoasts(const SwathInputs& inputs, const std::array<std::v
     const double spread = farCount ? std::sqrt(std::max(0.0, sum2 / farCount - mean * mean)) : 0.0;
     const double z = spread > 0.0 ? (peak - mean) / spread : 0.0;
     result.confidence = std::clamp((z - 4.0) / 8.0, 0.0, 1.0);
-    // a peak on the edge of the search is no peak
-    if (bs == 0 || bs == shifts - 1) result.confidence = std::min(result.confidence, 0.3);
+    // a peak on the edge of the search is no peak: the best fit may lie
+    // further out
+    const bool clearPeak = result.confidence >= kAlignMinConfidence;
+    const bool atSearchEdge = bs == 0 || bs == shifts - 1;
+    if (atSearchEdge) result.confidence = std::min(result.confidence, 0.3);
 
     auto refine = [](double a, double b, double c) {
         const double den = a - 2 * b + c;
@@ -172,6 +175,13 @@ AlignmentResult AlignToCoasts(const SwathInputs& inputs, const std::array<std::v
     if (result.confidence >= kAlignMinConfidence && std::abs(result.timeOffsetSeconds) <= kAlignMaxSeconds) {
         result.applied = true;
         result.text = "time corrected by " + Signed(result.timeOffsetSeconds) + " s, confidence " + confidence;
+    } else if (clearPeak) {
+        // clear coasts, but the clock is further off than the search
+        char limit[16];
+        std::snprintf(limit, sizeof limit, "%.0f", kAlignMaxSeconds);
+        result.text = "kept: the coasts fit best " + Signed(result.timeOffsetSeconds) + " s away" +
+                      (atSearchEdge ? " or further" : "") + ", more than the " + limit +
+                      " s searched either way; check the recording's start time";
     } else {
         result.text = std::string("kept: coasts not clear enough (confidence ") + confidence + ")";
     }

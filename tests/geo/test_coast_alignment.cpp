@@ -1,6 +1,7 @@
 // Finding the clock error and the roll from the coasts: a pass drawn from
 // the world outline with its clock and its scan off is pulled back to where
-// it was drawn, both ways up, and a pass under cloud keeps its time.
+// it was drawn, both ways up; a pass under cloud keeps its time, and so does
+// one whose clock is further off than the search, saying so.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -15,6 +16,7 @@ namespace {
 struct Misplacement {
     double seconds;
     double rollDeg;
+    bool withinSearch = true;
 };
 
 class CoastAlignment : public ::testing::TestWithParam<Misplacement> {};
@@ -50,9 +52,10 @@ TEST_P(CoastAlignment, FindsTheClockErrorAndRollAndRefusesCloud) {
         SwathInputs given = truth;
         given.offsets = {};
         const AlignmentResult found = AlignToCoasts(given, {visible, infrared}, *outline);
-        EXPECT_TRUE(found.applied) << found.text;
         EXPECT_NEAR(found.timeOffsetSeconds, drawn.seconds, 0.3) << found.text;
         EXPECT_NEAR(found.rollDeg, drawn.rollDeg, 0.03);
+        EXPECT_EQ(found.applied, drawn.withinSearch) << found.text;
+        if (!drawn.withinSearch) EXPECT_NE(found.text.find("s searched either way"), std::string::npos) << found.text;
         const AlignmentResult clouded = AlignToCoasts(given, {cloud, cloud}, *outline);
         EXPECT_FALSE(clouded.applied) << clouded.text;
         EXPECT_EQ(clouded.text.rfind("kept: ", 0), 0u);
@@ -61,7 +64,7 @@ TEST_P(CoastAlignment, FindsTheClockErrorAndRollAndRefusesCloud) {
 
 INSTANTIATE_TEST_SUITE_P(ClockAndScan, CoastAlignment,
                          ::testing::Values(Misplacement{3.0, 0.0}, Misplacement{-2.0, 0.25},
-                                           Misplacement{0.0, -0.3}));
+                                           Misplacement{0.0, -0.3}, Misplacement{10.6, 0.0, false}));
 
 }  // namespace
 }  // namespace sorae
