@@ -4,6 +4,7 @@
 
 #include "geo/alignment_report.h"
 #include "geo/coast_alignment.h"
+#include "geo/pass_direction.h"
 #include "geo/world_outline.h"
 
 namespace sorae {
@@ -14,6 +15,7 @@ PassPlacement PlacePass(const PassGeoRequest& rq) {
     auto inputs = PassSwathInputs(rq, &message);
     if (!message.empty()) placement.messages.push_back(inputs ? message : "no map overlay: " + message);
     if (!inputs) return placement;
+    if (auto note = PassDirectionNote(*inputs)) placement.messages.push_back(std::move(*note));
 
     if (rq.align) {
         const int first = ImageAreaFirstColumn(rq.turned);

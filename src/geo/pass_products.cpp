@@ -9,6 +9,7 @@
 #include "geo/coast_alignment.h"
 #include "geo/geotiff_file.h"
 #include "geo/orbit_source.h"
+#include "geo/pass_direction.h"
 #include "geo/plate_carree.h"
 #include "geo/polar_stereographic.h"
 #include "orbit/element_choice.h"
@@ -54,6 +55,7 @@ PassGeoResult WritePassGeoProducts(const PassGeoRequest& rq) {
     auto inputs = PassSwathInputs(rq, &message);
     if (!message.empty()) result.messages.push_back(inputs ? message : "no map products: " + message);
     if (!inputs) return result;
+    if (auto note = PassDirectionNote(*inputs)) result.messages.push_back(std::move(*note));
     const int first = ImageAreaFirstColumn(rq.turned);
     std::array<std::vector<float>, 2> values;
     for (int channel = 0; channel < 2; ++channel) {
