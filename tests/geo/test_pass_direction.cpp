@@ -39,7 +39,9 @@ TEST_P(PassDirection, NotesOnlyPicturesSavedTheOtherWayUp) {
                                 (w.flown == OrbitDirection::Southbound && turned);
         const auto note = PassDirectionNote(*inputs);
         EXPECT_EQ(note.has_value(), upsideDown);
-        if (note) EXPECT_NE(note->find(w.flown == OrbitDirection::Northbound ? "S>N" : "N>S"), std::string::npos);
+        if (note) {
+            EXPECT_NE(note->find(w.flown == OrbitDirection::Northbound ? "S>N" : "N>S"), std::string::npos);
+        }
     }
 }
 
