@@ -396,7 +396,7 @@ RecordingReader::RecordingReader() : impl_(std::make_unique<Impl>()) {}
 RecordingReader::~RecordingReader() { impl_->release(); }
 
 bool RecordingReader::open(const std::string& path, RecordingKind kind,
-                           const QuadratureOptions& iq) {
+                           const QuadratureOptions& iq, double clockRatio) {
     close();
     Impl& d = *impl_;
     d.path = path;
@@ -441,7 +441,11 @@ bool RecordingReader::open(const std::string& path, RecordingKind kind,
     if (kind == RecordingKind::Quadrature && !d.setUpQuadrature(iq)) return false;
 
     const int targetRate = kind == RecordingKind::Audio ? kAudioRate : kQuadratureRate;
-    if (rate != targetRate) {
+    // The rate the samples really came at: the header's, unless the
+    // recorder's clock was measured to run off (audio only).
+    const bool reclocked = kind == RecordingKind::Audio && clockRatio > 0.0 && clockRatio != 1.0;
+    const double trueRate = reclocked ? rate * clockRatio : double(rate);
+    if (reclocked || rate != targetRate) {
         const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
         soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
         if (kind == RecordingKind::Audio) {
@@ -450,7 +454,7 @@ bool RecordingReader::open(const std::string& path, RecordingKind kind,
             // filter with a wide transition band is several times faster.
             // Whatever folds back lands far above that band.
             constexpr double kKeptBandHz = 6000.0;
-            const double nyquist = std::min(rate, targetRate) / 2.0;
+            const double nyquist = std::min(trueRate, double(targetRate)) / 2.0;
             constexpr double kWidestTransition = 0.5;  // of the Nyquist frequency, as libsoxr allows
             quality.stopband_begin = 1.0;
             quality.passband_end = std::clamp(kKeptBandHz / nyquist, quality.stopband_begin - kWidestTransition,
@@ -458,7 +462,7 @@ bool RecordingReader::open(const std::string& path, RecordingKind kind,
         }
         const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
         soxr_error_t e = nullptr;
-        d.resampler = soxr_create(double(rate), double(targetRate), unsigned(channels), &e, &io,
+        d.resampler = soxr_create(trueRate, double(targetRate), unsigned(channels), &e, &io,
                                   &quality, &runtime);
         if (!d.resampler || e) {
             d.failResampler(e ? e : "soxr_create");

@@ -93,7 +93,11 @@ public:
     // failure returns false, and error()/errorMessage() tell why (the message
     // names the file).
     // For I/Q, `iq` says where the carrier is and whether I and Q are swapped.
-    bool open(const std::string& path, RecordingKind kind, const QuadratureOptions& iq = {});
+    // An audio recording whose recorder's clock ran off is read as made at
+    // clockRatio times its header's rate, so that it comes out at a true
+    // 48 kHz (RecordingClock); I/Q recordings ignore it.
+    bool open(const std::string& path, RecordingKind kind, const QuadratureOptions& iq = {},
+              double clockRatio = 1.0);
     void close();
     bool isOpen() const;
 

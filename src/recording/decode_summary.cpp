@@ -107,6 +107,10 @@ std::string FormatFileDetails(const PassFileReport& r) {
         static const char* const how[] = {"given", "found", "none found: the receiver's IF"};
         text += format("carrier: %.0f Hz (%s)\n", *d.iqCarrierHz, how[int(d.iqCarrierSource)]);
     }
+    if (d.reclocked && d.clockRatio)
+        text += format("clock: the recorder's samples came at %.0f Hz, not the %d Hz its header says "
+                       "(%+.0f ppm, measured from the line rate); decoded at that rate\n",
+                       d.headerRate * *d.clockRatio, d.headerRate, (*d.clockRatio - 1.0) * 1e6);
     text += format("blocks read: %ld (%.1f s)\n", d.blocks, d.blocks * 0.5);
     if (r.autoLevel)
         text += format("level: automatic, %.1f dB\n", d.appliedLevelDb);

@@ -6,6 +6,7 @@
 
 #include "capture/recording_reader.h"
 #include "recording/demodulation_pipeline.h"
+#include "recording/recording_clock.h"
 
 namespace sorae {
 
@@ -74,6 +75,7 @@ int RecordingDecoder::lineStart() const {
 
 void RecordingDecoder::decodeBlock(const double* envelope, int /*samples*/) {
     const DecodeResult r = decoder_.decodeBlock(envelope, context_, nullptr, blockSeconds_);
+    rawPositions_.push_back(r.syncCandidate ? r.rawPosition : kNoSyncPosition);
     // A line found by its own sync, confirmed or tracked, keeps the line start fresh.
     const bool ownSync = r.syncLocked || (r.tracked && !r.placedByLineRate);
     blocksSinceLock_ = ownSync ? 0 : blocksSinceLock_ + 1;
@@ -83,13 +85,37 @@ void RecordingDecoder::decodeBlock(const double* envelope, int /*samples*/) {
 }
 
 RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& options) {
+    RecordingDecodeResult first = decodeOnce(options, 1.0);
+    if (!first.ok || options.quadrature || !options.measureClock) return first;
+    const std::optional<RecordingClock> clock = MeasureRecordingClock(rawPositions_, kEnvelopeBlockSamples);
+    if (!clock) return first;
+    first.clockRatio = clock->ratio;
+    if (!ClockWorthCorrecting(*clock)) return first;
+    // Again at the rate the samples really came at: the sync now stays put
+    // from line to line, and the line times follow the satellite's clock.
+    RecordingDecodeResult again = decodeOnce(options, clock->ratio);
+    if (again.ok && again.syncedBlocks >= first.syncedBlocks) {
+        again.clockRatio = clock->ratio;
+        again.reclocked = true;
+        return again;
+    }
+    // Should the measured rate ever do worse, the recording is decoded as
+    // its header says, as it was at first.
+    RecordingDecodeResult plain = decodeOnce(options, 1.0);
+    plain.clockRatio = clock->ratio;
+    return plain;
+}
+
+RecordingDecodeResult RecordingDecoder::decodeOnce(const RecordingDecodeOptions& options, double clockRatio) {
     RecordingDecodeResult result;
     RecordingReader reader;
     QuadratureOptions iq;
     iq.carrierHz = options.iqCarrierHz;
     iq.swap = options.iqSwap;
+    rawPositions_.clear();
     if (!reader.open(options.path,
-                     options.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio, iq)) {
+                     options.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio, iq,
+                     clockRatio)) {
         result.error = reader.errorMessage();
         return result;
     }
@@ -154,6 +180,7 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     pipeline.stop();
     result.lengthSeconds =
         reader.sourceRate() > 0 ? double(reader.sourceFrames()) / reader.sourceRate() : 0.0;
+    result.headerRate = reader.sourceRate();
     auto warn = [&result](const std::string& text) {
         if (!result.warning.empty()) result.warning += "; ";
         result.warning += text;

@@ -27,6 +27,10 @@ struct RecordingDecodeOptions {
     bool trackLineRate = true;  // follow the line position from line to line (weak signals)
     int signalGainDb = 0;     // as the input dialog's slider: -20 is +20 dB (without autoLevel)
     int direction = 0;        // 0 = N>S, 1 = S>N (the live views only)
+    // Measure the recorder's clock against the line rate and, when it ran
+    // off by more than kMinCorrectionPpm, decode again at the measured
+    // rate (audio recordings; RecordingClock).
+    bool measureClock = true;
     // Called after each block with the blocks done and the blocks expected.
     std::function<void(long done, long expected)> progress;
 };
@@ -36,6 +40,7 @@ struct RecordingDecodeResult {
     std::string error;        // names the file and the reason
     long blocks = 0;          // half-second blocks read
     double lengthSeconds = 0; // the recording's length as its header gives it
+    int headerRate = 0;       // the sample rate its header gives
     int linesStored = 0;
     int syncedBlocks = 0;     // blocks that confirmed the sync
     int linesByLineRate = 0;  // lines placed where the line rate put them, their own sync not found
@@ -51,6 +56,10 @@ struct RecordingDecodeResult {
     double appliedLevelDb = 0.0;           // the gain the automatic level settled on
     std::optional<double> iqCarrierHz;     // where the carrier was taken to be
     CarrierSource iqCarrierSource = CarrierSource::Given;
+    // The recorder's clock over its header's rate, measured from the line
+    // rate (audio, when measured); reclocked: decoded at the measured rate.
+    std::optional<double> clockRatio;
+    bool reclocked = false;
     std::string warning;                   // e.g. a read error after some good blocks, damage
                                            // skipped, the store full before the end ("; " between)
 };
@@ -73,6 +82,10 @@ public:
     const LineDecoder& decoder() const { return decoder_; }
 
 private:
+    // One decode of the recording, read as made at clockRatio times its
+    // header's rate.
+    RecordingDecodeResult decodeOnce(const RecordingDecodeOptions& options, double clockRatio);
+
     bool receptionActive() const override { return active_; }
     bool syncLocked() const override { return decoder_.syncLocked(); }
     int lineStart() const override;
@@ -92,6 +105,7 @@ private:
     int linesByLineRate_ = 0;
     double blockSeconds_ = 0.0;  // when the block being handled began
     int blocksSinceLock_ = 1 << 20;
+    std::vector<int> rawPositions_;  // each block's raw sync position, kNoSyncPosition without a candidate
 };
 
 }  // namespace sorae

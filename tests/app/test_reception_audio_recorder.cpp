@@ -61,7 +61,9 @@ TEST(ReceptionAudioRecorder, SoundGivesWayToThePicturesWhenTheDiskFills) {
     // holds sound is kept (synchronised or not), one that holds none is not.
     for (const bool holdsSound : {true, false}) {
         ASSERT_TRUE(recorder.start(pics, 48000, "202612081630NOAA19"));
-        if (holdsSound) EXPECT_TRUE(recorder.append(left.data(), right.data(), 24000));
+        if (holdsSound) {
+            EXPECT_TRUE(recorder.append(left.data(), right.data(), 24000));
+        }
         const ReceptionAudioRecorder::Finish again = recorder.finish("202612081631NOAA19");
         EXPECT_TRUE(again.ok);
         EXPECT_EQ(again.path, holdsSound ? pics + "/202612081631NOAA19_2.flac" : "");

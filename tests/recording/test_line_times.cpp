@@ -1,7 +1,8 @@
 // The time of every decoded line, from the sample position it was cut at:
 // generated recordings (resampled from other rates, with samples lost in
-// the middle, as I/Q) decoded through the whole chain, each line's time
-// against when the generator began that line.
+// the middle, as I/Q, from a recorder whose clock ran off) decoded through
+// the whole chain, each line's time against when the generator began that
+// line.
 #include <gtest/gtest.h>
 
 #include <sndfile.h>
@@ -28,6 +29,7 @@ struct LineTimeCase {
     int rate;
     double cutAtSeconds;    // 0: nothing cut out
     double cutSeconds;
+    double clockPpm = 0.0;  // the recorder's clock ran this far fast
 };
 
 // The generated recording at `rate`, with cutSeconds of it removed at
@@ -40,6 +42,7 @@ std::string writeRecording(const std::string& path, const LineTimeCase& c, doubl
     o.sampleRate = c.rate;
     o.startFraction = startFraction;
     o.lines = 150;
+    o.clockErrorPpm = c.clockPpm;
     AptSignalGenerator generator(AptLineSource(a, GreyPicture(909, 1, 128), 2, 4), o);
     const int channels = generator.channels();
     std::vector<std::int16_t> samples(std::size_t(generator.totalFrames()) * channels);
@@ -83,6 +86,14 @@ TEST_P(LineTimes, FollowTheSamplePositionOfEachLinesSync) {
     const RecordingDecodeResult r = decoder.run(options);
     ASSERT_TRUE(r.ok) << r.error;
     ASSERT_NE(r.firstSyncLine, kNoSyncLine);
+    // A clock far off is measured and the recording decoded again at its
+    // true rate; a cut, a resampled or a true clock leaves it as it is.
+    const bool farOff = std::fabs(c.clockPpm) >= 100.0;
+    EXPECT_EQ(r.reclocked, farOff);
+    if (farOff) {
+        ASSERT_TRUE(r.clockRatio.has_value());
+        EXPECT_NEAR((*r.clockRatio - 1.0) * 1e6, c.clockPpm, 15.0);
+    }
     EXPECT_LE(r.firstSyncLine, 5);
 
     int timed = 0;
@@ -98,10 +109,14 @@ TEST_P(LineTimes, FollowTheSamplePositionOfEachLinesSync) {
         // generator's time; lines that straddle the cut are left aside.
         // Until the sync is confirmed anew, lines after the cut are cut at
         // the old offset; they are left aside too.
+        // The cut is counted in the recording's samples, which a clock
+        // running off makes longer or shorter than seconds.
         double generatorTime = t;
-        if (c.cutSeconds > 0 && t + 0.5 > c.cutAtSeconds - 0.01) {
-            if (t < c.cutAtSeconds + 2.0) continue;
-            generatorTime += c.cutSeconds;
+        const double secondsPerRecordedSecond = 1.0 / (1.0 + c.clockPpm * 1e-6);
+        const double cutAt = c.cutAtSeconds * secondsPerRecordedSecond;
+        if (c.cutSeconds > 0 && t + 0.5 > cutAt - 0.01) {
+            if (t < cutAt + 2.0) continue;
+            generatorTime += c.cutSeconds * secondsPerRecordedSecond;
         }
         const long lineNumber = std::lround(2.0 * generatorTime + kStartFraction);
         const double truth = (double(lineNumber) - kStartFraction) / 2.0;
@@ -115,8 +130,11 @@ TEST_P(LineTimes, FollowTheSamplePositionOfEachLinesSync) {
     }
     EXPECT_GT(timed, 100);
     // Within a sample or two of the 24 kHz envelope (the line is cut at
-    // whole samples, and resampling moves the sync by fractions of one).
-    EXPECT_LT(worst, 2.5 / 24000.0) << "worst " << worst * 24000.0 << " envelope samples";
+    // whole samples, and resampling moves the sync by fractions of one);
+    // a measured clock leaves a few ppm over the 75 s (read at the header's
+    // rate, 1000 ppm would be 75 ms off at the end).
+    const double tolerance = farOff ? 1e-3 : 2.5 / 24000.0;
+    EXPECT_LT(worst, tolerance) << "worst " << worst * 24000.0 << " envelope samples";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -124,7 +142,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(LineTimeCase{"48 kHz", SignalKind::Audio, 48000, 0, 0},
                     LineTimeCase{"11025 Hz, 0.37 s lost", SignalKind::Audio, 11025, 30.2, 0.37},
                     LineTimeCase{"44100 Hz, 2.1 s lost", SignalKind::Audio, 44100, 20.05, 2.1},
-                    LineTimeCase{"96 kHz I/Q, 0.8 s lost", SignalKind::IQ, 96000, 40.4, 0.8}),
+                    LineTimeCase{"96 kHz I/Q, 0.8 s lost", SignalKind::IQ, 96000, 40.4, 0.8},
+                    LineTimeCase{"48 kHz, clock 0.1 % fast", SignalKind::Audio, 48000, 0, 0, 1000.0},
+                    LineTimeCase{"22050 Hz, clock 0.3 % slow, 1.3 s lost", SignalKind::Audio, 22050, 35.1, 1.3,
+                                 -3000.0}),
     [](const testing::TestParamInfo<LineTimeCase>& info) { return std::to_string(info.index); });
 
 }  // namespace
