@@ -1,5 +1,7 @@
 #include "recording/decode_summary.h"
 
+#include "recording/recording_gaps.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -121,6 +123,7 @@ std::string FormatFileDetails(const PassFileReport& r) {
     if (!r.synchronised()) return text;
     text += format("synchronised: lines %d to %d (%d blocks locked)\n", std::max(0, d.firstSyncLine),
                    d.lastSyncLine, d.syncedBlocks);
+    text += RecordingGapsText(d.gaps);
     if (d.linesByLineRate > 0)
         text += format("placed by the line rate: %d lines (their own sync was not found)\n", d.linesByLineRate);
     text += "sensor A: " + d.sensorNameA + "\nsensor B: " + d.sensorNameB + "\n";

@@ -7,6 +7,7 @@
 #include "capture/recording_reader.h"
 #include "recording/demodulation_pipeline.h"
 #include "recording/recording_clock.h"
+#include "recording/recording_gaps.h"
 
 namespace sorae {
 
@@ -85,6 +86,16 @@ void RecordingDecoder::decodeBlock(const double* envelope, int /*samples*/) {
 }
 
 RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& options) {
+    RecordingDecodeResult result = decodeMeasuringClock(options);
+    // Sound the recording lost: the lines after it are timed with it added.
+    if (result.ok && options.timeAcrossGaps) {
+        result.gaps = FindRecordingGaps(store_);
+        TimeLinesAcrossGaps(store_, result.gaps);
+    }
+    return result;
+}
+
+RecordingDecodeResult RecordingDecoder::decodeMeasuringClock(const RecordingDecodeOptions& options) {
     RecordingDecodeResult first = decodeOnce(options, 1.0);
     if (!first.ok || options.quadrature || !options.measureClock) return first;
     const std::optional<RecordingClock> clock = MeasureRecordingClock(rawPositions_, kEnvelopeBlockSamples);

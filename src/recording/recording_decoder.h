@@ -14,6 +14,7 @@
 #include "capture/demodulator.h"
 #include "capture/recording_reader.h"
 #include "recording/demodulation_pipeline.h"
+#include "recording/recording_gaps.h"
 
 namespace sorae {
 
@@ -31,6 +32,9 @@ struct RecordingDecodeOptions {
     // off by more than kMinCorrectionPpm, decode again at the measured
     // rate (audio recordings; RecordingClock).
     bool measureClock = true;
+    // Find sound lost from the recording and time the lines after it with
+    // the loss added (RecordingGap).
+    bool timeAcrossGaps = true;
     // Called after each block with the blocks done and the blocks expected.
     std::function<void(long done, long expected)> progress;
 };
@@ -60,6 +64,7 @@ struct RecordingDecodeResult {
     // rate (audio, when measured); reclocked: decoded at the measured rate.
     std::optional<double> clockRatio;
     bool reclocked = false;
+    std::vector<RecordingGap> gaps;        // sound lost from the recording, in order
     std::string warning;                   // e.g. a read error after some good blocks, damage
                                            // skipped, the store full before the end ("; " between)
 };
@@ -85,6 +90,9 @@ private:
     // One decode of the recording, read as made at clockRatio times its
     // header's rate.
     RecordingDecodeResult decodeOnce(const RecordingDecodeOptions& options, double clockRatio);
+    // decodeOnce, and again at the rate the recorder's clock really ran at
+    // when that is far from its header's.
+    RecordingDecodeResult decodeMeasuringClock(const RecordingDecodeOptions& options);
 
     bool receptionActive() const override { return active_; }
     bool syncLocked() const override { return decoder_.syncLocked(); }

@@ -2,7 +2,9 @@
 // generated recordings (resampled from other rates, with samples lost in
 // the middle, as I/Q, from a recorder whose clock ran off) decoded through
 // the whole chain, each line's time against when the generator began that
-// line.
+// line. Sound lost from the recording is found and added to the lines
+// after it: all of it where the telemetry frames on both sides tell the
+// whole lines lost, else the part of a half-second that the sync moved.
 #include <gtest/gtest.h>
 
 #include <sndfile.h>
@@ -30,6 +32,7 @@ struct LineTimeCase {
     double cutAtSeconds;    // 0: nothing cut out
     double cutSeconds;
     double clockPpm = 0.0;  // the recorder's clock ran this far fast
+    bool framesTell = true; // a telemetry frame edge lies on both sides of the cut
 };
 
 // The generated recording at `rate`, with cutSeconds of it removed at
@@ -41,7 +44,7 @@ std::string writeRecording(const std::string& path, const LineTimeCase& c, doubl
     o.kind = c.kind;
     o.sampleRate = c.rate;
     o.startFraction = startFraction;
-    o.lines = 150;
+    o.lines = 300;
     o.clockErrorPpm = c.clockPpm;
     AptSignalGenerator generator(AptLineSource(a, GreyPicture(909, 1, 128), 2, 4), o);
     const int channels = generator.channels();
@@ -96,6 +99,21 @@ TEST_P(LineTimes, FollowTheSamplePositionOfEachLinesSync) {
     }
     EXPECT_LE(r.firstSyncLine, 5);
 
+    // The cut is counted in the recording's samples, which a clock running
+    // off makes longer or shorter than seconds.
+    const double secondsPerRecordedSecond = 1.0 / (1.0 + c.clockPpm * 1e-6);
+    const double cutAt = c.cutAtSeconds * secondsPerRecordedSecond;
+    const double lostTruly = c.cutSeconds * secondsPerRecordedSecond;
+    ASSERT_EQ(r.gaps.size(), c.cutSeconds > 0 ? 1u : 0u);
+    if (!r.gaps.empty()) {
+        const RecordingGap& g = r.gaps[0];
+        EXPECT_NEAR(g.line, 2.0 * cutAt, 4.0);
+        EXPECT_EQ(g.whole, c.framesTell);
+        const double rest = lostTruly - g.lostSeconds;
+        if (g.whole) EXPECT_NEAR(rest, 0.0, 2e-4);
+        else EXPECT_NEAR(rest, 0.5 * std::round(2.0 * rest), 2e-4) << "lost " << g.lostSeconds;
+    }
+
     int timed = 0;
     double worst = 0;
     for (int i = 0; i < store->lineCount; ++i) {
@@ -111,12 +129,12 @@ TEST_P(LineTimes, FollowTheSamplePositionOfEachLinesSync) {
         // the old offset; they are left aside too.
         // The cut is counted in the recording's samples, which a clock
         // running off makes longer or shorter than seconds.
+        // Lines after it are timed with the loss found added; where only a
+        // part of it was found, the rest must be whole half-seconds.
         double generatorTime = t;
-        const double secondsPerRecordedSecond = 1.0 / (1.0 + c.clockPpm * 1e-6);
-        const double cutAt = c.cutAtSeconds * secondsPerRecordedSecond;
         if (c.cutSeconds > 0 && t + 0.5 > cutAt - 0.01) {
-            if (t < cutAt + 2.0) continue;
-            generatorTime += c.cutSeconds * secondsPerRecordedSecond;
+            if (t < cutAt + 2.0 + (r.gaps.empty() ? 0.0 : r.gaps[0].lostSeconds)) continue;
+            generatorTime += lostTruly - (r.gaps.empty() ? 0.0 : r.gaps[0].lostSeconds);
         }
         const long lineNumber = std::lround(2.0 * generatorTime + kStartFraction);
         const double truth = (double(lineNumber) - kStartFraction) / 2.0;
@@ -140,12 +158,14 @@ TEST_P(LineTimes, FollowTheSamplePositionOfEachLinesSync) {
 INSTANTIATE_TEST_SUITE_P(
     Recordings, LineTimes,
     testing::Values(LineTimeCase{"48 kHz", SignalKind::Audio, 48000, 0, 0},
-                    LineTimeCase{"11025 Hz, 0.37 s lost", SignalKind::Audio, 11025, 30.2, 0.37},
-                    LineTimeCase{"44100 Hz, 2.1 s lost", SignalKind::Audio, 44100, 20.05, 2.1},
-                    LineTimeCase{"96 kHz I/Q, 0.8 s lost", SignalKind::IQ, 96000, 40.4, 0.8},
+                    LineTimeCase{"11025 Hz, 0.37 s lost", SignalKind::Audio, 11025, 70.2, 0.37},
+                    LineTimeCase{"44100 Hz, 21.1 s lost", SignalKind::Audio, 44100, 66.05, 21.1},
+                    LineTimeCase{"96 kHz I/Q, 0.8 s lost", SignalKind::IQ, 96000, 75.4, 0.8},
                     LineTimeCase{"48 kHz, clock 0.1 % fast", SignalKind::Audio, 48000, 0, 0, 1000.0},
-                    LineTimeCase{"22050 Hz, clock 0.3 % slow, 1.3 s lost", SignalKind::Audio, 22050, 35.1, 1.3,
-                                 -3000.0}),
+                    LineTimeCase{"22050 Hz, clock 0.3 % slow, 1.3 s lost", SignalKind::Audio, 22050, 72.1, 1.3,
+                                 -3000.0},
+                    // Before the first frame edge: only the part of a half-second is found.
+                    LineTimeCase{"48 kHz, 1.7 s lost early", SignalKind::Audio, 48000, 20.0, 1.7, 0.0, false}),
     [](const testing::TestParamInfo<LineTimeCase>& info) { return std::to_string(info.index); });
 
 }  // namespace
