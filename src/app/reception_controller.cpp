@@ -30,6 +30,7 @@
 #include "orbit/qt/manual_reception_dialog.h"
 #include "orbit/reception_scheduler.h"
 #include "recording/recording_decoder.h"
+#include "recording/recording_gaps.h"
 
 #include <chrono>
 #include <cmath>
@@ -394,11 +395,17 @@ std::string ReceptionController::writeGeoProducts(const PassPictureInputs& in) {
     request.firstLine = lastPictures_.firstLine;
     request.rows = lastPictures_.rows;
     request.turned = in.direction == 1;
+    // Sound lost on the way (a replayed recording with a gap, or samples
+    // the capture dropped within a block) moves the sync off the beat; the
+    // lines after it are timed with the loss added. Whole blocks lost by
+    // the capture are on the capture clock already.
+    std::vector<RecordingGap> gaps;
     if (startUnix) {
+        gaps = FindRecordingGaps(*store_);
         request.rowUnixSeconds.resize(std::size_t(std::max(0, lastPictures_.rows)));
         for (int r = 0; r < lastPictures_.rows; ++r) {
             const int line = lastPictures_.firstLine + (request.turned ? lastPictures_.rows - 1 - r : r);
-            request.rowUnixSeconds[r] = *startUnix + store_->lineSeconds(line);
+            request.rowUnixSeconds[r] = *startUnix + store_->lineSeconds(line) + SecondsLostBefore(gaps, line);
         }
     }
     // the satellite's clock and attitude corrections from the settings file
@@ -417,7 +424,14 @@ std::string ReceptionController::writeGeoProducts(const PassPictureInputs& in) {
     }
     const PassGeoResult result = WritePassGeoProducts(request);
     std::string note;
-    for (const std::string& m : result.messages) note += (note.empty() ? "" : "; ") + m;
+    std::vector<std::string> messages;
+    const std::string lost = RecordingGapsText(gaps);
+    for (std::size_t from = 0, to; from < lost.size(); from = to + 1) {
+        to = std::min(lost.find('\n', from), lost.size());
+        messages.push_back(lost.substr(from, to - from));
+    }
+    messages.insert(messages.end(), result.messages.begin(), result.messages.end());
+    for (const std::string& m : messages) note += (note.empty() ? "" : "; ") + m;
     std::string error;
     if (result.overlay.width > 0 &&
         !WriteKmlOverlay(result.overlayStem + ".kml",

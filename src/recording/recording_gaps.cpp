@@ -222,13 +222,18 @@ std::vector<RecordingGap> FindRecordingGaps(const LineStore& store) {
     return gaps;
 }
 
+double SecondsLostBefore(const std::vector<RecordingGap>& gaps, int line) {
+    double lost = 0.0;
+    for (const RecordingGap& g : gaps)
+        if (g.line <= line) lost += g.lostSeconds;
+    return lost;
+}
+
 void TimeLinesAcrossGaps(LineStore& store, const std::vector<RecordingGap>& gaps) {
     const int lines = std::clamp(store.lineCount, 0, kMaxLines);
-    double added = 0.0;
-    std::size_t next = 0;
     for (int j = 0; j < lines; ++j) {
-        while (next < gaps.size() && gaps[next].line <= j) added += gaps[next++].lostSeconds;
         const double t = store.lineSeconds(j);
+        const double added = SecondsLostBefore(gaps, j);
         if (std::isfinite(t) && added > 0.0) store.setLineSeconds(j, t + added);
     }
 }

@@ -31,6 +31,8 @@ struct RecordingGap {
 // lines after each are then timed with what was lost added.
 std::vector<RecordingGap> FindRecordingGaps(const LineStore& store);
 void TimeLinesAcrossGaps(LineStore& store, const std::vector<RecordingGap>& gaps);
+// What the gaps before `line` lost, in all.
+double SecondsLostBefore(const std::vector<RecordingGap>& gaps, int line);
 
 // "lost from the recording: 3.3 s before line 481 (...)", one line per gap.
 std::string RecordingGapsText(const std::vector<RecordingGap>& gaps);

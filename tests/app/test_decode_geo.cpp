@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <sndfile.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <vector>
 
 #include "common/program_run.h"
 #include "testsignal/apt_line_source.h"
@@ -94,6 +96,45 @@ TEST_F(DecodeGeoTest, ARealPassWithItsClockThreeSecondsLateIsPlacedAndWritten) {
     }
     EXPECT_EQ(plain, 2) << kept.output;
     EXPECT_EQ(polar, 2) << kept.output;
+}
+
+// The same pass from a sound card 0.1 % slow that lost 8.3 s of it four
+// minutes in. Read at its header's rate and by its sample positions, its
+// lines would drift by half a second over the pass and jump by 8.3 s after
+// the gap; the coasts then could not agree on one time. Measured against
+// the satellite's line rate and timed across the gap, they agree on the
+// file name's time.
+TEST_F(DecodeGeoTest, ARealPassFromASlowSoundCardWithSecondsLostIsPlacedAsAWhole) {
+    const std::string path = (dir_ / "SDRSharp_20190521_170204Z_137500000Hz.wav").string();
+    ASSERT_TRUE(testsupport::WriteRealPassRecording(path, -1000.0));
+    SF_INFO info{};
+    SNDFILE* in = sf_open(path.c_str(), SFM_READ, &info);
+    ASSERT_NE(in, nullptr);
+    std::vector<short> samples(std::size_t(info.frames));
+    sf_readf_short(in, samples.data(), info.frames);
+    sf_close(in);
+    const auto from = samples.begin() + 240L * info.samplerate;
+    samples.erase(from, from + long(8.3 * info.samplerate));
+    SNDFILE* out = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(out, nullptr);
+    sf_writef_short(out, samples.data(), sf_count_t(samples.size()));
+    sf_close(out);
+
+    const ProgramRun run = runProgram("decode '" + path + "' --satellite NOAA-19 --direction 'S>N' --geo" +
+                                      " --data-dir '" + dir_.string() + "'");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("clock: the recorder's samples came at 47952 Hz"), std::string::npos) << run.output;
+    // 8.3 s of the recording, in the satellite's seconds
+    EXPECT_NE(run.output.find("lost from the recording: 8.31 s before line 4"), std::string::npos) << run.output;
+    double seconds = 0, confidence = 0;
+    const auto at = run.output.find("time corrected by ");
+    ASSERT_NE(at, std::string::npos) << run.output;
+    ASSERT_EQ(std::sscanf(run.output.c_str() + at, "time corrected by %lf s, confidence %lf", &seconds,
+                          &confidence), 2);
+    // the clean recording's own offset (the picture's decoder and the
+    // satellite's clock), as the test above finds it less its 3 s
+    EXPECT_NEAR(seconds, 0.3, 0.3) << run.output;
+    EXPECT_GE(confidence, 0.9) << run.output;
 }
 
 std::map<std::string, std::string> FilesByExtension(const fs::path& folder) {

@@ -1,7 +1,8 @@
 // The real NOAA 19 pass over Spain (2019-05-21, from 17:02:04 UTC) as a
 // recording: the north-up picture's 909 image words turned back through
 // 180 degrees into the lines as received (the pass was northbound), sent on
-// both channels, each line at its own half second.
+// both channels, each line at its own half second (of a recorder whose
+// clock runs clockErrorPpm fast).
 #pragma once
 
 #include <QImage>
@@ -12,7 +13,7 @@
 
 namespace sorae::testsupport {
 
-inline bool WriteRealPassRecording(const std::string& path) {
+inline bool WriteRealPassRecording(const std::string& path, double clockErrorPpm = 0.0) {
     QImage image(QString::fromStdString(std::string(SORAE_TEST_DATA_DIR) + "/noaa19_20190521_170204Z_north-up.png"));
     if (image.isNull()) return false;
     image = image.convertToFormat(QImage::Format_Grayscale8);
@@ -22,6 +23,7 @@ inline bool WriteRealPassRecording(const std::string& path) {
             picture.pixels[std::size_t(r) * 909 + c] = image.constScanLine(image.height() - 1 - r)[908 - c];
     testsignal::GeneratorOptions options;
     options.lines = image.height();
+    options.clockErrorPpm = clockErrorPpm;
     testsignal::AptSignalGenerator generator(testsignal::AptLineSource(picture, picture, 2, 4), options);
     return testsignal::writeRecording(path, generator, testsignal::SampleFormat::Int16).ok;
 }
