@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <sndfile.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -14,7 +13,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <vector>
 
 #include "common/program_run.h"
 #include "testsignal/apt_line_source.h"
@@ -107,18 +105,7 @@ TEST_F(DecodeGeoTest, ARealPassWithItsClockThreeSecondsLateIsPlacedAndWritten) {
 TEST_F(DecodeGeoTest, ARealPassFromASlowSoundCardWithSecondsLostIsPlacedAsAWhole) {
     const std::string path = (dir_ / "SDRSharp_20190521_170204Z_137500000Hz.wav").string();
     ASSERT_TRUE(testsupport::WriteRealPassRecording(path, -1000.0));
-    SF_INFO info{};
-    SNDFILE* in = sf_open(path.c_str(), SFM_READ, &info);
-    ASSERT_NE(in, nullptr);
-    std::vector<short> samples(std::size_t(info.frames));
-    sf_readf_short(in, samples.data(), info.frames);
-    sf_close(in);
-    const auto from = samples.begin() + 240L * info.samplerate;
-    samples.erase(from, from + long(8.3 * info.samplerate));
-    SNDFILE* out = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(out, nullptr);
-    sf_writef_short(out, samples.data(), sf_count_t(samples.size()));
-    sf_close(out);
+    ASSERT_TRUE(testsupport::CutOutOfRecording(path, 240.0, 8.3));
 
     const ProgramRun run = runProgram("decode '" + path + "' --satellite NOAA-19 --direction 'S>N' --geo" +
                                       " --data-dir '" + dir_.string() + "'");

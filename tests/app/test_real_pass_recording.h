@@ -7,7 +7,9 @@
 
 #include <QImage>
 #include <QString>
+#include <sndfile.h>
 #include <string>
+#include <vector>
 
 #include "testsignal/recording_writer.h"
 
@@ -26,6 +28,24 @@ inline bool WriteRealPassRecording(const std::string& path, double clockErrorPpm
     options.clockErrorPpm = clockErrorPpm;
     testsignal::AptSignalGenerator generator(testsignal::AptLineSource(picture, picture, 2, 4), options);
     return testsignal::writeRecording(path, generator, testsignal::SampleFormat::Int16).ok;
+}
+
+// Removes `seconds` of a 16-bit mono recording at `atSeconds` (of its
+// samples), as a recorder that lost them.
+inline bool CutOutOfRecording(const std::string& path, double atSeconds, double seconds) {
+    SF_INFO info{};
+    SNDFILE* in = sf_open(path.c_str(), SFM_READ, &info);
+    if (in == nullptr || info.channels != 1) return false;
+    std::vector<short> samples(std::size_t(info.frames));
+    sf_readf_short(in, samples.data(), info.frames);
+    sf_close(in);
+    const auto from = samples.begin() + long(atSeconds * info.samplerate);
+    samples.erase(from, from + long(seconds * info.samplerate));
+    SNDFILE* out = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (out == nullptr) return false;
+    const bool written = sf_writef_short(out, samples.data(), sf_count_t(samples.size())) == sf_count_t(samples.size());
+    sf_close(out);
+    return written;
 }
 
 }  // namespace sorae::testsupport

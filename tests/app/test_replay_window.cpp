@@ -256,7 +256,8 @@ TEST_F(ReplayWindowTest, StoppedHalfWayKeepsTheLinesReceivedAndNamesThemFromTheR
 }
 
 // With 地図投影画像を保存 on, a replayed real pass (NOAA 19 over Spain,
-// 2019-05-21, its start in the file name) also leaves its map products.
+// 2019-05-21, its start in the file name) also leaves its map products,
+// placed across the 8.3 s its recording lost four minutes in.
 TEST_F(ReplayWindowTest, AReplayedPassAlsoWritesItsMapProductsWhenTheSettingAsks) {
     window_->settings().saveGeoTiff = true;
     fs::copy_file(std::string(SORAE_TEST_DATA_DIR) + "/noaa_2019-05-21.txt", folder() / "SatTle.txt",
@@ -266,11 +267,16 @@ TEST_F(ReplayWindowTest, AReplayedPassAlsoWritesItsMapProductsWhenTheSettingAsks
     // the north-up picture turned back into the lines as received
     const std::string path = (folder() / "SDRSharp_20190521_170204Z_137500000Hz.wav").string();
     ASSERT_TRUE(testsupport::WriteRealPassRecording(path));
+    ASSERT_TRUE(testsupport::CutOutOfRecording(path, 240.0, 8.3));
 
     window_->reception().currentPassDirection = 1;
     startFromDialog(path, false, "NOAA-19", "");
     runReplay();
     EXPECT_TRUE(failures_.isEmpty()) << failures_.join("\n").toStdString();
+    const std::string outcome = panel(0).toStdString();
+    EXPECT_NE(outcome.find("lost from the recording: 8.30 s before line 4"), std::string::npos) << outcome;
+    // the coasts agree with the file name's time across the gap
+    EXPECT_NE(outcome.find("time corrected by +0."), std::string::npos) << outcome;
     int tiffs = 0, overlays = 0;
     for (const std::string& name : filesIn(pics())) {
         tiffs += name.size() > 4 && name.compare(name.size() - 4, 4, ".tif") == 0;
