@@ -19,6 +19,7 @@
 #include "imaging/qt/image_display.h"
 #include "orbit/replay_pass_rule.h"
 #include "orbit/reception_scheduler.h"
+#include "recording/recording_decoder.h"
 #include "recording/recording_start_time.h"
 
 namespace sorae {
@@ -133,8 +134,20 @@ bool ReplayController::start(const ReplayRequest& request) {
     QuadratureOptions iq;
     iq.carrierHz = request.iqCarrierHz;
     iq.swap = request.iqSwap;
+    // A sound card that ran far off its rate would keep the sync from
+    // ever holding: the recording is measured against the satellite's
+    // line rate first (a quick decode) and played at its true rate.
+    double clockRatio = 1.0;
+    if (!request.quadrature) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        auto scratch = std::make_unique<LineStore>();
+        RecordingDecodeOptions probe;
+        probe.path = request.path.toStdString();
+        clockRatio = RecordingDecoder(*scratch).measureClock(probe).value_or(1.0);
+        QApplication::restoreOverrideCursor();
+    }
     if (!reader_.open(request.path.toStdString(),
-                      request.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio, iq)) {
+                      request.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio, iq, clockRatio)) {
         report_(explainRecordingError(QString::fromStdString(reader_.errorMessage())));
         return false;
     }

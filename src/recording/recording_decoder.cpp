@@ -95,6 +95,13 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     return result;
 }
 
+std::optional<double> RecordingDecoder::measureClock(const RecordingDecodeOptions& options) {
+    if (options.quadrature || !decodeOnce(options, 1.0).ok) return std::nullopt;
+    const std::optional<RecordingClock> clock = MeasureRecordingClock(rawPositions_, kEnvelopeBlockSamples);
+    if (!clock || !ClockWorthCorrecting(*clock)) return std::nullopt;
+    return clock->ratio;
+}
+
 RecordingDecodeResult RecordingDecoder::decodeMeasuringClock(const RecordingDecodeOptions& options) {
     RecordingDecodeResult first = decodeOnce(options, 1.0);
     if (!first.ok || options.quadrature || !options.measureClock) return first;

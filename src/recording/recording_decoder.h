@@ -84,6 +84,11 @@ public:
 
     RecordingDecodeResult run(const RecordingDecodeOptions& options);
 
+    // Only the recorder's clock: the ratio to read an audio recording at
+    // (RecordingReader::open) so that its lines come half a second apart,
+    // when it is far enough off to matter; else nothing. Decodes it once.
+    std::optional<double> measureClock(const RecordingDecodeOptions& options);
+
     const LineDecoder& decoder() const { return decoder_; }
 
 private:
