@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <vector>
+
+#include "recording/telemetry_frame_phase.h"
 
 namespace sorae {
 
@@ -19,17 +22,13 @@ constexpr int kPersistLines = 8;
 // A gap may have lost this little less than nothing (timing jitter).
 constexpr double kLostTolerance = 0.02;
 
-constexpr int kLinesPerWedge = 8;
 constexpr int kLinesPerFrame = 128;
-// The middle of each half's telemetry words, as stored.
-constexpr int kTelemetryFirstWord = 1000;
-constexpr int kTelemetryWords = 35;
-// The frame edge must stand this far above any other line of the frame's
-// cycle, and wedges 1..9 must rise like the staircase they are.
-constexpr double kEdgeMargin = 1.5;
-constexpr double kMinStaircaseCorrelation = 0.9;
+// Frame edges that disagree by this few lines the wrong way are taken as
+// read a line off, not as most of a minute lost.
 constexpr int kEdgeUncertaintyLines = 2;
+// Lines whose first words correlate less with sync A are not on the beat.
 constexpr double kMinSyncLikeness = 0.5;
+// Less is no gap worth telling (the beat moved by whole lines).
 constexpr double kLeastGapSeconds = 0.002;
 
 struct Beat {
@@ -38,86 +37,6 @@ struct Beat {
     double startPhase = 0.0;  // sync time less half a second a line, at its first line
     double endPhase = 0.0;    // and at its last
 };
-
-// Both channels' telemetry level of every stored line.
-std::vector<double> TelemetryLevels(const LineStore& store, int lines) {
-    std::vector<double> level(std::size_t(lines), 0.0);
-    for (int j = 0; j < lines; ++j) {
-        double sum = 0.0;
-        for (int c = 0; c < 2; ++c)
-            for (int w = kTelemetryFirstWord; w < kTelemetryFirstWord + kTelemetryWords; ++w) sum += store.at(c, w, j);
-        level[std::size_t(j)] = sum / (2 * kTelemetryWords);
-    }
-    return level;
-}
-
-double Correlation(const std::vector<double>& a, const std::vector<double>& b) {
-    const double n = double(a.size());
-    double ma = 0, mb = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) ma += a[i] / n, mb += b[i] / n;
-    double ab = 0, aa = 0, bb = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        ab += (a[i] - ma) * (b[i] - mb);
-        aa += (a[i] - ma) * (a[i] - ma);
-        bb += (b[i] - mb) * (b[i] - mb);
-    }
-    return aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0.0;
-}
-
-// Where the telemetry frames of lines first..last begin (the stored line
-// number of a frame's first line, modulo 128): at the drop from white
-// wedge 8 to black wedge 9, checked against the staircase of wedges 2..9.
-std::optional<int> FramePhase(const std::vector<double>& level, int first, int last) {
-    constexpr int kEdge = 8 * kLinesPerWedge;  // the first line of wedge 9
-    std::vector<double> edge(kLinesPerFrame, 0.0);
-    std::vector<int> edges(kLinesPerFrame, 0);
-    for (int j = first + 2; j + 1 <= last; ++j) {
-        const int phase = ((j - kEdge) % kLinesPerFrame + kLinesPerFrame) % kLinesPerFrame;
-        edge[std::size_t(phase)] += level[std::size_t(j - 2)] + level[std::size_t(j - 1)] -
-                                    level[std::size_t(j)] - level[std::size_t(j + 1)];
-        edges[std::size_t(phase)] += 1;
-    }
-    int best = -1;
-    for (int phase = 0; phase < kLinesPerFrame; ++phase) {
-        if (edges[std::size_t(phase)] == 0) continue;
-        edge[std::size_t(phase)] /= edges[std::size_t(phase)];
-        if (best < 0 || edge[std::size_t(phase)] > edge[std::size_t(best)]) best = phase;
-    }
-    if (best < 0 || edge[std::size_t(best)] <= 0.0) return std::nullopt;
-    double rival = 0.0;
-    for (int phase = 0; phase < kLinesPerFrame; ++phase) {
-        const int apart = std::abs(phase - best);
-        if (std::min(apart, kLinesPerFrame - apart) >= 3 && edges[std::size_t(phase)] > 0)
-            rival = std::max(rival, edge[std::size_t(phase)]);
-    }
-    if (edge[std::size_t(best)] < kEdgeMargin * rival) return std::nullopt;
-
-    // Wedges 2..9 (the middle lines of each) as far as the lines hold them,
-    // against the staircase they are: 2/8 .. 8/8, then black (wedge 1 is
-    // left out: a pass often begins in it).
-    std::vector<double> sum(8, 0.0);
-    std::vector<int> count(8, 0);
-    for (int start = best - kLinesPerFrame * ((best - first) / kLinesPerFrame + 1); start <= last;
-         start += kLinesPerFrame) {
-        for (int w = 1; w < 9; ++w) {
-            const int from = start + w * kLinesPerWedge + 1;
-            const int to = from + kLinesPerWedge - 3;
-            if (from < first || to > last) continue;
-            for (int j = from; j <= to; ++j) sum[std::size_t(w - 1)] += level[std::size_t(j)];
-            count[std::size_t(w - 1)] += kLinesPerWedge - 2;
-        }
-    }
-    std::vector<double> wedges, staircase;
-    for (int w = 0; w < 8; ++w) {
-        if (count[std::size_t(w)] == 0) continue;
-        wedges.push_back(sum[std::size_t(w)] / count[std::size_t(w)]);
-        staircase.push_back(w == 7 ? 0.0 : w + 2.0);
-    }
-    constexpr std::size_t kMinWedges = 4;
-    if (wedges.size() < kMinWedges || staircase.back() != 0.0) return std::nullopt;
-    if (Correlation(wedges, staircase) < kMinStaircaseCorrelation) return std::nullopt;
-    return best;
-}
 
 // How much the first words of a stored line look like sync A: 3 low
 // words, seven pulses of 2 high and 2 low, 8 low (the correlation with
@@ -131,7 +50,7 @@ double SyncALikeness(const LineStore& store, int line) {
     }();
     std::vector<double> words(pattern.size());
     for (std::size_t w = 0; w < words.size(); ++w) words[w] = store.at(0, int(w), line);
-    return Correlation(words, pattern);
+    return PearsonCorrelation(words, pattern);
 }
 
 std::vector<Beat> Beats(const LineStore& store, int lines) {
@@ -193,7 +112,7 @@ std::vector<RecordingGap> FindRecordingGaps(const LineStore& store) {
     // The frame phase in the satellite's line numbers: a stored line's
     // number plus the lines lost before it.
     std::optional<int> satellitePhase;
-    if (const auto p = FramePhase(level, beats[0].first, beats[0].last)) satellitePhase = *p;
+    if (const auto p = TelemetryFramePhase(level, beats[0].first, beats[0].last)) satellitePhase = *p;
     int linesLost = 0;
     for (std::size_t b = 1; b < beats.size(); ++b) {
         // The beat moved by `step`; what was lost is that, less whole lines.
@@ -201,7 +120,7 @@ std::vector<RecordingGap> FindRecordingGaps(const LineStore& store) {
         const int fewest = int(std::ceil((step - kLostTolerance) / kLineSeconds));
         int lost = fewest;
         bool whole = false;
-        const std::optional<int> phase = FramePhase(level, beats[b].first, beats[b].last);
+        const std::optional<int> phase = TelemetryFramePhase(level, beats[b].first, beats[b].last);
         if (phase && satellitePhase) {
             const int more = ((*satellitePhase - *phase - linesLost - fewest) % kLinesPerFrame + kLinesPerFrame) %
                              kLinesPerFrame;
