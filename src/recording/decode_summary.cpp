@@ -114,6 +114,10 @@ std::string FormatFileDetails(const PassFileReport& r) {
                        "(%+.0f ppm, measured from the line rate); decoded at that rate\n",
                        d.headerRate * *d.clockRatio, d.headerRate, (*d.clockRatio - 1.0) * 1e6);
     text += format("blocks read: %ld (%.1f s)\n", d.blocks, d.blocks * 0.5);
+    if (d.skippedBlocks > 0)
+        text += format("read past: the first %.1f s (no APT signal before %.1f s; a pass holds at most 2400 "
+                       "lines, and the noise before it would have cut it short)\n",
+                       d.skippedBlocks * 0.5, (d.skippedBlocks + RecordingDecoder::kLeadLinesKept) * 0.5);
     if (r.autoLevel)
         text += format("level: automatic, %.1f dB\n", d.appliedLevelDb);
     else

@@ -87,6 +87,22 @@ void RecordingDecoder::decodeBlock(const double* envelope, int /*samples*/) {
 
 RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& options) {
     RecordingDecodeResult result = decodeMeasuringClock(options);
+    // A recording begun long before the pass came up: the lines of noise
+    // before it filled the store and cut the pass short. Read again from a
+    // little before its first sync, so that the store holds the pass.
+    if (result.ok && result.storeFull && result.firstSyncLine != kNoSyncLine &&
+        result.firstSyncLine > kLeadLinesKept) {
+        const long skip = result.firstSyncLine - kLeadLinesKept;
+        RecordingDecodeResult later = decodeOnce(options, result.reclocked ? *result.clockRatio : 1.0, skip);
+        if (later.ok && later.firstSyncLine != kNoSyncLine) {
+            later.clockRatio = result.clockRatio;
+            later.reclocked = result.reclocked;
+            later.skippedBlocks = skip;
+            result = std::move(later);
+        } else {
+            result = decodeOnce(options, result.reclocked ? *result.clockRatio : 1.0);
+        }
+    }
     // Sound the recording lost: the lines after it are timed with it added.
     if (result.ok && options.timeAcrossGaps) {
         result.gaps = FindRecordingGaps(store_);
@@ -124,7 +140,8 @@ RecordingDecodeResult RecordingDecoder::decodeMeasuringClock(const RecordingDeco
     return plain;
 }
 
-RecordingDecodeResult RecordingDecoder::decodeOnce(const RecordingDecodeOptions& options, double clockRatio) {
+RecordingDecodeResult RecordingDecoder::decodeOnce(const RecordingDecodeOptions& options, double clockRatio,
+                                                   long skipBlocks) {
     RecordingDecodeResult result;
     RecordingReader reader;
     QuadratureOptions iq;
@@ -190,7 +207,7 @@ RecordingDecodeResult RecordingDecoder::decodeOnce(const RecordingDecodeOptions&
         // Every block is half a second of the recording at the decoder's
         // rate, whatever rate the file had: the reader resamples.
         blockSeconds_ = double(result.blocks) * 0.5 - envelopeLag;
-        handler_.handleBlock(block_->frames.data(), framesPerBlock);
+        if (result.blocks >= skipBlocks) handler_.handleBlock(block_->frames.data(), framesPerBlock);
         ++result.blocks;
         if (options.progress) options.progress(result.blocks, expected);
     }

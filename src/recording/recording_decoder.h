@@ -64,6 +64,9 @@ struct RecordingDecodeResult {
     // rate (audio, when measured); reclocked: decoded at the measured rate.
     std::optional<double> clockRatio;
     bool reclocked = false;
+    // Blocks read past at the start: noise before the pass that would have
+    // filled the store (their lines are not stored; `blocks` counts them).
+    long skippedBlocks = 0;
     std::vector<RecordingGap> gaps;        // sound lost from the recording, in order
     std::string warning;                   // e.g. a read error after some good blocks, damage
                                            // skipped, the store full before the end ("; " between)
@@ -76,6 +79,9 @@ std::string StoreFullText(const std::string& path, double stoppedAtSeconds, doub
 
 class RecordingDecoder : private BlockHooks {
 public:
+    // Lines of a recording kept before the first sync of a pass that
+    // would not fit the store otherwise (a minute).
+    static constexpr int kLeadLinesKept = 120;
     // How much later the audio of an I/Q recording comes out of the
     // quadrature stage than the recording's samples went in.
     static constexpr double kQuadratureLagSeconds = 2.0 / 24000.0;
@@ -93,8 +99,8 @@ public:
 
 private:
     // One decode of the recording, read as made at clockRatio times its
-    // header's rate.
-    RecordingDecodeResult decodeOnce(const RecordingDecodeOptions& options, double clockRatio);
+    // header's rate, its first skipBlocks half-second blocks read past.
+    RecordingDecodeResult decodeOnce(const RecordingDecodeOptions& options, double clockRatio, long skipBlocks = 0);
     // decodeOnce, and again at the rate the recorder's clock really ran at
     // when that is far from its header's.
     RecordingDecodeResult decodeMeasuringClock(const RecordingDecodeOptions& options);

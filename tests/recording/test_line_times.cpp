@@ -11,6 +11,8 @@
 
 #include <cmath>
 #include <memory>
+#include <random>
+#include <span>
 #include <vector>
 
 #include "common/scratch_folder.h"
@@ -167,6 +169,63 @@ INSTANTIATE_TEST_SUITE_P(
                     // Before the first frame edge: only the part of a half-second is found.
                     LineTimeCase{"48 kHz, 1.7 s lost early", SignalKind::Audio, 48000, 20.0, 1.7, 0.0, false}),
     [](const testing::TestParamInfo<LineTimeCase>& info) { return std::to_string(info.index); });
+
+}  // namespace
+}  // namespace sorae
+
+namespace sorae {
+namespace {
+
+// A recording begun 19 minutes before the pass came up: the noise before
+// it would fill the store (2400 lines) and cut the pass short. It is read
+// past, the whole pass stored, and each line still timed from the
+// recording's first sample.
+TEST(LongRecording, NoiseBeforeThePassIsReadPastAndThePassKeepsItsTimes) {
+    constexpr int kRate = 11025;
+    constexpr double kLeadSeconds = 1140.0;
+    constexpr long kPassLines = 240;
+    GeneratorOptions o;
+    o.sampleRate = kRate;
+    o.lines = kPassLines;
+    AptSignalGenerator generator(AptLineSource(GreyPicture(909, 64, 100), GreyPicture(909, 64, 160), 2, 4), o);
+    std::vector<std::int16_t> samples(std::size_t(kLeadSeconds * kRate) + std::size_t(generator.totalFrames()));
+    std::mt19937 random(5);
+    std::normal_distribution<double> noise(0.0, 300.0);
+    const std::size_t lead = std::size_t(kLeadSeconds * kRate);
+    for (std::size_t i = 0; i < lead; ++i) samples[i] = toInt16(noise(random));
+    generator.generateInt16(std::span<std::int16_t>(samples).subspan(lead));
+
+    testsupport::ScratchFolder scratch;
+    const std::string path = scratch.file("long.wav");
+    SF_INFO info{};
+    info.samplerate = kRate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(f, nullptr);
+    sf_writef_short(f, samples.data(), sf_count_t(samples.size()));
+    sf_close(f);
+
+    auto store = std::make_unique<LineStore>();
+    RecordingDecoder decoder(*store);
+    RecordingDecodeOptions options;
+    options.path = path;
+    const RecordingDecodeResult r = decoder.run(options);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_FALSE(r.storeFull);
+    EXPECT_NEAR(r.skippedBlocks * 0.5, kLeadSeconds - RecordingDecoder::kLeadLinesKept * 0.5, 5.0);
+    ASSERT_NE(r.firstSyncLine, kNoSyncLine);
+    // the whole pass, from within a few lines of its start
+    EXPECT_LE(r.firstSyncLine, RecordingDecoder::kLeadLinesKept + 12);
+    EXPECT_GE(r.lastSyncLine - r.firstSyncLine, kPassLines - 16);
+    // line k of the pass began k half-seconds after the lead
+    for (int line = r.firstSyncLine; line <= r.lastSyncLine; ++line) {
+        const double sinceLead = store->lineSeconds(line) - kLeadSeconds;
+        ASSERT_NEAR(sinceLead, 0.5 * std::round(2.0 * sinceLead), 2.5 / 24000.0) << line;
+        ASSERT_GE(sinceLead, 0.0) << line;
+        ASSERT_LE(sinceLead, 0.5 * kPassLines) << line;
+    }
+}
 
 }  // namespace
 }  // namespace sorae
