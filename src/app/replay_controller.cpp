@@ -134,20 +134,26 @@ bool ReplayController::start(const ReplayRequest& request) {
     QuadratureOptions iq;
     iq.carrierHz = request.iqCarrierHz;
     iq.swap = request.iqSwap;
-    // A sound card that ran far off its rate would keep the sync from
-    // ever holding: the recording is measured against the satellite's
-    // line rate first (a quick decode) and played at its true rate.
-    double clockRatio = 1.0;
-    if (!request.quadrature) {
+    // The recording is decoded once first (a second or two): a sound card
+    // that ran far off its rate would keep the sync from ever holding, so
+    // it is played at its true rate; and a long lead of noise before the
+    // pass, which would fill the store and cut the pass short, is passed
+    // over.
+    RecordingDecoder::Probe probe;
+    {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         auto scratch = std::make_unique<LineStore>();
-        RecordingDecodeOptions probe;
-        probe.path = request.path.toStdString();
-        clockRatio = RecordingDecoder(*scratch).measureClock(probe).value_or(1.0);
+        RecordingDecodeOptions options;
+        options.path = request.path.toStdString();
+        options.quadrature = request.quadrature;
+        options.iqCarrierHz = request.iqCarrierHz;
+        options.iqSwap = request.iqSwap;
+        probe = RecordingDecoder(*scratch).probe(options);
         QApplication::restoreOverrideCursor();
     }
     if (!reader_.open(request.path.toStdString(),
-                      request.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio, iq, clockRatio)) {
+                      request.quadrature ? RecordingKind::Quadrature : RecordingKind::Audio, iq,
+                      probe.clockRatio.value_or(1.0))) {
         report_(explainRecordingError(QString::fromStdString(reader_.errorMessage())));
         return false;
     }
@@ -185,6 +191,12 @@ bool ReplayController::start(const ReplayRequest& request) {
     window_.demodulator().clearQuadratureLowPass();
     demodulator_ = std::make_unique<Demodulator>();
     pipeline_ = std::make_unique<DemodulationPipeline>(reader_, *demodulator_, handler.gainLinear());
+    fed_ = 0;
+    if (probe.leadBlocks > 0) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        while (fed_ < probe.leadBlocks && pipeline_->next() != nullptr) ++fed_;
+        QApplication::restoreOverrideCursor();
+    }
 
     // A known satellite at a known time: the pass's highest elevation over
     // the station, for the current-pass line and the pictures' titles.
@@ -207,7 +219,6 @@ bool ReplayController::start(const ReplayRequest& request) {
     }
 
     running_ = true;
-    fed_ = 0;
     askedPassStart_.reset();
     sinceMapDrawn_.invalidate();
     setSpeed(request.speed);

@@ -111,11 +111,16 @@ RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& option
     return result;
 }
 
-std::optional<double> RecordingDecoder::measureClock(const RecordingDecodeOptions& options) {
-    if (options.quadrature || !decodeOnce(options, 1.0).ok) return std::nullopt;
+RecordingDecoder::Probe RecordingDecoder::probe(const RecordingDecodeOptions& options) {
+    Probe found;
+    const RecordingDecodeResult once = decodeOnce(options, 1.0);
+    if (!once.ok) return found;
+    if (once.storeFull && once.firstSyncLine != kNoSyncLine && once.firstSyncLine > kLeadLinesKept)
+        found.leadBlocks = once.firstSyncLine - kLeadLinesKept;
+    if (options.quadrature) return found;
     const std::optional<RecordingClock> clock = MeasureRecordingClock(rawPositions_, kEnvelopeBlockSamples);
-    if (!clock || !ClockWorthCorrecting(*clock)) return std::nullopt;
-    return clock->ratio;
+    if (clock && ClockWorthCorrecting(*clock)) found.clockRatio = clock->ratio;
+    return found;
 }
 
 RecordingDecodeResult RecordingDecoder::decodeMeasuringClock(const RecordingDecodeOptions& options) {

@@ -90,10 +90,16 @@ public:
 
     RecordingDecodeResult run(const RecordingDecodeOptions& options);
 
-    // Only the recorder's clock: the ratio to read an audio recording at
-    // (RecordingReader::open) so that its lines come half a second apart,
-    // when it is far enough off to matter; else nothing. Decodes it once.
-    std::optional<double> measureClock(const RecordingDecodeOptions& options);
+    // What a player of the recording should know before it starts (one
+    // decode): the ratio to read an audio recording at (RecordingReader::open)
+    // so that its lines come half a second apart, when its recorder's clock
+    // is far enough off to matter; and the blocks of noise to pass over
+    // before the pass, when they would fill the store and cut it short.
+    struct Probe {
+        std::optional<double> clockRatio;
+        long leadBlocks = 0;
+    };
+    Probe probe(const RecordingDecodeOptions& options);
 
     const LineDecoder& decoder() const { return decoder_; }
 

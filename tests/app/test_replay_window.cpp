@@ -29,6 +29,7 @@
 #include "test_reception_support.h"
 #include "testsignal/recording_writer.h"
 #include "common/qt_application.h"
+#include "common/recording_after_noise.h"
 
 namespace fs = std::filesystem;
 using namespace sorae;
@@ -207,6 +208,26 @@ TEST_P(ReplayKindTest, ReplayGoesThroughTheLiveReceptionAndSavesThePassPictures)
         EXPECT_GT(jpeg.picture.height, 400);
         EXPECT_GT(bestCorrelation(jpeg.picture, channel), 0.9);
     }
+}
+
+// A recording begun 19 minutes before its pass came up: the replay passes
+// over the noise (it would fill the store's 2400 lines and cut the pass
+// short) and receives the whole pass, timed from the recording's start.
+TEST_F(ReplayWindowTest, ALongLeadOfNoiseIsPassedOverAndTheWholePassReceived) {
+    constexpr double kLeadSeconds = 1140.0;
+    GeneratorOptions options = passOptions(SignalKind::Audio, 240);
+    options.sampleRate = 11025;
+    AptSignalGenerator generator(passSource(), options);
+    const std::string path = (folder() / "pass.wav").string();
+    ASSERT_TRUE(testsupport::WriteRecordingAfterNoise(path, generator, kLeadSeconds));
+    startFromDialog(path, false, "NOAA-19", "201901240930");
+    runReplay();
+    EXPECT_TRUE(failures_.isEmpty()) << failures_.join("\n").toStdString();
+    const LineStore& store = reception_->lineStore();
+    ASSERT_NE(store.firstSyncLine, kNoSyncLine);
+    EXPECT_LT(store.lineCount, 2400);
+    EXPECT_GT(reception_->lastPictures().rows, 220);
+    EXPECT_NEAR(store.lineSeconds(store.firstSyncLine), kLeadSeconds, 10.0);
 }
 
 TEST_F(ReplayWindowTest, ATooShortReplaySaysWhyNothingWasSaved) {

@@ -11,10 +11,9 @@
 
 #include <cmath>
 #include <memory>
-#include <random>
-#include <span>
 #include <vector>
 
+#include "common/recording_after_noise.h"
 #include "common/scratch_folder.h"
 #include "recording/recording_decoder.h"
 #include "testsignal/apt_line_source.h"
@@ -181,30 +180,15 @@ namespace {
 // past, the whole pass stored, and each line still timed from the
 // recording's first sample.
 TEST(LongRecording, NoiseBeforeThePassIsReadPastAndThePassKeepsItsTimes) {
-    constexpr int kRate = 11025;
     constexpr double kLeadSeconds = 1140.0;
     constexpr long kPassLines = 240;
     GeneratorOptions o;
-    o.sampleRate = kRate;
+    o.sampleRate = 11025;
     o.lines = kPassLines;
     AptSignalGenerator generator(AptLineSource(GreyPicture(909, 64, 100), GreyPicture(909, 64, 160), 2, 4), o);
-    std::vector<std::int16_t> samples(std::size_t(kLeadSeconds * kRate) + std::size_t(generator.totalFrames()));
-    std::mt19937 random(5);
-    std::normal_distribution<double> noise(0.0, 300.0);
-    const std::size_t lead = std::size_t(kLeadSeconds * kRate);
-    for (std::size_t i = 0; i < lead; ++i) samples[i] = toInt16(noise(random));
-    generator.generateInt16(std::span<std::int16_t>(samples).subspan(lead));
-
     testsupport::ScratchFolder scratch;
     const std::string path = scratch.file("long.wav");
-    SF_INFO info{};
-    info.samplerate = kRate;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(f, nullptr);
-    sf_writef_short(f, samples.data(), sf_count_t(samples.size()));
-    sf_close(f);
+    ASSERT_TRUE(testsupport::WriteRecordingAfterNoise(path, generator, kLeadSeconds));
 
     auto store = std::make_unique<LineStore>();
     RecordingDecoder decoder(*store);

@@ -1,0 +1,38 @@
+// A recording that holds leadSeconds of Gaussian noise before what the
+// generator sends, as a recorder started long before the pass came up:
+// written as a 16-bit mono WAV at the generator's rate.
+#pragma once
+
+#include <sndfile.h>
+
+#include <cstdint>
+#include <random>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "testsignal/apt_signal_generator.h"
+
+namespace sorae::testsupport {
+
+inline bool WriteRecordingAfterNoise(const std::string& path, testsignal::AptSignalGenerator& generator,
+                                     double leadSeconds, double noiseCounts = 300.0) {
+    const int rate = generator.options().sampleRate;
+    const std::size_t lead = std::size_t(leadSeconds * rate);
+    std::vector<std::int16_t> samples(lead + std::size_t(generator.totalFrames()));
+    std::mt19937 random(5);
+    std::normal_distribution<double> noise(0.0, noiseCounts);
+    for (std::size_t i = 0; i < lead; ++i) samples[i] = testsignal::toInt16(noise(random));
+    generator.generateInt16(std::span<std::int16_t>(samples).subspan(lead));
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (f == nullptr) return false;
+    const bool written = sf_writef_short(f, samples.data(), sf_count_t(samples.size())) == sf_count_t(samples.size());
+    sf_close(f);
+    return written;
+}
+
+}  // namespace sorae::testsupport
