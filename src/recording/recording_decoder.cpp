@@ -86,6 +86,7 @@ void RecordingDecoder::decodeBlock(const double* envelope, int /*samples*/) {
 }
 
 RecordingDecodeResult RecordingDecoder::run(const RecordingDecodeOptions& options) {
+    progressReported_ = false;
     RecordingDecodeResult result = decodeMeasuringClock(options);
     // A recording begun long before the pass came up: the lines of noise
     // before it filled the store and cut the pass short. Read again from a
@@ -214,10 +215,13 @@ RecordingDecodeResult RecordingDecoder::decodeOnce(const RecordingDecodeOptions&
         blockSeconds_ = double(result.blocks) * 0.5 - envelopeLag;
         if (result.blocks >= skipBlocks) handler_.handleBlock(block_->frames.data(), framesPerBlock);
         ++result.blocks;
-        if (options.progress) options.progress(result.blocks, expected);
+        // A second reading of the recording (at its true rate, or past a
+        // lead of noise) does not send the progress back to the start.
+        if (options.progress && !progressReported_) options.progress(result.blocks, expected);
     }
     block_ = nullptr;
     pipeline.stop();
+    progressReported_ = true;
     result.lengthSeconds =
         reader.sourceRate() > 0 ? double(reader.sourceFrames()) / reader.sourceRate() : 0.0;
     result.headerRate = reader.sourceRate();

@@ -130,6 +130,7 @@ private:
     int linesByLineRate_ = 0;
     double blockSeconds_ = 0.0;  // when the block being handled began
     int blocksSinceLock_ = 1 << 20;
+    bool progressReported_ = false;  // the first reading of this run has told its progress
     std::vector<int> rawPositions_;  // each block's raw sync position, kNoSyncPosition without a candidate
 };
 

@@ -9,6 +9,7 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -87,8 +88,12 @@ TEST_P(LineTimes, FollowTheSamplePositionOfEachLinesSync) {
     options.path = path;
     options.quadrature = c.kind == SignalKind::IQ;
     if (options.quadrature) options.iqCarrierHz = -24000.0;
+    // The progress only counts on, however often the recording is read.
+    std::vector<long> progress;
+    options.progress = [&progress](long done, long) { progress.push_back(done); };
     const RecordingDecodeResult r = decoder.run(options);
     ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     ASSERT_NE(r.firstSyncLine, kNoSyncLine);
     // A clock far off is measured and the recording decoded again at its
     // true rate; a cut, a resampled or a true clock leaves it as it is.
