@@ -13,9 +13,11 @@ namespace sorae {
 namespace {
 
 constexpr double kLineSeconds = 0.5;
-// Lines on one beat agree on their sync this closely (the sync jitters by
-// a fraction of a millisecond; a gap moves it by a part of a line).
-constexpr double kSameBeatSeconds = 0.02;
+// Lines on one beat agree on their sync this closely: the sync of
+// consecutive lines differs by a sample or two of the 24 kHz envelope
+// (0.1 ms) even at a signal's RMS of noise, while a recorder that drops a
+// USB buffer loses a few milliseconds.
+constexpr double kSameBeatSeconds = 0.002;
 // A new beat counts once this many lines after its first keep it; a line
 // off the beat by itself (noise taken for the sync) is no gap.
 constexpr int kPersistLines = 8;
@@ -158,21 +160,34 @@ void TimeLinesAcrossGaps(LineStore& store, const std::vector<RecordingGap>& gaps
 }
 
 std::string RecordingGapsText(const std::vector<RecordingGap>& gaps) {
+    // The first few each on a line; many (a recorder that kept dropping
+    // buffers) in one line more.
+    constexpr std::size_t kListed = 3;
     std::string text;
-    for (const RecordingGap& g : gaps) {
+    for (std::size_t i = 0; i < gaps.size() && i < kListed; ++i) {
+        const RecordingGap& g = gaps[i];
         char line[240];
         if (g.whole)
             std::snprintf(line, sizeof line,
-                          "lost from the recording: %.2f s before line %d (the whole lines told by the "
+                          "lost from the recording: %.3f s before line %d (the whole lines told by the "
                           "telemetry frames, which repeat every 64 s); the lines after it are timed with it "
                           "added\n",
                           g.lostSeconds, g.line);
         else
             std::snprintf(line, sizeof line,
-                          "lost from the recording: at least %.2f s before line %d, perhaps whole half-seconds "
+                          "lost from the recording: at least %.3f s before line %d, perhaps whole half-seconds "
                           "more (no telemetry frame on both sides to tell); the lines after it are timed with "
-                          "%.2f s added\n",
+                          "%.3f s added\n",
                           g.lostSeconds, g.line, g.lostSeconds);
+        text += line;
+    }
+    if (gaps.size() > kListed) {
+        double more = 0.0;
+        for (std::size_t i = kListed; i < gaps.size(); ++i) more += gaps[i].lostSeconds;
+        char line[160];
+        const std::size_t rest = gaps.size() - kListed;
+        std::snprintf(line, sizeof line, "lost from the recording: %zu more gap%s, %.3f s in all, up to line %d\n",
+                      rest, rest == 1 ? "" : "s", more, gaps.back().line);
         text += line;
     }
     return text;

@@ -18,7 +18,10 @@ constexpr int kTelemetryWords = 35;
 // staircase this closely.
 constexpr double kEdgeMargin = 1.5;
 constexpr double kMinStaircaseCorrelation = 0.9;
-constexpr std::size_t kMinWedges = 4;
+// All of wedges 2..9 must be seen: the few steps of a short stretch of
+// lines (between frequent gaps) can pass for the drop and part of the
+// staircase, and a wrong phase would count most of a minute lost.
+constexpr std::size_t kMinWedges = 8;
 
 }  // namespace
 

@@ -19,8 +19,8 @@ std::vector<double> TelemetryLevels(const LineStore& store, int lines);
 // The stored line number, modulo 128, of the first line of the frames in
 // lines first..last: where the drop from wedge 8 to wedge 9, averaged over
 // the frames, stands well above any other step of the cycle and wedges
-// 2..9 around it rise like the staircase they are. Nothing where the lines
-// hold no such drop (too few of them, noise).
+// 2..9 around it (all of them) rise like the staircase they are. Nothing
+// where the lines hold no such drop and staircase (too few lines, noise).
 std::optional<int> TelemetryFramePhase(const std::vector<double>& level, int first, int last);
 
 // The Pearson correlation of two series of the same length (0 when one is flat).

@@ -112,7 +112,7 @@ TEST_F(DecodeGeoTest, ARealPassFromASlowSoundCardWithSecondsLostIsPlacedAsAWhole
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("clock: the recorder's samples came at 47952 Hz"), std::string::npos) << run.output;
     // 8.3 s of the recording, in the satellite's seconds
-    EXPECT_NE(run.output.find("lost from the recording: 8.31 s before line 4"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("lost from the recording: 8.308 s before line 4"), std::string::npos) << run.output;
     double seconds = 0, confidence = 0;
     const auto at = run.output.find("time corrected by ");
     ASSERT_NE(at, std::string::npos) << run.output;

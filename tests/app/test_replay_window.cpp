@@ -312,7 +312,7 @@ TEST_F(ReplayWindowTest, AReplayedPassAlsoWritesItsMapProductsWhenTheSettingAsks
     runReplay();
     EXPECT_TRUE(failures_.isEmpty()) << failures_.join("\n").toStdString();
     const std::string outcome = panel(0).toStdString();
-    EXPECT_NE(outcome.find("lost from the recording: 8.30 s before line 4"), std::string::npos) << outcome;
+    EXPECT_NE(outcome.find("lost from the recording: 8.300 s before line 4"), std::string::npos) << outcome;
     // the coasts agree with the file name's time across the gap
     EXPECT_NE(outcome.find("time corrected by +0."), std::string::npos) << outcome;
     int tiffs = 0, overlays = 0;

@@ -46,7 +46,7 @@ std::string writeRecording(const std::string& path, const LineTimeCase& c, doubl
     o.kind = c.kind;
     o.sampleRate = c.rate;
     o.startFraction = startFraction;
-    o.lines = 300;
+    o.lines = 320;
     o.clockErrorPpm = c.clockPpm;
     AptSignalGenerator generator(AptLineSource(a, GreyPicture(909, 1, 128), 2, 4), o);
     const int channels = generator.channels();
@@ -165,6 +165,8 @@ INSTANTIATE_TEST_SUITE_P(
     Recordings, LineTimes,
     testing::Values(LineTimeCase{"48 kHz", SignalKind::Audio, 48000, 0, 0},
                     LineTimeCase{"11025 Hz, 0.37 s lost", SignalKind::Audio, 11025, 70.2, 0.37},
+                    // a dropped USB buffer
+                    LineTimeCase{"48 kHz, 6 ms lost", SignalKind::Audio, 48000, 80.3, 0.006},
                     LineTimeCase{"44100 Hz, 21.1 s lost", SignalKind::Audio, 44100, 66.05, 21.1},
                     LineTimeCase{"96 kHz I/Q, 0.8 s lost", SignalKind::IQ, 96000, 75.4, 0.8},
                     LineTimeCase{"48 kHz, clock 0.1 % fast", SignalKind::Audio, 48000, 0, 0, 1000.0},
