@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "apt/wedge_frame_tracker.h"
 #include "recording/telemetry_frame_phase.h"
 
 namespace sorae {
@@ -24,7 +25,7 @@ constexpr int kPersistLines = 8;
 // A gap may have lost this little less than nothing (timing jitter).
 constexpr double kLostTolerance = 0.02;
 
-constexpr int kLinesPerFrame = 128;
+constexpr int kLinesPerFrame = WedgeFrameTracker::kLinesPerFrame;
 // Frame edges that disagree by this few lines the wrong way are taken as
 // read a line off, not as most of a minute lost.
 constexpr int kEdgeUncertaintyLines = 2;

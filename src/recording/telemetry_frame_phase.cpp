@@ -4,12 +4,14 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "apt/wedge_frame_tracker.h"
+
 namespace sorae {
 
 namespace {
 
-constexpr int kLinesPerWedge = 8;
-constexpr int kLinesPerFrame = 128;
+constexpr int kLinesPerWedge = WedgeFrameTracker::kLinesPerWedge;
+constexpr int kLinesPerFrame = WedgeFrameTracker::kLinesPerFrame;
 // The middle of each half's telemetry words, as stored.
 constexpr int kTelemetryFirstWord = 1000;
 constexpr int kTelemetryWords = 35;
