@@ -9,7 +9,7 @@ namespace sorae {
 namespace {
 
 constexpr int kMedianHalfWidth = 40;      // lines either side of the running median
-constexpr double kMarkerDeviation = 0.15; // farther off than this: a minute marker or a switch
+constexpr double kMarkerDeviation = 0.15; // farther off than this: a sensor switch or a fade
 constexpr int kSpaceEdge = 3;
 
 struct SpaceReading {
@@ -36,7 +36,8 @@ SpaceReading spaceReading(const LineStore& store, int channel, int line) {
 }  // namespace
 
 LineLevels::LineLevels(const LineStore& store, int firstLine, int count, bool levelFollowsLines)
-    : store_(store), first_(firstLine), factor_(std::size_t(std::max(count, 0)), 1.0) {
+    : store_(store), first_(firstLine), factor_(std::size_t(std::max(count, 0)), 1.0),
+      markers_(FindMinuteMarkers(store, firstLine, count)) {
     const int n = int(factor_.size());
     if (n < 2 * kMedianHalfWidth) return;
     // the channel that sees space brightest
@@ -58,6 +59,9 @@ LineLevels::LineLevels(const LineStore& store, int firstLine, int count, bool le
         std::nth_element(window.begin(), window.begin() + long(window.size() / 2), window.end());
         const double median = window[window.size() / 2];
         if (!(median > 0.0)) continue;
+        // A marker's white lines are brighter than the space by a few
+        // percent only; they are known by the black pair before them.
+        if (markers_.isMarked(firstLine + i)) continue;
         const double r = space[std::size_t(i)].mean / median;
         if (std::fabs(r - 1.0) > kMarkerDeviation) continue;
         ratio[std::size_t(i)] = r;

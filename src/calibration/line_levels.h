@@ -7,13 +7,14 @@
 // line's gain. Where the gain is steady (set by hand, or by the automatic
 // level, which is read from the spaces and smoothed) the correction would
 // only add the noise of the space words: so it is shrunk by how much of the
-// wobble that noise explains. Minute-marker lines (space inverted) keep
-// their gain.
+// wobble that noise explains. Minute-marker lines (both spaces black, then
+// both white) keep their gain.
 #pragma once
 
 #include <vector>
 
 #include "apt/line_store.h"
+#include "apt/minute_markers.h"
 
 namespace sorae {
 
@@ -33,11 +34,15 @@ public:
     // How much of the space view's wobble was taken for gain (0..1).
     double shrink() const { return shrink_; }
     const LineStore& store() const { return store_; }
+    // Whether the line's spaces show a minute marker rather than the views
+    // of space.
+    bool markerLine(int line) const { return markers_.isMarked(line); }
 
 private:
     const LineStore& store_;
     int first_;
     std::vector<double> factor_;
+    MinuteMarkers markers_;
     double shrink_ = 0.0;
 };
 

@@ -37,7 +37,8 @@ ChannelFrame readChannel(const LineLevels& store, int channel, const WedgeLevels
     std::vector<double> space;
     space.reserve(WedgeFrameTracker::kLinesPerFrame);
     for (int i = 0; i < WedgeFrameTracker::kLinesPerFrame; ++i)
-        space.push_back(SpaceLevel(store, channel, firstLine + i));
+        if (!store.markerLine(firstLine + i)) space.push_back(SpaceLevel(store, channel, firstLine + i));
+    if (space.empty()) return f;
     // readings within a word of each other are never outliers
     const double word = std::fabs(f.scale->level(255.0) - f.scale->level(0.0)) / 255.0;
     f.spaceMeanLevel = RobustMeanOf(space, word).mean;

@@ -19,6 +19,7 @@ void AutoLevel::reset() {
     tracking_ = false;
     readings_ = 0;
     linesWithoutStart_ = 0;
+    linesSinceDark_ = kMarkerWhiteLines;
     log2Level_ = std::log2(kReferenceReading);
     gain_ = 1.0;
 }
@@ -90,10 +91,13 @@ void AutoLevel::spaceStep(double reading) {
     ++readings_;
     if (!tracking_) {
         if (readings_ < kFirstReadings) return;
-        // The median of the first readings starts the tracking.
+        // The upper median of the first readings starts the tracking: a
+        // minute marker darkens both spaces for two lines, and the plain
+        // median of four readings two of which are that dark would start
+        // the level half-way between.
         std::array<double, kChangeLines> sorted = recent_;
         std::sort(sorted.begin(), sorted.end());
-        log2Level_ = (sorted[kChangeLines / 2 - 1] + sorted[kChangeLines / 2]) / 2.0;
+        log2Level_ = sorted[kFirstReadings / 2];
         tracking_ = true;
         acquired_ = true;
         return;
@@ -113,10 +117,15 @@ void AutoLevel::spaceStep(double reading) {
             return;
         }
     }
-    // Otherwise the reading is smoothed in, unless it lies far off: a line
-    // whose spaces both read dark (the line after a minute marker's) or a
-    // change that the next lines will confirm.
-    if (std::abs(r - log2Level_) <= kChangeLog2) log2Level_ += (r - log2Level_) / kSmoothingLines;
+    // Otherwise the reading is smoothed in, unless it lies far off (a
+    // minute marker's black lines, whose spaces both read dark, or a change
+    // that the next lines will confirm) or follows such a dark line closely
+    // (a marker's white lines, a little brighter than the thermal
+    // channel's space).
+    const bool dark = r < log2Level_ - kChangeLog2;
+    if (dark) linesSinceDark_ = 0;
+    else if (linesSinceDark_ < kMarkerWhiteLines) ++linesSinceDark_;
+    else if (std::abs(r - log2Level_) <= kChangeLog2) log2Level_ += (r - log2Level_) / kSmoothingLines;
 }
 
 void AutoLevel::process(double* envelope, int samples, int lineStart) {

@@ -5,7 +5,8 @@
 // Once the line decoder knows where the lines start, the level is read
 // from the parts of the line that do not depend on the scene: the two
 // spaces beside the pictures, one of which is white on every line (space B,
-// or space A on a minute marker line). Those readings are smoothed over
+// or space A on a minute marker's white lines) but the two black lines
+// that begin each minute's marker. Those readings are smoothed over
 // about half a minute, and the level jumps to a new reading only when the
 // last few lines all agree that the signal's level has changed (a fade, a
 // gain step), so bright cloud in the picture never moves it.
@@ -60,6 +61,8 @@ public:
     static constexpr int kFirstReadings = 4;
     static constexpr double kSmoothingLines = 60.0;             // 30 s
     static constexpr int kChangeLines = 4;
+    static constexpr int kMarkerWhiteLines = 2;   // after a dark reading, not smoothed in
+    static_assert(kFirstReadings == kChangeLines, "the first readings start the tracking together");
     static constexpr double kChangeLog2 = 1.5 / 6.0206;         // 1.5 dB
     // Lines without a line start before the percentile takes over again.
     static constexpr int kLostLines = 60;
@@ -106,6 +109,7 @@ private:
     std::array<double, kChangeLines> recent_{};   // log2 of the last space readings
     int readings_ = 0;                            // space readings since tracking (re)started
     int linesWithoutStart_ = 0;
+    int linesSinceDark_ = kMarkerWhiteLines;
     bool acquired_ = false;
     double log2Level_ = 0.0;   // the tracked white reading, log2 of counts
     double gain_ = 1.0;

@@ -104,13 +104,13 @@ TEST(AptLineSource, OnlyAnAlignedFrameLooksLikeTheStaircase) {
 
 TEST(AptLineSource, SpaceCarriesMinuteMarkers) {
     const AptLineSource source(GreyPicture(), GreyPicture(), 1, 1);
-    for (long n : {0L, 1L, 120L, 121L, 240L}) {
-        EXPECT_EQ(source.line(n)[50], 255) << n;
-        EXPECT_EQ(source.line(n)[1090], 0) << n;
-    }
-    for (long n : {2L, 60L, 119L, 122L}) {
-        EXPECT_EQ(source.line(n)[50], 0) << n;
-        EXPECT_EQ(source.line(n)[1090], 255) << n;
+    // Two black lines, two white, in both channels; the rest of the minute
+    // channel A's space is dark and channel B's bright.
+    struct Expected { long line; int a, b; };
+    for (const Expected& e : {Expected{0, 0, 0}, {1, 0, 0}, {2, 255, 255}, {3, 255, 255}, {4, 0, 255},
+                              {60, 0, 255}, {119, 0, 255}, {120, 0, 0}, {243, 255, 255}, {-118, 255, 255}}) {
+        EXPECT_EQ(source.line(e.line)[50], e.a) << e.line;
+        EXPECT_EQ(source.line(e.line)[1090], e.b) << e.line;
     }
     // An empty picture is black.
     EXPECT_EQ(source.line(3)[500], 0);

@@ -56,10 +56,11 @@ int wedgeOfLine(long lineNumber) {
     return int(inFrame / AptLayout::kLinesPerWedge) + 1;
 }
 
-bool isMinuteMarkerLine(long lineNumber) {
+MinuteMark minuteMarkOfLine(long lineNumber) {
     const long inMinute = ((lineNumber % AptLayout::kLinesPerMinute) + AptLayout::kLinesPerMinute) %
                           AptLayout::kLinesPerMinute;
-    return inMinute < AptLayout::kMinuteMarkerLines;
+    if (inMinute >= AptLayout::kMinuteMarkerLines) return MinuteMark::None;
+    return inMinute < AptLayout::kMinuteMarkerLines / 2 ? MinuteMark::Black : MinuteMark::White;
 }
 
 AptLineSource::AptLineSource(GreyPicture pictureA, GreyPicture pictureB, int sensorA, int sensorB)
@@ -87,16 +88,13 @@ void AptLineSource::composeHalf(long lineNumber, int channel, std::uint8_t* out)
     for (int i = 0; i < AptLayout::kSyncWords; ++i)
         out[AptLayout::kSyncStart + i] = sync[i] ? kWordHigh : kWordLow;
 
-    // Space: dark on channel A, bright on channel B, inverted on marker lines.
+    // Space: dark on channel A, bright on channel B, unless a minute marker.
     const int sensorNow = sensor(channel, lineNumber);
     const Views& views = views_[std::size_t(sensorNow)];
-    if (views.space >= 0) {
-        const int space = isMinuteMarkerLine(lineNumber) ? 255 - views.space : views.space;
-        std::memset(out + AptLayout::kSpaceStart, std::clamp(space, 0, 255), AptLayout::kSpaceWords);
-    } else {
-        const bool bright = (channel == 1) != isMinuteMarkerLine(lineNumber);
-        std::memset(out + AptLayout::kSpaceStart, bright ? kWordHigh : kWordLow, AptLayout::kSpaceWords);
-    }
+    const int ownSpace = views.space >= 0 ? std::clamp(views.space, 0, 255) : channel == 1 ? kWordHigh : kWordLow;
+    const MinuteMark mark = minuteMarkOfLine(lineNumber);
+    const int space = mark == MinuteMark::Black ? kWordLow : mark == MinuteMark::White ? kWordHigh : ownSpace;
+    std::memset(out + AptLayout::kSpaceStart, space, AptLayout::kSpaceWords);
 
     const GreyPicture& pic = picture(channel);
     std::uint8_t* image = out + AptLayout::kImageStart;

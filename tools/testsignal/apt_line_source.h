@@ -29,7 +29,9 @@ struct AptLayout {
     static constexpr int kWedgesPerFrame = 16;
     static constexpr int kLinesPerFrame = 128;
     static constexpr int kLinesPerMinute = 120;
-    static constexpr int kMinuteMarkerLines = 2;
+    // Every minute the space words of both channels read black for two
+    // lines, then white for two (seen so on real passes).
+    static constexpr int kMinuteMarkerLines = 4;
 };
 
 using AptLine = std::array<std::uint8_t, AptLayout::kWordsPerLine>;
@@ -62,8 +64,10 @@ int telemetryWedgeValue(int wedge, int sensor);
 // Wedge 1..16 carried by a line; line 0 starts a frame.
 int wedgeOfLine(long lineNumber);
 
-// Whether the space words of a line are inverted as a minute marker.
-bool isMinuteMarkerLine(long lineNumber);
+// What the space words of a line show: their own level, or the black or
+// white of a minute marker (lines 0, 1 of each minute black, 2, 3 white).
+enum class MinuteMark { None, Black, White };
+MinuteMark minuteMarkOfLine(long lineNumber);
 
 class AptLineSource {
 public:
