@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "apt/minute_markers.h"
 #include "apt/wedge_frame_tracker.h"
 #include "recording/telemetry_frame_phase.h"
 
@@ -26,6 +27,7 @@ constexpr int kPersistLines = 8;
 constexpr double kLostTolerance = 0.02;
 
 constexpr int kLinesPerFrame = WedgeFrameTracker::kLinesPerFrame;
+constexpr int kLinesPerMinute = MinuteMarkers::kLinesPerMinute;
 // Frame edges that disagree by this few lines the wrong way are taken as
 // read a line off, not as most of a minute lost.
 constexpr int kEdgeUncertaintyLines = 2;
@@ -103,6 +105,26 @@ std::vector<Beat> Beats(const LineStore& store, int lines) {
     return beats;
 }
 
+// The whole lines lost beyond the fewest the beat allows, from what the
+// telemetry frames (modulo 128 lines) and the minute markers (modulo 120)
+// on both sides of the gap say; together they tell up to 1920 lines (16
+// minutes), either alone up to its own period. A frame edge read a line or
+// two early on one side would make most of a period of it; that is taken
+// as the edge's uncertainty, and nothing is told.
+std::optional<int> WholeLinesBeyond(std::optional<int> frame, std::optional<int> minute) {
+    auto plausible = [](int m, int period) { return m < period - kEdgeUncertaintyLines; };
+    if (frame && minute) {
+        for (int m = *frame; m < kLinesPerFrame * kLinesPerMinute / 8; m += kLinesPerFrame)
+            if (m % kLinesPerMinute == *minute) return m;
+        // They disagree (a marker taken from a fade, a frame edge misread):
+        // the frames alone, as they are read from more lines.
+        minute.reset();
+    }
+    if (frame && plausible(*frame, kLinesPerFrame)) return frame;
+    if (minute && plausible(*minute, kLinesPerMinute)) return minute;
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::vector<RecordingGap> FindRecordingGaps(const LineStore& store) {
@@ -111,31 +133,34 @@ std::vector<RecordingGap> FindRecordingGaps(const LineStore& store) {
     std::vector<RecordingGap> gaps;
     if (beats.size() < 2) return gaps;
     const std::vector<double> level = TelemetryLevels(store, lines);
+    const MinuteMarkers markers = FindMinuteMarkers(store, 0, lines);
 
-    // The frame phase in the satellite's line numbers: a stored line's
-    // number plus the lines lost before it.
-    std::optional<int> satellitePhase;
-    if (const auto p = TelemetryFramePhase(level, beats[0].first, beats[0].last)) satellitePhase = *p;
+    // The frame's and the minute's phase in the satellite's line numbers:
+    // a stored line's number plus the lines lost before it.
+    std::optional<int> satelliteFrame, satelliteMinute;
+    if (const auto p = TelemetryFramePhase(level, beats[0].first, beats[0].last)) satelliteFrame = *p;
+    if (const auto p = MinutePhase(markers, beats[0].first, beats[0].last)) satelliteMinute = *p;
     int linesLost = 0;
     for (std::size_t b = 1; b < beats.size(); ++b) {
         // The beat moved by `step`; what was lost is that, less whole lines.
         const double step = beats[b].startPhase - beats[b - 1].endPhase;
         const int fewest = int(std::ceil((step - kLostTolerance) / kLineSeconds));
-        int lost = fewest;
-        bool whole = false;
-        const std::optional<int> phase = TelemetryFramePhase(level, beats[b].first, beats[b].last);
-        if (phase && satellitePhase) {
-            const int more = ((*satellitePhase - *phase - linesLost - fewest) % kLinesPerFrame + kLinesPerFrame) %
-                             kLinesPerFrame;
-            // A frame edge read a line or two early on one side would make
-            // a minute of it; that is taken as the edge's uncertainty.
-            if (more < kLinesPerFrame - kEdgeUncertaintyLines) {
-                lost = fewest + more;
-                whole = true;
-            }
-        }
+        // The whole lines lost beyond the fewest, modulo a frame and
+        // modulo a minute, where both sides tell them.
+        auto more = [&](const std::optional<int>& before, const std::optional<int>& after, int period) {
+            std::optional<int> m;
+            if (before && after) m = ((*before - *after - linesLost - fewest) % period + period) % period;
+            return m;
+        };
+        const std::optional<int> frame = TelemetryFramePhase(level, beats[b].first, beats[b].last);
+        const std::optional<int> minute = MinutePhase(markers, beats[b].first, beats[b].last);
+        const std::optional<int> extra =
+            WholeLinesBeyond(more(satelliteFrame, frame, kLinesPerFrame), more(satelliteMinute, minute, kLinesPerMinute));
+        const int lost = fewest + extra.value_or(0);
+        const bool whole = extra.has_value();
         linesLost += lost;
-        if (phase && !satellitePhase) satellitePhase = (*phase + linesLost) % kLinesPerFrame;
+        if (frame && !satelliteFrame) satelliteFrame = (*frame + linesLost) % kLinesPerFrame;
+        if (minute && !satelliteMinute) satelliteMinute = (*minute + linesLost) % kLinesPerMinute;
         const double seconds = std::max(0.0, kLineSeconds * lost - step);
         // Whole blocks a live capture lost are timed already: its beat moves
         // by whole lines, and nothing is left to add.
@@ -171,13 +196,12 @@ std::string RecordingGapsText(const std::vector<RecordingGap>& gaps) {
         if (g.whole)
             std::snprintf(line, sizeof line,
                           "lost from the recording: %.3f s before line %d (the whole lines told by the "
-                          "telemetry frames, which repeat every 64 s); the lines after it are timed with it "
-                          "added\n",
+                          "telemetry frames and minute markers); the lines after it are timed with it added\n",
                           g.lostSeconds, g.line);
         else
             std::snprintf(line, sizeof line,
                           "lost from the recording: at least %.3f s before line %d, perhaps whole half-seconds "
-                          "more (no telemetry frame on both sides to tell); the lines after it are timed with "
+                          "more (no telemetry frame or minute marker on both sides to tell); the lines after it are timed with "
                           "%.3f s added\n",
                           g.lostSeconds, g.line, g.lostSeconds);
         text += line;

@@ -7,11 +7,12 @@
 // The satellite sends a line every half second of its own clock, so a gap
 // shows as a jump of the lines' sync against that steady beat: the part of
 // a half-second the recording lost. The whole half-seconds lost besides
-// are told by the telemetry frame, which repeats every 128 lines (64 s):
-// where its black wedge 9 follows the white wedge 8 on either side of the
-// gap says how many lines fell out, up to 64 s. Where a side holds no
-// frame edge to read, the gap is taken as the least the jump allows and
-// reported as such.
+// are told by the telemetry frame, which repeats every 128 lines (64 s),
+// and the minute markers, every 120 lines: where its black wedge 9 follows
+// the white wedge 8, and where a marker's black lines fall, on either side
+// of the gap say how many lines fell out, up to 16 minutes with both, up to
+// a minute with one of them. Where a side holds neither, the gap is taken
+// as the least the jump allows and reported as such.
 #pragma once
 
 #include <string>
@@ -24,7 +25,7 @@ namespace sorae {
 struct RecordingGap {
     int line = 0;             // the first stored line after it
     double lostSeconds = 0;   // of the pass, lost from the recording there
-    bool whole = false;       // the telemetry frames on both sides told the whole of it
+    bool whole = false;       // the frames or markers on both sides told the whole of it
 };
 
 // The gaps in the lines of `store` (its line times as decoded); the

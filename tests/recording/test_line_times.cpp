@@ -35,7 +35,8 @@ struct LineTimeCase {
     double cutAtSeconds;    // 0: nothing cut out
     double cutSeconds;
     double clockPpm = 0.0;  // the recorder's clock ran this far fast
-    bool framesTell = true; // a telemetry frame edge lies on both sides of the cut
+    bool framesTell = true; // a telemetry frame edge or minute marker lies on both sides of the cut
+    long lines = 320;
 };
 
 // The generated recording at `rate`, with cutSeconds of it removed at
@@ -47,7 +48,7 @@ std::string writeRecording(const std::string& path, const LineTimeCase& c, doubl
     o.kind = c.kind;
     o.sampleRate = c.rate;
     o.startFraction = startFraction;
-    o.lines = 320;
+    o.lines = c.lines;
     o.clockErrorPpm = c.clockPpm;
     AptSignalGenerator generator(AptLineSource(a, GreyPicture(909, 1, 128), 2, 4), o);
     const int channels = generator.channels();
@@ -173,6 +174,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // a dropped USB buffer
                     LineTimeCase{"48 kHz, 6 ms lost", SignalKind::Audio, 48000, 80.3, 0.006},
                     LineTimeCase{"44100 Hz, 21.1 s lost", SignalKind::Audio, 44100, 66.05, 21.1},
+                    // beyond a telemetry frame: the minute markers tell the rest
+                    LineTimeCase{"11025 Hz, 100.3 s lost", SignalKind::Audio, 11025, 80.2, 100.3, 0.0, true, 580},
                     LineTimeCase{"96 kHz I/Q, 0.8 s lost", SignalKind::IQ, 96000, 75.4, 0.8},
                     LineTimeCase{"48 kHz, clock 0.1 % fast", SignalKind::Audio, 48000, 0, 0, 1000.0},
                     LineTimeCase{"22050 Hz, clock 0.3 % slow, 1.3 s lost", SignalKind::Audio, 22050, 72.1, 1.3,
