@@ -59,30 +59,47 @@ TEST_F(SwathGeometry, SubSatellitePointsAgreeWithTheIndependentPropagator) {
 
 // The AVHRR's +-55.4 degree scan spans about 2900 km of ground at 833 km
 // (NOAA KLM User's Guide); NOAA 19 flies some 30 km higher, so a little
-// more. Column 0 of a picture as received lies east of the track on a
-// northbound pass (the scan runs east to west), west of it once turned.
-TEST_F(SwathGeometry, SwathWidthAndSidesInBothOrientations) {
-    for (bool turned : {false, true}) {
-        SCOPED_TRACE(turned ? "turned" : "as received");
-        const auto swath = Swath(kPassStart + 120, 600, turned);
-        ASSERT_TRUE(swath);
-        const double row = 300;
-        const auto left = swath->groundPoint({0, row});
-        const auto right = swath->groundPoint({908, row});
-        const auto nadir = swath->subSatellitePoint(row);
-        ASSERT_TRUE(left && right && nadir);
-        const double width = SurfaceKm(*left, *right);
-        EXPECT_GT(width, 2880.0);
-        EXPECT_LT(width, 3100.0);
-        // the middle of the line is the nadir, the two ends equally far from it
-        EXPECT_LT(SurfaceKm(*swath->groundPoint({454, row}), *nadir), 2.0);
-        EXPECT_NEAR(SurfaceKm(*left, *nadir), SurfaceKm(*right, *nadir), 3.0);
-        EXPECT_EQ(left->longitudeDeg > nadir->longitudeDeg, !turned);
-        // the top row is the north end once turned, the south end as received
-        const auto top = swath->subSatellitePoint(0), bottom = swath->subSatellitePoint(599);
-        EXPECT_EQ(top->latitudeDeg > bottom->latitudeDeg, turned);
-    }
+// more. The scan runs from the satellite's right to its left: column 0 of a
+// picture as received lies east of the track on a northbound pass, west of
+// it on a southbound one, and the other way once turned; the top row is
+// where the pass began, the other end once turned.
+struct SidesCase {
+    const char* name;
+    double secondsAfterPass;
+    bool northbound;
+    bool turned;
+};
+
+class SwathSides : public SwathGeometry, public ::testing::WithParamInterface<SidesCase> {};
+
+TEST_P(SwathSides, WidthAndSidesFollowTheFlightAndTheTurn) {
+    const SidesCase& c = GetParam();
+    const auto swath = Swath(kPassStart + c.secondsAfterPass, 600, c.turned);
+    ASSERT_TRUE(swath);
+    const double row = 300;
+    const auto left = swath->groundPoint({0, row});
+    const auto right = swath->groundPoint({908, row});
+    const auto nadir = swath->subSatellitePoint(row);
+    ASSERT_TRUE(left && right && nadir);
+    const double width = SurfaceKm(*left, *right);
+    EXPECT_GT(width, 2880.0);
+    EXPECT_LT(width, 3100.0);
+    // the middle of the line is the nadir, the two ends equally far from it
+    EXPECT_LT(SurfaceKm(*swath->groundPoint({454, row}), *nadir), 2.0);
+    EXPECT_NEAR(SurfaceKm(*left, *nadir), SurfaceKm(*right, *nadir), 3.0);
+    // east of the nadir, across the antimeridian too
+    const double east = std::remainder(left->longitudeDeg - nadir->longitudeDeg, 360.0);
+    EXPECT_EQ(east > 0.0, c.northbound != c.turned) << east;
+    const auto top = swath->subSatellitePoint(0), bottom = swath->subSatellitePoint(599);
+    EXPECT_EQ(top->latitudeDeg > bottom->latitudeDeg, c.northbound == c.turned);
 }
+
+INSTANTIATE_TEST_SUITE_P(BothDirections, SwathSides,
+                         ::testing::Values(SidesCase{"NorthOverSpain", 120.0, true, false},
+                                           SidesCase{"NorthOverSpainTurned", 120.0, true, true},
+                                           SidesCase{"SouthOverThePacific", 2300.0, false, false},
+                                           SidesCase{"SouthOverThePacificTurned", 2300.0, false, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SwathGeometry, InterpolationStaysWellInsideAPixel) {
     const auto swath = Swath(kPassStart, 1400, false, {0.0, 0.3, 0.2, 0.1});
