@@ -1,7 +1,9 @@
 // Finding the clock error and the roll from the coasts: a pass drawn from
 // the world outline with its clock and its scan off is pulled back to where
-// it was drawn, both ways up; a pass under cloud keeps its time, and so does
-// one whose clock is further off than the search, saying so.
+// it was drawn, both ways up, northbound over Spain and southbound over the
+// Bering Strait (across the antimeridian); a pass under cloud keeps its
+// time, and so does one whose clock is further off than the search, saying
+// so.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -13,10 +15,14 @@
 namespace sorae {
 namespace {
 
+constexpr double kRealPassStart = 1558458124.0;  // NOAA 19 over Spain, 2019-05-21 17:02:04 UTC
+constexpr double kOverSpain = 60.0, kOverTheBeringStrait = 1450.0;  // seconds after it
+
 struct Misplacement {
     double seconds;
     double rollDeg;
     bool withinSearch = true;
+    double secondsAfterPass = kOverSpain;
 };
 
 class CoastAlignment : public ::testing::TestWithParam<Misplacement> {};
@@ -26,7 +32,8 @@ class CoastAlignment : public ::testing::TestWithParam<Misplacement> {};
 // the wrong roll wherever the coasts lie mostly to one side.
 TEST_P(CoastAlignment, FindsTheClockErrorAndRollAndRefusesCloud) {
     const Misplacement& drawn = GetParam();
-    const auto samples = test::ReferenceSamples("NOAA 19", 1558458124.0, 10, 100);
+    const double start = kRealPassStart + drawn.secondsAfterPass;
+    const auto samples = test::ReferenceSamples("NOAA 19", start - 60.0, 10, 100);
     if (samples.empty()) GTEST_SKIP() << "python3-sgp4 is not installed";
     const auto outline = LoadWorldOutline(std::string(SORAE_SHARED_DATA_DIR) + "/AllWorld.map");
     ASSERT_TRUE(outline);
@@ -34,7 +41,7 @@ TEST_P(CoastAlignment, FindsTheClockErrorAndRollAndRefusesCloud) {
         SCOPED_TRACE(turned ? "turned" : "as received");
         SwathInputs truth;
         truth.orbit = test::InterpolatedOrbit(samples);
-        truth.rowUnixSeconds = test::RowTimes(1558458124.0 + 60, 800, turned);
+        truth.rowUnixSeconds = test::RowTimes(start, 800, turned);
         truth.turned = turned;
         truth.offsets.timeSeconds = drawn.seconds;
         truth.offsets.rollDeg = drawn.rollDeg;
@@ -64,7 +71,8 @@ TEST_P(CoastAlignment, FindsTheClockErrorAndRollAndRefusesCloud) {
 
 INSTANTIATE_TEST_SUITE_P(ClockAndScan, CoastAlignment,
                          ::testing::Values(Misplacement{3.0, 0.0}, Misplacement{-2.0, 0.25},
-                                           Misplacement{0.0, -0.3}, Misplacement{10.6, 0.0, false}));
+                                           Misplacement{0.0, -0.3}, Misplacement{10.6, 0.0, false},
+                                           Misplacement{2.5, -0.2, true, kOverTheBeringStrait}));
 
 }  // namespace
 }  // namespace sorae
