@@ -19,10 +19,24 @@ constexpr int kMedianHalfWidth = 40;
 constexpr double kDarkShare = 0.5;
 constexpr double kBrightShare = 0.75;
 
-double spaceLevel(const LineStore& store, int channel, int line) {
+// Sync A, whose seven white pulses a marker leaves as they are.
+constexpr int kSyncWords = 39;
+
+double meanOf(const LineStore& store, int channel, int line, int from, int to) {
     double sum = 0.0;
-    for (int w = kSpaceFirstWord; w < kSpaceLastWord; ++w) sum += store.at(channel, w, line);
-    return sum / (kSpaceLastWord - kSpaceFirstWord);
+    for (int w = from; w < to; ++w) sum += store.at(channel, w, line);
+    return sum / (to - from);
+}
+
+std::vector<double> RunningMedian(const std::vector<double>& v) {
+    const int n = int(v.size());
+    std::vector<double> median(v.size()), window;
+    for (int i = 0; i < n; ++i) {
+        window.assign(v.begin() + std::max(0, i - kMedianHalfWidth), v.begin() + std::min(n, i + kMedianHalfWidth + 1));
+        std::nth_element(window.begin(), window.begin() + long(window.size() / 2), window.end());
+        median[std::size_t(i)] = window[window.size() / 2];
+    }
+    return median;
 }
 
 }  // namespace
@@ -36,22 +50,21 @@ MinuteMarkers FindMinuteMarkers(const LineStore& store, int first, int count) {
     if (count == 0) return m;
 
     std::vector<double> darker(static_cast<std::size_t>(count)), brighter(static_cast<std::size_t>(count));
+    std::vector<double> sync(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        const double a = spaceLevel(store, 0, first + i), b = spaceLevel(store, 1, first + i);
+        const double a = meanOf(store, 0, first + i, kSpaceFirstWord, kSpaceLastWord);
+        const double b = meanOf(store, 1, first + i, kSpaceFirstWord, kSpaceLastWord);
         darker[std::size_t(i)] = std::min(a, b);
         brighter[std::size_t(i)] = std::max(a, b);
+        sync[std::size_t(i)] = meanOf(store, 0, first + i, 0, kSyncWords);
     }
-    std::vector<double> white(static_cast<std::size_t>(count)), window;
-    for (int i = 0; i < count; ++i) {
-        window.assign(brighter.begin() + std::max(0, i - kMedianHalfWidth),
-                      brighter.begin() + std::min(count, i + kMedianHalfWidth + 1));
-        std::nth_element(window.begin(), window.begin() + long(window.size() / 2), window.end());
-        white[std::size_t(i)] = window[window.size() / 2];
-    }
+    const std::vector<double> white = RunningMedian(brighter), usualSync = RunningMedian(sync);
+    // A fade darkens the whole line, its sync too; a marker only the spaces.
     auto black = [&](int i) {
         return i >= 0 && i < count && white[std::size_t(i)] > 0.0 &&
                brighter[std::size_t(i)] < kDarkShare * white[std::size_t(i)];
     };
+    auto faded = [&](int i) { return sync[std::size_t(i)] < kDarkShare * usualSync[std::size_t(i)]; };
     auto bothWhite = [&](int i) {
         return i >= 0 && i < count && white[std::size_t(i)] > 0.0 &&
                darker[std::size_t(i)] >= kBrightShare * white[std::size_t(i)];
@@ -68,8 +81,10 @@ MinuteMarkers FindMinuteMarkers(const LineStore& store, int first, int count) {
         for (int k = i; k <= std::min(count - 1, end + MinuteMarkers::kMarkerLines - MinuteMarkers::kBlackLines);
              ++k)
             m.marked[std::size_t(k)] = true;
-        // A marker: exactly its black pair, then both spaces white.
-        if (end - i + 1 == MinuteMarkers::kBlackLines && bothWhite(end + 1) && bothWhite(end + 2))
+        // A marker: exactly its black pair, the lines' syncs as ever, then
+        // both spaces white.
+        if (end - i + 1 == MinuteMarkers::kBlackLines && !faded(i) && !faded(end) && bothWhite(end + 1) &&
+            bothWhite(end + 2))
             m.starts.push_back(first + i);
         i = end + 1;
     }

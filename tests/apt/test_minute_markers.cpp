@@ -31,15 +31,19 @@ TEST_P(MinuteMarkerLines, AreFoundByTheirBlackPairAndTheWhiteAfter) {
     auto store = std::make_unique<LineStore>();
     std::mt19937 rng(3);
     std::normal_distribution<double> noise(0.0, 40.0);
-    std::vector<double> a(kLines, c.spaceA), b(kLines, kSpaceB);
+    std::vector<double> a(kLines, c.spaceA), b(kLines, kSpaceB), sync(kLines, 1.0);
     for (const int m : c.markerLines)
         for (int k = 0; k < 4; ++k) a[std::size_t(m + k)] = b[std::size_t(m + k)] = k < 2 ? kBlack : kWhite;
-    for (const int f : c.fadeLines) a[std::size_t(f)] = b[std::size_t(f)] = kBlack;
-    for (int line = 0; line < kLines; ++line)
+    // A fade darkens the whole line, its sync pulses too.
+    for (const int f : c.fadeLines) a[std::size_t(f)] = b[std::size_t(f)] = kBlack, sync[std::size_t(f)] = 0.0;
+    for (int line = 0; line < kLines; ++line) {
+        for (int w = 0; w < 39; ++w)
+            store->at(0, w, line) = ((w - 3) % 4 < 2 && w >= 3 && w < 31 ? kWhite : kBlack) * sync[std::size_t(line)];
         for (int w = 39; w < 86; ++w) {
             store->at(0, w, line) = a[std::size_t(line)] + noise(rng);
             store->at(1, w, line) = b[std::size_t(line)] + noise(rng);
         }
+    }
 
     const MinuteMarkers m = FindMinuteMarkers(*store, 0, kLines);
     EXPECT_EQ(m.starts, c.starts);
@@ -60,8 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
                     MarkerCase{"day with fades", kBlack, {17, 137, 257}, {50, 300, 301}, {17, 137, 257}, 17},
                     // 30 lines lost before the last two markers: they and the first two disagree
                     MarkerCase{"lines lost", kWhite, {5, 125, 215, 335}, {}, {5, 125, 215, 335}, std::nullopt},
-                    // a two-line fade at night looks like a marker, but the others outvote it
-                    MarkerCase{"night with a fade", kWhite, {10, 130, 250}, {400, 401}, {10, 130, 250, 400}, 10},
+                    // a two-line fade at night darkens both spaces as a marker does, but its sync too
+                    MarkerCase{"night with a fade", kWhite, {10, 130, 250}, {400, 401}, {10, 130, 250}, 10},
                     MarkerCase{"none", kBlack, {}, {}, {}, std::nullopt}),
     [](const testing::TestParamInfo<MarkerCase>& info) { return std::to_string(info.index); });
 
