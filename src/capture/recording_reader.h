@@ -93,9 +93,9 @@ public:
     // failure returns false, and error()/errorMessage() tell why (the message
     // names the file).
     // For I/Q, `iq` says where the carrier is and whether I and Q are swapped.
-    // An audio recording whose recorder's clock ran off is read as made at
+    // A recording whose recorder's clock ran off is read as made at
     // clockRatio times its header's rate, so that it comes out at a true
-    // 48 kHz (RecordingClock); I/Q recordings ignore it.
+    // 48 kHz (96 kHz for I/Q; RecordingClock).
     bool open(const std::string& path, RecordingKind kind, const QuadratureOptions& iq = {},
               double clockRatio = 1.0);
     void close();

@@ -118,7 +118,6 @@ RecordingDecoder::Probe RecordingDecoder::probe(const RecordingDecodeOptions& op
     if (!once.ok) return found;
     if (once.storeFull && once.firstSyncLine != kNoSyncLine && once.firstSyncLine > kLeadLinesKept)
         found.leadBlocks = once.firstSyncLine - kLeadLinesKept;
-    if (options.quadrature) return found;
     const std::optional<RecordingClock> clock = MeasureRecordingClock(rawPositions_, kEnvelopeBlockSamples);
     if (clock && ClockWorthCorrecting(*clock)) found.clockRatio = clock->ratio;
     return found;
@@ -126,7 +125,7 @@ RecordingDecoder::Probe RecordingDecoder::probe(const RecordingDecodeOptions& op
 
 RecordingDecodeResult RecordingDecoder::decodeMeasuringClock(const RecordingDecodeOptions& options) {
     RecordingDecodeResult first = decodeOnce(options, 1.0);
-    if (!first.ok || options.quadrature || !options.measureClock) return first;
+    if (!first.ok || !options.measureClock) return first;
     const std::optional<RecordingClock> clock = MeasureRecordingClock(rawPositions_, kEnvelopeBlockSamples);
     if (!clock) return first;
     first.clockRatio = clock->ratio;

@@ -30,7 +30,7 @@ struct RecordingDecodeOptions {
     int direction = 0;        // 0 = N>S, 1 = S>N (the live views only)
     // Measure the recorder's clock against the line rate and, when it ran
     // off by more than kMinCorrectionPpm, decode again at the measured
-    // rate (audio recordings; RecordingClock).
+    // rate (RecordingClock).
     bool measureClock = true;
     // Find sound lost from the recording and time the lines after it with
     // the loss added (RecordingGap).
@@ -61,7 +61,7 @@ struct RecordingDecodeResult {
     std::optional<double> iqCarrierHz;     // where the carrier was taken to be
     CarrierSource iqCarrierSource = CarrierSource::Given;
     // The recorder's clock over its header's rate, measured from the line
-    // rate (audio, when measured); reclocked: decoded at the measured rate.
+    // rate (when measured); reclocked: decoded at the measured rate.
     std::optional<double> clockRatio;
     bool reclocked = false;
     // Blocks read past at the start: noise before the pass that would have

@@ -177,6 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // beyond a telemetry frame: the minute markers tell the rest
                     LineTimeCase{"11025 Hz, 100.3 s lost", SignalKind::Audio, 11025, 80.2, 100.3, 0.0, true, 580},
                     LineTimeCase{"96 kHz I/Q, 0.8 s lost", SignalKind::IQ, 96000, 75.4, 0.8},
+                    LineTimeCase{"96 kHz I/Q, clock 0.2 % slow", SignalKind::IQ, 96000, 0, 0, -2000.0},
                     LineTimeCase{"48 kHz, clock 0.1 % fast", SignalKind::Audio, 48000, 0, 0, 1000.0},
                     LineTimeCase{"22050 Hz, clock 0.3 % slow, 1.3 s lost", SignalKind::Audio, 22050, 72.1, 1.3,
                                  -3000.0},
