@@ -33,6 +33,7 @@
 #include "imaging/picture_naming.h"
 #include "imaging/qt/picture_image.h"
 #include "orbit/day_time.h"
+#include "orbit/satellite_spelling.h"
 #include "recording/batch_decoder.h"
 #include "recording/decode_summary.h"
 #include "recording/name_claims.h"
@@ -239,7 +240,7 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
         } else if (arg == "--satellite") {
             const char* v = value("--satellite");
             if (!v) return 2;
-            a.file.satellite = v;
+            a.file.satellite = SatelliteAsNamed(v);
         } else if (arg == "--frequency" || arg == "--max-elevation" || arg == "--gain" ||
                    arg == "--jobs") {
             const char* v = value(arg.c_str());

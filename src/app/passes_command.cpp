@@ -7,8 +7,10 @@
 #include "orbit/all_passes_listing.h"
 #include "orbit/pass_computation.h"
 #include "orbit/pass_listing.h"
+#include "recording/recording_start_time.h"
 #include "settings/settings_file.h"
 
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <ctime>
@@ -31,6 +33,17 @@ struct PassesArguments {
     std::optional<int> days;
 };
 
+// An ISO 8601 time as `decode --start` takes it, to the second.
+std::optional<UtcInstant> utcInstantFromIso(const std::string& text)
+{
+    const std::optional<double> unix = ParseIsoStartTime(text);
+    if (!unix) return std::nullopt;
+    const std::time_t seconds = static_cast<std::time_t>(std::floor(*unix));
+    std::tm t{};
+    if (!gmtime_r(&seconds, &t)) return std::nullopt;
+    return UtcInstant{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
+}
+
 void printPassesHelp()
 {
     std::printf(
@@ -43,7 +56,8 @@ void printPassesHelp()
         "time of maximum; times in station time (UT + 9 h). Then the next-pass text.\n"
         "\n"
         "  --elements FILE  element file (default: SatTle.txt in the program folder)\n"
-        "  --at TIME        UT instant the 24 hours start from (default: now)\n"
+        "  --at TIME        UT instant the 24 hours start from (default: now); also\n"
+        "                   ISO 8601 as decode --start takes it (2019-05-21T17:02:04Z)\n"
         "  --station L,L    station latitude and longitude in degrees (default: settings)\n"
         "  --satellites S   satellites to predict (default: the reception list of the settings)\n"
         "  --data-dir DIR   program folder (settings file, element file)\n"
@@ -107,6 +121,7 @@ std::optional<int> parsePassesArguments(int argc, char** argv, PassesArguments& 
             a.dataDir = *value;
         } else if (option == "--at") {
             a.at = ParseUtcInstant(*value);
+            if (!a.at) a.at = utcInstantFromIso(*value);
             if (!a.at) {
                 std::fprintf(stderr, "sorae-apt passes: --at wants \"YYYY/MM/DD hh:nn:ss\" (UT), not %s\n",
                              value->c_str());

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "orbit/satellite_spelling.h"
+
 namespace sorae {
 
 namespace {
@@ -88,7 +90,7 @@ std::optional<std::array<bool, 8>> ParseSatelliteSelection(const std::string& te
         std::size_t to = text.find(',', from);
         if (to == std::string::npos)
             to = text.size();
-        const std::string name = text.substr(from, to - from);
+        const std::string name = SatelliteAsNamed(text.substr(from, to - from));
         bool known = false;
         for (std::size_t i = 0; i < kSelectableSatellites.size(); ++i) {
             if (name == kSelectableSatellites[i]) {

@@ -1,5 +1,6 @@
 // The command line's view of the pass table and its option parsers.
 #include "orbit/pass_listing.h"
+#include "orbit/satellite_spelling.h"
 #include "orbit_test_files.h"
 
 #include <gtest/gtest.h>
@@ -55,6 +56,19 @@ TEST(PassListing, OptionValues)
     EXPECT_EQ(*sel, (std::array<bool, 8>{true, false, false, false, false, false, false, true}));
     EXPECT_FALSE(ParseSatelliteSelection("NOAA-19,NOAA-20"));
     EXPECT_FALSE(ParseSatelliteSelection("NOAA-19,"));
+    // as people type them
+    EXPECT_EQ(ParseSatelliteSelection("noaa19,N11"), sel);
+}
+
+TEST(PassListing, SatellitesAreKnownHoweverTheyAreSpelled)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"NOAA-19", "NOAA-19"}, {"NOAA 19", "NOAA-19"}, {"noaa19", "NOAA-19"}, {"Noaa_18", "NOAA-18"},
+        {" n15 ", "NOAA-15"},   {"NOAA-9", "NOAA-9"},   {"noaa9", "NOAA-9"},
+        // left as typed: not a NOAA satellite's number, or not one at all
+        {"n9", "n9"}, {"noaa190", "noaa190"}, {"noaa-", "noaa-"}, {"NOAA-07", "NOAA-07"}, {"METOP-B", "METOP-B"},
+        {"N", "N"}, {"", ""}};
+    for (const auto& [typed, named] : cases) EXPECT_EQ(SatelliteAsNamed(typed), named) << "'" << typed << "'";
 }
 
 TEST(PassListing, SingleSatelliteWithOnePassLeavesNoStaleSlot)
