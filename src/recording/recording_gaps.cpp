@@ -110,15 +110,14 @@ std::vector<Beat> Beats(const LineStore& store, int lines) {
 // on both sides of the gap say; together they tell up to 1920 lines (16
 // minutes), either alone up to its own period. A frame edge read a line or
 // two early on one side would make most of a period of it; that is taken
-// as the edge's uncertainty, and nothing is told.
+// as the edge's uncertainty, and nothing is told. Where frames and markers
+// disagree (an edge misread, a line lost unseen), nothing is told either.
 std::optional<int> WholeLinesBeyond(std::optional<int> frame, std::optional<int> minute) {
     auto plausible = [](int m, int period) { return m < period - kEdgeUncertaintyLines; };
     if (frame && minute) {
         for (int m = *frame; m < kLinesPerFrame * kLinesPerMinute / 8; m += kLinesPerFrame)
             if (m % kLinesPerMinute == *minute) return m;
-        // They disagree (a marker taken from a fade, a frame edge misread):
-        // the frames alone, as they are read from more lines.
-        minute.reset();
+        return std::nullopt;
     }
     if (frame && plausible(*frame, kLinesPerFrame)) return frame;
     if (minute && plausible(*minute, kLinesPerMinute)) return minute;
