@@ -10,6 +10,7 @@
 #include "app/reception_controller.h"
 #include "app/status_panels.h"
 #include "geo/live_swath.h"
+#include "recording/recording_gaps.h"
 #include "imaging/qt/image_display.h"
 #include "settings/satellite_offsets.h"
 
@@ -67,7 +68,10 @@ void WindowGeoreference::updateLiveGeometry() {
     }
     if (!live_ || !live_->due(lines)) return;
     std::string error;
-    auto swath = live_->build(store, lines, &error);
+    // A replayed recording that lost sound midway: the lines after the gap
+    // are placed with the loss added, as the finished pictures will be.
+    const std::vector<RecordingGap> gaps = FindRecordingGaps(store);
+    auto swath = live_->build(store, lines, &error, [&gaps](int line) { return SecondsLostBefore(gaps, line); });
     if (!swath) {
         liveNote_ = error;
         return;

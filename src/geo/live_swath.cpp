@@ -65,7 +65,8 @@ bool LiveSwath::due(int linesReceived) const {
            linesReceived + timing_.lookaheadLines / 2 > rows_;
 }
 
-std::optional<SwathGeolocation> LiveSwath::build(const LineStore& store, int linesReceived, std::string* error) {
+std::optional<SwathGeolocation> LiveSwath::build(const LineStore& store, int linesReceived, std::string* error,
+                                                 const LostBeforeLine& lostBefore) {
     linesReceived = std::clamp(linesReceived, 0, kMaxLines);
     const int rows = std::min(kMaxLines, std::max(linesReceived, 1) + timing_.lookaheadLines);
     SwathInputs in;
@@ -74,6 +75,9 @@ std::optional<SwathGeolocation> LiveSwath::build(const LineStore& store, int lin
     in.turned = false;  // the live view's rows are the lines as received
     in.wordLeadWords = kDecodedWordLeadWords;
     in.rowUnixSeconds = LiveRowTimes(store, linesReceived, rows, startUnixSeconds_, timing_.secondsPerLine);
+    // Rows to come follow the last received line, and what was lost before it.
+    if (lostBefore)
+        for (int r = 0; r < rows; ++r) in.rowUnixSeconds[std::size_t(r)] += lostBefore(std::max(0, std::min(r, linesReceived - 1)));
     auto swath = SwathGeolocation::build(in, error);
     // A failed build (rows_ 0) is not tried again before the next refresh.
     builtAt_ = linesReceived;

@@ -6,6 +6,7 @@
 // that waits for the finished pictures.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,7 +49,11 @@ public:
     bool due(int linesReceived) const;
     // The geometry of the received lines and the predicted ones after them;
     // nothing (and *error) when the orbit does not reach the rows' times.
-    std::optional<SwathGeolocation> build(const LineStore& store, int linesReceived, std::string* error);
+    // lostBefore: the seconds of the pass that the sound lost before a
+    // stored line (a replayed recording with a gap), added to its time.
+    using LostBeforeLine = std::function<double(int line)>;
+    std::optional<SwathGeolocation> build(const LineStore& store, int linesReceived, std::string* error,
+                                          const LostBeforeLine& lostBefore = {});
 
     double startUnixSeconds() const { return startUnixSeconds_; }
     int rowsCovered() const { return rows_; }          // of the last build, 0 before

@@ -94,9 +94,11 @@ TEST(LiveSwath, FollowsThePassAsItComesInAndAgreesWithTheFinishedGeometry) {
 
     // Lines as the decoder times them: 0.5 s apart from 1.2 s after the
     // start, with a block lost after line 500; the first two lines, cut
-    // before the sync was found, have no time.
+    // before the sync was found, have no time. A replayed recording lost
+    // 20.3 s of sound before line 650, which its line times do not show.
     constexpr int kLines = 900;
     auto lineSeconds = [](int line) { return 1.2 + 0.5 * line + (line > 500 ? 0.5 : 0.0); };
+    auto lostBefore = [](int line) { return line >= 650 ? 20.3 : 0.0; };
     auto store = std::make_unique<LineStore>();
     LiveSwath live(*orbit, GeoreferenceOffsets{}, kStart);
     std::optional<SwathGeolocation> shown;
@@ -106,7 +108,7 @@ TEST(LiveSwath, FollowsThePassAsItComesInAndAgreesWithTheFinishedGeometry) {
         store->lineCount = lines;
         if (live.due(lines)) {
             std::string error;
-            shown = live.build(*store, lines, &error);
+            shown = live.build(*store, lines, &error, lostBefore);
             ASSERT_TRUE(shown) << error;
             ++builds;
             EXPECT_EQ(shown->rows(), live.rowsCovered());
@@ -123,13 +125,13 @@ TEST(LiveSwath, FollowsThePassAsItComesInAndAgreesWithTheFinishedGeometry) {
     SwathInputs whole;
     whole.orbit = *orbit;
     whole.wordLeadWords = kDecodedWordLeadWords;
-    for (int r = 0; r < kLines; ++r) whole.rowUnixSeconds.push_back(kStart + lineSeconds(r));
+    for (int r = 0; r < kLines; ++r) whole.rowUnixSeconds.push_back(kStart + lineSeconds(r) + lostBefore(r));
     const auto finished = SwathGeolocation::build(whole, nullptr);
     ASSERT_TRUE(finished);
     // The last build was at a multiple of 20 lines; its received rows match
     // the finished pass's, its predicted rows are off by the lost half second
     // at most (3.3 km) before the loss and match after it.
-    for (const int row : {0, 250, 500, 501, 700, 880, 899}) {
+    for (const int row : {0, 250, 500, 501, 649, 650, 700, 880, 899}) {
         for (const double column : {0.0, 454.0, 908.0}) {
             const auto a = shown->groundPoint({column, double(row)});
             const auto b = finished->groundPoint({column, double(row)});
