@@ -2,8 +2,9 @@
 // Europe and Africa, 2019-05-21), run from the build folder (the data is
 // found beside this file's path as the compiler saw it): one refresh as the
 // window makes it every ten seconds of pass, after 200, 1000 and 1800 lines
-// received: the swath of the received and predicted lines built, and the
-// outline and grid traced through it for the next repaint.
+// received: the sound lost from a replayed recording looked for, the swath
+// of the received and predicted lines built, and the outline and grid
+// traced through it for the next repaint.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include "geo/live_swath.h"
 #include "geo/picture_overlay.h"
 #include "geo/world_outline.h"
+#include "recording/recording_gaps.h"
 
 
 namespace {
@@ -44,12 +46,20 @@ const std::vector<sorae::OutlineTraceLine>& Outline() {
 void BM_LiveRefresh(benchmark::State& state) {
     const int lines = int(state.range(0));
     auto store = std::make_unique<sorae::LineStore>();
-    for (int l = 0; l < lines; ++l) store->setLineSeconds(l, 0.3 + 0.5 * l);
+    // Sync A on every line, and 20.3 s lost before line 600.
+    for (int l = 0; l < lines; ++l) {
+        store->setLineSeconds(l, 0.3 + 0.5 * l - (l >= 600 ? 20.3 : 0.0));
+        for (int pulse = 0; pulse < 7; ++pulse)
+            store->at(0, 3 + 4 * pulse, l) = store->at(0, 4 + 4 * pulse, l) = 1530.0;
+    }
+    store->lineCount = lines;
     Outline();
     std::size_t points = 0;
     for (auto _ : state) {
         sorae::LiveSwath live(Orbit(), {}, kStart);
-        const auto swath = live.build(*store, lines, nullptr);
+        const auto gaps = sorae::FindRecordingGaps(*store);
+        const auto swath =
+            live.build(*store, lines, nullptr, [&gaps](int line) { return sorae::SecondsLostBefore(gaps, line); });
         sorae::OverlayOptions options;
         options.rows = swath->rows();
         const auto footprint = sorae::SwathFootprint::fromPicture(
