@@ -80,7 +80,7 @@ public:
     void changeSensor(int channel, long fromLine, int sensor);
 
     // What a sensor's views show from now on, as 8-bit words: its back scan
-    // (wedge 15) and its space view (inverted on minute-marker lines); -1
+    // (wedge 15) and its space view (a minute marker shows over it); -1
     // keeps the built-in levels. And the four thermometer wedges 10..13.
     void setSensorViews(int sensor, int backScanWord, int spaceWord);
     void setThermometerWords(const std::array<int, 4>& words);
