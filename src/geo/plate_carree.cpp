@@ -24,7 +24,7 @@ PlateCarreeRaster ResampleToPlateCarree(const SwathGeolocation& swath, const std
     const double reference = swath.subSatellitePoint(0.5 * (rows - 1))->longitudeDeg;
 
     // picture positions of the control nodes and their ground points
-    const std::vector<double> nodeColumns = ControlColumns(), nodeRows = ControlRows(rows);
+    const std::vector<double> nodeColumns = ControlColumns(), nodeRows = ControlRows(rows, swath.breaksAfter());
     const int nc = static_cast<int>(nodeColumns.size()), nr = static_cast<int>(nodeRows.size());
     std::vector<GeoPoint> ground(std::size_t(nc) * nr);
     std::vector<bool> valid(ground.size(), false);
@@ -59,6 +59,7 @@ PlateCarreeRaster ResampleToPlateCarree(const SwathGeolocation& swath, const std
             const std::size_t k[4] = {std::size_t(j) * nc + i, std::size_t(j) * nc + i + 1,
                                       std::size_t(j + 1) * nc + i, std::size_t(j + 1) * nc + i + 1};
             if (!valid[k[0]] || !valid[k[1]] || !valid[k[2]] || !valid[k[3]]) continue;
+            if (swath.spansBreak(nodeRows[j], nodeRows[j + 1])) continue;  // sound lost: no data
             double lon[4], lat[4];
             // corners unwrapped against the first, so a cell on the raster's
             // seam stays whole (the shifts below draw both sides of the seam)

@@ -78,7 +78,7 @@ std::optional<PolarStereographicRaster> ResampleToPolarStereographic(const Swath
     const Projection projection(out.epsg);
     if (!projection.ok()) return fail("PROJ cannot make the polar stereographic projection: " + projection.error());
 
-    const std::vector<double> nodeColumns = ControlColumns(), nodeRows = ControlRows(rows);
+    const std::vector<double> nodeColumns = ControlColumns(), nodeRows = ControlRows(rows, swath.breaksAfter());
     const int nc = static_cast<int>(nodeColumns.size()), nr = static_cast<int>(nodeRows.size());
     std::vector<std::optional<std::pair<double, double>>> nodes(std::size_t(nc) * nr);
     double west = 1e300, east = -1e300, south = 1e300, north = -1e300;
@@ -105,6 +105,7 @@ std::optional<PolarStereographicRaster> ResampleToPolarStereographic(const Swath
             const std::size_t k[4] = {std::size_t(j) * nc + i, std::size_t(j) * nc + i + 1,
                                       std::size_t(j + 1) * nc + i, std::size_t(j + 1) * nc + i + 1};
             if (!nodes[k[0]] || !nodes[k[1]] || !nodes[k[2]] || !nodes[k[3]]) continue;
+            if (swath.spansBreak(nodeRows[j], nodeRows[j + 1])) continue;  // sound lost: no data
             double gx[4], gy[4];
             for (int q = 0; q < 4; ++q) {
                 gx[q] = (nodes[k[q]]->first - out.westMetres) / cellMetres;

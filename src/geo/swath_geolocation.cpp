@@ -14,6 +14,9 @@ namespace {
 constexpr double kRadPerDeg = 1.0 / kDegPerRad;
 constexpr int kGridColumnStep = 8;
 constexpr int kGridRowStep = 16;
+// Rows further apart in time than this have sound lost between them (a
+// line lasts half a second): nothing is drawn or interpolated across.
+constexpr double kBreakSeconds = 1.0;
 
 // The scan of one picture row in the inertial frame: the satellite, the
 // centre line of the scan (D), its left-hand direction (L), the normal of the
@@ -47,34 +50,43 @@ GeoPoint ToGeoPoint(const Vec3& earthFixed) {
     return GeoPoint{g.latitudeRad * kDegPerRad, lon};
 }
 
-// Straight line through the known times; NaN entries take its value.
+// NaN entries between known times are interpolated between their nearest
+// known neighbours; those before the first or after the last known time
+// follow the pass's line rate from it (the median step of the known rows,
+// which a gap in the recording does not pull), and so do those between
+// neighbours that sound was lost between, each from the nearer one.
 bool FillTimes(std::vector<double>& times, std::string* error) {
-    // the first time may itself be unknown: measure from the first known one
-    double ref = 0;
-    for (double t : times) if (std::isfinite(t)) { ref = t; break; }
-    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
-    for (std::size_t i = 0; i < times.size(); ++i) {
-        if (!std::isfinite(times[i])) continue;
-        const double x = double(i), y = times[i] - ref;
-        n += 1; sx += x; sy += y; sxx += x * x; sxy += x * y;
-    }
     auto fail = [&](const char* text) {
         if (error) *error = text;
         return false;
     };
-    if (n < 2) return fail("fewer than two picture rows have a time");
-    const double den = n * sxx - sx * sx;
-    if (den <= 0) return fail("fewer than two picture rows have a time");
-    const double slope = (n * sxy - sx * sy) / den;
+    std::vector<std::size_t> known;
+    for (std::size_t i = 0; i < times.size(); ++i)
+        if (std::isfinite(times[i])) known.push_back(i);
+    if (known.size() < 2) return fail("fewer than two picture rows have a time");
+    std::vector<double> steps;
+    for (std::size_t k = 1; k < known.size(); ++k)
+        steps.push_back((times[known[k]] - times[known[k - 1]]) / double(known[k] - known[k - 1]));
+    std::nth_element(steps.begin(), steps.begin() + long(steps.size() / 2), steps.end());
+    const double slope = steps[steps.size() / 2];
     if (!(std::abs(slope) > 1e-3)) return fail("the row times do not advance");
-    double n2 = 0, sy2 = 0;
-    for (std::size_t i = 0; i < times.size(); ++i)
-        if (std::isfinite(times[i])) { n2 += 1; sy2 += times[i] - ref - slope * double(i); }
-    const double intercept = ref + sy2 / n2;
-    for (std::size_t i = 0; i < times.size(); ++i)
-        if (!std::isfinite(times[i])) times[i] = intercept + slope * double(i);
+    for (std::size_t i = 0; i < known.front(); ++i)
+        times[i] = times[known.front()] - slope * double(known.front() - i);
+    for (std::size_t i = known.back() + 1; i < times.size(); ++i)
+        times[i] = times[known.back()] + slope * double(i - known.back());
+    for (std::size_t k = 1; k < known.size(); ++k) {
+        const std::size_t a = known[k - 1], b = known[k];
+        const double span = times[b] - times[a];
+        const bool lost = std::abs(span - slope * double(b - a)) > kBreakSeconds;
+        for (std::size_t i = a + 1; i < b; ++i) {
+            if (!lost) times[i] = times[a] + span * double(i - a) / double(b - a);
+            else if (i - a <= b - i) times[i] = times[a] + slope * double(i - a);
+            else times[i] = times[b] - slope * double(b - i);
+        }
+    }
     return true;
 }
+
 }  // namespace
 
 struct SwathGeolocation::Impl {
@@ -87,14 +99,22 @@ struct SwathGeolocation::Impl {
     std::vector<int> gridColumnAt;  // picture column of each grid column
     std::vector<int> gridRowAt;
     std::vector<Vec3> nodes;        // earth-fixed ground points, NaN where missed
+    std::vector<int> breaks;        // rows after which sound was lost (sorted)
 
     int rows() const { return static_cast<int>(frames.size()); }
+    bool breakAfter(int row) const { return std::binary_search(breaks.begin(), breaks.end(), row); }
 
+    // The scan at a fractional row. Next to a break a row is carried on
+    // from its own side (up to half a row), not blended with the row beyond.
     RowFrame frameAt(double row) const {
         const int last = rows() - 1;
         if (last == 0) return frames[0];
         int k = static_cast<int>(std::floor(row));
         k = std::clamp(k, 0, last - 1);
+        if (breakAfter(k)) {
+            if (row - k < 0.5) return k > 0 && !breakAfter(k - 1) ? Blend(frames[k - 1], frames[k], 1.0 + (row - k)) : frames[k];
+            return k + 1 < last && !breakAfter(k + 1) ? Blend(frames[k + 1], frames[k + 2], row - (k + 1)) : frames[k + 1];
+        }
         return Blend(frames[k], frames[k + 1], row - k);
     }
 
@@ -179,13 +199,21 @@ std::optional<SwathGeolocation> SwathGeolocation::build(const SwathInputs& in, s
         impl->frames.push_back(f);
     }
 
-    // control points
+    const int rows = impl->rows();
+    for (int k = 0; k + 1 < rows; ++k)
+        if (std::abs(times[std::size_t(k) + 1] - times[std::size_t(k)]) > kBreakSeconds) impl->breaks.push_back(k);
+
+    // control points; the rows on either side of a break among them, so
+    // that no control cell spans it
     for (int c = 0; c < kImageWords - 1; c += kGridColumnStep) impl->gridColumnAt.push_back(c);
     impl->gridColumnAt.push_back(kImageWords - 1);
-    const int rows = impl->rows();
     for (int r = 0; r < rows - 1; r += kGridRowStep) impl->gridRowAt.push_back(r);
     impl->gridRowAt.push_back(rows - 1);
     if (rows == 1) impl->gridRowAt.push_back(0);
+    for (int k : impl->breaks) impl->gridRowAt.insert(impl->gridRowAt.end(), {k, k + 1});
+    std::sort(impl->gridRowAt.begin(), impl->gridRowAt.end());
+    if (rows > 1)
+        impl->gridRowAt.erase(std::unique(impl->gridRowAt.begin(), impl->gridRowAt.end()), impl->gridRowAt.end());
     impl->gridColumns = static_cast<int>(impl->gridColumnAt.size());
     impl->gridRows = static_cast<int>(impl->gridRowAt.size());
     impl->nodes.reserve(std::size_t(impl->gridColumns) * impl->gridRows);
@@ -197,6 +225,15 @@ std::optional<SwathGeolocation> SwathGeolocation::build(const SwathInputs& in, s
 }
 
 int SwathGeolocation::rows() const { return impl_->rows(); }
+
+const std::vector<int>& SwathGeolocation::breaksAfter() const { return impl_->breaks; }
+
+bool SwathGeolocation::spansBreak(double row0, double row1) const {
+    // a break after row k lies at k + 1/2, between the rows' pixels
+    const auto& b = impl_->breaks;
+    const auto it = std::lower_bound(b.begin(), b.end(), static_cast<int>(std::floor(row0 - 0.5)) + 1);
+    return it != b.end() && *it + 0.5 < row1;
+}
 
 std::optional<GeoPoint> SwathGeolocation::exactGroundPoint(PicturePoint p) const {
     if (!(p.column >= -0.5 && p.column <= kImageWords - 0.5 && p.row >= -0.5 &&
@@ -217,6 +254,8 @@ std::optional<GeoPoint> SwathGeolocation::groundPoint(PicturePoint p) const {
     const double c0 = m.gridColumnAt[gc], c1 = m.gridColumnAt[gc + 1];
     const double r0 = m.gridRowAt[gr], r1 = m.gridRowAt[gr + 1];
     const double fc = (p.column - c0) / (c1 - c0);
+    // across a break: each side's own scan, carried on half a row
+    if (m.breakAfter(int(r0)) && r1 == r0 + 1) return exactGroundPoint(p);
     const double fr = r1 > r0 ? (p.row - r0) / (r1 - r0) : 0.0;
     const Vec3& a = m.nodes[std::size_t(gr) * m.gridColumns + gc];
     const Vec3& b = m.nodes[std::size_t(gr) * m.gridColumns + gc + 1];
@@ -256,6 +295,21 @@ std::optional<PicturePoint> SwathGeolocation::picturePoint(GeoPoint place) const
                 if ((g > 0) == (glo > 0)) { lo = mid; glo = g; } else { hi = mid; ghi = g; }
             }
             row = lo + glo / (glo - ghi);
+            if (m.breakAfter(lo)) {
+                // Between the rows either side of lost sound: the place is
+                // shown only within half a row of one of them, at the
+                // spacing of that side's own rows.
+                row = std::numeric_limits<double>::quiet_NaN();
+                if (lo > 0 && !m.breakAfter(lo - 1)) {
+                    const double step = glo - m.planeDistance(p, lo - 1);
+                    if (step != 0.0 && -glo / step <= 0.5) row = lo - glo / step;
+                }
+                if (!std::isfinite(row) && hi < last && !m.breakAfter(hi)) {
+                    const double step = m.planeDistance(p, hi + 1) - ghi;
+                    if (step != 0.0 && -ghi / step >= -0.5) row = hi - ghi / step;
+                }
+                if (!std::isfinite(row)) return std::nullopt;
+            }
         }
     }
     if (!(row >= -0.5 && row <= last + 0.5)) return std::nullopt;

@@ -60,8 +60,8 @@ using OrbitAtTime = std::function<std::optional<InertialState>(double unixSecond
 struct SwathInputs {
     OrbitAtTime orbit;
     // UTC time (Unix seconds) of every row of the saved picture, at the start
-    // of that row's scan line. Unknown times (NaN) are filled from a straight
-    // line through the known ones.
+    // of that row's scan line. Unknown times (NaN) are interpolated between
+    // the known ones around them, and carried on at the line rate beyond.
     std::vector<double> rowUnixSeconds;
     // The picture was saved turned through 180 degrees (south-to-north pass):
     // its columns run opposite to the scan.
@@ -88,6 +88,12 @@ public:
     std::optional<GeoPoint> exactGroundPoint(PicturePoint point) const;
 
     int rows() const;
+    // Rows k after which sound was lost (row k + 1 came more than a second
+    // after row k): nothing lies between them on the ground, nothing is
+    // drawn across, and a place in between shows in no row.
+    const std::vector<int>& breaksAfter() const;
+    // Whether a break lies between rows row0 and row1.
+    bool spansBreak(double row0, double row1) const;
     // Ground point of the satellite (geodetic nadir) at a picture row.
     std::optional<GeoPoint> subSatellitePoint(double row) const;
 

@@ -35,10 +35,15 @@ std::vector<double> ControlColumns() {
     return columns;
 }
 
-std::vector<double> ControlRows(int rows) {
+std::vector<double> ControlRows(int rows, const std::vector<int>& breaksAfter) {
     std::vector<double> out;
     for (int r = 0; r < rows - 1; r += kCellRows) out.push_back(r);
     out.push_back(rows - 1);
+    for (int k : breaksAfter)
+        if (k >= 0 && k + 1 < rows) out.insert(out.end(), {double(k), double(k + 1)});
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    if (out.size() < 2) out.push_back(out.back());
     out.front() = -0.5, out.back() = rows - 0.5;
     return out;
 }

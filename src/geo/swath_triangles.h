@@ -11,9 +11,10 @@
 namespace sorae {
 
 // Picture positions (columns and rows of a 909 x rows picture) of the
-// control nodes, in order.
+// control nodes, in order. The rows either side of a break (sound lost
+// after row k) are nodes, so that the cell between them can be left out.
 std::vector<double> ControlColumns();
-std::vector<double> ControlRows(int rows);
+std::vector<double> ControlRows(int rows, const std::vector<int>& breaksAfter = {});
 
 struct GridRaster {
     int width = 0;

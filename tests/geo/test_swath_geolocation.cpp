@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "geo/orbit_source.h"
+#include "geo/plate_carree.h"
 #include "geo/swath_geolocation.h"
 #include "orbit/orbital_elements.h"
 #include "reference_orbit.h"
@@ -237,6 +238,68 @@ TEST_F(SwathGeometry, PlacesOffTheSwathAndBadInputs) {
         ASSERT_TRUE(filled) << error;
         EXPECT_NEAR(SurfaceKm(*filled->subSatellitePoint(1), *filled->subSatellitePoint(2)), 3.3, 0.3);
         EXPECT_NEAR(SurfaceKm(*filled->subSatellitePoint(0), *filled->subSatellitePoint(3)), 9.9, 0.6);
+    }
+}
+
+// A recording that lost 60 s of sound after row 299, both ways up: each
+// side is placed by its own times, as a swath of that side alone places it;
+// a place in between shows in no row, and the plate carree leaves it empty
+// instead of stretching the rows either side over it.
+TEST_F(SwathGeometry, SoundLostMidwayLeavesAHoleNotAStretch) {
+    constexpr int kRows = 600;
+    constexpr double kLost = 60.0;
+    for (bool turned : {false, true}) {
+        SCOPED_TRACE(turned ? "turned" : "as received");
+        SwathInputs in;
+        in.orbit = test::InterpolatedOrbit(Samples());
+        in.turned = turned;
+        in.rowUnixSeconds = test::RowTimes(kPassStart + 60, kRows, turned);
+        // the rows received after the loss, on top once turned
+        for (int r = 0; r < kRows; ++r)
+            if ((r >= kRows / 2) != turned) in.rowUnixSeconds[std::size_t(r)] += kLost;
+        // a row on either side whose time is unknown: filled from its own side
+        in.rowUnixSeconds[std::size_t(kRows / 2 - 1)] = in.rowUnixSeconds[std::size_t(kRows / 2)] = NAN;
+        std::string error;
+        const auto swath = SwathGeolocation::build(in, &error);
+        ASSERT_TRUE(swath) << error;
+        EXPECT_EQ(swath->breaksAfter(), std::vector<int>{kRows / 2 - 1});
+        EXPECT_TRUE(swath->spansBreak(kRows / 2 - 1, kRows / 2));
+        EXPECT_FALSE(swath->spansBreak(kRows / 2, kRows / 2 + 16));
+
+        // Each side as a swath of its own rows alone.
+        const double lastBefore = kPassStart + 60 + 0.5 * (kRows / 2 - 1), firstAfter = lastBefore + 0.5 + kLost;
+        const auto early = Swath(lastBefore - 0.5 * 99, 100, false), late = Swath(firstAfter, 100, false);
+        ASSERT_TRUE(early && late);
+        for (const double beside : {0.0, 0.4, 1.0, 15.0}) {
+            // rows counted from the break, on the side received first and on the other
+            const double first = turned ? kRows / 2 + beside : kRows / 2 - 1 - beside;
+            const double second = turned ? kRows / 2 - 1 - beside : kRows / 2 + beside;
+            for (const double column : {0.0, 454.0, 908.0}) {
+                const double scan = turned ? 908.0 - column : column;
+                const auto a = swath->groundPoint({column, first}), b = swath->groundPoint({column, second});
+                ASSERT_TRUE(a && b) << beside;
+                EXPECT_LT(SurfaceKm(*a, *early->groundPoint({scan, 99.0 - beside})), 0.3) << beside << " " << column;
+                EXPECT_LT(SurfaceKm(*b, *late->groundPoint({scan, beside})), 0.3) << beside << " " << column;
+                // and back: a row's place is found in that row
+                EXPECT_NEAR(swath->picturePoint(*a)->row, first, 0.05);
+                EXPECT_NEAR(swath->picturePoint(*b)->row, second, 0.05);
+            }
+        }
+        // The nadir half-way through the lost minute lies in no row.
+        const auto lost = Swath(lastBefore + 0.5 * kLost, 2, false)->subSatellitePoint(0.0);
+        ASSERT_TRUE(lost);
+        EXPECT_FALSE(swath->picturePoint(*lost));
+
+        std::vector<float> picture(std::size_t(kImageWords) * kRows, 100.0f);
+        const PlateCarreeRaster raster = ResampleToPlateCarree(*swath, picture);
+        auto at = [&](GeoPoint g) {
+            const int x = int((g.longitudeDeg - raster.westDeg) / raster.cellDeg);
+            const int y = int((raster.northDeg - g.latitudeDeg) / raster.cellDeg);
+            return raster.values[std::size_t(y) * raster.width + x];
+        };
+        EXPECT_TRUE(std::isnan(at(*lost)));
+        EXPECT_EQ(at(*early->subSatellitePoint(50.0)), 100.0f);
+        EXPECT_EQ(at(*late->subSatellitePoint(50.0)), 100.0f);
     }
 }
 
