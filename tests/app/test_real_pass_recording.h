@@ -8,9 +8,11 @@
 #include <QImage>
 #include <QString>
 #include <sndfile.h>
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "common/wav16.h"
 #include "testsignal/recording_writer.h"
 
 namespace sorae::testsupport {
@@ -36,16 +38,12 @@ inline bool CutOutOfRecording(const std::string& path, double atSeconds, double 
     SF_INFO info{};
     SNDFILE* in = sf_open(path.c_str(), SFM_READ, &info);
     if (in == nullptr || info.channels != 1) return false;
-    std::vector<short> samples(std::size_t(info.frames));
+    std::vector<std::int16_t> samples(std::size_t(info.frames));
     sf_readf_short(in, samples.data(), info.frames);
     sf_close(in);
     const auto from = samples.begin() + long(atSeconds * info.samplerate);
     samples.erase(from, from + long(seconds * info.samplerate));
-    SNDFILE* out = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (out == nullptr) return false;
-    const bool written = sf_writef_short(out, samples.data(), sf_count_t(samples.size())) == sf_count_t(samples.size());
-    sf_close(out);
-    return written;
+    return WriteWav16(path, info.samplerate, 1, samples);
 }
 
 }  // namespace sorae::testsupport

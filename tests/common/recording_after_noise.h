@@ -3,14 +3,13 @@
 // written as a 16-bit mono WAV at the generator's rate.
 #pragma once
 
-#include <sndfile.h>
-
 #include <cstdint>
 #include <random>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "common/wav16.h"
 #include "testsignal/apt_signal_generator.h"
 
 namespace sorae::testsupport {
@@ -24,15 +23,7 @@ inline bool WriteRecordingAfterNoise(const std::string& path, testsignal::AptSig
     std::normal_distribution<double> noise(0.0, noiseCounts);
     for (std::size_t i = 0; i < lead; ++i) samples[i] = testsignal::toInt16(noise(random));
     generator.generateInt16(std::span<std::int16_t>(samples).subspan(lead));
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (f == nullptr) return false;
-    const bool written = sf_writef_short(f, samples.data(), sf_count_t(samples.size())) == sf_count_t(samples.size());
-    sf_close(f);
-    return written;
+    return WriteWav16(path, rate, 1, samples);
 }
 
 }  // namespace sorae::testsupport

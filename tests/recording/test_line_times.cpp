@@ -7,7 +7,6 @@
 // whole lines lost, else the part of a half-second that the sync moved.
 #include <gtest/gtest.h>
 
-#include <sndfile.h>
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +16,7 @@
 #include "capture/auto_level.h"
 #include "common/recording_after_noise.h"
 #include "common/scratch_folder.h"
+#include "common/wav16.h"
 #include "recording/recording_decoder.h"
 #include "testsignal/apt_line_source.h"
 #include "testsignal/apt_signal_generator.h"
@@ -59,14 +59,7 @@ std::string writeRecording(const std::string& path, const LineTimeCase& c, doubl
         const auto length = std::size_t(std::llround(c.cutSeconds * c.rate)) * channels;
         samples.erase(samples.begin() + long(from), samples.begin() + long(from + length));
     }
-    SF_INFO info{};
-    info.samplerate = c.rate;
-    info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-    EXPECT_NE(f, nullptr);
-    sf_writef_short(f, samples.data(), sf_count_t(samples.size() / channels));
-    sf_close(f);
+    EXPECT_TRUE(testsupport::WriteWav16(path, c.rate, channels, samples));
     return path;
 }
 
