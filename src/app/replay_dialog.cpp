@@ -18,6 +18,7 @@
 #include "capture/recording_reader.h"
 #include "imaging/picture_naming.h"
 #include "orbit/day_time.h"
+#include "recording/recording_satellite.h"
 #include "recording/recording_start_time.h"
 
 namespace sorae {
@@ -198,7 +199,8 @@ void ReplayDialog::readFileName(const QString& path) {
                                     ? QString()
                                     : QStringLiteral("ファイル名に時刻がありません: 空欄なら更新日時から長さを引いた時刻 (概算)"));
     }
-    if (const auto satellite = SatelliteFromFileName(file)) {
+    if (const auto satellite =
+            SatelliteOfRecording(file, found ? std::optional(found->unixSeconds) : std::nullopt).name) {
         const int index = satelliteBox_->findData(QString::fromStdString(*satellite));
         if (index >= 0) satelliteBox_->setCurrentIndex(index);
     }

@@ -1,5 +1,7 @@
 #include "orbit/element_choice.h"
 
+#include "orbit/apt_satellites.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -25,10 +27,13 @@ ElementChoice ChooseElementSet(const std::vector<OrbitalElements>& sets, const s
     ElementChoice choice;
     choice.setsInFile = static_cast<int>(sets.size());
     const std::string wanted = NormalisedSatelliteName(satellite);
+    // A set whose name is spelt otherwise ("NOAA19") is still the
+    // satellite's when its catalog number is.
+    const std::optional<int> catalog = CatalogNumberOfAptSatellite(satellite);
     std::string lastRefusal;
     double nearest = std::numeric_limits<double>::infinity();
     for (const OrbitalElements& set : sets) {
-        if (NormalisedSatelliteName(set.name) != wanted)
+        if (NormalisedSatelliteName(set.name) != wanted && !(catalog && set.catalogNumber == *catalog))
             continue;
         std::string error;
         std::optional<Sgp4Propagator> propagator = Sgp4Propagator::fromElements(set, &error);

@@ -1,5 +1,6 @@
 #include "orbit/orbital_elements.h"
 
+#include "orbit/apt_satellites.h"
 #include "orbit/sgp_propagator.h"
 
 #include <charconv>
@@ -10,6 +11,18 @@
 namespace sorae {
 
 namespace {
+
+// The five columns of a catalog number, blanks before it allowed; 0 for
+// anything else (the newer letter-led numbers included).
+int catalogNumber(const std::string& field)
+{
+    const std::size_t first = field.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return 0;
+    int number = 0;
+    const auto read = std::from_chars(field.data() + first, field.data() + field.size(), number);
+    return read.ec == std::errc{} && read.ptr == field.data() + field.size() ? number : 0;
+}
 
 constexpr int kReadLimit = 254;  // characters per line read
 constexpr std::size_t kNameLength = 24;
@@ -95,6 +108,7 @@ void ParseElementLines(OrbitalElements& out, const std::string& nameLine,
     out.name = name;
 
     const std::string line1 = cut(line1In, kLineLength);
+    out.catalogNumber = catalogNumber(columns(line1, 3, 7));
     out.dragTerm = impliedPointField(line1, 54);
     out.meanMotionSecondTerm = impliedPointField(line1, 45);
     out.meanMotionFirstTerm = toNumber(columns(line1, 34, 43));
@@ -113,11 +127,30 @@ void ParseElementLines(OrbitalElements& out, const std::string& nameLine,
 
 namespace {
 
+// Line 1 of a set: "1 33591U 09005A   19141.91882525 ...", its epoch's
+// point in column 24.
+bool looksLikeFirstElementLine(const std::string& line)
+{
+    return line.size() >= 64 && line.compare(0, 2, "1 ") == 0 && line[23] == '.';
+}
+
+// The name of a set read without a name line.
+std::string nameOfCatalogNumber(const std::string& line1)
+{
+    if (const auto satellite = AptSatelliteOfCatalogNumber(catalogNumber(columns(line1, 3, 7)))) {
+        std::string name = *satellite;  // "NOAA-19" as the files spell it: "NOAA 19"
+        name[name.find('-')] = ' ';
+        return name;
+    }
+    return columns(line1, 3, 7);
+}
+
 // Reads three-line sets until the end of the file or `limit` usable sets,
 // handing each usable one to `store`. Sets with a value that is not a
-// number or an epoch that is no date are passed over.
+// number or an epoch that is no date are passed over. With `archiveForms`,
+// also two-line sets and "0 "-prefixed name lines.
 template <typename Store>
-int readSets(std::FILE* file, std::size_t limit, Store store, int* refused)
+int readSets(std::FILE* file, std::size_t limit, Store store, int* refused, bool archiveForms = false)
 {
     std::size_t stored = 0;
     int status = 0;
@@ -137,7 +170,14 @@ int readSets(std::FILE* file, std::size_t limit, Store store, int* refused)
         if (firstLine && nameLine.rfind(kByteOrderMark, 0) == 0)
             nameLine.erase(0, std::char_traits<char>::length(kByteOrderMark));
         firstLine = false;
-        if (!readLine(file, line1) || !readLine(file, line2)) {
+        const bool nameless = archiveForms && looksLikeFirstElementLine(nameLine);
+        if (nameless) {
+            line1 = nameLine;
+            nameLine = nameOfCatalogNumber(line1);
+        } else if (archiveForms && nameLine.compare(0, 2, "0 ") == 0) {
+            nameLine.erase(0, 2);
+        }
+        if ((!nameless && !readLine(file, line1)) || !readLine(file, line2)) {
             status = -1;
             break;
         }
@@ -177,7 +217,7 @@ int ReadAllElementSets(std::vector<OrbitalElements>& sets, const std::string& pa
     if (file == nullptr)
         return -1;
     const int status = readSets(file, std::numeric_limits<std::size_t>::max(),
-                                [&](const OrbitalElements& set) { sets.push_back(set); }, refused);
+                                [&](const OrbitalElements& set) { sets.push_back(set); }, refused, true);
     std::fclose(file);
     return status;
 }

@@ -21,6 +21,7 @@ struct OrbitalElements {
     double rightAscensionOfNode = 0.0;
     double argumentOfPerigee = 0.0;
     double dragTerm = 0.0;           // B*, per earth radius; not used by SGP
+    int catalogNumber = 0;           // NORAD number of line 1; 0 when not a number
 };
 
 inline constexpr int kMaxElementSets = 32;
@@ -34,7 +35,11 @@ using ElementSetArray = std::array<OrbitalElements, kMaxElementSets>;
 int ReadElementFile(ElementSetArray& sets, int& count, const std::string& path);
 
 // The same without a limit: every usable set of the file (archives hold
-// hundreds). *refused, when given, counts the sets passed over.
+// hundreds). *refused, when given, counts the sets passed over. Archive
+// downloads come in two more forms, which this reader also takes: sets
+// without a name line (named from the catalog number: "NOAA 19" for a NOAA
+// satellite that sent APT, else the number itself), and name lines that
+// begin with "0 ".
 int ReadAllElementSets(std::vector<OrbitalElements>& sets, const std::string& path,
                        int* refused = nullptr);
 

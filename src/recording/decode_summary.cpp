@@ -103,7 +103,7 @@ std::string FormatFileDetails(const PassFileReport& r) {
     std::string text = "recording: " + r.path + "\n";
     if (r.start)
         text += "start: " + FormatUtc(r.start->unixSeconds) + " (" + r.start->source + ")\n";
-    if (r.satelliteFromFileName) text += "satellite: " + r.satellite + " (from the file name)\n";
+    if (!r.satelliteSource.empty()) text += "satellite: " + r.satellite + " (from " + r.satelliteSource + ")\n";
     if (r.elements) text += "elements: " + r.elements->message + "\n";
     if (d.iqCarrierHz) {
         static const char* const how[] = {"given", "found", "none found: the receiver's IF"};

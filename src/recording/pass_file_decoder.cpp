@@ -1,5 +1,7 @@
 #include "recording/pass_file_decoder.h"
 
+#include "recording/recording_satellite.h"
+
 #include "orbit/pass_table.h"
 
 #include <algorithm>
@@ -48,8 +50,11 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
 
     std::optional<std::string> satellite = options.satellite;
     if (!satellite) {
-        satellite = SatelliteFromFileName(path);
-        report.satelliteFromFileName = satellite.has_value();
+        RecordingSatellite named =
+            SatelliteOfRecording(path, report.start ? std::optional(report.start->unixSeconds) : std::nullopt);
+        satellite = std::move(named.name);
+        if (satellite) report.satelliteSource = named.source;
+        if (!named.doubt.empty()) report.notes.push_back("satellite unknown: " + named.doubt);
     }
     report.satellite = satellite.value_or("");
     // The element set for the middle of the synchronised lines.
@@ -87,8 +92,10 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
     report.titled = pictures.titled;
     report.filesWritten = pictures.filesWritten;
     report.mapping = pictures.mapping;
-    if (options.afterPictures && pictures.errors.empty() && !pictures.filesWritten.empty())
-        report.notes = options.afterPictures(path, store, pictures, report.start);
+    if (options.afterPictures && pictures.errors.empty() && !pictures.filesWritten.empty()) {
+        std::vector<std::string> more = options.afterPictures(path, store, pictures, report.start);
+        report.notes.insert(report.notes.end(), more.begin(), more.end());
+    }
     if (!pictures.errors.empty()) {
         for (const std::string& e : pictures.errors) {
             if (!report.error.empty()) report.error += "; ";

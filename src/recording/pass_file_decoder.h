@@ -51,7 +51,7 @@ struct PassFileReport {
     std::optional<StartTimeSource> timeSource;  // unset: given, or the fallback
     std::optional<RecordingStart> start;   // UTC of the first sample and the rule that gave it
     std::string satellite;                 // the satellite decoded for ("" manual)
-    bool satelliteFromFileName = false;
+    std::string satelliteSource;           // what named it when not given ("the file name")
     std::optional<ElementChoice> elements; // the set chosen for the pass, when the satellite is known
     bool pictured = false;     // picture building ran
     int pictureRows = 0;

@@ -30,7 +30,8 @@ TEST(ReplayDialog, TheFileNameGivesTheStationTimeAndTheSatellite) {
         const char* satellite;  // chosen; "" leaves the choice as it was
     };
     const Case cases[] = {
-        {"/rec/gqrx_20210714_220140_137100000.wav", "2021/07/15 07:01:40 日本時間 (gqrx", ""},
+        {"/rec/gqrx_20210714_220140_137100000.wav", "2021/07/15 07:01:40 日本時間 (gqrx", "NOAA-19"},  // 137.1 MHz
+        {"/rec/gqrx_20210714_220140_145800000.wav", "2021/07/15 07:01:40 日本時間 (gqrx", ""},
         {"/rec/NOAA19_137100_20250115_102300.wav", "2025/01/15 19:23:00 日本時間", "NOAA-19"},
         {"/rec/20250115192318.flac", "2025/01/15 19:23:00 日本時間 (this program", "NOAA-18"},
         {"/rec/n15-pass.wav", "ファイル名に時刻がありません", "NOAA-15"},

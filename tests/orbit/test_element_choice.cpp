@@ -8,17 +8,20 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 using namespace sorae;
 
 namespace {
 
-// NOAA 19's real set with its epoch field replaced (14 columns).
-std::string noaa19At(const char* epochField)
+// NOAA 19's real set with its epoch field replaced (14 columns), under
+// `nameLine` ("" for none, as in two-line archive downloads).
+std::string noaa19At(const char* epochField, const std::string& nameLine = "NOAA 19 [+]             ")
 {
     std::string line1 = "1 33591U 09005A   19024.95618551  .00000053  00000-0  53948-4 0  9992";
     line1.replace(18, 14, epochField);
-    return std::string("NOAA 19 [+]             \r\n") + line1 + "\r\n" +
+    return (nameLine.empty() ? "" : nameLine + "\r\n") + line1 + "\r\n" +
            "2 33591  99.1678  12.6689 0014882  65.9693 294.3034 14.12330663513212\r\n";
 }
 
@@ -80,6 +83,37 @@ TEST(ElementChoice, NearestEpochOfTheSatelliteAmongEverySetOfTheFile)
     const ElementChoice missing = ChooseElementSetFromFile(path, "METOP-C", unixDay2019(25));
     EXPECT_EQ(missing.status, ElementChoiceStatus::NoSet);
     EXPECT_FALSE(missing.usable());
+}
+
+TEST(ElementChoice, ArchiveDownloadsWithoutNamesOrWithNumberedNames)
+{
+    // Two-line sets are named from their catalog number, "0 "-led names
+    // lose the "0 ", and a set spelt "NOAA19" is still NOAA 19's by its number.
+    const std::string noaa18 =
+        "1 28654U 05018A   19024.86715314 +.00000060 +00000-0 +57656-4 0  9999\n"
+        "2 28654 099.0983 188.4159 0013259 254.3290 105.6418 14.12424959721495\n";
+    const std::string noaa20 =  // not an APT satellite: named by its number
+        "1 43013U 17073A   19025.95010176  .00000007  00000-0  24241-4 0  9999\n"
+        "2 43013  98.7491 326.2096 0001018  62.2366 297.8913 14.19537735 61511\n";
+    const std::string text = noaa19At("19100.00000000", "") + noaa18 + noaa20 +
+                             noaa19At("19200.00000000", "0 NOAA 19") + noaa19At("19300.00000000", "NOAA19") + "\n";
+    const std::string path = sorae::testing::writeTempFile("archive", text);
+
+    std::vector<OrbitalElements> sets;
+    ASSERT_EQ(ReadAllElementSets(sets, path), 0);
+    std::vector<std::string> names;
+    for (const OrbitalElements& set : sets) names.push_back(set.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"NOAA 19", "NOAA 18", "43013", "NOAA 19", "NOAA19"}));
+    EXPECT_EQ(sets[2].catalogNumber, 43013);
+
+    for (const double passDay : {101.0, 199.0, 301.0}) {
+        const ElementChoice choice = ChooseElementSetFromFile(path, "NOAA-19", unixDay2019(passDay));
+        EXPECT_EQ(choice.status, ElementChoiceStatus::Chosen) << choice.message;
+        EXPECT_EQ(choice.setsOfSatellite, 3);
+        ASSERT_TRUE(choice.elements.has_value());
+        EXPECT_NEAR(choice.elements->epoch, 19000.0 + std::round(passDay / 100.0) * 100.0, 1e-9);
+    }
+    EXPECT_EQ(ChooseElementSetFromFile(path, "N18", unixDay2019(25)).status, ElementChoiceStatus::Chosen);
 }
 
 TEST(ElementChoice, WhatIsNotAnElementFileIsRefusedWithoutReadingIt)
