@@ -306,7 +306,8 @@ TEST(AllPasses, APassUnderWayKeepsItsOwnTimesWhenListedAgain)
         EXPECT_NEAR(kept.maximumElevationDeg, whole.maximumElevationDeg, 0.01);
         EXPECT_NEAR(kept.startAzimuthDeg, whole.startAzimuthDeg, 0.1);
         // and nothing else changes: the same passes follow
-        if (again.passes.size() > 1 && first.passes.size() > 1)
+        if (again.passes.size() > 1 && first.passes.size() > 1) {
             EXPECT_LE(secondsApart(again.passes[1].start, first.passes[1].start), 1.0);
+        }
     }
 }
