@@ -3,6 +3,7 @@
 #include <cmath>
 #include <mutex>
 
+#include "app/pass_products_step.h"
 #include "geo/pass_placement.h"
 #include "geo/picture_overlay.h"
 #include "geo/world_outline.h"
@@ -11,15 +12,6 @@
 #include "imaging/qt/picture_overlay_painter.h"
 
 namespace sorae {
-
-namespace {
-
-bool EndsWith(const std::string& s, const char* tail) {
-    const std::string t(tail);
-    return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
-}
-
-}  // namespace
 
 std::array<PictureBuffer, 2> UntitledPictures(const LineStore& store, const PassPictureResult& pictures, int direction) {
     std::array<PictureBuffer, 2> plain;
@@ -65,10 +57,7 @@ PassGeoRequest DecodedPassGeoRequest(const DecodedPass& pass, const DecodedPassS
         request.pictures = {&(*pass.untitled)[0], &(*pass.untitled)[1]};
     else
         request.pictures = {&pictures.pictureA, &pictures.pictureB};
-    for (const std::string& file : pictures.filesWritten) {
-        if (EndsWith(file, "A.jpg")) request.jpegFiles[0] = file;
-        if (EndsWith(file, "B.jpg")) request.jpegFiles[1] = file;
-    }
+    request.jpegFiles = ChannelJpegFiles(pictures.filesWritten);
     return request;
 }
 

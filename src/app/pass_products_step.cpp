@@ -20,6 +20,15 @@ int ChannelOfPictureFile(const std::string& path) {
     return stem.back() == 'A' ? 0 : stem.back() == 'B' ? 1 : -1;
 }
 
+std::array<std::string, 2> ChannelJpegFiles(const std::vector<std::string>& filesWritten) {
+    std::array<std::string, 2> jpegs;
+    for (const std::string& file : filesWritten) {
+        const bool jpeg = file.size() > 4 && file.compare(file.size() - 4, 4, ".jpg") == 0;
+        if (const int channel = ChannelOfPictureFile(file); jpeg && channel >= 0) jpegs[std::size_t(channel)] = file;
+    }
+    return jpegs;
+}
+
 PassProductsOutcome MakePassProducts(const PassProductsInput& in, const ThermalDecorator& decorate) {
     PassProductsOutcome out;
     out.calibration = CalibratePass(

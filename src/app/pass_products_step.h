@@ -41,6 +41,10 @@ struct PassProductsOutcome {
 // Which channel picture a saved file is ("...A.jpg", "...B-2.jpg"): 0, 1, or -1.
 int ChannelOfPictureFile(const std::string& path);
 
+// The JPEG of each channel among the files a pass saved ("" where none),
+// numbered names of a second pass of the same minute included.
+std::array<std::string, 2> ChannelJpegFiles(const std::vector<std::string>& filesWritten);
+
 PassProductsOutcome MakePassProducts(const PassProductsInput& in, const ThermalDecorator& decorate);
 
 }  // namespace sorae

@@ -418,10 +418,7 @@ std::string ReceptionController::writeGeoProducts(const PassPictureInputs& in) {
     if (lastPictures_.titled) untitled = UntitledPictures(*store_, lastPictures_, in.direction);
     request.pictures = untitled ? std::array<const PictureBuffer*, 2>{&(*untitled)[0], &(*untitled)[1]}
                                 : std::array<const PictureBuffer*, 2>{&lastPictures_.pictureA, &lastPictures_.pictureB};
-    for (const std::string& file : lastPictures_.filesWritten) {
-        if (file.size() >= 5 && file.compare(file.size() - 5, 5, "A.jpg") == 0) request.jpegFiles[0] = file;
-        if (file.size() >= 5 && file.compare(file.size() - 5, 5, "B.jpg") == 0) request.jpegFiles[1] = file;
-    }
+    request.jpegFiles = ChannelJpegFiles(lastPictures_.filesWritten);
     const PassGeoResult result = WritePassGeoProducts(request);
     std::string note;
     std::vector<std::string> messages;

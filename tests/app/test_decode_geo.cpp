@@ -81,15 +81,16 @@ TEST_F(DecodeGeoTest, ARealPassWithItsClockThreeSecondsLateIsPlacedAndWritten) {
     EXPECT_EQ(tiffs, 2) << run.output;
     EXPECT_EQ(overlays, 1) << run.output;
 
+    // Decoded again into the same folder, the pictures take numbered names
+    // ("...A-2.jpg"), and so do the map products.
     const ProgramRun kept = runProgram("decode '" + recording + "' --satellite NOAA-19 --direction 'S>N' --polar" +
-                                       " --no-align --out '" + (dir_ / "kept").string() + "' --data-dir '" +
-                                       dir_.string() + "'");
+                                       " --no-align --data-dir '" + dir_.string() + "'");
     EXPECT_EQ(kept.output.find("time corrected"), std::string::npos) << kept.output;
     // --polar: the latitude/longitude GeoTIFFs and the polar stereographic ones
     int plain = 0, polar = 0;
-    for (const auto& entry : fs::directory_iterator(dir_ / "kept")) {
+    for (const auto& entry : fs::directory_iterator(dir_ / "pics")) {
         const std::string name = entry.path().filename().string();
-        if (entry.path().extension() != ".tif") continue;
+        if (entry.path().extension() != ".tif" || name.find("-2") == std::string::npos) continue;
         (name.size() > 10 && name.compare(name.size() - 10, 10, "-polar.tif") == 0 ? polar : plain) += 1;
     }
     EXPECT_EQ(plain, 2) << kept.output;
