@@ -3,7 +3,8 @@
 // or "B.jpg"), and the way back from a list entry to its files.
 //
 // An entry reads "hh:mm NOAA-18 CH-A CH-B" (or " MANUAL " for a manual
-// reception; a lone channel gives just its own " CH-x").
+// reception; a lone channel gives just its own " CH-x"). A later pass of
+// the same name, saved as "...A-2.jpg", has its own entry ending in " (2)".
 #pragma once
 
 #include <optional>
@@ -29,6 +30,7 @@ struct EntryFiles {
     std::string stamp;  // "YYYYMMDDHHMM" + satellite part
     bool loadA = false;
     bool loadB = false;
+    int occurrence = 1;  // N of "...A-N.jpg" from 2 on
 };
 std::optional<EntryFiles> FilesOfEntry(const std::string& entry, int year, int month, int day);
 

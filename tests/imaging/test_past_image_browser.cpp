@@ -141,6 +141,15 @@ TEST_F(PastImageBrowserTest, LoneChannelBAndManualEntriesLoad) {
     browser->loadSelected();
     EXPECT_EQ(display->pictureHeight(), 20);
     EXPECT_EQ(resets, 2);
+    // a later pass saved under the same name, numbered
+    ASSERT_TRUE(SavePictureJpeg(PictureBuffer(1040, 55), (pics / "20240309235915B-2.jpg").string()).ok);
+    browser->RefreshList();
+    ASSERT_EQ(list->count(), 4);
+    EXPECT_EQ(list->item(3)->text(), "23:59 NOAA-15 CH-B (2)");
+    list->setCurrentRow(3);
+    browser->loadSelected();
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_EQ(display->pictureHeight(), 55);
 }
 
 TEST_F(PastImageBrowserTest, RefusesToLoadWhileReceivingAndReportsUnreadableFiles) {

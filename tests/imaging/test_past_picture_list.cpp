@@ -17,16 +17,34 @@ TEST(PastPictureListTest, PairsMergeWhicheverFileComesFirst) {
 }
 
 TEST(PastPictureListTest, PassesOfTheSameMinuteStayApartAndOpen) {
-    const std::vector<std::string> names{"202403091234MNA.jpg", "20240309123415A.jpg",
-                                         "202403091234MNB.jpg", "20240309123415B.jpg",
-                                         "20240309123418B.jpg"};
+    // Numbered pairs ("...A-2.jpg", saved when the name was taken) are passes
+    // of their own; names that only look numbered are not pictures.
+    const std::vector<std::string> names{"202403091234MNA.jpg", "20240309123415A.jpg",  "202403091234MNB.jpg",
+                                         "20240309123418B-2.jpg", "20240309123415B.jpg", "20240309123418A-3.jpg",
+                                         "20240309123418B.jpg",   "20240309123418A-2.jpg", "20240309123418A-.jpg",
+                                         "20240309123418A-1.jpg", "20240309123418A-x2.jpg"};
     const std::vector<std::string> expected{"12:34 MANUAL  CH-A CH-B", "12:34 NOAA-15 CH-A CH-B",
+                                            "12:34 NOAA-18 CH-A (3)", "12:34 NOAA-18 CH-A CH-B (2)",
                                             "12:34 NOAA-18 CH-B"};
     const auto entries = BuildDayEntries(names, 2024, 3, 9);
     ASSERT_EQ(entries, expected);
-    const std::vector<std::string> stamps{"202403091234MN", "20240309123415", "20240309123418"};
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        EXPECT_EQ(FilesOfEntry(entries[i], 2024, 3, 9)->stamp, stamps[i]);
+    struct Files {
+        const char* stamp;
+        bool a, b;
+        int occurrence;
+    };
+    const Files files[] = {{"202403091234MN", true, true, 1}, {"20240309123415", true, true, 1},
+                           {"20240309123418", true, false, 3}, {"20240309123418", true, true, 2},
+                           {"20240309123418", false, true, 1}};
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        SCOPED_TRACE(entries[i]);
+        const auto back = FilesOfEntry(entries[i], 2024, 3, 9);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->stamp, files[i].stamp);
+        EXPECT_EQ(back->loadA, files[i].a);
+        EXPECT_EQ(back->loadB, files[i].b);
+        EXPECT_EQ(back->occurrence, files[i].occurrence);
+    }
 }
 
 TEST(PastPictureListTest, ManualLoneChannelShortNamesAndOtherDays) {

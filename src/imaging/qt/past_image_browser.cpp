@@ -163,7 +163,8 @@ void PastImageBrowser::loadSelected() {
     QImage pictures[2];
     for (int channel = 0; channel < 2; ++channel) {
         if (!(channel == 0 ? files->loadA : files->loadB)) continue;
-        pictures[channel] = readPicture(channel, stamp + (channel == 0 ? "A.jpg" : "B.jpg"));
+        const QString numbered = files->occurrence > 1 ? QStringLiteral("-%1").arg(files->occurrence) : QString();
+        pictures[channel] = readPicture(channel, stamp + (channel == 0 ? "A" : "B") + numbered + ".jpg");
         if (pictures[channel].isNull()) {
             if (hooks_.setStatusText) hooks_.setStatusText("");
             return;
