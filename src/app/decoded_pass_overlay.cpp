@@ -34,6 +34,7 @@ PassGeoRequest DecodedPassGeoRequest(const DecodedPass& pass, const DecodedPassS
     request.turned = settings.direction == 1;
     if (pass.start) {
         request.startUnixSeconds = pass.start->unixSeconds;
+        request.startApproximate = pass.start->approximate;
         request.rowUnixSeconds.resize(std::size_t(std::max(0, pictures.rows)));
         for (int r = 0; r < pictures.rows; ++r) {
             const int line = pictures.firstLine + (request.turned ? pictures.rows - 1 - r : r);

@@ -49,6 +49,42 @@ std::optional<SwathInputs> PassSwathInputs(const PassGeoRequest& rq, std::string
     return in;
 }
 
+std::array<std::vector<float>, 2> RequestImageValues(const PassGeoRequest& rq) {
+    const int first = ImageAreaFirstColumn(rq.turned);
+    std::array<std::vector<float>, 2> values;
+    for (int channel = 0; channel < 2; ++channel) {
+        const PictureBuffer* picture = rq.pictures[std::size_t(channel)];
+        if (!picture || picture->height < rq.rows || picture->width < first + kImageWords) continue;
+        auto& v = values[std::size_t(channel)];
+        v.resize(std::size_t(kImageWords) * std::size_t(rq.rows));
+        for (int r = 0; r < rq.rows; ++r)
+            for (int c = 0; c < kImageWords; ++c)
+                v[std::size_t(r) * kImageWords + std::size_t(c)] = float(picture->grey(first + c, r));
+    }
+    return values;
+}
+
+void AlignRequestToCoasts(const PassGeoRequest& rq, const std::array<std::vector<float>, 2>& values,
+                          SwathInputs& inputs, std::vector<std::string>& messages) {
+    bool confirmed = false;
+    if (rq.align) {
+        if (const auto outline = LoadWorldOutline(rq.worldOutlineFile)) {
+            const AlignmentResult aligned = AlignToCoasts(inputs, values, *outline);
+            messages.push_back(AlignmentReport(aligned));
+            if (aligned.applied) {
+                inputs.offsets.timeSeconds += aligned.timeOffsetSeconds;
+                inputs.offsets.rollDeg += aligned.rollDeg;
+                confirmed = true;
+            }
+        } else {
+            messages.push_back("kept: the world outline " + rq.worldOutlineFile + " cannot be read");
+        }
+    }
+    if (rq.startApproximate && !confirmed)
+        messages.push_back("warning: the recording's start is only approximate and the coasts did not confirm "
+                           "it, so the pass may be placed far off; give the start with --start");
+}
+
 PassGeoResult WritePassGeoProducts(const PassGeoRequest& rq) {
     PassGeoResult result;
     std::string message;
@@ -56,29 +92,8 @@ PassGeoResult WritePassGeoProducts(const PassGeoRequest& rq) {
     if (!message.empty()) result.messages.push_back(inputs ? message : "no map products: " + message);
     if (!inputs) return result;
     if (auto note = PassDirectionNote(*inputs)) result.messages.push_back(std::move(*note));
-    const int first = ImageAreaFirstColumn(rq.turned);
-    std::array<std::vector<float>, 2> values;
-    for (int channel = 0; channel < 2; ++channel) {
-        const PictureBuffer* picture = rq.pictures[channel];
-        if (!picture || picture->height < rq.rows) continue;
-        values[channel].resize(std::size_t(kImageWords) * rq.rows);
-        for (int r = 0; r < rq.rows; ++r)
-            for (int c = 0; c < kImageWords; ++c)
-                values[channel][std::size_t(r) * kImageWords + c] = float(picture->grey(first + c, r));
-    }
-    if (rq.align) {
-        const auto outline = LoadWorldOutline(rq.worldOutlineFile);
-        if (!outline) {
-            result.messages.push_back("kept: the world outline " + rq.worldOutlineFile + " cannot be read");
-        } else {
-            const AlignmentResult aligned = AlignToCoasts(*inputs, values, *outline);
-            result.messages.push_back(AlignmentReport(aligned));
-            if (aligned.applied) {
-                inputs->offsets.timeSeconds += aligned.timeOffsetSeconds;
-                inputs->offsets.rollDeg += aligned.rollDeg;
-            }
-        }
-    }
+    const std::array<std::vector<float>, 2> values = RequestImageValues(rq);
+    AlignRequestToCoasts(rq, values, *inputs, result.messages);
     std::string error;
     const auto swath = SwathGeolocation::build(*inputs, &error);
     if (!swath) {

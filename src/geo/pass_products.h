@@ -21,6 +21,7 @@ namespace sorae {
 struct PassGeoRequest {
     std::optional<std::string> satellite;  // as the user named it ("NOAA-19")
     std::optional<double> startUnixSeconds;  // the recording's first sample, UTC
+    bool startApproximate = false;          // a guess (the file's modification time), not a record
     std::vector<double> rowUnixSeconds;    // optional: the saved rows' own times
     int firstLine = 0;                      // store line of the first (scan-order) row
     int rows = 0;
@@ -47,6 +48,16 @@ struct PassGeoResult {
 // The inputs of the swath of a request (nothing, with the reason, when it
 // cannot be placed); *message may also hold a warning.
 std::optional<SwathInputs> PassSwathInputs(const PassGeoRequest& request, std::string* message);
+
+// The picture words of each channel as the alignment and the resampling
+// take them (image rows of 909 words; empty for a channel not given).
+std::array<std::vector<float>, 2> RequestImageValues(const PassGeoRequest& request);
+
+// Fits the time and roll of `inputs` to the coasts when the request asks,
+// adding what was done to `messages`, and a warning when an approximate
+// start was not confirmed by the coasts.
+void AlignRequestToCoasts(const PassGeoRequest& request, const std::array<std::vector<float>, 2>& values,
+                          SwathInputs& inputs, std::vector<std::string>& messages);
 
 PassGeoResult WritePassGeoProducts(const PassGeoRequest& request);
 

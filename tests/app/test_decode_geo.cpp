@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -153,6 +156,30 @@ TEST_F(DecodeGeoTest, TheTitleOfThePicturesStaysOutOfTheMapProducts) {
     for (const char* product : {".tif", ".tifB", ".png"}) {
         ASSERT_TRUE(withTitle.count(product) && without.count(product)) << product << "\n" << titled.output;
         EXPECT_TRUE(withTitle.at(product) == without.at(product)) << product;
+    }
+}
+
+// A name without a time: the start is the file's modification time less
+// its length, a guess. Where the coasts confirm it, it is used quietly;
+// where they do not (the file was copied hours later), the user is warned
+// that the products may lie far off.
+TEST_F(DecodeGeoTest, AnApproximateStartIsWarnedOfUnlessTheCoastsConfirmIt) {
+    const std::string recording = makeRecording("pass.wav");
+    constexpr double kTrueEnd = 1558458124.0 + 977 * 0.5;  // 2019-05-21 17:02:04 UTC + its length
+    struct Case {
+        double endUnix;
+        bool warned;
+    };
+    for (const Case c : {Case{kTrueEnd + 1.0, false}, Case{kTrueEnd + 3 * 3600.0, true}}) {
+        SCOPED_TRACE(c.endUnix);
+        const timespec times[2] = {{std::time_t(c.endUnix), 0}, {std::time_t(c.endUnix), 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, recording.c_str(), times, 0), 0);
+        const ProgramRun run = runProgram("decode '" + recording + "' --satellite NOAA-19 --direction 'S>N' --geo" +
+                                          " --data-dir '" + dir_.string() + "'");
+        ASSERT_EQ(run.status, 0) << run.output;
+        EXPECT_NE(run.output.find("modification time"), std::string::npos) << run.output;
+        EXPECT_EQ(run.output.find("time corrected") != std::string::npos, !c.warned) << run.output;
+        EXPECT_EQ(run.output.find("start is only approximate") != std::string::npos, c.warned) << run.output;
     }
 }
 
