@@ -392,6 +392,7 @@ std::string ReceptionController::writeGeoProducts(const PassPictureInputs& in) {
     PassGeoRequest request;
     request.satellite = in.pass.satelliteName;
     request.startUnixSeconds = startUnix;
+    request.startApproximate = start && start->approximate;  // a replay timed by its file's date
     request.firstLine = lastPictures_.firstLine;
     request.rows = lastPictures_.rows;
     request.turned = in.direction == 1;

@@ -82,7 +82,8 @@ void AlignRequestToCoasts(const PassGeoRequest& rq, const std::array<std::vector
     }
     if (rq.startApproximate && !confirmed)
         messages.push_back("warning: the recording's start is only approximate and the coasts did not confirm "
-                           "it, so the pass may be placed far off; give the start with --start");
+                           "it, so the pass may be placed far off; give its start (decode --start, or the replay's "
+                           "start time)");
 }
 
 PassGeoResult WritePassGeoProducts(const PassGeoRequest& rq) {
