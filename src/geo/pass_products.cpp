@@ -137,6 +137,8 @@ PassGeoResult WritePassGeoProducts(const PassGeoRequest& rq) {
             result.overlayStem = stem;
         }
     }
+    if (result.filesWritten.empty() && result.overlay.width == 0)
+        result.messages.push_back("no map products: no saved channel picture to place");
     return result;
 }
 
