@@ -69,8 +69,11 @@ const char* kDecodeHelp =
     "The output says which rule was used.\n"
     "\n"
     "Options:\n"
-    "  --direction N>S|S>N   direction of the pass (default N>S); S>N pictures\n"
-    "                        are turned so that north is up\n"
+    "  --direction N>S|S>N|auto\n"
+    "                        direction of the pass (default N>S); S>N pictures\n"
+    "                        are turned so that north is up; auto takes it from\n"
+    "                        the orbit when the satellite, the start and an\n"
+    "                        element set are known (else N>S)\n"
     "  --satellite NAME      satellite, e.g. NOAA-19; without it and without one\n"
     "                        in the file name the recording is treated as a\n"
     "                        manual reception (files ...MNA.jpg, no title)\n"
@@ -234,10 +237,11 @@ std::optional<int> parseArguments(int argc, char** argv, DecodeArguments& a) {
         } else if (arg == "--direction") {
             const char* v = value("--direction");
             if (!v) return 2;
+            a.file.directionFromOrbit = std::strcmp(v, "auto") == 0;
             if (std::strcmp(v, "N>S") == 0) a.file.decode.direction = 0;
             else if (std::strcmp(v, "S>N") == 0) a.file.decode.direction = 1;
-            else {
-                std::fprintf(stderr, "sorae-apt decode: --direction is N>S or S>N, not %s\n", v);
+            else if (!a.file.directionFromOrbit) {
+                std::fprintf(stderr, "sorae-apt decode: --direction is N>S, S>N or auto, not %s\n", v);
                 return 2;
             }
         } else if (arg == "--satellite") {
@@ -515,7 +519,7 @@ int runDecodeCommand(int argc, char** argv) {
             in.store = &store;
             in.firstLine = report.pictureFirstLine;
             in.rows = report.pictureRows;
-            in.direction = options.decode.direction;
+            in.direction = report.direction;
             in.satellite = options.satellite.value_or(report.satellite);
             in.picturesSaved = report.filesWritten;
             in.sensorNames = {report.recording.sensorNameA, report.recording.sensorNameB};

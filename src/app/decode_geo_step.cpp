@@ -85,23 +85,26 @@ AfterPicturesStep MakeDecodeGeoStep(const DecodeGeoChoices& choices, std::shared
                              const std::optional<RecordingStart>& start) {
         std::vector<std::string> notes;
         std::optional<std::array<PictureBuffer, 2>> untitled;
-        if (pictures.titled) untitled = UntitledPictures(store, pictures, choices.place.direction);
+        // the pictures' own direction, which the orbit may have told
+        DecodedPassSettings place = choices.place;
+        place.direction = pictures.direction;
+        if (pictures.titled) untitled = UntitledPictures(store, pictures, place.direction);
         const DecodedPass pass{path, &store, &pictures, start, untitled ? &*untitled : nullptr};
         // The GeoTIFFs are made from the plain pictures, before the overlay
         // replaces the saved JPEGs.
-        if (choices.geoTiff) writeGeoFiles(pass, choices.place, notes);
+        if (choices.geoTiff) writeGeoFiles(pass, place, notes);
         const bool keep = choices.keepPlacement && placed != nullptr;
         if (!choices.overlay && !keep) return notes;
-        PassPlacement placement = PlaceDecodedPass(pass, choices.place);
+        PassPlacement placement = PlaceDecodedPass(pass, place);
         // --geo has told the same placement and alignment already
         if (!choices.geoTiff)
             notes.insert(notes.end(), placement.messages.begin(), placement.messages.end());
         if (!placement.swath) return notes;
         if (choices.overlay) {
-            const auto drawn = OverlaySavedPictures(pass, choices.place, *placement.swath);
+            const auto drawn = OverlaySavedPictures(pass, place, *placement.swath);
             notes.insert(notes.end(), drawn.begin(), drawn.end());
         }
-        if (keep) placed->put(path, PlacedPassInputsOf(*placement.swath, choices.place.worldMapFile, notes));
+        if (keep) placed->put(path, PlacedPassInputsOf(*placement.swath, place.worldMapFile, notes));
         return notes;
     };
 }

@@ -29,11 +29,11 @@ std::optional<std::string> PassDirectionNote(const SwathInputs& inputs) {
     if (flown == OrbitDirection::Northbound && !inputs.turned)
         return std::string("note: the satellite flew south to north (S>N) over this recording, but the pictures "
                            "were saved as a north-to-south pass, so north is at their bottom; give the direction "
-                           "S>N to have them turned north-up");
+                           "S>N (or auto) to have them turned north-up");
     if (flown == OrbitDirection::Southbound && inputs.turned)
         return std::string("note: the satellite flew north to south (N>S) over this recording, but the pictures "
                            "were saved turned as a south-to-north pass, so north is at their bottom; give the "
-                           "direction N>S to keep them as received");
+                           "direction N>S (or auto) to keep them as received");
     return std::nullopt;
 }
 

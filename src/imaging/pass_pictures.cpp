@@ -68,6 +68,7 @@ PassPictureResult BuildPassPictures(const PassPictureInputs& in, const ProgressC
     rows = std::max(0, std::min(rows, lineCount - first));
     result.firstLine = first;
     result.rows = rows;
+    result.direction = in.direction;
 
     const bool calibrated =
         in.calibrated.value_or(in.calibrationGain != 1.0 || in.calibrationOffset != 0.0);

@@ -72,6 +72,7 @@ struct PassPictureResult {
     bool built = false;       // false: nothing was ever synchronised, no pictures made
     int firstLine = 0;        // first store line used
     int rows = 0;             // N
+    int direction = 0;        // how the rows were laid: 0 = N>S as received, 1 = S>N turned
     std::array<GreyMapping, 2> mapping{GreyMapping::Calibration, GreyMapping::Calibration};
     std::array<double, 2> gain{1.0, 1.0};      // the gain and offset each channel was filled with
     std::array<double, 2> offset{0.0, 0.0};

@@ -105,6 +105,8 @@ std::string FormatFileDetails(const PassFileReport& r) {
         text += "start: " + FormatUtc(r.start->unixSeconds) + " (" + r.start->source + ")\n";
     if (!r.satelliteSource.empty()) text += "satellite: " + r.satellite + " (from " + r.satelliteSource + ")\n";
     if (r.elements) text += "elements: " + r.elements->message + "\n";
+    if (r.directionFromOrbit)
+        text += std::string("direction: ") + (r.direction == 1 ? "S>N, turned north-up" : "N>S") + " (from the orbit)\n";
     if (d.iqCarrierHz) {
         static const char* const how[] = {"given", "found", "none found: the receiver's IF"};
         text += format("carrier: %.0f Hz (%s)\n", *d.iqCarrierHz, how[int(d.iqCarrierSource)]);

@@ -2,6 +2,7 @@
 
 #include "recording/recording_satellite.h"
 
+#include "orbit/pass_heading.h"
 #include "orbit/pass_table.h"
 
 #include <algorithm>
@@ -65,9 +66,29 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
                                                    report.start->unixSeconds + (std::isfinite(offset) ? offset : 0.0));
     }
 
+    report.direction = decode.direction;
+    if (options.directionFromOrbit) {
+        const bool placed = report.elements && report.elements->usable();
+        const double first = store.lineSeconds(std::max(0, r.firstSyncLine));
+        const double last = store.lineSeconds(r.lastSyncLine);
+        const auto heading = placed && std::isfinite(first) && std::isfinite(last)
+                                 ? HeadingOverTime(*report.elements->propagator, report.start->unixSeconds + first,
+                                                   report.start->unixSeconds + last)
+                                 : std::nullopt;
+        if (heading) {
+            report.direction = *heading == PassHeading::Northbound ? 1 : 0;
+            report.directionFromOrbit = true;
+        } else {
+            report.notes.push_back(std::string("direction: ") + (decode.direction == 1 ? "S>N" : "N>S") +
+                                   ", as the orbit could not tell " +
+                                   (placed ? "(the pass goes over a pole)"
+                                           : "(it needs the satellite, the start and an element set)"));
+        }
+    }
+
     PassPictureInputs in;
     in.store = &store;
-    in.direction = decode.direction;
+    in.direction = report.direction;
     in.rules = options.rules;
     in.sensorNameA = r.sensorNameA;
     in.sensorNameB = r.sensorNameB;
@@ -78,7 +99,7 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
     if (satellite) {
         in.pass.satelliteName = *satellite;
         in.pass.frequencyMHz = options.frequencyMHz.value_or(SatelliteFrequencyMHz(*satellite));
-        in.pass.direction = decode.direction;
+        in.pass.direction = report.direction;
         in.pass.maxElevationDeg = options.maxElevationDeg;
         in.pass.maxElevationTime = report.passTime;
     }

@@ -29,6 +29,10 @@ struct PassFileOptions {
     double fallbackTime = 0.0;              // when the recording gives no start time either
     std::optional<double> startUnixSeconds; // UTC of the first sample, given (--start)
     std::string elementFile;                // where the satellite's element sets are looked for
+    // Lay the pictures the way the orbit says the satellite flew (north up),
+    // in place of decode.direction, when the satellite, the start and an
+    // element set are known.
+    bool directionFromOrbit = false;
     std::string picsFolder;
     const char* minLinesName = "Pic/MinScanLine";  // where rules.minScanLine came from
     // Shared by the recordings decoded together (PassPictureInputs::claimName).
@@ -53,6 +57,8 @@ struct PassFileReport {
     std::string satellite;                 // the satellite decoded for ("" manual)
     std::string satelliteSource;           // what named it when not given ("the file name")
     std::optional<ElementChoice> elements; // the set chosen for the pass, when the satellite is known
+    int direction = 0;                     // the pictures' direction: 0 = N>S, 1 = S>N
+    bool directionFromOrbit = false;       // told by the orbit, not given
     bool pictured = false;     // picture building ran
     int pictureRows = 0;
     int pictureFirstLine = 0;

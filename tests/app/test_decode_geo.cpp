@@ -59,10 +59,13 @@ protected:
 
 TEST_F(DecodeGeoTest, ARealPassWithItsClockThreeSecondsLateIsPlacedAndWritten) {
     const std::string recording = makeRecording("SDRSharp_20190521_170207Z_137500000Hz.wav");
-    const ProgramRun run = runProgram("decode '" + recording + "' --satellite NOAA-19 --direction 'S>N' --geo" +
+    // The direction from the orbit: northbound, so turned north-up.
+    const ProgramRun run = runProgram("decode '" + recording + "' --satellite NOAA-19 --direction auto --geo" +
                                       " --data-dir '" + dir_.string() + "'");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("(SDR# file name (UTC))"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("direction: S>N, turned north-up (from the orbit)"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("note: the satellite flew"), std::string::npos) << run.output;
     double seconds = 0, confidence = 0;
     const auto at = run.output.find("time corrected by ");
     ASSERT_NE(at, std::string::npos) << run.output;
@@ -98,6 +101,21 @@ TEST_F(DecodeGeoTest, ARealPassWithItsClockThreeSecondsLateIsPlacedAndWritten) {
     }
     EXPECT_EQ(plain, 2) << kept.output;
     EXPECT_EQ(polar, 2) << kept.output;
+    // the same pictures as with the direction given
+    const auto bytes = [](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const fs::path pics = dir_ / "pics";
+    int compared = 0;
+    for (const auto& entry : fs::directory_iterator(pics)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() < 6 || name.compare(name.size() - 6, 6, "-2.jpg") != 0) continue;
+        const fs::path first = pics / (name.substr(0, name.size() - 6) + ".jpg");
+        EXPECT_TRUE(bytes(entry.path()) == bytes(first)) << name;
+        ++compared;
+    }
+    EXPECT_EQ(compared, 2);
 }
 
 // The same pass from a sound card 0.1 % slow that lost 8.3 s of it four
@@ -197,9 +215,10 @@ TEST_P(DecodeGeoBadInput, SaysWhyAndKeepsThePlainPictures) {
     const std::string recording = makeRecording(c.file);
     const std::string satellite = *c.satellite ? std::string(" --satellite ") + c.satellite : "";
     const ProgramRun run = runProgram("decode '" + recording + "'" + satellite +
-                                      " --direction 'S>N' --geo --data-dir '" + dir_.string() + "'");
+                                      " --direction auto --geo --data-dir '" + dir_.string() + "'");
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("direction: N>S, as the orbit could not tell"), std::string::npos) << run.output;
     int jpegs = 0, tiffs = 0;
     for (const auto& entry : fs::directory_iterator(dir_ / "pics")) {
         jpegs += entry.path().extension() == ".jpg";
