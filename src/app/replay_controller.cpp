@@ -17,6 +17,8 @@
 #include "app/status_panels.h"
 #include "capture/replay_progress.h"
 #include "imaging/qt/image_display.h"
+#include "orbit/element_choice.h"
+#include "orbit/pass_heading.h"
 #include "orbit/replay_pass_rule.h"
 #include "orbit/reception_scheduler.h"
 #include "recording/recording_decoder.h"
@@ -172,10 +174,18 @@ bool ReplayController::start(const ReplayRequest& request) {
     pass.start = DayTime{startStation_};
     pass.end = DayTime{startStation_ + lengthSeconds_ / 86400.0};
     pass.timeOfMaximum = pass.start;  // the pictures are named from the start
+    int direction = request.direction;
+    if (request.directionFromOrbit) {
+        const auto flown = directionFromOrbit(request.satellite.toStdString());
+        if (!flown)
+            window_.statusPanels().setPanelText(
+                0, QStringLiteral("通過方向を軌道から決められないため %1 で再生します").arg(direction == 1 ? "S>N" : "N>S"));
+        direction = flown.value_or(direction);
+    }
     if (!request.satellite.isEmpty()) {
         pass.satellite = request.satellite.toStdString();
         pass.frequencyMHz = SatelliteFrequencyMHz(pass.satellite);
-        pass.direction = static_cast<unsigned char>(request.direction);
+        pass.direction = static_cast<unsigned char>(direction);
     }
 
     // The sound card's blocks give way; the handler takes the file's format.
@@ -204,7 +214,7 @@ bool ReplayController::start(const ReplayRequest& request) {
         if (const auto highest = map_->maximumElevation(pass.satellite, pass.start, pass.end))
             pass.maximumElevationDeg = *highest;
     }
-    reception_.startReplayPass(pass, request.direction, startStation_);
+    reception_.startReplayPass(pass, direction, startStation_);
     drawsMap_ = false;
     if (map_ != nullptr && startKnown && !pass.satellite.empty()) {
         map_->setReplayTime(pass.start);
@@ -229,6 +239,17 @@ bool ReplayController::start(const ReplayRequest& request) {
 }
 
 void ReplayController::stop() { finish(QString()); }
+
+std::optional<int> ReplayController::directionFromOrbit(const std::string& satellite) const {
+    if (!replayStart_ || satellite.empty()) return std::nullopt;
+    const double first = replayStart_->unixSeconds, last = first + lengthSeconds_;
+    const ElementChoice choice =
+        ChooseElementSetFromFile(window_.state().paths.elementFile, satellite, 0.5 * (first + last));
+    if (!choice.usable()) return std::nullopt;
+    const auto heading = HeadingOverTime(*choice.propagator, first, last);
+    if (!heading) return std::nullopt;
+    return *heading == PassHeading::Northbound ? 1 : 0;
+}
 
 double ReplayController::positionSeconds() const {
     return reader_.outputRate() > 0 ? double(fed_) * reader_.framesPerBlock() / reader_.outputRate() : 0.0;

@@ -80,6 +80,9 @@ private:
     void drawMap(bool force);
     double positionSeconds() const;
     double startTimeOf(const ReplayRequest& request, bool& known) const;
+    // 1 (S>N) or 0 (N>S) as the satellite flew over the recording, when its
+    // start and an element set are known and it does not go over a pole.
+    std::optional<int> directionFromOrbit(const std::string& satellite) const;
 
     MainWindow& window_;
     ReceptionController& reception_;

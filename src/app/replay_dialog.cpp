@@ -108,6 +108,7 @@ ReplayDialog::ReplayDialog(const QStringList& satellites, QWidget* parent) : QDi
     directionBox_->setObjectName(QStringLiteral("ReplayDirectionBox"));
     directionBox_->addItem(QStringLiteral("N>S"));
     directionBox_->addItem(QStringLiteral("S>N"));
+    directionBox_->addItem(QStringLiteral("軌道から (北を上に)"));
 
     timeEdit_ = new QLineEdit(this);
     timeEdit_->setObjectName(QStringLiteral("ReplayTimeEdit"));
@@ -168,6 +169,7 @@ ReplayRequest ReplayDialog::request() const {
     }
     r.satellite = satelliteBox_->currentData().toString();
     r.direction = directionBox_->currentIndex() == 1 ? 1 : 0;
+    r.directionFromOrbit = directionBox_->currentIndex() == 2;
     r.startTime = parseReplayStartTime(timeEdit_->text());
     r.speed = ReplaySpeed(speedBox_->currentData().toInt());
     return r;

@@ -25,6 +25,7 @@ struct ReplayRequest {
     bool iqSwap = false;
     QString satellite;        // empty: unknown, replayed as a manual reception
     int direction = 0;        // 0 = N>S, 1 = S>N
+    bool directionFromOrbit = false;  // as the satellite flew, north up; else `direction`
     // Station time (day count) of the recording's first sample, when given.
     std::optional<double> startTime;
     ReplaySpeed speed = ReplaySpeed::Real;

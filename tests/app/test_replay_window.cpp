@@ -307,11 +307,15 @@ TEST_F(ReplayWindowTest, AReplayedPassAlsoWritesItsMapProductsWhenTheSettingAsks
     ASSERT_TRUE(testsupport::WriteRealPassRecording(path));
     ASSERT_TRUE(testsupport::CutOutOfRecording(path, 240.0, 8.3));
 
-    window_->reception().currentPassDirection = 1;
+    // the direction as the satellite flew: northbound, turned north-up
+    replay_->dialog().findChild<QComboBox*>("ReplayDirectionBox")->setCurrentIndex(2);
     startFromDialog(path, false, "NOAA-19", "");
+    EXPECT_EQ(window_->reception().currentPassDirection, 1);
     runReplay();
     EXPECT_TRUE(failures_.isEmpty()) << failures_.join("\n").toStdString();
+    EXPECT_EQ(reception_->lastPictures().direction, 1);
     const std::string outcome = panel(0).toStdString();
+    EXPECT_EQ(outcome.find("note: the satellite flew"), std::string::npos) << outcome;
     EXPECT_NE(outcome.find("lost from the recording: 8.300 s before line 4"), std::string::npos) << outcome;
     // the coasts agree with the file name's time across the gap
     EXPECT_NE(outcome.find("time corrected by +0."), std::string::npos) << outcome;
