@@ -1,9 +1,8 @@
 #include "recording/pass_file_decoder.h"
 
-#include "recording/recording_satellite.h"
-
 #include "orbit/pass_heading.h"
 #include "orbit/pass_table.h"
+#include "recording/recording_satellite.h"
 
 #include <algorithm>
 #include <cmath>
