@@ -85,9 +85,11 @@ AfterPicturesStep MakeDecodeGeoStep(const DecodeGeoChoices& choices, std::shared
                              const std::optional<RecordingStart>& start) {
         std::vector<std::string> notes;
         std::optional<std::array<PictureBuffer, 2>> untitled;
-        // the pictures' own direction, which the orbit may have told
+        // the pictures' own direction, which the orbit may have told, and
+        // their satellite, which the file name or its frequency may have
         DecodedPassSettings place = choices.place;
         place.direction = pictures.direction;
+        if (!place.satellite && !pictures.satelliteName.empty()) place.satellite = pictures.satelliteName;
         if (pictures.titled) untitled = UntitledPictures(store, pictures, place.direction);
         const DecodedPass pass{path, &store, &pictures, start, untitled ? &*untitled : nullptr};
         // The GeoTIFFs are made from the plain pictures, before the overlay

@@ -7,7 +7,6 @@
 #include "geo/pass_placement.h"
 #include "geo/picture_overlay.h"
 #include "geo/world_outline.h"
-#include "recording/recording_satellite.h"
 #include "imaging/qt/picture_image.h"
 #include "imaging/qt/picture_overlay_painter.h"
 
@@ -25,10 +24,6 @@ PassGeoRequest DecodedPassGeoRequest(const DecodedPass& pass, const DecodedPassS
     PassGeoRequest request;
     const PassPictureResult& pictures = *pass.pictures;
     request.satellite = settings.satellite;
-    if (!request.satellite)
-        request.satellite =
-            SatelliteOfRecording(pass.recordingPath, pass.start ? std::optional(pass.start->unixSeconds) : std::nullopt)
-                .name;
     request.firstLine = pictures.firstLine;
     request.rows = pictures.rows;
     request.turned = settings.direction == 1;

@@ -36,7 +36,7 @@ struct DecodedPass {
 std::array<PictureBuffer, 2> UntitledPictures(const LineStore& store, const PassPictureResult& pictures, int direction);
 
 struct DecodedPassSettings {
-    std::optional<std::string> satellite;  // as given; else from the file name
+    std::optional<std::string> satellite;  // as given, or as the pictures were made for
     int direction = 0;                     // 1: S>N, the pictures saved turned
     std::string elementFile;
     std::string worldMapFile;

@@ -104,6 +104,7 @@ PassPictureResult BuildPassPictures(const PassPictureInputs& in, const ProgressC
         result.fileStamp = FormatFileStamp(
             in.manual ? CivilMinuteFromDayCount(in.processingTime) : maxTime);
         result.satellitePart = SatellitePart(pass.satelliteName, in.manual);
+        if (!in.manual) result.satelliteName = pass.satelliteName;
 
         bool folderReady = false;
         std::string folderError;

@@ -81,6 +81,7 @@ struct PassPictureResult {
     bool titled = false;
     std::string fileStamp;    // set when the pictures were large enough to keep
     std::string satellitePart;
+    std::string satelliteName;  // the pass's satellite ("NOAA-19"); empty for a manual reception
     int occurrence = 1;       // the pair's number among passes of the same name (1: none)
     std::vector<std::string> filesWritten;
     std::vector<std::string> errors;  // one text per file that could not be written

@@ -50,8 +50,11 @@ PassFileReport DecodePassFile(const std::string& path, const PassFileOptions& op
 
     std::optional<std::string> satellite = options.satellite;
     if (!satellite) {
-        RecordingSatellite named =
-            SatelliteOfRecording(path, report.start ? std::optional(report.start->unixSeconds) : std::nullopt);
+        std::optional<IqCarrier> iq;
+        if (decode.quadrature)
+            iq = IqCarrier{r.iqCarrierSource == CarrierSource::Assumed ? std::nullopt : r.iqCarrierHz};
+        RecordingSatellite named = SatelliteOfRecording(
+            path, report.start ? std::optional(report.start->unixSeconds) : std::nullopt, iq);
         satellite = std::move(named.name);
         if (satellite) report.satelliteSource = named.source;
         if (!named.doubt.empty()) report.notes.push_back("satellite unknown: " + named.doubt);

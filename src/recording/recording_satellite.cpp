@@ -50,15 +50,24 @@ std::optional<double> FrequencyFromFileName(std::string_view path) {
     return std::nullopt;
 }
 
-RecordingSatellite SatelliteOfRecording(std::string_view path, std::optional<double> startUnixSeconds) {
+RecordingSatellite SatelliteOfRecording(std::string_view path, std::optional<double> startUnixSeconds,
+                                        std::optional<IqCarrier> iq) {
     RecordingSatellite found;
     if (auto named = SatelliteFromFileName(path)) {
         found.name = std::move(named);
         found.source = "the file name";
         return found;
     }
-    const auto mhz = FrequencyFromFileName(path);
+    auto mhz = FrequencyFromFileName(path);
     if (!mhz) return found;
+    if (iq) {
+        if (!iq->offsetHz) {
+            found.doubt = "the file name's " + megahertzText(*mhz) +
+                          " is the I/Q recording's centre, and its carrier was not found";
+            return found;
+        }
+        *mhz += *iq->offsetHz / 1e6;
+    }
     const auto candidates = AptSatellitesOnFrequency(*mhz, startUnixSeconds);
     if (candidates.size() == 1) {
         found.name = candidates.front();

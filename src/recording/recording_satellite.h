@@ -7,7 +7,9 @@
 //   SDR++  audio_137100000Hz_22-01-40_14-07-2021     Hz
 //   others 137100 (kHz), 137.1 or 137.9125MHz (MHz)
 // Satellites that shared a frequency are told apart by the recording's
-// time, when one of them alone was sending then.
+// time, when one of them alone was sending then. An I/Q recording's name
+// gives the frequency of its centre; the satellite's lies where its carrier
+// was found or given, and without one the name tells no satellite.
 #pragma once
 
 #include <optional>
@@ -25,6 +27,12 @@ struct RecordingSatellite {
     std::string doubt;                // why a frequency named no one satellite
 };
 
-RecordingSatellite SatelliteOfRecording(std::string_view path, std::optional<double> startUnixSeconds);
+struct IqCarrier {
+    std::optional<double> offsetHz;  // from the centre; unset: not found
+};
+
+// `iq` is set for an I/Q recording.
+RecordingSatellite SatelliteOfRecording(std::string_view path, std::optional<double> startUnixSeconds,
+                                        std::optional<IqCarrier> iq = std::nullopt);
 
 }  // namespace sorae

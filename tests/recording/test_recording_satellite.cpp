@@ -18,6 +18,7 @@ TEST(RecordingSatellite, NamedOrToldByTheFrequencyInTheFileName) {
         std::optional<double> mhz;
         const char* satellite;  // "" unknown
         const char* doubt;      // a word of the doubt, "" for none
+        std::optional<IqCarrier> iq = std::nullopt;
     };
     const Case cases[] = {
         {"gqrx_20190521_170204_137100000.wav", k2019, 137.1, "NOAA-19", ""},
@@ -31,13 +32,16 @@ TEST(RecordingSatellite, NamedOrToldByTheFrequencyInTheFileName) {
         {"20190521170204.wav", k2019, std::nullopt, "", ""},         // a date is no frequency
         {"rec_1137100000.wav", k2019, std::nullopt, "", ""},         // digits run on
         {"/137100000/recording.wav", k2019, std::nullopt, "", ""},   // folders are not read
+        // an I/Q recording's name gives its centre; the carrier lies off it
+        {"SDRSharp_20190521_170204Z_137620000Hz_IQ.wav", k2019, 137.62, "NOAA-19", "", IqCarrier{-520000.0}},
+        {"SDRSharp_20190521_170204Z_137100000Hz_IQ.wav", k2019, 137.1, "", "carrier was not found", IqCarrier{}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const auto mhz = FrequencyFromFileName(c.name);
         ASSERT_EQ(mhz.has_value(), c.mhz.has_value());
         if (mhz) EXPECT_NEAR(*mhz, *c.mhz, 1e-9);
-        const RecordingSatellite found = SatelliteOfRecording(c.name, c.start);
+        const RecordingSatellite found = SatelliteOfRecording(c.name, c.start, c.iq);
         EXPECT_EQ(found.name.value_or(""), c.satellite);
         EXPECT_EQ(found.source.empty(), !found.name);
         if (*c.doubt) EXPECT_NE(found.doubt.find(c.doubt), std::string::npos) << found.doubt;
