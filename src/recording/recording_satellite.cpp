@@ -60,25 +60,28 @@ RecordingSatellite SatelliteOfRecording(std::string_view path, std::optional<dou
     }
     auto mhz = FrequencyFromFileName(path);
     if (!mhz) return found;
+    std::string told = "the file name's " + megahertzText(*mhz);
     if (iq) {
         if (!iq->offsetHz) {
-            found.doubt = "the file name's " + megahertzText(*mhz) +
-                          " is the I/Q recording's centre, and its carrier was not found";
+            found.doubt = told + " is the I/Q recording's centre, and its carrier was not found";
             return found;
         }
         *mhz += *iq->offsetHz / 1e6;
+        char carrier[64];
+        std::snprintf(carrier, sizeof carrier, " centre and the carrier %+.1f kHz off it", *iq->offsetHz / 1e3);
+        told += carrier + (": " + megahertzText(*mhz));
     }
     const auto candidates = AptSatellitesOnFrequency(*mhz, startUnixSeconds);
     if (candidates.size() == 1) {
         found.name = candidates.front();
-        found.source = "the file name's " + megahertzText(*mhz);
+        found.source = told;
     } else if (candidates.empty()) {
-        found.doubt = "no NOAA satellite sent APT on the file name's " + megahertzText(*mhz) +
+        found.doubt = "no NOAA satellite sent APT at " + told +
                       (startUnixSeconds ? " at the recording's time" : "");
     } else {
         std::string names;
         for (const std::string& c : candidates) names += (names.empty() ? "" : " or ") + c;
-        found.doubt = "the file name's " + megahertzText(*mhz) + " was " + names +
+        found.doubt = told + " was " + names +
                       (startUnixSeconds ? " then" : "") + "; name the satellite with --satellite";
     }
     return found;
