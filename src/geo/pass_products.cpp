@@ -64,8 +64,14 @@ std::array<std::vector<float>, 2> RequestImageValues(const PassGeoRequest& rq) {
     return values;
 }
 
-void AlignRequestToCoasts(const PassGeoRequest& rq, const std::array<std::vector<float>, 2>& values,
-                          SwathInputs& inputs, std::vector<std::string>& messages) {
+std::optional<SwathInputs> PreparedSwathInputs(const PassGeoRequest& rq, const std::array<std::vector<float>, 2>& values,
+                                               const std::string& failurePrefix, std::vector<std::string>& messages) {
+    std::string message;
+    auto prepared = PassSwathInputs(rq, &message);
+    if (!message.empty()) messages.push_back(prepared ? message : failurePrefix + message);
+    if (!prepared) return std::nullopt;
+    SwathInputs& inputs = *prepared;
+    if (auto note = PassDirectionNote(inputs)) messages.push_back(std::move(*note));
     bool confirmed = false;
     if (rq.align) {
         if (const auto outline = LoadWorldOutline(rq.worldOutlineFile)) {
@@ -84,17 +90,14 @@ void AlignRequestToCoasts(const PassGeoRequest& rq, const std::array<std::vector
         messages.push_back("warning: the recording's start is only approximate and the coasts did not confirm "
                            "it, so the pass may be placed far off; give its start (decode --start, or the replay's "
                            "start time)");
+    return prepared;
 }
 
 PassGeoResult WritePassGeoProducts(const PassGeoRequest& rq) {
     PassGeoResult result;
-    std::string message;
-    auto inputs = PassSwathInputs(rq, &message);
-    if (!message.empty()) result.messages.push_back(inputs ? message : "no map products: " + message);
-    if (!inputs) return result;
-    if (auto note = PassDirectionNote(*inputs)) result.messages.push_back(std::move(*note));
     const std::array<std::vector<float>, 2> values = RequestImageValues(rq);
-    AlignRequestToCoasts(rq, values, *inputs, result.messages);
+    auto inputs = PreparedSwathInputs(rq, values, "no map products: ", result.messages);
+    if (!inputs) return result;
     std::string error;
     const auto swath = SwathGeolocation::build(*inputs, &error);
     if (!swath) {

@@ -53,11 +53,14 @@ std::optional<SwathInputs> PassSwathInputs(const PassGeoRequest& request, std::s
 // take them (image rows of 909 words; empty for a channel not given).
 std::array<std::vector<float>, 2> RequestImageValues(const PassGeoRequest& request);
 
-// Fits the time and roll of `inputs` to the coasts when the request asks,
-// adding what was done to `messages`, and a warning when an approximate
-// start was not confirmed by the coasts.
-void AlignRequestToCoasts(const PassGeoRequest& request, const std::array<std::vector<float>, 2>& values,
-                          SwathInputs& inputs, std::vector<std::string>& messages);
+// The swath inputs of a request, ready to place: the direction note, then
+// the time and roll fitted to the coasts when the request asks (with a
+// warning when an approximate start was not confirmed by them); what was
+// done goes to `messages`. Nothing when the pass cannot be placed, the
+// reason in `messages` after `failurePrefix` ("no map products: ").
+std::optional<SwathInputs> PreparedSwathInputs(const PassGeoRequest& request,
+                                               const std::array<std::vector<float>, 2>& values,
+                                               const std::string& failurePrefix, std::vector<std::string>& messages);
 
 PassGeoResult WritePassGeoProducts(const PassGeoRequest& request);
 
