@@ -117,6 +117,8 @@ ReplayDialog::ReplayDialog(const QStringList& satellites, QWidget* parent) : QDi
     nameTimeLabel_->setObjectName(QStringLiteral("ReplayNameTimeLabel"));
     nameTimeLabel_->setWordWrap(true);
     connect(fileEdit_, &QLineEdit::textChanged, this, &ReplayDialog::readFileName);
+    connect(quadratureBox_, &QCheckBox::toggled, this, [this] { readFileName(fileEdit_->text()); });
+    connect(carrierEdit_, &QLineEdit::textChanged, this, [this] { readFileName(fileEdit_->text()); });
 
     speedBox_ = new QComboBox(this);
     speedBox_->setObjectName(QStringLiteral("ReplayDialogSpeedBox"));
@@ -201,8 +203,16 @@ void ReplayDialog::readFileName(const QString& path) {
                                     ? QString()
                                     : QStringLiteral("ファイル名に時刻がありません: 空欄なら更新日時から長さを引いた時刻 (概算)"));
     }
+    // An I/Q recording's name gives its centre: the satellite lies at the
+    // carrier, when one is given.
+    std::optional<IqCarrier> iq;
+    if (quadratureBox_->isChecked()) {
+        bool ok = false;
+        const double hz = carrierEdit_->text().trimmed().toDouble(&ok);
+        iq = IqCarrier{ok && std::isfinite(hz) ? std::optional(hz) : std::nullopt};
+    }
     if (const auto satellite =
-            SatelliteOfRecording(file, found ? std::optional(found->unixSeconds) : std::nullopt).name) {
+            SatelliteOfRecording(file, found ? std::optional(found->unixSeconds) : std::nullopt, iq).name) {
         const int index = satelliteBox_->findData(QString::fromStdString(*satellite));
         if (index >= 0) satelliteBox_->setCurrentIndex(index);
     }

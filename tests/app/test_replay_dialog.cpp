@@ -4,6 +4,7 @@
 // library's own English reason, while the dialog is still open.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,6 +44,17 @@ TEST(ReplayDialog, TheFileNameGivesTheStationTimeAndTheSatellite) {
         EXPECT_TRUE(nameTime->text().contains(QString::fromUtf8(c.shown))) << nameTime->text().toStdString();
         EXPECT_EQ(satellite->currentData().toString(), QString::fromUtf8(c.satellite));
     }
+    // An I/Q recording's name gives its centre (137.62 MHz, not NOAA-15's
+    // carrier here): the satellite is told at the carrier given, else not.
+    auto* quadrature = dialog.findChild<QCheckBox*>("ReplayQuadratureBox");
+    auto* carrier = dialog.findChild<QLineEdit*>("ReplayCarrierEdit");
+    ASSERT_TRUE(quadrature && carrier);
+    quadrature->setChecked(true);
+    satellite->setCurrentIndex(0);
+    file->setText("/rec/SDRSharp_20190521_170204Z_137620000Hz_IQ.wav");
+    EXPECT_EQ(satellite->currentData().toString(), QString());
+    carrier->setText("-520000");
+    EXPECT_EQ(satellite->currentData().toString(), QStringLiteral("NOAA-19"));
 }
 
 TEST(ReplayDialog, AnUnreadableFileIsExplainedInJapaneseBeforeLibsndfilesReason) {
